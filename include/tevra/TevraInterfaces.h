@@ -1,0 +1,124 @@
+// The Tevra object interface: the IVI inherent interfaces and the driver's own, as abstract
+// classes whose methods return HRESULT, in their slot order, with their interface ids and the
+// class ids of the creatable classes. Create a driver object with TevraCreateDriver (or the
+// module's DllGetClassObject) and QueryInterface for the interface you need.
+#ifndef TEVRA_INTERFACES_H
+#define TEVRA_INTERFACES_H
+
+#include "tevra/TevraTypes.h"
+
+// Interface ids. The inherent IVI interfaces keep one id across all drivers; the Tevra ids are
+// the driver's own.
+inline constexpr IID IID_IIviDriver = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x10, 0x00, 0x00, 0x01}};
+inline constexpr IID IID_IIviDriverOperation = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x10, 0x00, 0x00, 0x02}};
+inline constexpr IID IID_IIviComponentIdentity = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x10, 0x00, 0x00, 0x03}};
+inline constexpr IID IID_IIviDriverIdentity = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x10, 0x00, 0x00, 0x04}};
+inline constexpr IID IID_IIviDriverUtility = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x10, 0x00, 0x00, 0x05}};
+inline constexpr IID IID_ITevra = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x20, 0x00, 0x00, 0x01}};
+
+inline constexpr CLSID CLSID_Tevra = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x00, 0x00, 0x00, 0x01}};
+inline constexpr CLSID CLSID_TevraChannel = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x00, 0x00, 0x00, 0x02}};
+
+struct IIviDriverOperation;
+struct IIviDriverIdentity;
+struct IIviDriverUtility;
+
+struct IIviDriver : IUnknown {
+  virtual HRESULT get_DriverOperation(IIviDriverOperation** val) = 0;
+  virtual HRESULT get_Identity(IIviDriverIdentity** val) = 0;
+  virtual HRESULT get_Utility(IIviDriverUtility** val) = 0;
+  virtual HRESULT Initialize(BSTR ResourceName, VARIANT_BOOL IdQuery, VARIANT_BOOL Reset,
+                             BSTR OptionString) = 0;
+  virtual HRESULT get_Initialized(VARIANT_BOOL* val) = 0;
+  virtual HRESULT Close() = 0;
+
+ protected:
+  ~IIviDriver() = default;
+};
+
+struct IIviDriverOperation : IUnknown {
+  virtual HRESULT get_LogicalName(BSTR* val) = 0;
+  virtual HRESULT get_IoResourceDescriptor(BSTR* val) = 0;
+  virtual HRESULT get_Cache(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_Cache(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_InterchangeCheck(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_InterchangeCheck(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_QueryInstrumentStatus(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_QueryInstrumentStatus(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_RangeCheck(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_RangeCheck(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_RecordCoercions(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_RecordCoercions(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_Simulate(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_Simulate(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_DriverSetup(BSTR* val) = 0;
+  virtual HRESULT InvalidateAllAttributes() = 0;
+  virtual HRESULT ClearInterchangeWarnings() = 0;
+  virtual HRESULT GetNextInterchangeWarning(BSTR* pbstrWarning) = 0;
+  virtual HRESULT ResetInterchangeCheck() = 0;
+  virtual HRESULT GetNextCoercionRecord(BSTR* val) = 0;
+
+ protected:
+  ~IIviDriverOperation() = default;
+};
+
+struct IIviComponentIdentity : IUnknown {
+  virtual HRESULT get_Description(BSTR* val) = 0;
+  virtual HRESULT get_Revision(BSTR* val) = 0;
+  virtual HRESULT get_Vendor(BSTR* val) = 0;
+
+ protected:
+  ~IIviComponentIdentity() = default;
+};
+
+struct IIviDriverIdentity : IIviComponentIdentity {
+  virtual HRESULT get_InstrumentManufacturer(BSTR* val) = 0;
+  virtual HRESULT get_InstrumentModel(BSTR* val) = 0;
+  virtual HRESULT get_InstrumentFirmwareRevision(BSTR* val) = 0;
+  virtual HRESULT get_Identifier(BSTR* val) = 0;
+  virtual HRESULT get_SupportedInstrumentModels(BSTR* val) = 0;
+  virtual HRESULT get_SpecificationMajorVersion(LONG* val) = 0;
+  virtual HRESULT get_SpecificationMinorVersion(LONG* val) = 0;
+  virtual HRESULT get_GroupCapabilities(BSTR* val) = 0;
+
+ protected:
+  ~IIviDriverIdentity() = default;
+};
+
+struct IIviDriverUtility : IUnknown {
+  virtual HRESULT Reset() = 0;
+  virtual HRESULT ResetWithDefaults() = 0;
+  virtual HRESULT Disable() = 0;
+  virtual HRESULT SelfTest(LONG* TestResult, BSTR* TestMessage) = 0;
+  virtual HRESULT ErrorQuery(LONG* ErrorCode, BSTR* ErrorMessage) = 0;
+  virtual HRESULT LockObject() = 0;
+  virtual HRESULT UnlockObject() = 0;
+
+ protected:
+  ~IIviDriverUtility() = default;
+};
+
+// The driver's root interface; the instrument-specific sub-interface getters follow the
+// IIviDriver slots as the instrument functions are added.
+struct ITevra : IIviDriver {
+ protected:
+  ~ITevra() = default;
+};
+
+extern "C" {
+// Creates a Tevra driver object (uninitialised) and returns the requested interface.
+TEVRA_API HRESULT TevraCreateDriver(REFIID riid, void** ppv);
+// The module entry points.
+TEVRA_API HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
+TEVRA_API HRESULT DllCanUnloadNow();
+}
+
+#endif

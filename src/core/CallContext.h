@@ -1,0 +1,82 @@
+// The call context: which interface method is running on the driver, with the command its
+// template produced and the response format it reads. Entry points push a frame on entry and
+// pop it on exit; the error reporter and the implementations read the top.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "tevra/TevraTypes.h"
+
+namespace tevra::core {
+
+// Flags of a method's static record.
+enum MethodFlags : std::uint32_t {
+  kMethodNone = 0,
+  kNoInitCheck = 1u << 0,  // callable before Initialize (identity constants, interface getters)
+};
+
+// Bit per instrument model, for the unsupported-model list of a method.
+enum ModelMask : std::uint8_t {
+  kNoModels = 0,
+  kQX1100 = 1u << 0,
+  kQX1200 = 1u << 1,
+  kQX1300 = 1u << 2,
+};
+
+// One per interface method, in static storage: everything the entry path needs to know about the
+// method besides its arguments.
+struct MethodRecord {
+  const IID* iid;
+  const char* interfaceName;
+  const char* methodName;
+  std::uint32_t flags = kMethodNone;
+  std::uint8_t unsupportedModels = kNoModels;
+  const char* commandTemplate = nullptr;  // format-language template, formatted at entry
+  const char* responseFormat = nullptr;   // format-language response format, for queries
+};
+
+// A frame lives on the stack of the entry point that pushed it.
+struct CallFrame {
+  const MethodRecord* method = nullptr;
+  std::string command;  // the formatted command template, empty when the method has none
+  CallFrame* below = nullptr;
+};
+
+class ICallContextProvider {
+ public:
+  virtual void PushCallContext(CallFrame& frame) = 0;
+  virtual void PopCallContext() = 0;
+  // Null when the stack is empty.
+  virtual const CallFrame* TopCallContext() const = 0;
+
+ protected:
+  ~ICallContextProvider() = default;
+};
+
+// The driver's call-context stack: an intrusive linked list with a lock of its own, taken only
+// for push, pop and the read of the top.
+class CallContextStack final : public ICallContextProvider {
+ public:
+  void PushCallContext(CallFrame& frame) override {
+    std::lock_guard lock(mutex_);
+    frame.below = top_;
+    top_ = &frame;
+  }
+  void PopCallContext() override {
+    std::lock_guard lock(mutex_);
+    if (top_) top_ = top_->below;
+  }
+  const CallFrame* TopCallContext() const override {
+    std::lock_guard lock(mutex_);
+    return top_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  CallFrame* top_ = nullptr;
+};
+
+}  // namespace tevra::core

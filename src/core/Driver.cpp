@@ -1,0 +1,282 @@
+#include "core/Driver.h"
+
+#include <exception>
+#include <new>
+
+#include "core/Identity.h"
+#include "platform/Bstr.h"
+
+namespace tevra::core {
+namespace {
+
+constexpr MethodRecord kGetDriverOperation{&IID_IIviDriver, "IIviDriver", "get_DriverOperation",
+                                           kNoInitCheck};
+constexpr MethodRecord kGetIdentity{&IID_IIviDriver, "IIviDriver", "get_Identity", kNoInitCheck};
+constexpr MethodRecord kGetUtility{&IID_IIviDriver, "IIviDriver", "get_Utility", kNoInitCheck};
+constexpr MethodRecord kInitialize{&IID_IIviDriver, "IIviDriver", "Initialize", kNoInitCheck};
+constexpr MethodRecord kGetInitialized{&IID_IIviDriver, "IIviDriver", "get_Initialized",
+                                       kNoInitCheck};
+constexpr MethodRecord kClose{&IID_IIviDriver, "IIviDriver", "Close"};
+
+// Error bits of the IEEE 488.2 standard event status register: query error, device-dependent
+// error, execution error, command error.
+constexpr std::int32_t kEsrErrorBits = 4 | 8 | 16 | 32;
+
+}  // namespace
+
+CDriver::CDriver(IObjectRoot& root, std::unique_ptr<IIoSession> io,
+                 std::unique_ptr<ITraceLog> trace)
+    : CNode(this),
+      trace_(std::move(trace)),
+      reporter_(std::string(identity::kProgId), calls_),
+      io_(std::move(io)),
+      operation_(root, *this),
+      identity_(root, *this),
+      utility_(root, *this) {}
+
+CDriver::~CDriver() {
+  if (io_) io_->Close();
+}
+
+std::optional<std::string_view> CDriver::LookupOption(std::string_view name) const {
+  auto it = optionMap_.find(ToLower(name));
+  if (it == optionMap_.end()) return std::nullopt;
+  return std::string_view(it->second);
+}
+
+std::optional<std::string_view> CDriver::LookupDriverSetup(std::string_view name) const {
+  auto it = driverSetupMap_.find(ToLower(name));
+  if (it == driverSetupMap_.end()) return std::nullopt;
+  return std::string_view(it->second);
+}
+
+HRESULT CDriver::QueryInherent(REFIID riid, void** ppv) {
+  if (riid == IID_IIviDriverOperation) return GiveInterface<IIviDriverOperation>(&operation_, ppv);
+  if (riid == IID_IIviDriverIdentity) return GiveInterface<IIviDriverIdentity>(&identity_, ppv);
+  if (riid == IID_IIviComponentIdentity)
+    return GiveInterface<IIviComponentIdentity>(&identity_, ppv);
+  if (riid == IID_IIviDriverUtility) return GiveInterface<IIviDriverUtility>(&utility_, ppv);
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT CDriver::FormatCommand(const char* commandTemplate, std::span<const Param>,
+                               std::string& command) {
+  // Without the format engine only templates without specifiers can be sent as they are.
+  for (const char* c = commandTemplate; *c; ++c)
+    if (*c == '%') return reporter_.ReportStatusText(E_NOTIMPL, "No command formatter.");
+  command = commandTemplate;
+  return S_OK;
+}
+
+void CDriver::UpdateModelBit() {
+  const identity::ModelEntry* e = identity::FindModel(instrumentModel_);
+  modelBit_ = e ? e->bit : kNoModels;
+}
+
+// --- IIviDriver ---------------------------------------------------------------------------
+
+HRESULT CDriver::ApiGetDriverOperation(IIviDriverOperation** val) {
+  return Enter(
+      kGetDriverOperation, [&] { return GiveInterface<IIviDriverOperation>(&operation_, (void**)val); },
+      Out("val", val));
+}
+
+HRESULT CDriver::ApiGetIdentity(IIviDriverIdentity** val) {
+  return Enter(
+      kGetIdentity, [&] { return GiveInterface<IIviDriverIdentity>(&identity_, (void**)val); },
+      Out("val", val));
+}
+
+HRESULT CDriver::ApiGetUtility(IIviDriverUtility** val) {
+  return Enter(
+      kGetUtility, [&] { return GiveInterface<IIviDriverUtility>(&utility_, (void**)val); },
+      Out("val", val));
+}
+
+HRESULT CDriver::ApiInitialize(BSTR resourceName, VARIANT_BOOL idQuery, VARIANT_BOOL reset,
+                               BSTR optionString) {
+  return Enter(
+      kInitialize,
+      [&] { return InitializeImpl(resourceName, idQuery != 0, reset != 0, optionString); },
+      InString("ResourceName", resourceName), In("IdQuery", idQuery), In("Reset", reset),
+      InString("OptionString", optionString));
+}
+
+HRESULT CDriver::ApiGetInitialized(VARIANT_BOOL* val) {
+  return Enter(
+      kGetInitialized,
+      [&] {
+        *val = initialized_ ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+      },
+      Out("val", val));
+}
+
+HRESULT CDriver::ApiClose() {
+  return Enter(kClose, [&] { return CloseImpl(); });
+}
+
+// --- Initialize -----------------------------------------------------------------------------
+
+HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BSTR optionString) {
+  if (!resourceName) return reporter_.ReportNullPointer("Initialize", "ResourceName");
+  if (initialized_) return reporter_.ReportAlreadyInitialized();
+  idQueryRequested_ = idQuery;
+  resetRequested_ = reset;
+
+  HRESULT hr = InitializeSession(platform::BstrToUtf8(resourceName),
+                                 platform::BstrToUtf8(optionString));
+  if (FAILED(hr)) return hr;
+
+  if (flags_.interchangeCheck && !interchangeCheckSupported_)
+    return reporter_.ReportUnknownOptionValue(
+        "True", "Interchange checking is not supported by the driver.");
+
+  hr = trace_->Prepare(identity::kIdentifier);
+  if (FAILED(hr)) return hr;
+
+  if (!flags_.simulate) {
+    hr = io_->Open(ioResourceDescriptor_, this, &reporter_, this);
+    if (hr == ComStatusOf(static_cast<int>(Code::UnknownResource))) {
+      const std::string elaboration = "Resource descriptor = " + ioResourceDescriptor_ + ".";
+      return reporter_.ReportUnknownResource(elaboration);
+    }
+    if (FAILED(hr)) return hr;
+  }
+
+  initialized_ = true;
+  HRESULT last = S_OK;
+  auto step = [&](HRESULT status) {
+    if (FAILED(status)) return false;
+    last = status;
+    return true;
+  };
+
+  bool ok = true;
+  if (flags_.queryInstrumentStatus && !flags_.simulate)
+    ok = step(io_->WriteString("*CLS", true, kDefaultTimeout));
+  if (ok && !flags_.simulate) ok = step(hr = IdentifyInstrument());
+  UpdateModelBit();
+  if (ok && idQuery && !identity::FindModel(instrumentModel_)) {
+    hr = reporter_.ReportIdQueryFailed("Unrecognized model: " + instrumentModel_ + ".");
+    ok = false;
+  }
+  if (ok) {
+    ResetState();  // the instrument class starts from its reset state
+    ok = step(hr = CreateRepCapObjects());
+  }
+  if (ok) ok = step(hr = PostInitialize());
+  if (ok) ok = step(hr = PostInitializeChildren());
+  if (ok && reset) {
+    hr = utility_.Reset();
+    if (FAILED(hr)) {
+      hr = reporter_.ReportResetFailed();
+      ok = false;
+    } else {
+      last = hr;
+    }
+  }
+  if (ok) return last;
+
+  // Initialization failed after the session was opened: undo it so a new Initialize may follow.
+  ReleaseChildren();
+  CloseIo();
+  initialized_ = false;
+  return hr;
+}
+
+HRESULT CDriver::InitializeSession(std::string_view resourceName,
+                                   std::string_view optionString) {
+  try {
+    optionString_ = optionString;
+    logicalName_.clear();
+    ioResourceDescriptor_.clear();
+    optionMap_.clear();
+    driverSetupMap_.clear();
+    configurableInitialSettings_.clear();
+    virtualNameMap_.clear();
+    virtualNameReverseMap_.clear();
+    flags_ = SessionFlags{};
+
+    // No configuration store is available: the resource name is the address itself.
+    ioResourceDescriptor_ = resourceName;
+    OptionTarget target{flags_,   optionMap_,       driverSetupMap_, driverSetup_,
+                        instrumentModel_, *trace_, reporter_};
+    const HRESULT hr = ProcessOptionString(optionString_, target);
+    if (FAILED(hr)) return hr;
+
+    if (flags_.simulate && instrumentModel_.empty())
+      instrumentModel_ = identity::kDefaultModel;
+    initialFlags_ = flags_;
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return reporter_.ReportOutOfMemory();
+  }
+}
+
+HRESULT CDriver::IdentifyInstrument() {
+  std::string reply;
+  const HRESULT hr = io_->QueryString("*IDN?", reply, kDefaultTimeout);
+  if (FAILED(hr)) return hr;
+
+  // Four comma-separated fields; consecutive commas count as one separator.
+  std::string* fields[] = {&instrumentManufacturer_, &instrumentModel_, &serialNumber_,
+                           &firmwareRevision_};
+  for (std::string* f : fields) f->clear();
+  std::size_t index = 0;
+  std::string_view rest = reply;
+  while (!rest.empty() && index < 4) {
+    const std::size_t comma = rest.find(',');
+    const std::string_view token = rest.substr(0, comma);
+    if (!token.empty()) *fields[index++] = Trim(token);
+    if (comma == std::string_view::npos) break;
+    rest.remove_prefix(comma + 1);
+  }
+  identificationReply_ = std::move(reply);
+  return hr;
+}
+
+// --- Close ------------------------------------------------------------------------------------
+
+HRESULT CDriver::CloseImpl() {
+  if (!initialized_) return reporter_.ReportNotInitialized();
+  trace_->SessionEnding();
+  CloseIo();
+  EmptyCache();
+  initialized_ = false;
+
+  HRESULT hr = CloseChildren();
+  const HRESULT own = OnClose();
+  if (SUCCEEDED(hr)) hr = own;
+  ReleaseChildren();
+  return FAILED(hr) ? hr : S_OK;
+}
+
+void CDriver::CloseIo() {
+  // Also closes a session opened before simulation was switched on, so nothing stays open.
+  io_->Close();
+}
+
+void CDriver::ReleaseChildren() {
+  ReleaseRepCapObjects();
+  ClearChildren();
+}
+
+// --- Status check ---------------------------------------------------------------------------
+
+HRESULT CDriver::CheckInstrument() {
+  if (!flags_.queryInstrumentStatus) return S_OK;
+  std::string reply;
+  // The check writes and reads without polling, so it never calls itself; an I/O failure is
+  // reported as an instrument error, after a device clear.
+  if (FAILED(io_->LowLevelWriteStringNoPoll("*ESR?", kDefaultTimeout)) ||
+      FAILED(io_->LowLevelReadStringNoPoll(reply, kDefaultTimeout))) {
+    io_->Clear();
+    return reporter_.ReportInstrumentError();
+  }
+  if ((ParseDecimalInt(reply) & kEsrErrorBits) == 0) return S_OK;
+  return reporter_.ReportInstrumentError();
+}
+
+}  // namespace tevra::core

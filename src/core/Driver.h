@@ -1,0 +1,139 @@
+// CDriver: one instrument session. It owns the session options and identity strings, the error
+// reporter, the trace log, the call-context stack and the I/O session, runs Initialize and Close,
+// and carries the inherent interfaces.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/CallContext.h"
+#include "core/ErrorReporter.h"
+#include "core/InherentInterfaces.h"
+#include "core/IoSession.h"
+#include "core/Node.h"
+#include "core/Options.h"
+#include "core/TraceLog.h"
+
+namespace tevra::core {
+
+class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter {
+ public:
+  // root: the object this driver is embedded in (identity and reference count of every
+  // interface); io: the session Initialize opens unless simulating; trace: the trace log.
+  CDriver(IObjectRoot& root, std::unique_ptr<IIoSession> io, std::unique_ptr<ITraceLog> trace);
+  ~CDriver() override;
+
+  // Session services that the rest of the driver uses.
+  bool IsInitialized() const { return initialized_; }
+  const SessionFlags& Flags() const { return flags_; }
+  void SetQueryInstrumentStatus(bool on) { flags_.queryInstrumentStatus = on; }
+  bool Simulating() const { return flags_.simulate; }
+  IIoSession& Io() { return *io_; }
+  CTevraErrorReporter& Reporter() { return reporter_; }
+  ITraceLog& Trace() { return *trace_; }
+  ICallContextProvider& Calls() { return calls_; }
+  const std::string& Model() const { return instrumentModel_; }
+  ModelMask ModelBit() const { return modelBit_; }
+  const std::string& ResourceDescriptor() const { return ioResourceDescriptor_; }
+  const std::string& InstalledOptions() const { return installedOptions_; }
+  void SetInstalledOptions(std::string options) { installedOptions_ = std::move(options); }
+  const std::string& IdentificationReply() const { return identificationReply_; }
+  const std::string& SerialNumber() const { return serialNumber_; }
+  // Lookups lower-case the name first.
+  std::optional<std::string_view> LookupOption(std::string_view name) const;
+  std::optional<std::string_view> LookupDriverSetup(std::string_view name) const;
+
+  // The inherent interfaces, for calls of the driver into itself.
+  IIviDriverOperation& OperationInterface() { return operation_; }
+  IIviDriverIdentity& IdentityInterface() { return identity_; }
+  IIviDriverUtility& UtilityInterface() { return utility_; }
+  // QueryInterface for the inherent interfaces; E_NOINTERFACE for any other id.
+  HRESULT QueryInherent(REFIID riid, void** ppv);
+
+  // IIviDriver, run through the entry protocol; the root interface of the instrument class
+  // forwards its IIviDriver slots here.
+  HRESULT ApiGetDriverOperation(IIviDriverOperation** val);
+  HRESULT ApiGetIdentity(IIviDriverIdentity** val);
+  HRESULT ApiGetUtility(IIviDriverUtility** val);
+  HRESULT ApiInitialize(BSTR resourceName, VARIANT_BOOL idQuery, VARIANT_BOOL reset,
+                        BSTR optionString);
+  HRESULT ApiGetInitialized(VARIANT_BOOL* val);
+  HRESULT ApiClose();
+
+  // The status check after each exchange.
+  HRESULT CheckInstrument() override;
+
+ protected:
+  // Hooks of the instrument class.
+  virtual HRESULT CreateRepCapObjects() { return S_OK; }
+  virtual void ReleaseRepCapObjects() {}
+  // Formats a method's command template with its input arguments.
+  virtual HRESULT FormatCommand(const char* commandTemplate, std::span<const Param> args,
+                                std::string& command);
+
+ private:
+  friend class CNode;
+  friend class DriverOperationImpl;
+  friend class DriverIdentityImpl;
+  friend class DriverUtilityImpl;
+
+  HRESULT InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BSTR optionString);
+  HRESULT InitializeSession(std::string_view resourceName, std::string_view optionString);
+  HRESULT IdentifyInstrument();
+  HRESULT CloseImpl();
+  void CloseIo();
+  void ReleaseChildren();
+  void UpdateModelBit();
+
+  // Utility bodies.
+  HRESULT ResetImpl();
+  HRESULT DisableImpl();
+  HRESULT ResetWithDefaultsImpl();
+  HRESULT SelfTestImpl(LONG& result, BSTR& message);
+  HRESULT ErrorQueryImpl(LONG& code, BSTR& message);
+
+  // Session state.
+  std::string optionString_;
+  std::string logicalName_;
+  std::string ioResourceDescriptor_;
+  std::string driverSetup_;
+  std::string instrumentManufacturer_;
+  std::string instrumentModel_;
+  std::string serialNumber_;
+  std::string firmwareRevision_;
+  std::string identificationReply_;
+  PairMap optionMap_;
+  PairMap driverSetupMap_;
+  PairMap configurableInitialSettings_;
+  PairMap virtualNameMap_;
+  PairMap virtualNameReverseMap_;
+  PairMap physicalToVirtualMap_;
+  SessionFlags flags_;
+  SessionFlags initialFlags_;
+  bool resetRequested_ = false;
+  bool idQueryRequested_ = false;
+  bool initialized_ = false;
+  bool interchangeCheckSupported_ = false;
+  std::int32_t selfTestTimeout_ = 10000;
+  std::int32_t disableTimeout_ = 2000;
+  std::int32_t resetTimeout_ = 2000;
+  std::unique_ptr<ITraceLog> trace_;
+  CallContextStack calls_;
+  CTevraErrorReporter reporter_;
+  std::unique_ptr<IIoSession> io_;
+  std::string installedOptions_;
+  // Values the driver changed to fit the instrument; this driver never coerces, so it stays
+  // empty.
+  std::deque<std::string> coercionRecords_;
+
+  ModelMask modelBit_ = kNoModels;
+  DriverOperationImpl operation_;
+  DriverIdentityImpl identity_;
+  DriverUtilityImpl utility_;
+};
+
+}  // namespace tevra::core

@@ -1,0 +1,186 @@
+#include "core/Node.h"
+
+#include <exception>
+#include <new>
+#include <stdexcept>
+
+#include "core/Driver.h"
+#include "platform/ErrorInfo.h"
+
+namespace tevra::core {
+namespace {
+
+// Output parameters start out zero (null for strings and objects), so a failing method never
+// leaves the caller holding garbage.
+void ZeroOutput(const Param& p) {
+  switch (p.type) {
+    case ValueType::Bool:
+    case ValueType::Int16: *static_cast<std::int16_t*>(p.ptr) = 0; break;
+    case ValueType::UInt8: *static_cast<std::uint8_t*>(p.ptr) = 0; break;
+    case ValueType::Int32: *static_cast<std::int32_t*>(p.ptr) = 0; break;
+    case ValueType::Int64: *static_cast<std::int64_t*>(p.ptr) = 0; break;
+    case ValueType::Float: *static_cast<float*>(p.ptr) = 0; break;
+    case ValueType::Double: *static_cast<double*>(p.ptr) = 0; break;
+    case ValueType::String: *static_cast<BSTR*>(p.ptr) = nullptr; break;
+    case ValueType::Interface: *static_cast<void**>(p.ptr) = nullptr; break;
+  }
+}
+
+// Locks the driver (the session lock), then the node's own lock when the node is a channel: the
+// driver's I/O session, trace log, call-context stack and caches are shared by all nodes, so a
+// channel call must not interleave with a driver call. Locks are always taken driver first.
+class NodeLock {
+ public:
+  NodeLock(CNode& node, CDriver& driver) : driver_(driver.Mutex()) {
+    if (&node != static_cast<CNode*>(&driver)) own_ = std::unique_lock(node.Mutex());
+  }
+
+ private:
+  std::lock_guard<std::recursive_mutex> driver_;
+  std::unique_lock<std::recursive_mutex> own_;
+};
+
+class CallContextScope {
+ public:
+  CallContextScope(ICallContextProvider& calls, CallFrame& frame) : calls_(calls) {
+    calls_.PushCallContext(frame);
+  }
+  ~CallContextScope() { calls_.PopCallContext(); }
+
+ private:
+  ICallContextProvider& calls_;
+};
+
+// The method's trace record: opened after the argument checks, closed with the final result.
+class TraceScope {
+ public:
+  TraceScope(ITraceLog& log, const MethodRecord& method, std::span<const Param> params,
+             const HRESULT& result)
+      : log_(log), method_(method), params_(params), result_(result) {
+    try {
+      recording_ = log_.BeginRecord(method_, params_);
+    } catch (...) {
+      recording_ = false;  // the trace never fails the call it records
+    }
+  }
+  ~TraceScope() {
+    if (!recording_) return;
+    try {
+      log_.EndRecord(method_, params_, result_);
+    } catch (...) {
+    }
+  }
+
+ private:
+  ITraceLog& log_;
+  const MethodRecord& method_;
+  std::span<const Param> params_;
+  const HRESULT& result_;
+  bool recording_ = false;
+};
+
+// A standard-library exception escaping a body becomes its status, with a description.
+HRESULT StatusOfException(CTevraErrorReporter& reporter) noexcept {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return reporter.ReportStatusText(E_OUTOFMEMORY, "Could not allocate necessary memory.");
+  } catch (const std::invalid_argument& e) {
+    return reporter.ReportStatusText(E_INVALIDARG, e.what());
+  } catch (const std::exception& e) {
+    return reporter.ReportStatusText(E_FAIL, e.what());
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+}  // namespace
+
+void CNode::AddChild(std::string_view repCapName, CNode* child) {
+  for (RepCapGroup& g : children_) {
+    if (g.name == repCapName) {
+      g.nodes.push_back(child);
+      return;
+    }
+  }
+  children_.push_back({std::string(repCapName), {child}});
+}
+
+HRESULT CNode::PostInitializeChildren() {
+  for (RepCapGroup& g : children_) {
+    for (CNode* child : g.nodes) {
+      HRESULT hr = child->PostInitialize();
+      if (FAILED(hr)) return hr;
+      hr = child->PostInitializeChildren();
+      if (FAILED(hr)) return hr;
+    }
+  }
+  return S_OK;
+}
+
+HRESULT CNode::CloseChildren() {
+  for (RepCapGroup& g : children_) {
+    for (CNode* child : g.nodes) {
+      HRESULT hr = child->CloseChildren();
+      if (FAILED(hr)) return hr;
+      hr = child->OnClose();
+      if (FAILED(hr)) return hr;
+    }
+  }
+  return S_OK;
+}
+
+void CNode::ResetStateTree() {
+  ResetState();
+  for (RepCapGroup& g : children_)
+    for (CNode* child : g.nodes) child->ResetStateTree();
+}
+
+void CNode::InvalidateCacheTree() {
+  InvalidateCache();
+  for (RepCapGroup& g : children_)
+    for (CNode* child : g.nodes) child->InvalidateCacheTree();
+}
+
+HRESULT CNode::RunEntry(const MethodRecord& method, std::span<const Param> params,
+                        FunctionRef<HRESULT(CallFrame&)> body) noexcept {
+  CDriver& driver = Driver();
+  CTevraErrorReporter& reporter = driver.Reporter();
+  try {
+    NodeLock lock(*this, driver);
+    CallFrame frame;
+    frame.method = &method;
+    CallContextScope context(driver.Calls(), frame);
+
+    if (!(method.flags & kNoInitCheck) && !driver.IsInitialized())
+      return reporter.ReportNotInitialized();
+    platform::ClearThreadError();
+
+    for (const Param& p : params) {
+      if (p.dir == Dir::In) continue;
+      if (!p.ptr) return reporter.ReportNullPointer(method.methodName, p.name);
+      if (p.dir == Dir::Out) ZeroOutput(p);
+    }
+
+    HRESULT result = S_OK;
+    TraceScope trace(driver.Trace(), method, params, result);
+    try {
+      if (method.unsupportedModels & driver.ModelBit()) {
+        result = reporter.ReportModelNotSupported(method.methodName);
+      } else if (method.commandTemplate &&
+                 FAILED(result = driver.FormatCommand(method.commandTemplate, params,
+                                                      frame.command))) {
+        // the formatter reported the failure
+      } else {
+        result = body(frame);
+      }
+    } catch (...) {
+      result = StatusOfException(reporter);
+    }
+    return result;
+  } catch (...) {
+    return StatusOfException(reporter);
+  }
+}
+
+}  // namespace tevra::core

@@ -1,0 +1,95 @@
+// A method's argument as the entry path sees it: name, direction and a typed value (for outputs,
+// the caller's pointer). The entry path checks and zeroes outputs through it, the trace writes
+// it, and the command template is formatted from the inputs.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+#include "tevra/TevraTypes.h"
+
+namespace tevra::core {
+
+enum class Dir : std::uint8_t { In, Out, InOut };
+
+enum class ValueType : std::uint8_t {
+  Bool,  // VARIANT_BOOL
+  UInt8,
+  Int16,
+  Int32,
+  Int64,
+  Float,
+  Double,
+  String,     // BSTR (UTF-16)
+  Interface,  // IUnknown-derived pointer
+};
+
+struct Param {
+  const char* name;
+  Dir dir;
+  ValueType type;
+  union {
+    VARIANT_BOOL b;
+    std::uint8_t u8;
+    std::int16_t i16;
+    std::int32_t i32;
+    std::int64_t i64;
+    float f;
+    double d;
+    const OLECHAR* str;
+    void* ptr;  // Out and InOut: the caller's variable
+  };
+};
+
+template <class T>
+constexpr ValueType ValueTypeOf() {
+  if constexpr (std::is_same_v<T, VARIANT_BOOL>) return ValueType::Bool;
+  else if constexpr (std::is_same_v<T, std::uint8_t>) return ValueType::UInt8;
+  else if constexpr (std::is_same_v<T, std::int32_t>) return ValueType::Int32;
+  else if constexpr (std::is_same_v<T, std::int64_t>) return ValueType::Int64;
+  else if constexpr (std::is_same_v<T, float>) return ValueType::Float;
+  else if constexpr (std::is_same_v<T, double>) return ValueType::Double;
+  else if constexpr (std::is_same_v<T, BSTR>) return ValueType::String;
+  else if constexpr (std::is_pointer_v<T>) return ValueType::Interface;
+  else static_assert(sizeof(T) == 0, "no trace type for this argument");
+}
+
+// VARIANT_BOOL and int16_t are one type; a 16-bit integer argument says so with InInt16.
+template <class T>
+constexpr Param In(const char* name, T value) {
+  Param p{name, Dir::In, ValueTypeOf<T>(), {}};
+  if constexpr (std::is_same_v<T, VARIANT_BOOL>) p.b = value;
+  else if constexpr (std::is_same_v<T, std::uint8_t>) p.u8 = value;
+  else if constexpr (std::is_same_v<T, std::int32_t>) p.i32 = value;
+  else if constexpr (std::is_same_v<T, std::int64_t>) p.i64 = value;
+  else if constexpr (std::is_same_v<T, float>) p.f = value;
+  else if constexpr (std::is_same_v<T, double>) p.d = value;
+  else if constexpr (std::is_same_v<T, BSTR>) p.str = value;
+  else p.ptr = static_cast<void*>(value);
+  return p;
+}
+constexpr Param InString(const char* name, const OLECHAR* value) {
+  Param p{name, Dir::In, ValueType::String, {}};
+  p.str = value;
+  return p;
+}
+constexpr Param InInt16(const char* name, std::int16_t value) {
+  Param p{name, Dir::In, ValueType::Int16, {}};
+  p.i16 = value;
+  return p;
+}
+
+template <class T>
+constexpr Param Out(const char* name, T* where) {
+  Param p{name, Dir::Out, ValueTypeOf<T>(), {}};
+  p.ptr = static_cast<void*>(where);
+  return p;
+}
+template <class T>
+constexpr Param InOut(const char* name, T* where) {
+  Param p{name, Dir::InOut, ValueTypeOf<T>(), {}};
+  p.ptr = static_cast<void*>(where);
+  return p;
+}
+
+}  // namespace tevra::core

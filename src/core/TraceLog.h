@@ -1,0 +1,76 @@
+// The driver's trace object as the core sees it: the DriverSetup trace settings, the switch, and
+// the per-call record hooks of the entry path. The recorder that writes the XML file plugs in
+// behind this interface; until then NullTraceLog keeps the settings and writes nothing.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/CallContext.h"
+#include "core/Param.h"
+
+namespace tevra::core {
+
+enum class TraceState : std::int32_t { Recording = 0, Off = 1, Stopped = 2 };
+
+struct TraceSettings {
+  std::string name;       // "TraceName"
+  std::string transform;  // "TraceTransform"
+  std::int32_t sizeMax = 1000000;
+  bool array = false;
+  std::int32_t arraySizeMax = 10;
+  std::int32_t saveInterval = 1;
+};
+
+class ITraceLog {
+ public:
+  virtual ~ITraceLog() = default;
+
+  virtual TraceSettings& Settings() = 0;
+  virtual bool Enabled() const = 0;
+  virtual TraceState State() const = 0;
+  // The DriverSetup "Trace" pair. Off while recording stops the trace and switches tracing off;
+  // off while already stopped fails with E_UNEXPECTED and leaves tracing on.
+  virtual HRESULT ApplyTraceSwitch(bool on) = 0;
+
+  // Initialize: the log takes the driver's identifier and starts when tracing is on.
+  virtual HRESULT Prepare(std::string_view logName) = 0;
+  // Close: the session ends; the log closes after the current record.
+  virtual void SessionEnding() = 0;
+
+  // Entry path: returns whether a record was opened (the end is written only then).
+  virtual bool BeginRecord(const MethodRecord& method, std::span<const Param> params) = 0;
+  virtual void EndRecord(const MethodRecord& method, std::span<const Param> params,
+                         HRESULT result) = 0;
+};
+
+class NullTraceLog final : public ITraceLog {
+ public:
+  TraceSettings& Settings() override { return settings_; }
+  bool Enabled() const override { return enabled_; }
+  TraceState State() const override { return state_; }
+  HRESULT ApplyTraceSwitch(bool on) override {
+    if (on) {
+      enabled_ = true;
+      return S_OK;
+    }
+    if (!enabled_) return S_OK;
+    if (state_ == TraceState::Stopped) return E_UNEXPECTED;
+    if (state_ == TraceState::Recording) state_ = TraceState::Stopped;
+    enabled_ = false;
+    return S_OK;
+  }
+  HRESULT Prepare(std::string_view) override { return S_OK; }
+  void SessionEnding() override {}
+  bool BeginRecord(const MethodRecord&, std::span<const Param>) override { return false; }
+  void EndRecord(const MethodRecord&, std::span<const Param>, HRESULT) override {}
+
+ private:
+  TraceSettings settings_;
+  bool enabled_ = false;
+  TraceState state_ = TraceState::Off;
+};
+
+}  // namespace tevra::core

@@ -1,0 +1,47 @@
+// A driver object for tests, with its inherent interfaces at hand and helpers that turn the
+// object interface's strings and error information into std::string.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/IoSession.h"
+#include "platform/Bstr.h"
+#include "tevra/TevraInterfaces.h"
+
+namespace tevra::testing {
+
+class DriverHandle {
+ public:
+  // Without a session the driver gets the one it ships with (no transport).
+  explicit DriverHandle(std::unique_ptr<core::IIoSession> io = nullptr);
+  ~DriverHandle();
+  DriverHandle(const DriverHandle&) = delete;
+  DriverHandle& operator=(const DriverHandle&) = delete;
+
+  HRESULT Initialize(std::string_view resource, std::string_view options, bool idQuery = false,
+                     bool reset = false);
+  HRESULT Close() { return driver->Close(); }
+  bool Initialized();
+
+  ITevra* driver = nullptr;
+  IIviDriverOperation* operation = nullptr;
+  IIviDriverIdentity* identity = nullptr;
+  IIviDriverUtility* utility = nullptr;
+};
+
+// Takes the calling thread's error information; empty when there is none.
+std::string TakeErrorDescription();
+
+// Calls a string getter and returns the text, or "<failed>" when it fails.
+template <class Getter>
+std::string GetText(Getter getter) {
+  BSTR value = nullptr;
+  if (FAILED(getter(&value))) return "<failed>";
+  std::string text = platform::BstrToUtf8(value);
+  SysFreeString(value);
+  return text;
+}
+
+}  // namespace tevra::testing
