@@ -82,9 +82,9 @@ int main(int argc, char** argv) {
               Property([&](BSTR* v) { return identity->get_InstrumentManufacturer(v); }).c_str());
   std::printf("Model:        %s\n",
               Property([&](BSTR* v) { return identity->get_InstrumentModel(v); }).c_str());
-  std::printf("Firmware:     %s\n",
-              Property([&](BSTR* v) { return identity->get_InstrumentFirmwareRevision(v); })
-                  .c_str());
+  std::printf("Firmware:     %s\n", Property([&](BSTR* v) {
+                                      return identity->get_InstrumentFirmwareRevision(v);
+                                    }).c_str());
   identity->Release();
 
   const HRESULT closed = driver->Close();

@@ -119,6 +119,8 @@ TEVRA_API HRESULT TevraCreateDriver(REFIID riid, void** ppv);
 // The module entry points.
 TEVRA_API HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
 TEVRA_API HRESULT DllCanUnloadNow();
+// The library's version text, "1.2.2.0".
+TEVRA_API const char* TevraLibraryVersion();
 }
 
 #endif

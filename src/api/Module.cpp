@@ -52,7 +52,5 @@ TEVRA_API HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-TEVRA_API HRESULT DllCanUnloadNow() {
-  return tevra::platform::ModuleInUse() ? S_FALSE : S_OK;
-}
+TEVRA_API HRESULT DllCanUnloadNow() { return tevra::platform::ModuleInUse() ? S_FALSE : S_OK; }
 }

@@ -78,7 +78,8 @@ void CDriver::UpdateModelBit() {
 
 HRESULT CDriver::ApiGetDriverOperation(IIviDriverOperation** val) {
   return Enter(
-      kGetDriverOperation, [&] { return GiveInterface<IIviDriverOperation>(&operation_, (void**)val); },
+      kGetDriverOperation,
+      [&] { return GiveInterface<IIviDriverOperation>(&operation_, (void**)val); },
       Out("val", val));
 }
 
@@ -125,8 +126,8 @@ HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BST
   idQueryRequested_ = idQuery;
   resetRequested_ = reset;
 
-  HRESULT hr = InitializeSession(platform::BstrToUtf8(resourceName),
-                                 platform::BstrToUtf8(optionString));
+  HRESULT hr =
+      InitializeSession(platform::BstrToUtf8(resourceName), platform::BstrToUtf8(optionString));
   if (FAILED(hr)) return hr;
 
   if (flags_.interchangeCheck && !interchangeCheckSupported_)
@@ -186,8 +187,7 @@ HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BST
   return hr;
 }
 
-HRESULT CDriver::InitializeSession(std::string_view resourceName,
-                                   std::string_view optionString) {
+HRESULT CDriver::InitializeSession(std::string_view resourceName, std::string_view optionString) {
   try {
     optionString_ = optionString;
     logicalName_.clear();
@@ -201,13 +201,12 @@ HRESULT CDriver::InitializeSession(std::string_view resourceName,
 
     // No configuration store is available: the resource name is the address itself.
     ioResourceDescriptor_ = resourceName;
-    OptionTarget target{flags_,   optionMap_,       driverSetupMap_, driverSetup_,
-                        instrumentModel_, *trace_, reporter_};
+    OptionTarget target{flags_,           optionMap_, driverSetupMap_, driverSetup_,
+                        instrumentModel_, *trace_,    reporter_};
     const HRESULT hr = ProcessOptionString(optionString_, target);
     if (FAILED(hr)) return hr;
 
-    if (flags_.simulate && instrumentModel_.empty())
-      instrumentModel_ = identity::kDefaultModel;
+    if (flags_.simulate && instrumentModel_.empty()) instrumentModel_ = identity::kDefaultModel;
     initialFlags_ = flags_;
     return S_OK;
   } catch (const std::bad_alloc&) {

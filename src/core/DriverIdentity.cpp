@@ -10,27 +10,27 @@ namespace tevra::core {
 namespace {
 
 constexpr MethodRecord kGetDescription{&IID_IIviComponentIdentity, "IIviComponentIdentity",
-                                    "get_Description", kNoInitCheck};
+                                       "get_Description", kNoInitCheck};
 constexpr MethodRecord kGetRevision{&IID_IIviComponentIdentity, "IIviComponentIdentity",
-                                 "get_Revision", kNoInitCheck};
+                                    "get_Revision", kNoInitCheck};
 constexpr MethodRecord kGetVendor{&IID_IIviComponentIdentity, "IIviComponentIdentity", "get_Vendor",
-                               kNoInitCheck};
+                                  kNoInitCheck};
 constexpr MethodRecord kGetManufacturer{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                     "get_InstrumentManufacturer"};
+                                        "get_InstrumentManufacturer"};
 constexpr MethodRecord kGetModel{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                              "get_InstrumentModel"};
+                                 "get_InstrumentModel"};
 constexpr MethodRecord kGetFirmware{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                 "get_InstrumentFirmwareRevision"};
+                                    "get_InstrumentFirmwareRevision"};
 constexpr MethodRecord kGetIdentifier{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                   "get_Identifier", kNoInitCheck};
+                                      "get_Identifier", kNoInitCheck};
 constexpr MethodRecord kGetSupportedModels{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                        "get_SupportedInstrumentModels", kNoInitCheck};
+                                           "get_SupportedInstrumentModels", kNoInitCheck};
 constexpr MethodRecord kGetMajorVersion{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                     "get_SpecificationMajorVersion", kNoInitCheck};
+                                        "get_SpecificationMajorVersion", kNoInitCheck};
 constexpr MethodRecord kGetMinorVersion{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                     "get_SpecificationMinorVersion", kNoInitCheck};
+                                        "get_SpecificationMinorVersion", kNoInitCheck};
 constexpr MethodRecord kGetGroupCapabilities{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                          "get_GroupCapabilities"};
+                                             "get_GroupCapabilities"};
 
 // A string property: the entry protocol around handing out a new copy of the text.
 template <class TextOf>

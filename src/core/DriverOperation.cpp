@@ -59,15 +59,15 @@ HRESULT DriverOperationImpl::get_DriverSetup(BSTR* val) {
 }
 
 // The boolean getters differ only in the flag they copy out.
-#define FLAG_GETTER(name, field)                   \
-  HRESULT DriverOperationImpl::name(VARIANT_BOOL* val) {  \
-    return d_.Enter(                               \
-        k##name,                                   \
-        [&] {                                      \
-          *val = ToVariantBool(d_.flags_.field);   \
-          return S_OK;                             \
-        },                                         \
-        Out("val", val));                          \
+#define FLAG_GETTER(name, field)                         \
+  HRESULT DriverOperationImpl::name(VARIANT_BOOL* val) { \
+    return d_.Enter(                                     \
+        k##name,                                         \
+        [&] {                                            \
+          *val = ToVariantBool(d_.flags_.field);         \
+          return S_OK;                                   \
+        },                                               \
+        Out("val", val));                                \
   }
 FLAG_GETTER(get_Cache, cache)
 FLAG_GETTER(get_InterchangeCheck, interchangeCheck)
@@ -162,9 +162,8 @@ HRESULT DriverOperationImpl::ClearInterchangeWarnings() {
 }
 
 HRESULT DriverOperationImpl::ResetInterchangeCheck() {
-  return d_.Enter(kResetInterchangeCheck, [&] {
-    return d_.Reporter().ReportMethodNotSupported("ResetInterchangeCheck");
-  });
+  return d_.Enter(kResetInterchangeCheck,
+                  [&] { return d_.Reporter().ReportMethodNotSupported("ResetInterchangeCheck"); });
 }
 
 HRESULT DriverOperationImpl::GetNextInterchangeWarning(BSTR* pbstrWarning) {

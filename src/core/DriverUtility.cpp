@@ -54,7 +54,8 @@ HRESULT DriverUtilityImpl::ErrorQuery(LONG* ErrorCode, BSTR* ErrorMessage) {
 }
 // The session lock already serialises every call; a longer critical region is not offered.
 HRESULT DriverUtilityImpl::LockObject() {
-  return d_.Enter(kLockObject, [&] { return d_.Reporter().ReportMethodNotSupported("LockObject"); });
+  return d_.Enter(kLockObject,
+                  [&] { return d_.Reporter().ReportMethodNotSupported("LockObject"); });
 }
 HRESULT DriverUtilityImpl::UnlockObject() {
   return d_.Enter(kUnlockObject,
@@ -85,12 +86,16 @@ HRESULT CDriver::ResetWithDefaultsImpl() {
   const auto vb = [](bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; };
   const SessionFlags initial = initialFlags_;
   IIviDriverOperation& op = operation_;
-  HRESULT (IIviDriverOperation::*const setters[])(VARIANT_BOOL) = {
-      &IIviDriverOperation::put_Cache,           &IIviDriverOperation::put_InterchangeCheck,
-      &IIviDriverOperation::put_QueryInstrumentStatus, &IIviDriverOperation::put_RangeCheck,
-      &IIviDriverOperation::put_RecordCoercions, &IIviDriverOperation::put_Simulate};
-  const bool values[] = {initial.cache,      initial.interchangeCheck, initial.queryInstrumentStatus,
-                         initial.rangeCheck, initial.recordCoercions,  initial.simulate};
+  HRESULT (IIviDriverOperation::*const setters[])
+  (VARIANT_BOOL) = {&IIviDriverOperation::put_Cache,
+                    &IIviDriverOperation::put_InterchangeCheck,
+                    &IIviDriverOperation::put_QueryInstrumentStatus,
+                    &IIviDriverOperation::put_RangeCheck,
+                    &IIviDriverOperation::put_RecordCoercions,
+                    &IIviDriverOperation::put_Simulate};
+  const bool values[] = {
+      initial.cache,      initial.interchangeCheck, initial.queryInstrumentStatus,
+      initial.rangeCheck, initial.recordCoercions,  initial.simulate};
   for (std::size_t i = 0; i < std::size(setters); ++i) {
     hr = (op.*setters[i])(vb(values[i]));
     if (FAILED(hr)) return hr;

@@ -11,8 +11,7 @@ namespace tevra::core::identity {
 inline constexpr std::string_view kPrefix = "Tevra";
 inline constexpr std::string_view kIdentifier = "Tevra";
 inline constexpr std::string_view kVendor = "Orvane Technologies";
-inline constexpr std::string_view kDescription =
-    "IVI Driver for Orvane QX1xxx family of Counters.";
+inline constexpr std::string_view kDescription = "IVI Driver for Orvane QX1xxx family of Counters.";
 inline constexpr std::string_view kDescriptionSuffix = " [Compiled for 64-bit.]";
 inline constexpr std::string_view kRevision = "1.2.2.0";
 inline constexpr std::string_view kGroupCapabilities =

@@ -15,14 +15,30 @@ namespace {
 void ZeroOutput(const Param& p) {
   switch (p.type) {
     case ValueType::Bool:
-    case ValueType::Int16: *static_cast<std::int16_t*>(p.ptr) = 0; break;
-    case ValueType::UInt8: *static_cast<std::uint8_t*>(p.ptr) = 0; break;
-    case ValueType::Int32: *static_cast<std::int32_t*>(p.ptr) = 0; break;
-    case ValueType::Int64: *static_cast<std::int64_t*>(p.ptr) = 0; break;
-    case ValueType::Float: *static_cast<float*>(p.ptr) = 0; break;
-    case ValueType::Double: *static_cast<double*>(p.ptr) = 0; break;
-    case ValueType::String: *static_cast<BSTR*>(p.ptr) = nullptr; break;
-    case ValueType::Interface: *static_cast<void**>(p.ptr) = nullptr; break;
+    case ValueType::Int16:
+      *static_cast<std::int16_t*>(p.ptr) = 0;
+      break;
+    case ValueType::UInt8:
+      *static_cast<std::uint8_t*>(p.ptr) = 0;
+      break;
+    case ValueType::Int32:
+      *static_cast<std::int32_t*>(p.ptr) = 0;
+      break;
+    case ValueType::Int64:
+      *static_cast<std::int64_t*>(p.ptr) = 0;
+      break;
+    case ValueType::Float:
+      *static_cast<float*>(p.ptr) = 0;
+      break;
+    case ValueType::Double:
+      *static_cast<double*>(p.ptr) = 0;
+      break;
+    case ValueType::String:
+      *static_cast<BSTR*>(p.ptr) = nullptr;
+      break;
+    case ValueType::Interface:
+      *static_cast<void**>(p.ptr) = nullptr;
+      break;
   }
 }
 
@@ -168,8 +184,8 @@ HRESULT CNode::RunEntry(const MethodRecord& method, std::span<const Param> param
       if (method.unsupportedModels & driver.ModelBit()) {
         result = reporter.ReportModelNotSupported(method.methodName);
       } else if (method.commandTemplate &&
-                 FAILED(result = driver.FormatCommand(method.commandTemplate, params,
-                                                      frame.command))) {
+                 FAILED(result =
+                            driver.FormatCommand(method.commandTemplate, params, frame.command))) {
         // the formatter reported the failure
       } else {
         result = body(frame);

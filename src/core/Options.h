@@ -29,7 +29,7 @@ using PairMap = std::map<std::string, std::string>;
 void ScanPairs(std::string_view text, PairMap& out);
 
 struct OptionSplit {
-  std::string_view optionPart;   // everything before the DRIVERSETUP keyword (or the whole string)
+  std::string_view optionPart;  // everything before the DRIVERSETUP keyword (or the whole string)
   bool hasDriverSetup = false;
   std::string_view driverSetup;  // everything after the keyword's "="
 };
@@ -46,8 +46,8 @@ std::string ToLower(std::string_view text);
 // What option processing changes on the driver.
 struct OptionTarget {
   SessionFlags& flags;
-  PairMap& optionMap;        // lower-cased names
-  PairMap& driverSetupMap;   // lower-cased names
+  PairMap& optionMap;       // lower-cased names
+  PairMap& driverSetupMap;  // lower-cased names
   std::string& driverSetupText;
   std::string& model;
   ITraceLog& trace;

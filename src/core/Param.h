@@ -43,29 +43,46 @@ struct Param {
 
 template <class T>
 constexpr ValueType ValueTypeOf() {
-  if constexpr (std::is_same_v<T, VARIANT_BOOL>) return ValueType::Bool;
-  else if constexpr (std::is_same_v<T, std::uint8_t>) return ValueType::UInt8;
-  else if constexpr (std::is_same_v<T, std::int32_t>) return ValueType::Int32;
-  else if constexpr (std::is_same_v<T, std::int64_t>) return ValueType::Int64;
-  else if constexpr (std::is_same_v<T, float>) return ValueType::Float;
-  else if constexpr (std::is_same_v<T, double>) return ValueType::Double;
-  else if constexpr (std::is_same_v<T, BSTR>) return ValueType::String;
-  else if constexpr (std::is_pointer_v<T>) return ValueType::Interface;
-  else static_assert(sizeof(T) == 0, "no trace type for this argument");
+  if constexpr (std::is_same_v<T, VARIANT_BOOL>)
+    return ValueType::Bool;
+  else if constexpr (std::is_same_v<T, std::uint8_t>)
+    return ValueType::UInt8;
+  else if constexpr (std::is_same_v<T, std::int32_t>)
+    return ValueType::Int32;
+  else if constexpr (std::is_same_v<T, std::int64_t>)
+    return ValueType::Int64;
+  else if constexpr (std::is_same_v<T, float>)
+    return ValueType::Float;
+  else if constexpr (std::is_same_v<T, double>)
+    return ValueType::Double;
+  else if constexpr (std::is_same_v<T, BSTR>)
+    return ValueType::String;
+  else if constexpr (std::is_pointer_v<T>)
+    return ValueType::Interface;
+  else
+    static_assert(sizeof(T) == 0, "no trace type for this argument");
 }
 
 // VARIANT_BOOL and int16_t are one type; a 16-bit integer argument says so with InInt16.
 template <class T>
 constexpr Param In(const char* name, T value) {
   Param p{name, Dir::In, ValueTypeOf<T>(), {}};
-  if constexpr (std::is_same_v<T, VARIANT_BOOL>) p.b = value;
-  else if constexpr (std::is_same_v<T, std::uint8_t>) p.u8 = value;
-  else if constexpr (std::is_same_v<T, std::int32_t>) p.i32 = value;
-  else if constexpr (std::is_same_v<T, std::int64_t>) p.i64 = value;
-  else if constexpr (std::is_same_v<T, float>) p.f = value;
-  else if constexpr (std::is_same_v<T, double>) p.d = value;
-  else if constexpr (std::is_same_v<T, BSTR>) p.str = value;
-  else p.ptr = static_cast<void*>(value);
+  if constexpr (std::is_same_v<T, VARIANT_BOOL>)
+    p.b = value;
+  else if constexpr (std::is_same_v<T, std::uint8_t>)
+    p.u8 = value;
+  else if constexpr (std::is_same_v<T, std::int32_t>)
+    p.i32 = value;
+  else if constexpr (std::is_same_v<T, std::int64_t>)
+    p.i64 = value;
+  else if constexpr (std::is_same_v<T, float>)
+    p.f = value;
+  else if constexpr (std::is_same_v<T, double>)
+    p.d = value;
+  else if constexpr (std::is_same_v<T, BSTR>)
+    p.str = value;
+  else
+    p.ptr = static_cast<void*>(value);
   return p;
 }
 constexpr Param InString(const char* name, const OLECHAR* value) {

@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "platform/ModuleCount.h"
 #include "io/UnconnectedSession.h"
+#include "platform/ModuleCount.h"
 
 namespace tevra::counter {
 

@@ -16,10 +16,8 @@ class UnconnectedSession final : public core::IIoSession {
   HRESULT GetTimeout(std::int32_t& milliseconds) override;
   HRESULT SetTimeout(std::int32_t milliseconds) override;
   HRESULT WriteString(std::string_view text, bool flushEnd, std::int32_t timeout) override;
-  HRESULT QueryString(std::string_view command, std::string& reply,
-                      std::int32_t timeout) override;
-  HRESULT QueryNumber(std::string_view command, std::int32_t& value,
-                      std::int32_t timeout) override;
+  HRESULT QueryString(std::string_view command, std::string& reply, std::int32_t timeout) override;
+  HRESULT QueryNumber(std::string_view command, std::int32_t& value, std::int32_t timeout) override;
   HRESULT QueryFormatted(std::string_view command, const char* readFormat,
                          std::span<const core::ScanTarget> targets, std::int32_t timeout) override;
   HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) override;

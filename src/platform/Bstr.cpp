@@ -156,7 +156,5 @@ TEVRA_API std::uint32_t SysStringByteLen(BSTR text) {
   return bytes;
 }
 
-TEVRA_API std::uint32_t SysStringLen(BSTR text) {
-  return SysStringByteLen(text) / sizeof(OLECHAR);
-}
+TEVRA_API std::uint32_t SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }
 }

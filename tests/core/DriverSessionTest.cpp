@@ -75,8 +75,7 @@ TEST_F(SimulatedSession, InitializeReportsTheSimulatedInstrument) {
   EXPECT_EQ(Model(), "QX1300");
   EXPECT_EQ(GetText([&](BSTR* v) { return id->get_InstrumentManufacturer(v); }),
             "Orvane Technologies");
-  EXPECT_EQ(GetText([&](BSTR* v) { return id->get_InstrumentFirmwareRevision(v); }),
-            "Sim1.2.2.0");
+  EXPECT_EQ(GetText([&](BSTR* v) { return id->get_InstrumentFirmwareRevision(v); }), "Sim1.2.2.0");
   EXPECT_EQ(GetText([&](BSTR* v) { return id->get_GroupCapabilities(v); }),
             "IviCounterBase,IviCounterFilter,IviCounterStopHoldoff,"
             "IviCounterVoltageMeasurement,IviCounterEdgeTimeReferenceLevels");

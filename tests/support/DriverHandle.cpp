@@ -23,8 +23,8 @@ DriverHandle::~DriverHandle() {
   driver->Release();
 }
 
-HRESULT DriverHandle::Initialize(std::string_view resource, std::string_view options,
-                                 bool idQuery, bool reset) {
+HRESULT DriverHandle::Initialize(std::string_view resource, std::string_view options, bool idQuery,
+                                 bool reset) {
   platform::Bstr name(resource);
   platform::Bstr optionString(options);
   return driver->Initialize(name.get(), idQuery ? VARIANT_TRUE : VARIANT_FALSE,

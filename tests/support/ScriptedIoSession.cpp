@@ -43,11 +43,12 @@ HRESULT ScriptedIoSession::SetTimeout(std::int32_t milliseconds) {
 }
 
 HRESULT ScriptedIoSession::Send(std::string_view command, std::int32_t timeout,
-                                    std::string& reply) {
+                                std::string& reply) {
   if (!s_.open)
     return reporter_ ? reporter_->Report(core::Code::NotInitialized)
                      : core::ComStatusOf(static_cast<int>(core::Code::NotInitialized));
-  s_.sent.push_back({std::string(command), timeout == core::kDefaultTimeout ? s_.timeout : timeout});
+  s_.sent.push_back(
+      {std::string(command), timeout == core::kDefaultTimeout ? s_.timeout : timeout});
   if (s_.expected.empty() || s_.expected.front().command != command) {
     s_.unexpected.emplace_back(command);
     return reporter_->ReportIoError("unexpected command");
@@ -105,7 +106,8 @@ HRESULT ScriptedIoSession::QueryFormatted(std::string_view command, const char* 
   }
   std::int32_t number = 0;
   const char* end = reply.data() + reply.size();
-  const auto [next, ec] = std::from_chars(reply.data(), end, number);
+  const char* first = reply.data() + (reply.starts_with('+') ? 1 : 0);
+  const auto [next, ec] = std::from_chars(first, end, number);
   if (ec != std::errc() || next == end || *next != ',')
     return Poll(reporter_->Report(core::Code::UnexpectedResponse));
   *static_cast<std::int32_t*>(targets[0].where) = number;

@@ -17,7 +17,7 @@ class ScriptedIoSession final : public core::IIoSession {
  public:
   struct Exchange {
     std::string command;
-    std::string reply;     // for queries and "*ESR?" reads
+    std::string reply;      // for queries and "*ESR?" reads
     HRESULT status = S_OK;  // a failure makes the operation fail with it (an I/O error)
   };
   struct Sent {
@@ -53,10 +53,8 @@ class ScriptedIoSession final : public core::IIoSession {
   HRESULT GetTimeout(std::int32_t& milliseconds) override;
   HRESULT SetTimeout(std::int32_t milliseconds) override;
   HRESULT WriteString(std::string_view text, bool flushEnd, std::int32_t timeout) override;
-  HRESULT QueryString(std::string_view command, std::string& reply,
-                      std::int32_t timeout) override;
-  HRESULT QueryNumber(std::string_view command, std::int32_t& value,
-                      std::int32_t timeout) override;
+  HRESULT QueryString(std::string_view command, std::string& reply, std::int32_t timeout) override;
+  HRESULT QueryNumber(std::string_view command, std::int32_t& value, std::int32_t timeout) override;
   HRESULT QueryFormatted(std::string_view command, const char* readFormat,
                          std::span<const core::ScanTarget> targets, std::int32_t timeout) override;
   HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) override;

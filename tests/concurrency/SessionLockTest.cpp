@@ -1,0 +1,155 @@
+// Calls on one driver object run one at a time; calls on two objects run side by side; error
+// information stays with the thread that caused it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "support/DriverHandle.h"
+
+namespace tevra::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// An instrument whose self-test takes a while; it counts how many exchanges are in flight at once
+// and can make each exchange wait for a partner's.
+class SlowSession final : public core::IIoSession {
+ public:
+  struct Shared {
+    std::atomic<int> inFlight{0};
+    std::atomic<int> maxInFlight{0};
+    // Rendezvous: each exchange announces itself and waits (bounded) for the other object's.
+    bool rendezvous = false;
+    std::mutex m;
+    std::condition_variable cv;
+    int arrived = 0;
+    bool partnerSeen = false;
+  };
+  explicit SlowSession(Shared& shared) : s_(shared) {}
+
+  HRESULT Open(std::string_view, core::IInstrErrorPoller*, core::IErrorReporter*,
+               core::IEnumFormatter*) override {
+    return S_OK;
+  }
+  HRESULT Close() override { return S_OK; }
+  HRESULT Clear() override { return S_OK; }
+  HRESULT GetTimeout(std::int32_t& ms) override { return ms = 2000, S_OK; }
+  HRESULT SetTimeout(std::int32_t) override { return S_OK; }
+  HRESULT WriteString(std::string_view, bool, std::int32_t) override { return S_OK; }
+  HRESULT QueryString(std::string_view command, std::string& reply, std::int32_t) override {
+    reply = command == "*IDN?" ? "Orvane Technologies,QX1300,1,1" : "431";
+    return S_OK;
+  }
+  HRESULT QueryNumber(std::string_view, std::int32_t& value, std::int32_t) override {
+    const int now = ++s_.inFlight;
+    int seen = s_.maxInFlight.load();
+    while (now > seen && !s_.maxInFlight.compare_exchange_weak(seen, now)) {
+    }
+    if (s_.rendezvous) {
+      std::unique_lock lock(s_.m);
+      ++s_.arrived;
+      s_.cv.notify_all();
+      if (s_.cv.wait_for(lock, 2s, [&] { return s_.arrived >= 2; })) s_.partnerSeen = true;
+    } else {
+      std::this_thread::sleep_for(1ms);
+    }
+    --s_.inFlight;
+    value = 0;
+    return S_OK;
+  }
+  HRESULT QueryFormatted(std::string_view, const char*, std::span<const core::ScanTarget>,
+                         std::int32_t) override {
+    return E_NOTIMPL;
+  }
+  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return S_OK; }
+  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t) override {
+    return text = "0", S_OK;
+  }
+
+ private:
+  Shared& s_;
+};
+
+TEST(SessionLock, CallsOnOneObjectRunOneAtATime) {
+  SlowSession::Shared shared;
+  DriverHandle handle(std::make_unique<SlowSession>(shared));
+  ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", ""), S_OK);
+  std::vector<std::thread> threads;
+  std::atomic<int> failures{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 10; ++i) {
+        LONG result = -1;
+        BSTR message = nullptr;
+        if (handle.utility->SelfTest(&result, &message) != S_OK) ++failures;
+        SysFreeString(message);
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_EQ(shared.maxInFlight.load(), 1);
+}
+
+TEST(SessionLock, TwoObjectsRunInParallel) {
+  SlowSession::Shared shared;
+  shared.rendezvous = true;
+  DriverHandle a(std::make_unique<SlowSession>(shared));
+  DriverHandle b(std::make_unique<SlowSession>(shared));
+  ASSERT_EQ(a.Initialize("TCPIP::a::5025::SOCKET", ""), S_OK);
+  ASSERT_EQ(b.Initialize("TCPIP::b::5025::SOCKET", ""), S_OK);
+  auto selfTest = [](DriverHandle& h) {
+    LONG result = 0;
+    BSTR message = nullptr;
+    EXPECT_EQ(h.utility->SelfTest(&result, &message), S_OK);
+    SysFreeString(message);
+  };
+  std::thread ta([&] { selfTest(a); });
+  std::thread tb([&] { selfTest(b); });
+  ta.join();
+  tb.join();
+  // Each object's exchange saw the other's start while it was still running.
+  EXPECT_TRUE(shared.partnerSeen);
+  EXPECT_EQ(shared.maxInFlight.load(), 2);
+}
+
+TEST(SessionLock, ErrorInformationBelongsToTheThread) {
+  DriverHandle handle;
+  ASSERT_EQ(handle.Initialize("SIM", "Simulate=true"), S_OK);
+  std::atomic<bool> reported{false};
+  std::atomic<bool> checked{false};
+  std::thread other([&] {
+    EXPECT_EQ(handle.utility->LockObject(), static_cast<HRESULT>(0x80047011));
+    reported = true;
+    while (!checked) std::this_thread::yield();
+    EXPECT_NE(TakeErrorDescription(), "");
+  });
+  while (!reported) std::this_thread::yield();
+  EXPECT_EQ(TakeErrorDescription(), "");
+  checked = true;
+  other.join();
+}
+
+TEST(SessionLock, ObjectsCreatedAndUsedOnManyThreads) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([] {
+      for (int i = 0; i < 20; ++i) {
+        DriverHandle handle;
+        EXPECT_EQ(handle.Initialize("SIM", "Simulate=true,DriverSetup=Model=QX1200", true), S_OK);
+        EXPECT_EQ(GetText([&](BSTR* v) { return handle.identity->get_InstrumentModel(v); }),
+                  "QX1200");
+        EXPECT_EQ(handle.Close(), S_OK);
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+}
+
+}  // namespace
+}  // namespace tevra::testing
