@@ -37,7 +37,35 @@ struct ScanTarget {
   void* where;  // std::int32_t*, double* or std::string*
 };
 
-class IIoSession {
+// The buffer's success code for a read that stopped at its count while the instrument has more
+// data for the same message.
+inline constexpr HRESULT kResultMoreData = 0x00040102;
+
+// Unbuffered transfers and the line settings they depend on; none of them polls the instrument's
+// status. A timeout other than kDefaultTimeout holds for that one transfer.
+class ILowLevelIo {
+ public:
+  // Reads at most buffer.size() bytes into buffer; count receives the number read. S_OK: the
+  // message ended (END or the termination character); kResultMoreData: the read stopped at the
+  // buffer's size and the message goes on.
+  virtual HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
+                                     std::int32_t timeout) = 0;
+  // Writes the bytes; END follows the last byte when sending END is enabled.
+  virtual HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
+                                      std::int32_t timeout) = 0;
+  virtual HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) = 0;
+  virtual HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) = 0;
+
+  virtual HRESULT GetTerminationCharacterEnabled(bool& enabled) = 0;
+  virtual HRESULT SetTerminationCharacterEnabled(bool enabled) = 0;
+  virtual HRESULT GetSendEndEnabled(bool& enabled) = 0;
+  virtual HRESULT SetSendEndEnabled(bool enabled) = 0;
+
+ protected:
+  ~ILowLevelIo() = default;
+};
+
+class IIoSession : public ILowLevelIo {
  public:
   virtual ~IIoSession() = default;
 
@@ -57,10 +85,6 @@ class IIoSession {
                               std::int32_t timeout) = 0;
   virtual HRESULT QueryFormatted(std::string_view command, const char* readFormat,
                                  std::span<const ScanTarget> targets, std::int32_t timeout) = 0;
-
-  // Unbuffered transfers that never poll, for the status check itself.
-  virtual HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) = 0;
-  virtual HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) = 0;
 };
 
 }  // namespace tevra::core

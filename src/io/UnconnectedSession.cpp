@@ -39,4 +39,19 @@ HRESULT UnconnectedSession::LowLevelReadStringNoPoll(std::string&, std::int32_t)
   return NotConnected();
 }
 
+HRESULT UnconnectedSession::LowLevelReadNoPoll(std::span<std::uint8_t>, std::size_t& count,
+                                               std::int32_t) {
+  count = 0;
+  return NotConnected();
+}
+HRESULT UnconnectedSession::LowLevelWriteNoPoll(std::span<const std::uint8_t>, std::size_t& written,
+                                                std::int32_t) {
+  written = 0;
+  return NotConnected();
+}
+HRESULT UnconnectedSession::GetTerminationCharacterEnabled(bool&) { return NotConnected(); }
+HRESULT UnconnectedSession::SetTerminationCharacterEnabled(bool) { return NotConnected(); }
+HRESULT UnconnectedSession::GetSendEndEnabled(bool&) { return NotConnected(); }
+HRESULT UnconnectedSession::SetSendEndEnabled(bool) { return NotConnected(); }
+
 }  // namespace tevra::io

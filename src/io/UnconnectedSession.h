@@ -22,6 +22,14 @@ class UnconnectedSession final : public core::IIoSession {
                          std::span<const core::ScanTarget> targets, std::int32_t timeout) override;
   HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) override;
   HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) override;
+  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
+                             std::int32_t timeout) override;
+  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
+                              std::int32_t timeout) override;
+  HRESULT GetTerminationCharacterEnabled(bool& enabled) override;
+  HRESULT SetTerminationCharacterEnabled(bool enabled) override;
+  HRESULT GetSendEndEnabled(bool& enabled) override;
+  HRESULT SetSendEndEnabled(bool enabled) override;
 
  private:
   HRESULT NotConnected();

@@ -66,6 +66,17 @@ class SlowSession final : public core::IIoSession {
                          std::int32_t) override {
     return E_NOTIMPL;
   }
+  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t>, std::size_t& n, std::int32_t) override {
+    return n = 0, E_NOTIMPL;
+  }
+  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t>, std::size_t& n,
+                              std::int32_t) override {
+    return n = 0, E_NOTIMPL;
+  }
+  HRESULT GetTerminationCharacterEnabled(bool& on) override { return on = true, S_OK; }
+  HRESULT SetTerminationCharacterEnabled(bool) override { return S_OK; }
+  HRESULT GetSendEndEnabled(bool& on) override { return on = true, S_OK; }
+  HRESULT SetSendEndEnabled(bool) override { return S_OK; }
   HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return S_OK; }
   HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t) override {
     return text = "0", S_OK;

@@ -125,4 +125,28 @@ HRESULT ScriptedIoSession::LowLevelReadStringNoPoll(std::string& text, std::int3
   return S_OK;
 }
 
+// The status check and the utilities exchange whole strings; byte transfers are not scripted.
+HRESULT ScriptedIoSession::LowLevelReadNoPoll(std::span<std::uint8_t>, std::size_t& count,
+                                              std::int32_t) {
+  count = 0;
+  s_.unexpected.push_back("LowLevelReadNoPoll");
+  return E_NOTIMPL;
+}
+HRESULT ScriptedIoSession::LowLevelWriteNoPoll(std::span<const std::uint8_t>, std::size_t& written,
+                                               std::int32_t) {
+  written = 0;
+  s_.unexpected.push_back("LowLevelWriteNoPoll");
+  return E_NOTIMPL;
+}
+HRESULT ScriptedIoSession::GetTerminationCharacterEnabled(bool& enabled) {
+  enabled = true;
+  return S_OK;
+}
+HRESULT ScriptedIoSession::SetTerminationCharacterEnabled(bool) { return S_OK; }
+HRESULT ScriptedIoSession::GetSendEndEnabled(bool& enabled) {
+  enabled = true;
+  return S_OK;
+}
+HRESULT ScriptedIoSession::SetSendEndEnabled(bool) { return S_OK; }
+
 }  // namespace tevra::testing
