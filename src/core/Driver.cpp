@@ -194,7 +194,7 @@ HRESULT CDriver::InitializeSession(std::string_view resourceName, std::string_vi
     ioResourceDescriptor_.clear();
     optionMap_.clear();
     driverSetupMap_.clear();
-    configurableInitialSettings_.clear();
+    configurableInitialSettings_.Clear();
     virtualNameMap_.clear();
     virtualNameReverseMap_.clear();
     flags_ = SessionFlags{};

@@ -13,6 +13,7 @@
 #include "core/CallContext.h"
 #include "core/ErrorReporter.h"
 #include "core/InherentInterfaces.h"
+#include "core/InitialSettings.h"
 #include "core/IoSession.h"
 #include "core/Node.h"
 #include "core/Options.h"
@@ -46,6 +47,9 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter {
   // Lookups lower-case the name first.
   std::optional<std::string_view> LookupOption(std::string_view name) const;
   std::optional<std::string_view> LookupDriverSetup(std::string_view name) const;
+  const InitialSettings& ConfigurableInitialSettings() const {
+    return configurableInitialSettings_;
+  }
 
   // The inherent interfaces, for calls of the driver into itself.
   IIviDriverOperation& OperationInterface() { return operation_; }
@@ -108,7 +112,7 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter {
   std::string identificationReply_;
   PairMap optionMap_;
   PairMap driverSetupMap_;
-  PairMap configurableInitialSettings_;
+  InitialSettings configurableInitialSettings_;
   PairMap virtualNameMap_;
   PairMap virtualNameReverseMap_;
   PairMap physicalToVirtualMap_;
