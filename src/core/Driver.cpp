@@ -242,7 +242,7 @@ HRESULT CDriver::CloseImpl() {
   if (!initialized_) return reporter_.ReportNotInitialized();
   trace_->SessionEnding();
   CloseIo();
-  EmptyCache();
+  Cache().Clear();
   initialized_ = false;
 
   HRESULT hr = CloseChildren();

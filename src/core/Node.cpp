@@ -153,7 +153,7 @@ void CNode::ResetStateTree() {
 }
 
 void CNode::InvalidateCacheTree() {
-  InvalidateCache();
+  cache_.InvalidateAll();
   for (RepCapGroup& g : children_)
     for (CNode* child : g.nodes) child->InvalidateCacheTree();
 }

@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/CacheStore.h"
 #include "core/CallContext.h"
 #include "core/FunctionRef.h"
 #include "core/Param.h"
@@ -34,10 +35,6 @@ class CNode {
   virtual HRESULT PostInitialize() { return S_OK; }
   virtual HRESULT OnClose() { return S_OK; }
   virtual void ResetState() {}
-  // Marks every cached setting of this node stale.
-  virtual void InvalidateCache() {}
-  // Removes every cached setting of this node (Close).
-  virtual void EmptyCache() {}
 
   // Children, grouped by repeated-capability name. The creator owns them; the node only lists.
   struct RepCapGroup {
@@ -48,12 +45,16 @@ class CNode {
   void ClearChildren() { children_.clear(); }
   const std::vector<RepCapGroup>& Children() const { return children_; }
 
+  // The node's simulated settings.
+  CCacheStore& Cache() { return cache_; }
+
   // Depth first, stopping at the first failure.
   HRESULT PostInitializeChildren();
   // Children of a child before the child, stopping at the first failure.
   HRESULT CloseChildren();
   // This node and every node below it.
   void ResetStateTree();
+  // Empties every entry of this node's store and of every node below it.
   void InvalidateCacheTree();
 
   // The entry protocol around a method body. The params are the method's arguments in order;
@@ -79,6 +80,7 @@ class CNode {
 
   CDriver* driver_;
   std::recursive_mutex mutex_;
+  CCacheStore cache_;
   std::vector<RepCapGroup> children_;
 };
 

@@ -8,7 +8,7 @@
 #include "core/Driver.h"
 #include "platform/ErrorInfo.h"
 #include "support/DriverHandle.h"
-#include "support/ScriptedIoSession.h"
+#include "support/TestDriver.h"
 
 namespace tevra::testing {
 namespace {
@@ -18,62 +18,10 @@ using core::MethodRecord;
 
 constexpr IID kTestIid = {0x12345678, 0x1, 0x2, {1, 2, 3, 4, 5, 6, 7, 8}};
 
-// Records which methods the trace saw and with which result.
-class RecordingTraceLog final : public core::ITraceLog {
- public:
-  struct Record {
-    std::string method;
-    std::size_t params;
-    HRESULT result;
-  };
-  core::TraceSettings& Settings() override { return settings_; }
-  bool Enabled() const override { return true; }
-  core::TraceState State() const override { return core::TraceState::Recording; }
-  HRESULT ApplyTraceSwitch(bool) override { return S_OK; }
-  HRESULT Prepare(std::string_view) override { return S_OK; }
-  void SessionEnding() override {}
-  bool BeginRecord(const MethodRecord& m, std::span<const core::Param> p) override {
-    open.push_back(m.methodName);
-    return true;
-  }
-  void EndRecord(const MethodRecord& m, std::span<const core::Param> p, HRESULT r) override {
-    records.push_back({m.methodName, p.size(), r});
-  }
-  std::vector<std::string> open;
-  std::vector<Record> records;
-
- private:
-  core::TraceSettings settings_;
-};
-
-// A bare driver object whose methods are the test's own records and bodies.
-class TestDriver final : public core::IObjectRoot, public core::CDriver {
- public:
-  explicit TestDriver(RecordingTraceLog*& trace)
-      : CDriver(*this, std::make_unique<ScriptedIoSession>(script_), MakeTrace(trace)) {}
-  HRESULT QueryObject(REFIID, void**) override { return E_NOINTERFACE; }
-  ULONG AddRefObject() override { return 1; }
-  ULONG ReleaseObject() override { return 1; }
-
-  HRESULT Init(std::string_view options) {
-    platform::Bstr name("SIM"), opts(options);
-    return ApiInitialize(name.get(), 0, 0, opts.get());
-  }
-
- private:
-  static std::unique_ptr<core::ITraceLog> MakeTrace(RecordingTraceLog*& out) {
-    auto log = std::make_unique<RecordingTraceLog>();
-    out = log.get();
-    return log;
-  }
-  ScriptedIoSession::Script script_;
-};
-
 class EntryPath : public ::testing::Test {
  protected:
-  EntryPath() : driver(trace) {}
-  RecordingTraceLog* trace = nullptr;
   TestDriver driver;
+  RecordingTraceLog* trace = &driver.TraceRecords();
 };
 
 constexpr MethodRecord kGetValue{&kTestIid, "ITest", "get_Value"};
