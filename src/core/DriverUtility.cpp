@@ -86,7 +86,7 @@ HRESULT CDriver::ResetWithDefaultsImpl() {
   const auto vb = [](bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; };
   const SessionFlags initial = initialFlags_;
   IIviDriverOperation& op = operation_;
-  HRESULT (IIviDriverOperation::*const setters[])
+  HRESULT(IIviDriverOperation::*const setters[])
   (VARIANT_BOOL) = {&IIviDriverOperation::put_Cache,
                     &IIviDriverOperation::put_InterchangeCheck,
                     &IIviDriverOperation::put_QueryInstrumentStatus,
