@@ -1,0 +1,414 @@
+// The error reporter's mechanics: what a report leaves on the thread (description with the
+// elaboration, source, interface of the current call, help) and what it returns; the forms of
+// the invalid-value family; the current-method variants. The code table itself is checked row
+// by row in ErrorTableTest.cpp.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "core/CallContext.h"
+#include "core/ErrorCodes.h"
+#include "core/ErrorReporter.h"
+#include "platform/ErrorInfo.h"
+
+namespace tevra::core {
+namespace {
+
+constexpr IID kConfigIid = {
+    0x3B9F2C41, 0x8D07, 0x4E6A, {0xB1, 0x52, 0x7C, 0x0E, 0x93, 0x2D, 0x45, 0xF8}};
+constexpr IID kMeasureIid = {
+    0xA4E61D90, 0x13C5, 0x4B27, {0x86, 0xF3, 0x2A, 0x5D, 0x0B, 0x71, 0xC9, 0x3E}};
+constexpr const char* kProgId = "Tevra.Tevra.1";
+
+const MethodRecord kConfigure{&kConfigIid, "ITevraTrigger", "Configure"};
+const MethodRecord kFetch{&kMeasureIid, "ITevraMeasurement", "Fetch"};
+
+bool SameIid(const IID& a, const IID& b) { return a == b; }
+
+// A call frame pushed for the lifetime of the object, as an entry point pushes one.
+class ScopedCall {
+ public:
+  ScopedCall(ICallContextProvider& calls, const MethodRecord& method) : calls_(calls) {
+    frame_.method = &method;
+    calls_.PushCallContext(frame_);
+  }
+  ~ScopedCall() { calls_.PopCallContext(); }
+  ScopedCall(const ScopedCall&) = delete;
+  ScopedCall& operator=(const ScopedCall&) = delete;
+
+ private:
+  ICallContextProvider& calls_;
+  CallFrame frame_;
+};
+
+class ErrorReporterTest : public ::testing::Test {
+ protected:
+  ErrorReporterTest() { platform::ClearThreadError(); }
+  ~ErrorReporterTest() override { platform::ClearThreadError(); }
+
+  platform::ErrorRecord TakeError() {
+    platform::ErrorRecord record;
+    EXPECT_TRUE(platform::TakeThreadError(record)) << "no error information on the thread";
+    return record;
+  }
+
+  CallContextStack calls_;
+  CTevraErrorReporter reporter_{kProgId, calls_};
+};
+
+// --- Description and elaboration ---
+
+TEST_F(ErrorReporterTest, ElaborationFollowsOnSecondLine) {
+  EXPECT_EQ(reporter_.ReportNotInitialized("Call Initialize first."),
+            static_cast<HRESULT>(0x8004701D));
+  EXPECT_EQ(TakeError().description,
+            "Tevra: A connection to the instrument has not been established.\r\n"
+            "Call Initialize first.");
+}
+
+TEST_F(ErrorReporterTest, EmptyElaborationAddsNothing) {
+  reporter_.ReportNotInitialized();
+  EXPECT_EQ(TakeError().description,
+            "Tevra: A connection to the instrument has not been established.");
+  reporter_.ReportNotInitialized("");
+  EXPECT_EQ(TakeError().description,
+            "Tevra: A connection to the instrument has not been established.");
+}
+
+TEST_F(ErrorReporterTest, ElaborationMayItselfSpanLines) {
+  reporter_.ReportElaboratedV(Code::UnknownOptionName, "line one\r\nline two", {"Foo"});
+  EXPECT_EQ(TakeError().description,
+            "Tevra: The 'Foo' name in the option string is unknown.\r\nline one\r\nline two");
+}
+
+TEST_F(ErrorReporterTest, ReportAndReportVThroughTheInterface) {
+  IErrorReporter& reporter = reporter_;
+  EXPECT_EQ(reporter.Report(Code::FileNotFound), static_cast<HRESULT>(0x8004705B));
+  EXPECT_EQ(TakeError().description, "Tevra: File not found.");
+  EXPECT_EQ(reporter.ReportV(Code::UnknownOptionValue, {"maybe"}),
+            static_cast<HRESULT>(0x8004704C));
+  EXPECT_EQ(TakeError().description, "Tevra: The 'maybe' value in the option string is unknown.");
+}
+
+TEST_F(ErrorReporterTest, ArgumentsAreInsertedVerbatimAndResultTrimmed) {
+  // An argument's own "%2" is not a placeholder; a missing argument inserts nothing.
+  reporter_.ReportElaboratedV(Code::InvalidValue, {}, {"50%2", "Configure"});
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Invalid value '50%2' for method 'Configure', parameter ''.");
+  // Code 50 ends with %1: trailing blanks of the argument go with the trim.
+  reporter_.ReportInvalidInputChannel(" 3 \r\n");
+  EXPECT_EQ(TakeError().description, "Tevra: Invalid input channel 3");
+}
+
+// --- Error information fields and statuses ---
+
+TEST_F(ErrorReporterTest, ErrorInformationNamesSourceAndInterfaceOfTheCall) {
+  ScopedCall call(calls_, kConfigure);
+  reporter_.ReportNotInitialized();
+  const platform::ErrorRecord error = TakeError();
+  EXPECT_EQ(error.source, kProgId);
+  EXPECT_TRUE(SameIid(error.iid, kConfigIid));
+  EXPECT_EQ(error.helpFile, "");
+  EXPECT_EQ(error.helpContext, 0u);
+}
+
+TEST_F(ErrorReporterTest, InterfaceIsThatOfTheTopFrame) {
+  ScopedCall outer(calls_, kConfigure);
+  {
+    ScopedCall inner(calls_, kFetch);
+    reporter_.ReportUnexpectedResponse();
+    EXPECT_TRUE(SameIid(TakeError().iid, kMeasureIid));
+  }
+  reporter_.ReportUnexpectedResponse();
+  EXPECT_TRUE(SameIid(TakeError().iid, kConfigIid));
+}
+
+TEST_F(ErrorReporterTest, NullInterfaceWithoutCallContext) {
+  reporter_.ReportUnexpectedResponse();
+  const platform::ErrorRecord error = TakeError();
+  EXPECT_TRUE(SameIid(error.iid, GUID_NULL));
+  EXPECT_EQ(error.source, kProgId);
+}
+
+TEST_F(ErrorReporterTest, HelpOnlyForInstrumentSpecificCodes) {
+  ScopedCall call(calls_, kFetch);
+  EXPECT_EQ(reporter_.ReportElaboratedV(Code::IoError, {}, {"VI_ERROR_IO"}),
+            static_cast<HRESULT>(0x80044214));
+  platform::ErrorRecord error = TakeError();
+  EXPECT_EQ(error.helpFile, "Tevra.chm");
+  EXPECT_EQ(error.helpContext, 3u);
+  EXPECT_TRUE(SameIid(error.iid, kMeasureIid));
+
+  reporter_.ReportNotInitialized();
+  error = TakeError();
+  EXPECT_EQ(error.helpFile, "");
+  EXPECT_EQ(error.helpContext, 0u);
+}
+
+TEST_F(ErrorReporterTest, WarningsReturnTheirPositiveStatus) {
+  EXPECT_EQ(reporter_.ReportResetNotSupported(), static_cast<HRESULT>(0x00047066));
+  EXPECT_EQ(TakeError().description, "Tevra: Reset is not supported by this instrument.");
+}
+
+TEST_F(ErrorReporterTest, CodeOneReturnsDispException) {
+  EXPECT_EQ(reporter_.Report(Code::Success), DISP_E_EXCEPTION);
+  EXPECT_EQ(TakeError().description, "Tevra: Success.");
+  EXPECT_EQ(reporter_.PublishError(Code::Success, "text"), DISP_E_EXCEPTION);
+  EXPECT_EQ(TakeError().description, "text");
+}
+
+TEST_F(ErrorReporterTest, PublishErrorOfUnknownCodeIsUnexpected) {
+  EXPECT_EQ(reporter_.PublishError(static_cast<Code>(46), "no such code"), E_UNEXPECTED);
+  const platform::ErrorRecord error = TakeError();
+  EXPECT_EQ(error.description, "no such code");
+  EXPECT_EQ(error.helpFile, "");
+}
+
+TEST_F(ErrorReporterTest, ReportOfUnknownCodeDescribesTheFormatterFailure) {
+  EXPECT_EQ(reporter_.Report(static_cast<Code>(54)), DISP_E_EXCEPTION);
+  const std::string description = TakeError().description;
+  EXPECT_EQ(description.rfind("Internal Error: Unable to retrieve and format error message from "
+                              "message table.\nResource ID = 54\nLanguage ID = 0\nReason = '",
+                              0),
+            0u)
+      << description;
+  EXPECT_LE(description.size(), 500u);
+}
+
+TEST_F(ErrorReporterTest, StatusTextCarriesNullInterface) {
+  ScopedCall call(calls_, kConfigure);
+  const HRESULT libraryStatus = static_cast<HRESULT>(0xBFFF0015);
+  EXPECT_EQ(
+      reporter_.ReportStatusText(libraryStatus, "Timeout expired before operation completed."),
+      libraryStatus);
+  const platform::ErrorRecord error = TakeError();
+  EXPECT_EQ(error.description, "Timeout expired before operation completed.");
+  EXPECT_EQ(error.source, kProgId);
+  EXPECT_TRUE(SameIid(error.iid, GUID_NULL));
+  EXPECT_EQ(error.helpFile, "");
+
+  EXPECT_EQ(reporter_.ReportStatusText(0, "nothing"), DISP_E_EXCEPTION);
+  EXPECT_EQ(TakeError().description, "nothing");
+  EXPECT_EQ(reporter_.ReportStatusText(S_FALSE, "warning"), S_FALSE);
+  EXPECT_EQ(TakeError().description, "warning");
+}
+
+TEST_F(ErrorReporterTest, ReportReplacesEarlierErrorInformation) {
+  reporter_.ReportFileNotFound();
+  reporter_.ReportCannotOpenFile();
+  EXPECT_EQ(TakeError().description, "Tevra: Cannot open file.");
+  EXPECT_FALSE(platform::HasThreadError());
+}
+
+TEST_F(ErrorReporterTest, ReadableThroughGetErrorInfo) {
+  reporter_.ReportUnknownResource("GPIB0::7::INSTR");
+  IErrorInfo* info = nullptr;
+  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  ASSERT_NE(info, nullptr);
+  BSTR text = nullptr;
+  ASSERT_EQ(info->GetDescription(&text), S_OK);
+  EXPECT_EQ(std::u16string_view(text, SysStringLen(text)),
+            u"Tevra: Unknown resource.\r\nGPIB0::7::INSTR");
+  SysFreeString(text);
+  info->Release();
+}
+
+// --- Error information is per thread ---
+
+TEST_F(ErrorReporterTest, ReportOnAnotherThreadIsNotVisibleHere) {
+  bool visibleThere = false;
+  std::thread other([&] {
+    reporter_.ReportInstrumentError();
+    visibleThere = platform::HasThreadError();
+    platform::ClearThreadError();
+  });
+  other.join();
+  EXPECT_TRUE(visibleThere);
+  EXPECT_FALSE(platform::HasThreadError());
+}
+
+TEST_F(ErrorReporterTest, ReportHereIsNotVisibleOnAnotherThread) {
+  reporter_.ReportInstrumentError();
+  bool visibleThere = true;
+  std::thread other([&] { visibleThere = platform::HasThreadError(); });
+  other.join();
+  EXPECT_FALSE(visibleThere);
+  EXPECT_TRUE(platform::HasThreadError());
+}
+
+// --- I/O errors carry the thread's previous description ---
+
+TEST_F(ErrorReporterTest, IoErrorCarriesPreviousDescription) {
+  ScopedCall call(calls_, kFetch);
+  platform::ErrorRecord ioLibrary;
+  ioLibrary.description = "VI_ERROR_CONN_LOST";
+  ioLibrary.source = "VISA";
+  platform::SetThreadError(ioLibrary);
+
+  EXPECT_EQ(reporter_.ReportIoError("while reading the response"),
+            static_cast<HRESULT>(0x80044214));
+  const platform::ErrorRecord error = TakeError();
+  EXPECT_EQ(error.description,
+            "Tevra: I/O error: VI_ERROR_CONN_LOST.\r\nwhile reading the response");
+  EXPECT_EQ(error.source, kProgId);
+  EXPECT_TRUE(SameIid(error.iid, kMeasureIid));
+  EXPECT_EQ(error.helpFile, "Tevra.chm");
+  EXPECT_EQ(error.helpContext, 3u);
+}
+
+TEST_F(ErrorReporterTest, IoTimeoutCarriesPreviousDescription) {
+  platform::ErrorRecord ioLibrary;
+  ioLibrary.description = "Timeout expired before operation completed";
+  platform::SetThreadError(ioLibrary);
+
+  EXPECT_EQ(reporter_.ReportIoTimeout({}), static_cast<HRESULT>(0x80044215));
+  EXPECT_EQ(TakeError().description,
+            "Tevra: I/O timeout error: Timeout expired before operation completed.");
+}
+
+TEST_F(ErrorReporterTest, IoErrorWithoutPreviousInformation) {
+  reporter_.ReportIoError({});
+  EXPECT_EQ(TakeError().description, "Tevra: I/O error: .");
+  reporter_.ReportIoTimeout("no response");
+  EXPECT_EQ(TakeError().description, "Tevra: I/O timeout error: .\r\nno response");
+}
+
+// --- Current-method variants ---
+
+TEST_F(ErrorReporterTest, HereVariantsNameTheMethodOfTheTopFrame) {
+  ScopedCall call(calls_, kConfigure);
+
+  EXPECT_EQ(reporter_.CurrentMethod(), "Configure");
+  EXPECT_EQ(reporter_.ReportMethodNotSupportedHere(), static_cast<HRESULT>(0x80047011));
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Does not support this class-compliant feature: method 'Configure'.");
+  EXPECT_EQ(reporter_.ReportPropertyNotSupportedHere(), static_cast<HRESULT>(0x80047012));
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Does not support this class-compliant feature: property 'Configure'.");
+  EXPECT_EQ(reporter_.ReportEnumValueNotSupportedHere("Ext2", "Source"),
+            static_cast<HRESULT>(0x80047013));
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Does not support this class-compliant feature: Enumeration value 'Ext2' "
+            "passed as the value for parameter 'Source' in method 'Configure'.");
+  EXPECT_EQ(reporter_.ReportNullPointerHere("Level", "elab"), static_cast<HRESULT>(0x80047058));
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Null pointer passed for method 'Configure', parameter 'Level'.\r\nelab");
+}
+
+TEST_F(ErrorReporterTest, HereVariantsWithoutCallContextNameNoMethod) {
+  EXPECT_EQ(reporter_.CurrentMethod(), "");
+  reporter_.ReportNullPointerHere("Level");
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Null pointer passed for method '', parameter 'Level'.");
+}
+
+// --- Argument order of the per-code operations with several arguments ---
+
+TEST_F(ErrorReporterTest, MultiArgumentOperationsKeepMessageOrder) {
+  EXPECT_EQ(reporter_.ReportInvalidRepCapRange("1-9", "Channel"), static_cast<HRESULT>(0x80047064));
+  EXPECT_EQ(TakeError().description,
+            "Tevra: The range '1-9' is not valid for the repeated capability 'Channel'.");
+  reporter_.ReportEnumValueNotSupported("Ext2", "Source", "Configure");
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Does not support this class-compliant feature: Enumeration value 'Ext2' "
+            "passed as the value for parameter 'Source' in method 'Configure'.");
+  reporter_.ReportNullPointer("Initialize", "ResourceName");
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Null pointer passed for method 'Initialize', parameter 'ResourceName'.");
+  reporter_.ReportModelNotSupported("Gate time below 1 us");
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Instrument model does not support this feature: Gate time below 1 us.");
+}
+
+// --- Invalid-value family (code 8) ---
+
+struct InvalidValueCase {
+  const char* name;
+  std::function<HRESULT(CTevraErrorReporter&)> report;
+  std::string description;
+};
+
+std::string InvalidValue(std::string_view value, std::string_view method = "Configure") {
+  return "Tevra: Invalid value '" + std::string(value) + "' for method '" + std::string(method) +
+         "', parameter 'Level'.";
+}
+
+class ErrorReporterInvalidValue : public ErrorReporterTest,
+                                  public ::testing::WithParamInterface<InvalidValueCase> {};
+
+TEST_P(ErrorReporterInvalidValue, FormsTheValueText) {
+  ScopedCall call(calls_, kFetch);  // the explicit forms name Configure, the Here forms Fetch
+  EXPECT_EQ(GetParam().report(reporter_), static_cast<HRESULT>(0x80047010));
+  const platform::ErrorRecord error = TakeError();
+  EXPECT_EQ(error.description, GetParam().description);
+  EXPECT_TRUE(SameIid(error.iid, kMeasureIid));
+}
+
+using R = CTevraErrorReporter;
+const std::string k300Zeros(300, '0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, ErrorReporterInvalidValue,
+    ::testing::Values(
+        InvalidValueCase{"BoolTrue",
+                         [](R& r) { return r.ReportInvalidValueBool("Configure", "Level", true); },
+                         InvalidValue("True")},
+        InvalidValueCase{"BoolFalse",
+                         [](R& r) { return r.ReportInvalidValueBool("Configure", "Level", false); },
+                         InvalidValue("False")},
+        InvalidValueCase{
+            "IntDecimal",
+            [](R& r) { return r.ReportInvalidValueInt("Configure", "Level", -42, "%d"); },
+            InvalidValue("-42")},
+        InvalidValueCase{
+            "IntHex",
+            [](R& r) { return r.ReportInvalidValueInt("Configure", "Level", 255, "0x%04X"); },
+            InvalidValue("0x00FF")},
+        InvalidValueCase{
+            "DoubleShortest",
+            [](R& r) { return r.ReportInvalidValueDouble("Configure", "Level", 0.1, "%0.15lg"); },
+            InvalidValue("0.1")},
+        InvalidValueCase{"DoubleExponent",
+                         [](R& r) {
+                           return r.ReportInvalidValueDouble("Configure", "Level", -2.5e-12,
+                                                             "%0.15lg");
+                         },
+                         InvalidValue("-2.5e-12")},
+        InvalidValueCase{
+            "DoubleLongerThanStackBuffer",
+            [](R& r) { return r.ReportInvalidValueDouble("Configure", "Level", 1.0, "%.300f"); },
+            InvalidValue("1." + k300Zeros)},
+        InvalidValueCase{
+            "Text",
+            [](R& r) { return r.ReportInvalidValueText("Configure", "Level", "Ext 'A'", "elab"); },
+            InvalidValue("Ext 'A'") + "\r\nelab"},
+        InvalidValueCase{"Wide",
+                         [](R& r) {
+                           return r.ReportInvalidValueWide("Configure", "Level",
+                                                           u"5 \u00B5s \u03A9");
+                         },
+                         InvalidValue("5 \xC2\xB5s \xCE\xA9")},
+        InvalidValueCase{"BoolHere",
+                         [](R& r) { return r.ReportInvalidValueBoolHere("Level", true); },
+                         InvalidValue("True", "Fetch")},
+        InvalidValueCase{"IntHere",
+                         [](R& r) { return r.ReportInvalidValueIntHere("Level", 7, "%d"); },
+                         InvalidValue("7", "Fetch")},
+        InvalidValueCase{
+            "DoubleHere",
+            [](R& r) { return r.ReportInvalidValueDoubleHere("Level", 1e100, "%0.15lg"); },
+            InvalidValue("1e+100", "Fetch")},
+        InvalidValueCase{"TextHere",
+                         [](R& r) { return r.ReportInvalidValueTextHere("Level", "MAX", "elab"); },
+                         InvalidValue("MAX", "Fetch") + "\r\nelab"},
+        InvalidValueCase{"WideHere",
+                         [](R& r) { return r.ReportInvalidValueWideHere("Level", u"\u20AC"); },
+                         InvalidValue("\xE2\x82\xAC", "Fetch")}),
+    [](const ::testing::TestParamInfo<InvalidValueCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace tevra::core
