@@ -107,3 +107,63 @@ TEVRA_API HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* info);
 }
 
 #endif
+
+// One-dimensional (and, for completeness, multi-dimensional) safe arrays: the array type of the
+// object interface. The element type travels with the array; arrays of BSTR own their strings.
+#ifndef TEVRA_SAFEARRAY_TYPES
+#define TEVRA_SAFEARRAY_TYPES
+
+using VARTYPE = std::uint16_t;
+inline constexpr VARTYPE VT_EMPTY = 0;
+inline constexpr VARTYPE VT_I2 = 2;
+inline constexpr VARTYPE VT_I4 = 3;
+inline constexpr VARTYPE VT_R4 = 4;
+inline constexpr VARTYPE VT_R8 = 5;
+inline constexpr VARTYPE VT_BSTR = 8;
+inline constexpr VARTYPE VT_BOOL = 11;
+inline constexpr VARTYPE VT_I1 = 16;
+inline constexpr VARTYPE VT_UI1 = 17;
+inline constexpr VARTYPE VT_UI2 = 18;
+inline constexpr VARTYPE VT_UI4 = 19;
+inline constexpr VARTYPE VT_I8 = 20;
+inline constexpr VARTYPE VT_UI8 = 21;
+inline constexpr VARTYPE VT_INT = 22;
+inline constexpr VARTYPE VT_UINT = 23;
+
+inline constexpr std::uint16_t FADF_HAVEVARTYPE = 0x0080;
+inline constexpr std::uint16_t FADF_BSTR = 0x0100;
+
+inline constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000Bu);
+inline constexpr HRESULT DISP_E_ARRAYISLOCKED = static_cast<HRESULT>(0x8002000Du);
+
+struct SAFEARRAYBOUND {
+  ULONG cElements;
+  LONG lLbound;
+};
+
+struct SAFEARRAY {
+  std::uint16_t cDims;
+  std::uint16_t fFeatures;
+  ULONG cbElements;
+  ULONG cLocks;
+  void* pvData;
+  SAFEARRAYBOUND rgsabound[1];  // cDims entries
+};
+
+extern "C" {
+// Null when the type is not supported, a dimension count is 0 or the size overflows.
+TEVRA_API SAFEARRAY* SafeArrayCreate(VARTYPE vt, std::uint32_t cDims, const SAFEARRAYBOUND* bounds);
+TEVRA_API SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
+// Frees the data (and the strings of a BSTR array); DISP_E_ARRAYISLOCKED while accessed.
+TEVRA_API HRESULT SafeArrayDestroy(SAFEARRAY* psa);
+TEVRA_API HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData);
+TEVRA_API HRESULT SafeArrayUnaccessData(SAFEARRAY* psa);
+// nDim counts from 1.
+TEVRA_API HRESULT SafeArrayGetUBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plUbound);
+TEVRA_API HRESULT SafeArrayGetLBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plLbound);
+TEVRA_API HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt);
+TEVRA_API std::uint32_t SafeArrayGetDim(SAFEARRAY* psa);
+TEVRA_API std::uint32_t SafeArrayGetElemsize(SAFEARRAY* psa);
+}
+
+#endif

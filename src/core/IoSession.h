@@ -25,8 +25,23 @@ class IInstrErrorPoller {
   ~IInstrErrorPoller() = default;
 };
 
-// Lends the %{Type}s specifiers of the format language their enumeration words.
+// Lends the %{Type}s specifiers of the format language their enumeration words. Both operations
+// look the type name up (without regard to case) for the current call context and report their
+// own failures: an unknown type name ("Unrecognized enum name '%s'."), a value without a word
+// (the invalid-value report for parameter "nVal"), a word without a value ("Unexpected value '%s'
+// for enum '%s'."). The driver overrides both; the defaults know no enumeration.
 class IEnumFormatter {
+ public:
+  // The command word of value; the text stays valid as long as the enumeration tables (for the
+  // life of the process).
+  virtual HRESULT Format(std::string_view typeName, std::int32_t value, std::string_view& word) {
+    return E_NOTIMPL;
+  }
+  // The value of a word read from the instrument (trimmed of white space first).
+  virtual HRESULT Parse(std::string_view typeName, std::string_view word, std::int32_t& value) {
+    return E_NOTIMPL;
+  }
+
  protected:
   ~IEnumFormatter() = default;
 };

@@ -1,0 +1,121 @@
+// Feeds arbitrary format strings to the tokenizer (both directions) and to the command formatter
+// with a fixed set of arguments of every kind, into a string and into an instrument buffer. Checks
+// that tokens tile the format exactly, that only the documented statuses come back, and that a
+// format the check refuses writes nothing.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "core/CallContext.h"
+#include "core/ErrorReporter.h"
+#include "io/FormatTokens.h"
+#include "io/FormattedOutput.h"
+#include "io/InstrBuffer.h"
+#include "platform/Bstr.h"
+#include "platform/SafeArray.h"
+
+namespace {
+
+using namespace tevra;
+
+void Require(bool holds, const char* invariant) {
+  if (holds) return;
+  std::fprintf(stderr, "invariant broken: %s\n", invariant);
+  std::abort();
+}
+
+class WordFormatter final : public core::IEnumFormatter {
+ public:
+  HRESULT Format(std::string_view, std::int32_t value, std::string_view& word) override {
+    if (value < 0) return static_cast<HRESULT>(0x80047010);
+    word = value % 2 ? "ODD" : "EVEN";
+    return S_OK;
+  }
+};
+
+// A session that takes every write.
+class SinkIo final : public core::ILowLevelIo {
+ public:
+  std::size_t bytes = 0;
+  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t>, std::size_t& count, std::int32_t) override {
+    count = 0;
+    return E_FAIL;
+  }
+  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
+                              std::int32_t) override {
+    written = data.size();
+    bytes += data.size();
+    return S_OK;
+  }
+  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return S_OK; }
+  HRESULT LowLevelReadStringNoPoll(std::string&, std::int32_t) override { return E_FAIL; }
+  HRESULT GetTerminationCharacterEnabled(bool& e) override { return e = false, S_OK; }
+  HRESULT SetTerminationCharacterEnabled(bool) override { return S_OK; }
+  HRESULT GetSendEndEnabled(bool& e) override { return e = true, S_OK; }
+  HRESULT SetSendEndEnabled(bool) override { return S_OK; }
+};
+
+void CheckTokens(io::Direction direction, std::string_view format) {
+  std::size_t pos = 0;
+  io::FormatToken token;
+  while (pos < format.size()) {
+    const std::size_t before = pos;
+    if (!io::NextFormatToken(direction, format, pos, token)) return;
+    Require(pos > before && pos <= format.size(), "a token moves forward inside the format");
+    Require(token.text == format.substr(before, pos - before), "a token's text is what it covers");
+    Require(token.IsLiteral() || token.text.front() == '%', "a specifier starts with %");
+  }
+}
+
+bool Documented(HRESULT hr) {
+  return hr == S_OK || hr == E_UNEXPECTED || hr == E_INVALIDARG || hr == E_POINTER ||
+         hr == static_cast<HRESULT>(0x80047010);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view format(reinterpret_cast<const char*>(data), size);
+  CheckTokens(io::Direction::Output, format);
+  CheckTokens(io::Direction::Input, format);
+
+  static const std::int32_t ints[] = {1, -2, 3, 40000};
+  static const double doubles[] = {1.5, -2.5e-300, 1e300, 0};
+  static const char* const words[] = {"a", "b c"};
+  static const platform::Bstr wide("w\xC3\xA9");
+  static platform::SafeArrayPtr safe(SafeArrayCreateVector(VT_I4, 0, 2));
+  // Each argument kind twice, so that formats of several specifiers find something to format;
+  // counts stay small so that no output grows without bound.
+  const io::FormatArg args[] = {3,
+                                2.5,
+                                "text",
+                                static_cast<const OLECHAR*>(wide.get()),
+                                ints,
+                                doubles,
+                                std::span<const char* const>(words),
+                                safe.get(),
+                                -7,
+                                1e-3,
+                                2,
+                                1,
+                                ints,
+                                doubles};
+
+  WordFormatter enums;
+  std::string out;
+  const HRESULT hr = io::FormatToString(out, &enums, format, args);
+  Require(Documented(hr), "only the documented statuses");
+  if (hr == E_UNEXPECTED && out.empty()) return 0;
+
+  core::CallContextStack calls;
+  core::CErrorReporter reporter("Tevra.Tevra.1", calls);
+  SinkIo io;
+  auto buffer = io::CInstrBuffer::Create(io, reporter);
+  const HRESULT sent = io::FormatOutput(*buffer, &enums, format, args);
+  Require(Documented(sent), "only the documented statuses through the buffer");
+  buffer->FlushWrite(true);
+  return 0;
+}

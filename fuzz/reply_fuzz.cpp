@@ -1,0 +1,140 @@
+// Feeds arbitrary instrument replies, served in small chunks, to the scanner with the response
+// formats the driver uses (numbers, lists, strings, error-query replies, enumerations and a
+// definite-length block). Checks that only the documented statuses come back and that counts
+// stored back never exceed what was asked for.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/CallContext.h"
+#include "core/ErrorReporter.h"
+#include "io/FormattedInput.h"
+#include "io/InstrBuffer.h"
+
+namespace {
+
+using namespace tevra;
+
+void Require(bool holds, const char* invariant) {
+  if (holds) return;
+  std::fprintf(stderr, "invariant broken: %s\n", invariant);
+  std::abort();
+}
+
+constexpr HRESULT kTimeout = static_cast<HRESULT>(0x80044215);
+
+// Serves the reply in chunks whose sizes come from its first byte; a line feed also ends a read
+// when the second byte asks for it.
+class ReplyIo final : public core::ILowLevelIo {
+ public:
+  std::string reply;
+  std::size_t chunk = 7;
+  bool stopAtLineFeed = false;
+
+  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
+                             std::int32_t) override {
+    count = 0;
+    if (reply.empty()) return kTimeout;
+    std::size_t n = std::min({chunk, buffer.size(), reply.size()});
+    if (stopAtLineFeed) {
+      const std::size_t lf = reply.find('\n');
+      if (lf != std::string::npos && lf < n) n = lf + 1;
+    }
+    std::memcpy(buffer.data(), reply.data(), n);
+    count = n;
+    const bool lineFeed = stopAtLineFeed && buffer[n - 1] == '\n';
+    reply.erase(0, n);
+    return reply.empty() || lineFeed ? S_OK : core::kResultMoreData;
+  }
+  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> d, std::size_t& w,
+                              std::int32_t) override {
+    w = d.size();
+    return S_OK;
+  }
+  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return S_OK; }
+  HRESULT LowLevelReadStringNoPoll(std::string&, std::int32_t) override { return E_FAIL; }
+  HRESULT GetTerminationCharacterEnabled(bool& e) override { return e = stopAtLineFeed, S_OK; }
+  HRESULT SetTerminationCharacterEnabled(bool) override { return S_OK; }
+  HRESULT GetSendEndEnabled(bool& e) override { return e = true, S_OK; }
+  HRESULT SetSendEndEnabled(bool) override { return S_OK; }
+};
+
+class Formatter final : public core::IEnumFormatter {
+ public:
+  HRESULT Parse(std::string_view, std::string_view word, std::int32_t& value) override {
+    if (word == "AC") return value = 1, S_OK;
+    if (word == "DC") return value = 2, S_OK;
+    return static_cast<HRESULT>(0x80047059);
+  }
+};
+
+bool Documented(HRESULT hr) {
+  return hr == S_OK || hr == E_UNEXPECTED || hr == E_INVALIDARG || hr == kTimeout ||
+         hr == static_cast<HRESULT>(0x80047059) || hr == static_cast<HRESULT>(0x80047056);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  core::CallContextStack calls;
+  core::CErrorReporter reporter("Tevra.Tevra.1", calls);
+  Formatter enums;
+  ReplyIo io;
+  io.chunk = 1 + data[0] % 64;
+  io.stopAtLineFeed = data[1] & 1;
+  const std::string reply(reinterpret_cast<const char*>(data) + 2, size - 2);
+  auto buffer = io::CInstrBuffer::Create(io, reporter);
+  buffer->SetByteSwap(data[1] & 2);
+
+  auto run = [&](std::string_view format, auto&&... args) {
+    buffer->DiscardRead();
+    io.reply = reply;
+    const HRESULT hr = io::Scan(*buffer, reporter, &enums, format, args...);
+    Require(Documented(hr), "only the documented statuses");
+    return hr;
+  };
+
+  std::int32_t i32 = 0;
+  std::int16_t i16 = 0;
+  double d = 0;
+  float f = 0;
+  std::string text;
+  run("%d", &i32);
+  run("%hd,%lf", &i16, &d);
+  run("%le", &d);
+  run("%f", &f);
+  run("%@Hd", &i32);
+  run("%d,%$Ct", &i32, &text);
+  run("%$Cs %$CT", &text, &text);
+  run("%[^,],%*d", std::span<char>(reinterpret_cast<char*>(&d), sizeof d));
+  run("%{Coupling}s", &i32);
+
+  double values[16];
+  std::int32_t count = 16;
+  run("%,#lf", &count, std::span<double>(values));
+  Require(count >= 0 && count <= 16, "a list count stays within what was asked");
+  std::vector<double> list;
+  run("%(,;)lf", &list);
+  std::vector<std::string> words;
+  run("%,$Cqs", &words);
+  count = 16;
+  run("%#Zb", &count, std::span<double>(values));
+  Require(count >= 0 && count <= 16, "a block count stays within the destination");
+  std::size_t read = 0;
+  buffer->DiscardRead();
+  io.reply = reply;
+  const HRESULT hr = io::ReadDefiniteBlock(
+      *buffer, reporter,
+      std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(values), sizeof values), 8,
+      {.skipToHeader = true, .discardRest = true}, read);
+  Require(Documented(hr), "only the documented statuses of a typed block read");
+  Require(read <= 16, "a typed block read stays within the destination");
+  return 0;
+}

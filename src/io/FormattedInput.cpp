@@ -1,0 +1,1133 @@
+#include "io/FormattedInput.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "io/ByteOrder.h"
+#include "io/FormatTokens.h"
+#include "platform/Bstr.h"
+#include "platform/SafeArray.h"
+
+namespace tevra::io {
+
+ScanArg::ScanArg(const core::ScanTarget& target) : kind(Kind::Scalar), where(target.where) {
+  switch (target.kind) {
+    case core::ScanTarget::Kind::Int32:
+      elem = ElemType::I32;
+      break;
+    case core::ScanTarget::Kind::Double:
+      elem = ElemType::F64;
+      break;
+    case core::ScanTarget::Kind::String:
+      elem = ElemType::String;
+      break;
+  }
+}
+
+namespace {
+
+constexpr std::size_t kDropChunk = 1000;
+constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+
+bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+HRESULT HeaderNotFound(core::IErrorReporter& reporter) {
+  return reporter.ReportElaboratedV(core::Code::UnexpectedResponse,
+                                    "Binary block header not found.", {});
+}
+
+// Reads and drops count bytes.
+HRESULT DropBytes(IIoBuffer& buffer, std::size_t count) {
+  std::uint8_t chunk[kDropChunk];
+  while (count > 0) {
+    const std::size_t n = std::min(count, sizeof chunk);
+    std::size_t got = 0;
+    const HRESULT hr = buffer.ReadBytes(std::span<std::uint8_t>(chunk, n), got);
+    if (hr != S_OK) return hr;
+    count -= got;
+  }
+  return S_OK;
+}
+
+// "#", a digit n from 1 to 9, then n digits: the byte length.
+HRESULT ReadBlockHeader(IIoBuffer& buffer, core::IErrorReporter& reporter, bool skipToHeader,
+                        std::uint64_t& length) {
+  char c = 0;
+  HRESULT hr = buffer.ReadChar(c);
+  while (skipToHeader && hr == S_OK && c != '#') hr = buffer.ReadChar(c);
+  if (FAILED(hr)) return hr;
+  if (hr != S_OK || c != '#') return HeaderNotFound(reporter);
+  if (FAILED(hr = buffer.ReadChar(c))) return hr;
+  if (hr != S_OK || c < '1' || c > '9') return HeaderNotFound(reporter);
+  const int digits = c - '0';
+  length = 0;
+  for (int i = 0; i < digits; ++i) {
+    if (FAILED(hr = buffer.ReadChar(c))) return hr;
+    if (hr != S_OK || c < '0' || c > '9') return HeaderNotFound(reporter);
+    length = length * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return S_OK;
+}
+
+// The data of a block of length bytes: what fits into into, then the rest dropped.
+HRESULT ReadBlockData(IIoBuffer& buffer, std::span<std::uint8_t> into, std::size_t elementSize,
+                      std::uint64_t length, bool dropTerminator, std::size_t& elementsRead) {
+  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length, into.size()));
+  std::size_t got = 0;
+  HRESULT hr = buffer.ReadBytes(into.first(wanted), got);
+  if (buffer.GetByteSwap() && elementSize > 1)
+    ReverseEachElement(into.data(), got / elementSize, elementSize);
+  elementsRead = got / elementSize;
+  if (FAILED(hr)) return hr;
+  if (hr != S_OK) return E_UNEXPECTED;  // the response ended inside the block
+  return DropBytes(buffer, static_cast<std::size_t>(length - wanted) + (dropTerminator ? 1 : 0));
+}
+
+// The input of one formatted read: the buffer's bytes in place, refilled at their end.
+class InputCursor {
+ public:
+  explicit InputCursor(IIoBuffer& buffer) : buffer_(buffer) {}
+
+  // The next byte, or -1 at the end of the response or on failure (see Status).
+  int Peek() {
+    if (next_ < end_) return static_cast<unsigned char>(*next_);
+    return Fill();
+  }
+  void Advance() { ++next_; }
+  // The bytes at hand without refilling.
+  std::string_view Window() const { return std::string_view(next_, end_ - next_); }
+  void Skip(std::size_t count) { next_ += count; }
+  HRESULT Status() const { return status_; }
+
+  void SkipSpace() {
+    while (IsSpace(Peek())) Advance();
+  }
+
+  // Hands the read position back to the buffer before it is used directly.
+  void Commit() {
+    if (next_ != base_) buffer_.Consume(static_cast<std::size_t>(next_ - base_));
+    base_ = next_ = end_ = nullptr;
+  }
+
+ private:
+  int Fill() {
+    Commit();
+    std::string_view text;
+    const HRESULT hr = buffer_.Peek(text);
+    if (FAILED(hr)) status_ = hr;
+    if (text.empty()) return -1;
+    base_ = next_ = text.data();
+    end_ = text.data() + text.size();
+    return static_cast<unsigned char>(*next_);
+  }
+
+  IIoBuffer& buffer_;
+  const char* base_ = nullptr;
+  const char* next_ = nullptr;
+  const char* end_ = nullptr;
+  HRESULT status_ = S_OK;
+};
+
+// The longest prefix of text that is a decimal real as strtod reads it (sign, digits, point,
+// exponent, or "inf", "infinity", "nan"); complete is false when more text could extend it.
+std::size_t RealPrefix(std::string_view text, bool& complete) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  complete = true;
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  auto lower = [&](std::size_t k) { return static_cast<char>(text[k] | 0x20); };
+  if (i < n && (lower(i) == 'i' || lower(i) == 'n')) {
+    for (std::string_view word : {"infinity", "inf", "nan"}) {
+      std::size_t k = 0;
+      while (k < word.size() && i + k < n && lower(i + k) == word[k]) ++k;
+      if (k == word.size()) {
+        if (word == "inf" && i + k == n) complete = false;  // may go on to "infinity"
+        if (word != "infinity" || k == word.size()) return i + k;
+      }
+      if (i + k == n) complete = false;
+    }
+    return 0;
+  }
+  std::size_t valid = 0;
+  std::size_t digits = 0;
+  while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  if (digits) valid = i;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    if (digits) valid = i;
+  }
+  if (digits && i < n && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t k = i + 1;
+    if (k < n && (text[k] == '+' || text[k] == '-')) ++k;
+    const std::size_t expStart = k;
+    while (k < n && text[k] >= '0' && text[k] <= '9') ++k;
+    if (k > expStart)
+      valid = i = k;
+    else
+      i = k;
+  }
+  complete = i < n;
+  return valid;
+}
+
+template <class T>
+bool ParseReal(std::string_view text, T& value) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first < last && *first == '+') ++first;
+  if (first < last && *first == '+') return false;
+  const auto result = std::from_chars(first, last, value, std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    // strtod's answer: infinity or zero with the sign
+    const std::string copy(text);
+    value = static_cast<T>(std::strtod(copy.c_str(), nullptr));
+    return true;
+  }
+  return result.ec == std::errc() && result.ptr == last;
+}
+
+class InputScanner {
+ public:
+  InputScanner(IIoBuffer& buffer, core::IErrorReporter& reporter, core::IEnumFormatter* enums,
+               std::span<const ScanArg> args)
+      : buffer_(buffer), reporter_(reporter), enums_(enums), args_(args), in_(buffer) {}
+
+  HRESULT Run(std::string_view format) {
+    if (HRESULT hr = Check(format); FAILED(hr)) return hr;
+    buffer_.BeginScan();
+    std::size_t pos = 0;
+    FormatToken token;
+    HRESULT hr = S_OK;
+    while (SUCCEEDED(hr) && NextFormatToken(Direction::Input, format, pos, token))
+      hr = token.IsLiteral() ? Literal(token.text) : Specifier(token);
+    in_.Commit();
+    return FAILED(hr) ? hr : S_OK;
+  }
+
+ private:
+  static HRESULT Check(std::string_view format) {
+    std::size_t pos = 0;
+    FormatToken token;
+    while (pos < format.size()) {
+      if (!NextFormatToken(Direction::Input, format, pos, token)) return E_UNEXPECTED;
+      if (token.hasListMarker && token.separators != ",")
+        for (char letter : token.separators)
+          if (SeparatorOfLetter(letter) == 0) return E_INVALIDARG;
+    }
+    return S_OK;
+  }
+
+  // The status of a conversion that found no input: a library failure, else a mismatch.
+  HRESULT NoInput() const { return FAILED(in_.Status()) ? in_.Status() : E_UNEXPECTED; }
+
+  const ScanArg* NextArg() { return next_ < args_.size() ? &args_[next_++] : nullptr; }
+
+  HRESULT Literal(std::string_view text) {
+    if (text == "%%") text = "%";
+    for (char c : text) {
+      if (IsSpace(static_cast<unsigned char>(c))) {
+        in_.SkipSpace();
+        if (FAILED(in_.Status())) return in_.Status();
+        continue;
+      }
+      if (in_.Peek() != static_cast<unsigned char>(c)) return NoInput();
+      in_.Advance();
+    }
+    return S_OK;
+  }
+
+  // --- fields taken from the arguments ---
+
+  struct Fields {
+    std::size_t width = kNoLimit;
+    std::size_t count = kNoLimit;
+    std::int32_t* countOut = nullptr;  // where the number of elements read goes
+  };
+
+  HRESULT TakeCount(std::int32_t*& where) {
+    const ScanArg* a = NextArg();
+    if (!a || a->kind != ScanArg::Kind::Scalar || a->elem != ElemType::I32 || !a->where)
+      return E_INVALIDARG;
+    where = static_cast<std::int32_t*>(a->where);
+    return S_OK;
+  }
+
+  HRESULT Resolve(const FormatToken& token, Fields& f) {
+    if (token.width.source == FormatField::Source::Digits) {
+      f.width = static_cast<std::size_t>(token.width.digits);
+    } else if (token.width.source == FormatField::Source::Argument) {
+      std::int32_t* w = nullptr;
+      if (HRESULT hr = TakeCount(w); FAILED(hr)) return hr;
+      f.width = static_cast<std::size_t>(std::max(*w, 0));
+    }
+    if (token.count.source == FormatField::Source::Digits) {
+      f.count = static_cast<std::size_t>(token.count.digits);
+    } else if (token.count.source == FormatField::Source::Argument) {
+      if (HRESULT hr = TakeCount(f.countOut); FAILED(hr)) return hr;
+      f.count = static_cast<std::size_t>(std::max(*f.countOut, 0));
+    }
+    return S_OK;
+  }
+
+  // --- storing ---
+
+  static bool IsNumeric(ElemType t) { return t >= ElemType::I8 && t <= ElemType::F64; }
+  static bool IsSafeToClamp(double v) { return v > -9.2e18 && v < 9.2e18; }
+
+  template <class V>
+  static void StoreNumber(void* base, ElemType type, std::size_t index, V v) {
+    if constexpr (std::is_floating_point_v<V>) {
+      // Conversions a destination cannot hold are defined here rather than left undefined.
+      if (type != ElemType::F32 && type != ElemType::F64) {
+        StoreNumber(base, type, index, IsSafeToClamp(v) ? static_cast<std::int64_t>(v) : 0);
+        return;
+      }
+      if (type == ElemType::F32 && std::isfinite(v) &&
+          std::fabs(static_cast<double>(v)) > std::numeric_limits<float>::max())
+        v = v > 0 ? std::numeric_limits<V>::infinity() : -std::numeric_limits<V>::infinity();
+    }
+    switch (type) {
+      case ElemType::I8:
+        static_cast<std::int8_t*>(base)[index] = static_cast<std::int8_t>(v);
+        break;
+      case ElemType::U8:
+        static_cast<std::uint8_t*>(base)[index] = static_cast<std::uint8_t>(v);
+        break;
+      case ElemType::I16:
+        static_cast<std::int16_t*>(base)[index] = static_cast<std::int16_t>(v);
+        break;
+      case ElemType::U16:
+        static_cast<std::uint16_t*>(base)[index] = static_cast<std::uint16_t>(v);
+        break;
+      case ElemType::I32:
+        static_cast<std::int32_t*>(base)[index] = static_cast<std::int32_t>(v);
+        break;
+      case ElemType::U32:
+        static_cast<std::uint32_t*>(base)[index] = static_cast<std::uint32_t>(v);
+        break;
+      case ElemType::I64:
+        static_cast<std::int64_t*>(base)[index] = static_cast<std::int64_t>(v);
+        break;
+      case ElemType::U64:
+        static_cast<std::uint64_t*>(base)[index] = static_cast<std::uint64_t>(v);
+        break;
+      case ElemType::F32:
+        static_cast<float*>(base)[index] = static_cast<float>(v);
+        break;
+      case ElemType::F64:
+        static_cast<double*>(base)[index] = static_cast<double>(v);
+        break;
+      default:
+        break;
+    }
+  }
+
+  // A value read for a number specifier, before it is stored.
+  struct Number {
+    bool real = false;
+    std::int64_t integer = 0;
+    double floating = 0;
+    bool single = false;  // the conversion asked for a float
+
+    template <class F>
+    void Visit(F&& f) const {
+      if (!real)
+        f(integer);
+      else if (single)
+        f(static_cast<float>(floating));
+      else
+        f(floating);
+    }
+  };
+
+  // A destination that collects the elements of a list of unknown length.
+  struct Collected {
+    std::vector<Number> numbers;
+    std::vector<std::string> texts;
+  };
+
+  // --- numbers ---
+
+  // An integer as scanf reads it: sign, base prefix, digits of the base, at most width bytes.
+  HRESULT ReadInteger(const FormatToken& token, std::size_t width, std::int64_t& value) {
+    in_.SkipSpace();
+    char text[80];
+    std::size_t n = 0;
+    std::size_t budget = width;
+    auto take = [&] {
+      if (n < sizeof text) text[n++] = static_cast<char>(in_.Peek());
+      in_.Advance();
+      --budget;
+    };
+    bool negative = false;
+    int c = in_.Peek();
+    if (budget && (c == '+' || c == '-')) {
+      negative = c == '-';
+      in_.Advance();
+      --budget;
+      c = in_.Peek();
+    }
+    int base = 10;
+    switch (token.numericFormat ? token.numericFormat : token.conversion) {
+      case 'x':
+      case 'H':
+        base = 16;
+        break;
+      case 'o':
+      case 'Q':
+        base = 8;
+        break;
+      case 'B':
+        base = 2;
+        break;
+      case 'i':
+        base = 0;
+        break;
+      default:
+        break;
+    }
+    // IEEE 488.2 non-decimal numbers carry "#H", "#Q" or "#B".
+    if (token.numericFormat == 'H' || token.numericFormat == 'Q' || token.numericFormat == 'B') {
+      if (budget >= 2 && c == '#') {
+        in_.Advance();
+        --budget;
+        const int letter = in_.Peek() & ~0x20;
+        if (letter != token.numericFormat) return E_UNEXPECTED;
+        in_.Advance();
+        --budget;
+        c = in_.Peek();
+      }
+    }
+    if ((base == 16 || base == 0) && budget && c == '0') {
+      take();
+      c = in_.Peek();
+      if (budget && (c == 'x' || c == 'X')) {
+        in_.Advance();
+        --budget;
+        n = 0;
+        base = 16;
+      } else if (base == 0) {
+        base = 8;
+      }
+    }
+    if (base == 0) base = 10;
+    auto isDigit = [&](int d) {
+      if (d >= '0' && d <= '9') return d - '0' < base;
+      const int l = d | 0x20;
+      return base == 16 && l >= 'a' && l <= 'f';
+    };
+    while (budget && isDigit(in_.Peek())) take();
+    if (n == 0) return NoInput();
+    std::uint64_t magnitude = 0;
+    const auto result = std::from_chars(text, text + std::min(n, sizeof text), magnitude, base);
+    if (result.ec == std::errc::result_out_of_range || n > sizeof text)
+      magnitude = std::numeric_limits<std::uint64_t>::max();
+    const std::uint64_t limit =
+        negative ? std::uint64_t{1} << 63 : std::numeric_limits<std::uint64_t>::max();
+    if (token.conversion != 'u' && token.conversion != 'x' && token.conversion != 'o')
+      magnitude = std::min(magnitude, negative ? limit : limit >> 1);
+    value =
+        negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+    return S_OK;
+  }
+
+  template <class T>
+  HRESULT ReadRealAs(std::size_t width, T& value) {
+    in_.SkipSpace();
+    if (in_.Peek() < 0) return NoInput();
+    std::string_view window = in_.Window();
+    if (window.size() > width) window = window.substr(0, width);
+    bool complete = false;
+    std::size_t length = RealPrefix(window, complete);
+    if (complete || window.size() == width) {
+      if (length == 0 || !ParseReal(window.substr(0, length), value)) return E_UNEXPECTED;
+      in_.Skip(length);
+      return S_OK;
+    }
+    // The number runs past the bytes at hand: collect it across refills, one byte at a time
+    // while the grammar still takes it.
+    char text[512];
+    std::size_t n = 0;
+    while (n < sizeof text && n < width) {
+      const int c = in_.Peek();
+      if (c < 0) break;
+      text[n] = static_cast<char>(c);
+      RealPrefix(std::string_view(text, n + 1), complete);
+      if (complete) break;
+      in_.Advance();
+      ++n;
+    }
+    if (FAILED(in_.Status())) return in_.Status();
+    length = RealPrefix(std::string_view(text, n), complete);
+    if (length == 0 || !ParseReal(std::string_view(text, length), value)) return E_UNEXPECTED;
+    return S_OK;
+  }
+
+  HRESULT ReadNumber(const FormatToken& token, std::size_t width, Number& number) {
+    const auto kind = static_cast<InKind>(token.kind);
+    number.real = kind == InKind::Real || kind == InKind::RealList;
+    if (!number.real) {
+      HRESULT hr = ReadInteger(token, width, number.integer);
+      if (SUCCEEDED(hr)) {
+        const int bits = token.size == 'b'   ? 8
+                         : token.size == 'h' ? 16
+                         : token.size == 'I' ? 64
+                                             : 32;
+        if (bits < 64) {
+          const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+          std::uint64_t v = static_cast<std::uint64_t>(number.integer) & mask;
+          const bool isSigned = token.conversion == 'd' || token.conversion == 'i';
+          if (isSigned && (v >> (bits - 1))) v |= ~mask;
+          number.integer = static_cast<std::int64_t>(v);
+        }
+      }
+      return hr;
+    }
+    number.single = token.size == 0;
+    if (number.single) {
+      float f = 0;
+      HRESULT hr = ReadRealAs(width, f);
+      number.floating = f;
+      return hr;
+    }
+    return ReadRealAs(width, number.floating);
+  }
+
+  HRESULT StoreScalar(const ScanArg* a, const Number& number) {
+    if (!a || a->kind != ScanArg::Kind::Scalar || !IsNumeric(a->elem) || !a->where)
+      return E_INVALIDARG;
+    number.Visit([&](auto v) { StoreNumber(a->where, a->elem, 0, v); });
+    return S_OK;
+  }
+
+  // --- texts ---
+
+  // One word: characters up to white space, a separator, the end or the width. Quoted words
+  // (quote 'q' or 'Q') run to their closing quote.
+  HRESULT ReadWord(std::size_t width, std::string_view separators, char quote, std::string& text) {
+    text.clear();
+    in_.SkipSpace();
+    int c = in_.Peek();
+    if (quote && (c == '"' || c == '\'')) {
+      const int closing = c;
+      if (quote == 'Q') {
+        if (width != kNoLimit) width += 2;
+        text.push_back(static_cast<char>(c));
+      }
+      in_.Advance();
+      while ((c = in_.Peek()) >= 0 && c != closing) {
+        if (text.size() < width) text.push_back(static_cast<char>(c));
+        in_.Advance();
+      }
+      if (c == closing) {
+        if (quote == 'Q' && text.size() < width) text.push_back(static_cast<char>(c));
+        in_.Advance();
+      }
+      return FAILED(in_.Status()) ? in_.Status() : S_OK;
+    }
+    auto ends = [&](int ch) {
+      return ch < 0 || IsSpace(ch) ||
+             separators.find(static_cast<char>(ch)) != std::string_view::npos;
+    };
+    while (text.size() < width && !ends(c = in_.Peek())) {
+      text.push_back(static_cast<char>(c));
+      in_.Advance();
+    }
+    if (text.size() == width && !ends(in_.Peek())) {
+      // the rest of the word, and the white space after it, are dropped
+      while (!ends(in_.Peek())) in_.Advance();
+      in_.SkipSpace();
+    }
+    return FAILED(in_.Status()) ? in_.Status() : S_OK;
+  }
+
+  // Membership in a scanf character set; "a-z" is a range unless "-" comes first or last.
+  static bool InSet(const FormatToken& token, char c) {
+    const std::string_view set = token.charSet;
+    bool found = false;
+    for (std::size_t i = 0; i < set.size() && !found; ++i) {
+      if (i + 2 < set.size() && set[i + 1] == '-') {
+        found = c >= set[i] && c <= set[i + 2];
+        i += 2;
+      } else {
+        found = c == set[i];
+      }
+    }
+    return found != token.negatedSet;
+  }
+
+  HRESULT ReadText(const FormatToken& token, std::size_t width, std::string& text) {
+    text.clear();
+    int c = 0;
+    switch (static_cast<InKind>(token.kind)) {
+      case InKind::Word:
+        return ReadWord(width, {}, 0, text);
+      case InKind::Enum:
+        return ReadWord(width, {}, token.quote, text);
+      case InKind::UpToTerminator:
+        while (text.size() < width && (c = in_.Peek()) >= 0) {
+          text.push_back(static_cast<char>(c));
+          in_.Advance();
+          if (c == '\n') break;
+        }
+        break;
+      case InKind::WholeMessage:
+        while ((c = in_.Peek()) >= 0) {
+          if (text.size() < width) text.push_back(static_cast<char>(c));
+          in_.Advance();
+        }
+        break;
+      case InKind::CharacterSet:
+      case InKind::EnumBySet:
+        while (text.size() < width && (c = in_.Peek()) >= 0 && InSet(token, static_cast<char>(c))) {
+          text.push_back(static_cast<char>(c));
+          in_.Advance();
+        }
+        break;
+      default:
+        return E_UNEXPECTED;
+    }
+    return FAILED(in_.Status()) ? in_.Status() : S_OK;
+  }
+
+  // Stores text in a string destination: a character array (NUL-ended, at most its capacity),
+  // a counted wide string that is replaced, or a growable string.
+  HRESULT StoreText(const ScanArg* a, std::string_view text) {
+    if (!a || !a->where) return E_INVALIDARG;
+    if (a->kind == ScanArg::Kind::Chars) {
+      if (a->capacity == 0) return E_INVALIDARG;
+      const std::size_t n = std::min(text.size(), a->capacity - 1);
+      std::memcpy(a->where, text.data(), n);
+      static_cast<char*>(a->where)[n] = '\0';
+      return S_OK;
+    }
+    if (a->kind != ScanArg::Kind::Scalar) return E_INVALIDARG;
+    if (a->elem == ElemType::String) {
+      static_cast<std::string*>(a->where)->assign(text);
+      return S_OK;
+    }
+    if (a->elem == ElemType::Bstr) {
+      BSTR fresh = platform::AllocBstr(text);
+      if (!fresh)
+        return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
+                                           "Could not allocate BSTR memory for Read.", {});
+      BSTR* slot = static_cast<BSTR*>(a->where);
+      SysFreeString(*slot);
+      *slot = fresh;
+      return S_OK;
+    }
+    return E_INVALIDARG;
+  }
+
+  HRESULT ParseEnum(const FormatToken& token, std::string_view word, std::int32_t& value) {
+    if (!enums_) return E_POINTER;
+    return enums_->Parse(token.enumName, word, value);
+  }
+
+  // --- lists ---
+
+  // Element variant type of a list or block read into a safe array.
+  static VARTYPE VarTypeOf(const FormatToken& token) {
+    switch (static_cast<InKind>(token.kind)) {
+      case InKind::RealList:
+        return token.size ? VT_R8 : VT_R4;
+      case InKind::WordList:
+        return VT_BSTR;
+      case InKind::EnumList:
+        return VT_I4;
+      default:
+        break;
+    }
+    switch (token.size) {
+      case 'b':
+        return VT_UI1;
+      case 'h':
+        return VT_I2;
+      case 'I':
+        return VT_I8;
+      case 'z':
+        return VT_R4;
+      case 'Z':
+        return VT_R8;
+      case 'l':
+        return VT_I4;
+      default:
+        return static_cast<InKind>(token.kind) == InKind::IntegerList ? VT_I4 : VT_UI1;
+    }
+  }
+
+  static ElemType ElemTypeOfVarType(VARTYPE vt) {
+    switch (vt) {
+      case VT_UI1:
+        return ElemType::U8;
+      case VT_I2:
+        return ElemType::I16;
+      case VT_I4:
+        return ElemType::I32;
+      case VT_I8:
+        return ElemType::I64;
+      case VT_R4:
+        return ElemType::F32;
+      case VT_R8:
+        return ElemType::F64;
+      default:
+        return ElemType::Bstr;
+    }
+  }
+
+  // A list destination: where element i goes.
+  class ListSink {
+   public:
+    ListSink(const ScanArg* a, std::size_t count) : a_(a) {
+      limit_ = count;
+      if (a_ && a_->kind == ScanArg::Kind::Array) limit_ = std::min(limit_, a_->capacity);
+    }
+    std::size_t Limit() const { return limit_; }
+    const ScanArg* Arg() const { return a_; }
+
+   private:
+    const ScanArg* a_;
+    std::size_t limit_;
+  };
+
+  HRESULT StoreListNumber(const ScanArg* a, std::size_t index, const Number& number,
+                          Collected& collected) {
+    if (!a) return S_OK;  // suppressed
+    switch (a->kind) {
+      case ScanArg::Kind::Array:
+        if (!IsNumeric(a->elem)) return E_INVALIDARG;
+        number.Visit([&](auto v) { StoreNumber(a->where, a->elem, index, v); });
+        return S_OK;
+      case ScanArg::Kind::Vector: {
+        if (!IsNumeric(a->elem)) return E_INVALIDARG;
+        VectorAppend(a, number);
+        return S_OK;
+      }
+      case ScanArg::Kind::SafeArray:
+        collected.numbers.push_back(number);
+        return S_OK;
+      default:
+        return E_INVALIDARG;
+    }
+  }
+
+  template <class T>
+  static void AppendTo(void* vector, ElemType type, const Number& number) {
+    auto* v = static_cast<std::vector<T>*>(vector);
+    v->emplace_back();
+    number.Visit([&](auto x) { StoreNumber(&v->back(), type, 0, x); });
+  }
+
+  static void VectorAppend(const ScanArg* a, const Number& number) {
+    switch (a->elem) {
+      case ElemType::I8:
+        return AppendTo<std::int8_t>(a->where, a->elem, number);
+      case ElemType::U8:
+        return AppendTo<std::uint8_t>(a->where, a->elem, number);
+      case ElemType::I16:
+        return AppendTo<std::int16_t>(a->where, a->elem, number);
+      case ElemType::U16:
+        return AppendTo<std::uint16_t>(a->where, a->elem, number);
+      case ElemType::I32:
+        return AppendTo<std::int32_t>(a->where, a->elem, number);
+      case ElemType::U32:
+        return AppendTo<std::uint32_t>(a->where, a->elem, number);
+      case ElemType::I64:
+        return AppendTo<std::int64_t>(a->where, a->elem, number);
+      case ElemType::U64:
+        return AppendTo<std::uint64_t>(a->where, a->elem, number);
+      case ElemType::F32:
+        return AppendTo<float>(a->where, a->elem, number);
+      case ElemType::F64:
+        return AppendTo<double>(a->where, a->elem, number);
+      default:
+        return;
+    }
+  }
+
+  HRESULT StoreListText(const FormatToken& token, const ScanArg* a, std::size_t index,
+                        std::string_view text, Collected& collected) {
+    if (!a) return S_OK;
+    const auto kind = static_cast<InKind>(token.kind);
+    if (kind == InKind::EnumList) {
+      std::int32_t value = 0;
+      if (HRESULT hr = ParseEnum(token, text, value); FAILED(hr)) return hr;
+      Number number;
+      number.integer = value;
+      return StoreListNumber(a, index, number, collected);
+    }
+    switch (a->kind) {
+      case ScanArg::Kind::Array:
+        if (a->elem == ElemType::String) {
+          static_cast<std::string*>(a->where)[index].assign(text);
+          return S_OK;
+        }
+        if (a->elem == ElemType::Bstr) {
+          const ScanArg slot(static_cast<BSTR*>(a->where) + index);
+          return StoreText(&slot, text);
+        }
+        return E_INVALIDARG;
+      case ScanArg::Kind::Vector:
+        if (a->elem != ElemType::String) return E_INVALIDARG;
+        static_cast<std::vector<std::string>*>(a->where)->emplace_back(text);
+        return S_OK;
+      case ScanArg::Kind::SafeArray:
+        collected.texts.emplace_back(text);
+        return S_OK;
+      default:
+        return E_INVALIDARG;
+    }
+  }
+
+  HRESULT CreateSafeArray(const FormatToken& token, const ScanArg* a, const Collected& collected) {
+    const VARTYPE vt = VarTypeOf(token);
+    const bool texts = vt == VT_BSTR;
+    const std::size_t n = texts ? collected.texts.size() : collected.numbers.size();
+    platform::SafeArrayPtr array(SafeArrayCreateVector(vt, 0, static_cast<ULONG>(n)));
+    if (!array.get())
+      return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
+                                         "Could not allocate SAFEARRAY memory for Read.", {});
+    for (std::size_t i = 0; i < n; ++i) {
+      if (texts) {
+        BSTR s = platform::AllocBstr(collected.texts[i]);
+        if (!s)
+          return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
+                                             "Could not allocate BSTR memory for Read.", {});
+        static_cast<BSTR*>(array.get()->pvData)[i] = s;
+      } else {
+        collected.numbers[i].Visit(
+            [&](auto v) { StoreNumber(array.get()->pvData, ElemTypeOfVarType(vt), i, v); });
+      }
+    }
+    SAFEARRAY** slot = static_cast<SAFEARRAY**>(a->where);
+    if (*slot) SafeArrayDestroy(*slot);
+    *slot = array.release();
+    return S_OK;
+  }
+
+  // Reads elements while a separator follows, up to the count.
+  HRESULT List(const FormatToken& token, const Fields& f) {
+    const ScanArg* a = nullptr;
+    if (!token.suppress) {
+      a = NextArg();
+      if (!a || !a->where) return E_INVALIDARG;
+      const bool fits = token.safeArray
+                            ? a->kind == ScanArg::Kind::SafeArray
+                            : a->kind == ScanArg::Kind::Array || a->kind == ScanArg::Kind::Vector;
+      if (!fits) return E_INVALIDARG;
+      if (a->kind == ScanArg::Kind::Vector) ClearVector(a);
+    }
+    const ListSink sink(a, f.count);
+    const std::string_view separators = Separators(token);
+    const auto kind = static_cast<InKind>(token.kind);
+    const bool numbers = kind == InKind::IntegerList || kind == InKind::RealList;
+    Collected collected;
+    std::size_t read = 0;
+    HRESULT hr = S_OK;
+    while (read < sink.Limit()) {
+      if (numbers) {
+        Number number;
+        if (FAILED(hr = ReadNumber(token, f.width, number))) break;
+        if (FAILED(hr = StoreListNumber(a, read, number, collected))) break;
+      } else {
+        if (FAILED(hr = ReadWord(f.width, separators, token.quote, scratch_))) break;
+        if (FAILED(hr = StoreListText(token, a, read, scratch_, collected))) break;
+      }
+      ++read;
+      if (read == sink.Limit()) break;
+      while (IsSpace(in_.Peek()) &&
+             separators.find(static_cast<char>(in_.Peek())) == std::string_view::npos)
+        in_.Advance();
+      const int c = in_.Peek();
+      if (c < 0 || separators.find(static_cast<char>(c)) == std::string_view::npos) break;
+      in_.Advance();
+    }
+    if (FAILED(in_.Status()) && SUCCEEDED(hr)) hr = in_.Status();
+    if (SUCCEEDED(hr) && a && a->kind == ScanArg::Kind::SafeArray)
+      hr = CreateSafeArray(token, a, collected);
+    if (f.countOut && SUCCEEDED(hr)) *f.countOut = static_cast<std::int32_t>(read);
+    return hr;
+  }
+
+  // The characters the list marker's letters name.
+  std::string_view Separators(const FormatToken& token) {
+    if (token.separators == ",") return token.separators;
+    std::size_t n = 0;
+    for (char letter : token.separators)
+      if (n < sizeof separatorTable_) separatorTable_[n++] = SeparatorOfLetter(letter);
+    return std::string_view(separatorTable_, n);
+  }
+
+  static void ClearVector(const ScanArg* a) {
+    switch (a->elem) {
+      case ElemType::I8:
+        static_cast<std::vector<std::int8_t>*>(a->where)->clear();
+        break;
+      case ElemType::U8:
+        static_cast<std::vector<std::uint8_t>*>(a->where)->clear();
+        break;
+      case ElemType::I16:
+        static_cast<std::vector<std::int16_t>*>(a->where)->clear();
+        break;
+      case ElemType::U16:
+        static_cast<std::vector<std::uint16_t>*>(a->where)->clear();
+        break;
+      case ElemType::I32:
+        static_cast<std::vector<std::int32_t>*>(a->where)->clear();
+        break;
+      case ElemType::U32:
+        static_cast<std::vector<std::uint32_t>*>(a->where)->clear();
+        break;
+      case ElemType::I64:
+        static_cast<std::vector<std::int64_t>*>(a->where)->clear();
+        break;
+      case ElemType::U64:
+        static_cast<std::vector<std::uint64_t>*>(a->where)->clear();
+        break;
+      case ElemType::F32:
+        static_cast<std::vector<float>*>(a->where)->clear();
+        break;
+      case ElemType::F64:
+        static_cast<std::vector<double>*>(a->where)->clear();
+        break;
+      case ElemType::String:
+        static_cast<std::vector<std::string>*>(a->where)->clear();
+        break;
+      default:
+        break;
+    }
+  }
+
+  // --- binary ---
+
+  static std::size_t BinaryElementSize(char size) {
+    switch (size) {
+      case 'h':
+        return 2;
+      case 'l':
+      case 'z':
+        return 4;
+      case 'I':
+      case 'Z':
+        return 8;
+      default:
+        return 1;
+    }
+  }
+
+  // The bytes of a typed array or vector destination for count elements of size bytes.
+  HRESULT BinaryDestination(const FormatToken& token, const ScanArg* a, std::size_t count,
+                            std::size_t size, std::span<std::uint8_t>& bytes) {
+    if (!a || !a->where) return E_INVALIDARG;
+    const bool floating = token.size == 'z' || token.size == 'Z';
+    const bool elemFloating = a->elem == ElemType::F32 || a->elem == ElemType::F64;
+    if (!IsNumeric(a->elem) || ElemSize(a->elem) != size || floating != elemFloating)
+      return E_INVALIDARG;
+    if (a->kind == ScanArg::Kind::Array) {
+      bytes = std::span<std::uint8_t>(static_cast<std::uint8_t*>(a->where),
+                                      std::min(count, a->capacity) * size);
+      return S_OK;
+    }
+    return E_INVALIDARG;
+  }
+
+  HRESULT Block(const FormatToken& token, const Fields& f) {
+    const ScanArg* a = token.suppress ? nullptr : NextArg();
+    in_.Commit();
+    std::uint64_t length = 0;
+    if (HRESULT hr = ReadBlockHeader(buffer_, reporter_, false, length); FAILED(hr)) return hr;
+    const std::size_t size = BinaryElementSize(token.size);
+    if (token.suppress) return DropBytes(buffer_, static_cast<std::size_t>(length));
+    std::size_t elements = 0;
+    HRESULT hr = S_OK;
+    if (token.safeArray) {
+      if (!a || a->kind != ScanArg::Kind::SafeArray || !a->where) return E_INVALIDARG;
+      const std::size_t n = std::min<std::uint64_t>(f.count, length / size);
+      platform::SafeArrayPtr array(
+          SafeArrayCreateVector(VarTypeOf(token), 0, static_cast<ULONG>(n)));
+      if (!array.get())
+        return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
+                                           "Could not allocate SAFEARRAY memory for Read.", {});
+      hr = ReadBlockData(
+          buffer_,
+          std::span<std::uint8_t>(static_cast<std::uint8_t*>(array.get()->pvData), n * size), size,
+          length, false, elements);
+      if (FAILED(hr)) return hr;
+      SAFEARRAY** slot = static_cast<SAFEARRAY**>(a->where);
+      if (*slot) SafeArrayDestroy(*slot);
+      *slot = array.release();
+    } else if (a && a->kind == ScanArg::Kind::Vector) {
+      const std::size_t n = std::min<std::uint64_t>(f.count, length / size);
+      const bool floating = token.size == 'z' || token.size == 'Z';
+      const bool elemFloating = a->elem == ElemType::F32 || a->elem == ElemType::F64;
+      if (!IsNumeric(a->elem) || ElemSize(a->elem) != size || floating != elemFloating)
+        return E_INVALIDARG;
+      std::span<std::uint8_t> bytes;
+      if (HRESULT r = ResizeVector(a, n, bytes); FAILED(r)) return r;
+      hr = ReadBlockData(buffer_, bytes, size, length, false, elements);
+    } else {
+      std::span<std::uint8_t> bytes;
+      if (HRESULT r = BinaryDestination(token, a, f.count, size, bytes); FAILED(r)) return r;
+      hr = ReadBlockData(buffer_, bytes, size, length, false, elements);
+    }
+    if (f.countOut) *f.countOut = static_cast<std::int32_t>(elements);
+    return hr;
+  }
+
+  static HRESULT ResizeVector(const ScanArg* a, std::size_t n, std::span<std::uint8_t>& bytes) {
+    void* data = nullptr;
+    switch (a->elem) {
+      case ElemType::I8:
+      case ElemType::U8: {
+        auto* v = static_cast<std::vector<std::uint8_t>*>(a->where);
+        v->resize(n);
+        data = v->data();
+        break;
+      }
+      case ElemType::I16:
+      case ElemType::U16: {
+        auto* v = static_cast<std::vector<std::uint16_t>*>(a->where);
+        v->resize(n);
+        data = v->data();
+        break;
+      }
+      case ElemType::I32:
+      case ElemType::U32:
+      case ElemType::F32: {
+        auto* v = static_cast<std::vector<std::uint32_t>*>(a->where);
+        v->resize(n);
+        data = v->data();
+        break;
+      }
+      case ElemType::I64:
+      case ElemType::U64:
+      case ElemType::F64: {
+        auto* v = static_cast<std::vector<std::uint64_t>*>(a->where);
+        v->resize(n);
+        data = v->data();
+        break;
+      }
+      default:
+        return E_INVALIDARG;
+    }
+    bytes = std::span<std::uint8_t>(static_cast<std::uint8_t*>(data), n * ElemSize(a->elem));
+    return S_OK;
+  }
+
+  HRESULT RawBinary(const FormatToken& token, const Fields& f) {
+    const ScanArg* a = token.suppress ? nullptr : NextArg();
+    const std::size_t size = BinaryElementSize(token.size);
+    in_.Commit();
+    if (token.suppress) {
+      if (f.count == kNoLimit) return E_UNEXPECTED;
+      return DropBytes(buffer_, f.count * size);
+    }
+    std::span<std::uint8_t> bytes;
+    if (HRESULT r = BinaryDestination(token, a, f.count, size, bytes); FAILED(r)) return r;
+    std::size_t got = 0;
+    HRESULT hr = buffer_.ReadBytes(bytes, got);
+    // Big-endian on the wire unless "!ol"; the buffer's swap flag does not apply.
+    const bool swap = (token.byteOrder != 'l') == (std::endian::native == std::endian::little);
+    if (swap && size > 1) ReverseEachElement(bytes.data(), got / size, size);
+    if (f.countOut) *f.countOut = static_cast<std::int32_t>(got / size);
+    if (FAILED(hr)) return hr;
+    return hr == S_OK ? S_OK : E_UNEXPECTED;
+  }
+
+  // --- specifiers ---
+
+  HRESULT Specifier(const FormatToken& token) {
+    Fields f;
+    if (HRESULT hr = Resolve(token, f); FAILED(hr)) return hr;
+    switch (static_cast<InKind>(token.kind)) {
+      case InKind::Integer:
+      case InKind::Real: {
+        Number number;
+        if (HRESULT hr = ReadNumber(token, f.width, number); FAILED(hr)) return hr;
+        return token.suppress ? S_OK : StoreScalar(NextArg(), number);
+      }
+      case InKind::IntegerList:
+      case InKind::RealList:
+      case InKind::WordList:
+      case InKind::EnumList:
+        return List(token, f);
+      case InKind::Block:
+        return Block(token, f);
+      case InKind::RawBinary:
+        return RawBinary(token, f);
+      case InKind::Character: {
+        const std::size_t n = f.width == kNoLimit ? 1 : f.width;
+        const ScanArg* a = token.suppress ? nullptr : NextArg();
+        if (a && (a->kind != ScanArg::Kind::Chars || !a->where)) return E_INVALIDARG;
+        std::size_t i = 0;
+        for (; i < n; ++i) {
+          const int c = in_.Peek();
+          if (c < 0) break;
+          if (a && i < a->capacity) static_cast<char*>(a->where)[i] = static_cast<char>(c);
+          in_.Advance();
+        }
+        return i < n ? NoInput() : S_OK;
+      }
+      case InKind::Enum:
+      case InKind::EnumBySet: {
+        if (HRESULT hr = ReadText(token, f.width, scratch_); FAILED(hr)) return hr;
+        if (token.suppress) return S_OK;
+        std::int32_t value = 0;
+        if (HRESULT hr = ParseEnum(token, scratch_, value); FAILED(hr)) return hr;
+        Number number;
+        number.integer = value;
+        return StoreScalar(NextArg(), number);
+      }
+      case InKind::UpToTerminator:
+      case InKind::WholeMessage:
+      case InKind::Word:
+      case InKind::CharacterSet: {
+        const ScanArg* a = token.suppress ? nullptr : NextArg();
+        std::size_t width = f.width;
+        if (a && a->kind == ScanArg::Kind::Chars && a->capacity > 0)
+          width = std::min(width, a->capacity - 1);
+        if (HRESULT hr = ReadText(token, width, scratch_); FAILED(hr)) return hr;
+        return token.suppress ? S_OK : StoreText(a, scratch_);
+      }
+      case InKind::Literal:
+        break;
+    }
+    return E_UNEXPECTED;
+  }
+
+  IIoBuffer& buffer_;
+  core::IErrorReporter& reporter_;
+  core::IEnumFormatter* enums_;
+  std::span<const ScanArg> args_;
+  std::size_t next_ = 0;
+  InputCursor in_;
+  std::string scratch_;
+  char separatorTable_[16];
+};
+
+}  // namespace
+
+HRESULT ScanInput(IIoBuffer& buffer, core::IErrorReporter& reporter, core::IEnumFormatter* enums,
+                  std::string_view format, std::span<const ScanArg> args) {
+  return InputScanner(buffer, reporter, enums, args).Run(format);
+}
+
+HRESULT ReadDefiniteBlock(IIoBuffer& buffer, core::IErrorReporter& reporter,
+                          std::span<std::uint8_t> into, std::size_t elementSize, BlockReadMode mode,
+                          std::size_t& elementsRead) {
+  elementsRead = 0;
+  if (elementSize == 0) return E_INVALIDARG;
+  std::uint64_t length = 0;
+  if (HRESULT hr = ReadBlockHeader(buffer, reporter, mode.skipToHeader, length); FAILED(hr))
+    return hr;
+  return ReadBlockData(buffer, into, elementSize, length, mode.discardRest, elementsRead);
+}
+
+}  // namespace tevra::io

@@ -1,0 +1,74 @@
+// The command formatter: a printf-like writer with the instrument extensions of VISA formatted
+// I/O (IEEE 488.2 numeric formats, lists, definite and indefinite blocks, raw binary) and the
+// driver's own forms (enumeration words, counted wide and growable strings).
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "core/IoSession.h"
+#include "io/FormatArgs.h"
+#include "io/IoBuffer.h"
+
+namespace tevra::io {
+
+// Formats into buffer. The whole format is checked first: a position no specifier form matches,
+// a list or block without a count, fail with E_UNEXPECTED, a bad list separator with
+// E_INVALIDARG, before anything is written. Then tokens are processed in order; the first
+// failure stops the call and what was written stays in the buffer. A literal line feed is
+// written with END. The formatter's own statuses (E_UNEXPECTED, E_INVALIDARG, E_POINTER) are
+// returned without a report; failures of the buffer and of enums were reported where they
+// happened.
+HRESULT FormatOutput(IIoBuffer& buffer, core::IEnumFormatter* enums, std::string_view format,
+                     std::span<const FormatArg> args);
+
+class CFormattedIo {
+ public:
+  // An IIoBuffer that appends what is written to a string: no I/O, no byte swap, nothing to read.
+  class CCStringWriter final : public IIoBuffer {
+   public:
+    explicit CCStringWriter(std::string& target) : target_(target) {}
+
+    void BeginScan() override {}
+    HRESULT Peek(std::string_view& text) override;
+    void Consume(std::size_t) override {}
+    HRESULT ReadChar(char& c) override;
+    HRESULT PushBack() override { return E_NOTIMPL; }
+    HRESULT ReadBytes(std::span<std::uint8_t> into, std::size_t& count) override;
+    HRESULT DiscardRead() override { return S_OK; }
+
+    HRESULT WriteChar(char c, bool endOfMessage) override;
+    HRESULT WriteBytes(std::span<const std::uint8_t> data, std::size_t& taken) override;
+    HRESULT WriteString(std::string_view text, bool endOfMessage, std::size_t& taken) override;
+    HRESULT FlushWrite(bool) override { return S_OK; }
+
+    HRESULT SetBufferSize(BufferSelect, std::int32_t) override { return E_NOTIMPL; }
+    std::int32_t GetReadBufferSize() const override { return 0; }
+    std::int32_t GetWriteBufferSize() const override { return 0; }
+    bool GetByteSwap() const override { return false; }
+    void SetByteSwap(bool) override {}
+
+   private:
+    std::string& target_;
+  };
+};
+
+// Appends the formatted text to target (a CFormattedIo::CCStringWriter over it).
+HRESULT FormatToString(std::string& target, core::IEnumFormatter* enums, std::string_view format,
+                       std::span<const FormatArg> args);
+
+template <class... Args>
+requires(!(std::is_convertible_v<const Args&, std::span<const FormatArg>> || ...)) HRESULT
+    FormatToString(std::string& target, core::IEnumFormatter* enums, std::string_view format,
+                   const Args&... args) {
+  if constexpr (sizeof...(Args) == 0) {
+    return FormatToString(target, enums, format, std::span<const FormatArg>{});
+  } else {
+    const FormatArg list[] = {FormatArg(args)...};
+    return FormatToString(target, enums, format, std::span<const FormatArg>(list));
+  }
+}
+
+}  // namespace tevra::io

@@ -1,0 +1,42 @@
+// Helpers over the safe-array functions: element sizes by variant type, a one-dimensional view
+// for readers that check shape and type, and an owning pointer.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <utility>
+
+#include "tevra/TevraTypes.h"
+
+namespace tevra::platform {
+
+// Bytes per element of a supported variant type; 0 for any other type.
+std::size_t ElementSizeOf(VARTYPE vt);
+
+// The data and length of a one-dimensional array with lower bound 0 whose element type is one of
+// the accepted types; false for anything else (null, other shape, other type).
+bool ViewVector(const SAFEARRAY* array, std::span<const VARTYPE> accepted, void*& data,
+                std::size_t& count);
+
+class SafeArrayPtr {
+ public:
+  SafeArrayPtr() = default;
+  explicit SafeArrayPtr(SAFEARRAY* array) : p_(array) {}
+  SafeArrayPtr(const SafeArrayPtr&) = delete;
+  SafeArrayPtr& operator=(const SafeArrayPtr&) = delete;
+  SafeArrayPtr(SafeArrayPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+  SafeArrayPtr& operator=(SafeArrayPtr&& other) noexcept {
+    std::swap(p_, other.p_);
+    return *this;
+  }
+  ~SafeArrayPtr() {
+    if (p_) SafeArrayDestroy(p_);
+  }
+  SAFEARRAY* get() const { return p_; }
+  SAFEARRAY* release() { return std::exchange(p_, nullptr); }
+
+ private:
+  SAFEARRAY* p_ = nullptr;
+};
+
+}  // namespace tevra::platform

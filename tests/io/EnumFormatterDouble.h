@@ -1,0 +1,51 @@
+// A small enumeration formatter for the format tests: the coupling words AC (1) and DC (2) under
+// the type name "Coupling" (any case); failures return the statuses the driver's tables report.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/IoSession.h"
+
+namespace tevra::io::testing {
+
+inline constexpr HRESULT kInvalidValueStatus = static_cast<HRESULT>(0x80047010u);
+inline constexpr HRESULT kUnexpectedResponseStatus = static_cast<HRESULT>(0x80047059u);
+
+class CouplingFormatter final : public core::IEnumFormatter {
+ public:
+  std::string lastType;
+
+  HRESULT Format(std::string_view typeName, std::int32_t value, std::string_view& word) override {
+    lastType = typeName;
+    if (!IsCoupling(typeName)) return E_FAIL;
+    if (value == 1)
+      word = "AC";
+    else if (value == 2)
+      word = "DC";
+    else
+      return kInvalidValueStatus;
+    return S_OK;
+  }
+  HRESULT Parse(std::string_view typeName, std::string_view word, std::int32_t& value) override {
+    lastType = typeName;
+    if (!IsCoupling(typeName)) return E_FAIL;
+    if (word == "AC")
+      value = 1;
+    else if (word == "DC")
+      value = 2;
+    else
+      return kUnexpectedResponseStatus;
+    return S_OK;
+  }
+
+ private:
+  static bool IsCoupling(std::string_view name) {
+    if (name.size() != 8) return false;
+    for (std::size_t i = 0; i < 8; ++i)
+      if ((name[i] | 0x20) != "coupling"[i]) return false;
+    return true;
+  }
+};
+
+}  // namespace tevra::io::testing

@@ -1,0 +1,195 @@
+// The tokenizer: every specifier form of both directions, the order of preference between forms
+// that share a prefix, the parts it records, and formats it must refuse.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "io/FormatTokens.h"
+
+namespace tevra::io {
+namespace {
+
+// The kinds of the tokens of a format, or {-1} when some position matches no form.
+std::vector<int> Kinds(Direction direction, std::string_view format) {
+  std::vector<int> kinds;
+  std::size_t pos = 0;
+  FormatToken token;
+  while (pos < format.size()) {
+    if (!NextFormatToken(direction, format, pos, token)) return {-1};
+    kinds.push_back(token.kind);
+  }
+  return kinds;
+}
+
+FormatToken Only(Direction direction, std::string_view format) {
+  std::size_t pos = 0;
+  FormatToken token;
+  EXPECT_TRUE(NextFormatToken(direction, format, pos, token)) << format;
+  EXPECT_EQ(pos, format.size()) << format;
+  return token;
+}
+
+struct KindCase {
+  const char* format;
+  std::vector<int> kinds;
+};
+
+TEST(FormatTokens, OutputFormsInOrderOfPreference) {
+  using K = OutKind;
+  auto k = [](K kind) { return static_cast<int>(kind); };
+  const KindCase cases[] = {
+      {"CONF:FREQ ", {k(K::Literal)}},
+      {"%%", {k(K::Literal)}},
+      {"50%%\n", {k(K::Literal), k(K::Literal), k(K::Literal)}},
+      {"%d", {k(K::Integer)}},
+      {"%-+0 12.5ld", {k(K::Integer)}},
+      {"%@Hx", {k(K::Integer)}},
+      {"%0*.*Iu", {k(K::Integer)}},
+      {"% d", {k(K::Integer)}},
+      {"%,3d", {k(K::IntegerList)}},
+      {"%(;)*$Shd", {k(K::IntegerList)}},
+      {"%$Sd", {k(K::IntegerList)}},  // the marker is optional like every part but the last
+      {"%0.15lg", {k(K::Real)}},
+      {"%@3lf", {k(K::Real)}},
+      {"%Lf", {k(K::Real)}},
+      {"%,5lf", {k(K::RealList)}},
+      {"%5b", {k(K::DefiniteBlock)}},
+      {"%*Zb", {k(K::DefiniteBlock)}},
+      {"%$SZb", {k(K::DefiniteBlock)}},
+      {"%3hB", {k(K::IndefiniteBlock)}},
+      {"%4!oly", {k(K::RawBinary)}},
+      {"%*!ob$SIy", {k(K::RawBinary)}},
+      {"%c", {k(K::Character)}},
+      {"%-3c", {k(K::Character)}},
+      {"%s", {k(K::String)}},
+      {"%-*.*$BQs", {k(K::String)}},
+      {"%$Cqs", {k(K::String)}},
+      {"%,*$Bs", {k(K::StringList)}},
+      {"%{Coupling}s", {k(K::Enum)}},
+      {"%{ Tevra_Coupling2 }-8Qs", {k(K::Enum)}},
+      {"%{Slope},2s", {k(K::EnumList)}},
+      {"%  d", {k(K::Integer)}},
+      {"%d,%d;%s", {k(K::Integer), k(K::Literal), k(K::Integer), k(K::Literal), k(K::String)}},
+      // Refused: no form ends there.
+      {"%X", {-1}},
+      {"%Y", {-1}},
+      {"%y", {k(K::RawBinary)}},  // tokenizes; the missing count fails later
+      {"%q", {-1}},
+      {"%lc", {-1}},
+      {"%.d", {-1}},
+      {"%@4d", {-1}},
+      {"%{}s", {-1}},
+      {"%{A}d", {-1}},
+      {"%5Tb", {-1}},
+      {"%", {-1}},
+      {"abc%", {-1}},
+      {"%#d", {-1}},
+      {"%t", {-1}},
+  };
+  for (const KindCase& c : cases)
+    EXPECT_EQ(Kinds(Direction::Output, c.format), c.kinds) << c.format;
+}
+
+TEST(FormatTokens, InputFormsInOrderOfPreference) {
+  using K = InKind;
+  auto k = [](K kind) { return static_cast<int>(kind); };
+  const KindCase cases[] = {
+      {"%d", {k(K::Integer)}},
+      {"%*#hx", {k(K::Integer)}},
+      {"% @Hd", {k(K::Integer)}},
+      {"%,#ld", {k(K::IntegerList)}},
+      {"%(,;)10$Sd", {k(K::IntegerList)}},
+      {"%lf", {k(K::Real)}},
+      {"%*e", {k(K::Real)}},
+      {"%,#lf", {k(K::RealList)}},
+      {"%#Zb", {k(K::Block)}},
+      {"%*b", {k(K::Block)}},
+      {"%$Szb", {k(K::Block)}},
+      {"%8!olhy", {k(K::RawBinary)}},
+      {"%5c", {k(K::Character)}},
+      {"%#c", {k(K::Character)}},
+      {"%T", {k(K::UpToTerminator)}},
+      {"%$CT", {k(K::UpToTerminator)}},
+      {"%#$Bt", {k(K::WholeMessage)}},
+      {"%s", {k(K::Word)}},
+      {"%#$Cs", {k(K::Word)}},
+      {"%[^,]", {k(K::CharacterSet)}},
+      {"%10$C[]a-z]", {k(K::CharacterSet)}},
+      {"%,#$Cqs", {k(K::WordList)}},
+      {"%qs", {k(K::WordList)}},
+      {"%{Coupling}s", {k(K::Enum)}},
+      {"%{Coupling}*Qs", {k(K::Enum)}},
+      {"%{Slope}[A-Z]", {k(K::EnumBySet)}},
+      {"%{Slope}(,;)#s", {k(K::EnumList)}},
+      {"%d,%$Ct", {k(K::Integer), k(K::Literal), k(K::WholeMessage)}},
+      // Refused.
+      {"%*d%", {-1}},
+      {"%[abc", {-1}},
+      {"%-d", {-1}},
+      {"%.2f", {-1}},
+      {"%*B", {-1}},
+      {"%,(;d", {-1}},
+      {"%Q", {-1}},
+  };
+  for (const KindCase& c : cases) EXPECT_EQ(Kinds(Direction::Input, c.format), c.kinds) << c.format;
+}
+
+TEST(FormatTokens, RecordsTheParts) {
+  FormatToken t = Only(Direction::Output, "%-+0 12.5ld");
+  EXPECT_EQ(t.flags, kFlagMinus | kFlagPlus | kFlagZero | kFlagSpace);
+  EXPECT_EQ(t.width.source, FormatField::Source::Digits);
+  EXPECT_EQ(t.width.digits, 12);
+  EXPECT_EQ(t.precision.digits, 5);
+  EXPECT_EQ(t.size, 'l');
+  EXPECT_EQ(t.conversion, 'd');
+
+  t = Only(Direction::Output, "%0*.*Iu");
+  EXPECT_EQ(t.flags, kFlagZero);
+  EXPECT_EQ(t.width.source, FormatField::Source::Argument);
+  EXPECT_EQ(t.precision.source, FormatField::Source::Argument);
+  EXPECT_EQ(t.size, 'I');
+
+  t = Only(Direction::Output, "%@H 4 (n) 7 $S h d");  // blanks after each part
+  EXPECT_EQ(t.kind, static_cast<int>(OutKind::IntegerList));
+  EXPECT_EQ(t.numericFormat, 'H');
+  EXPECT_EQ(t.width.digits, 4);
+  EXPECT_EQ(t.separators, "n");
+  EXPECT_EQ(t.count.digits, 7);
+
+  t = Only(Direction::Output, "%@H4(n)7$Shd");
+  EXPECT_EQ(t.separators, "n");
+  EXPECT_EQ(t.count.digits, 7);
+  EXPECT_TRUE(t.safeArray);
+
+  t = Only(Direction::Output, "%{ Tevra_Coupling2 }-8Qs");
+  EXPECT_EQ(t.enumName, "Tevra_Coupling2");
+  EXPECT_EQ(t.flags, kFlagMinus);
+  EXPECT_EQ(t.quote, 'Q');
+
+  t = Only(Direction::Output, "%4!oly");
+  EXPECT_EQ(t.byteOrder, 'l');
+  EXPECT_EQ(t.count.digits, 4);
+
+  t = Only(Direction::Input, "%*#$Bt");
+  EXPECT_TRUE(t.suppress);
+  EXPECT_EQ(t.width.source, FormatField::Source::Argument);
+  EXPECT_EQ(t.form, 'B');
+
+  t = Only(Direction::Input, "%(,;)#$Slf");
+  EXPECT_EQ(t.separators, ",;");
+  EXPECT_EQ(t.count.source, FormatField::Source::Argument);
+
+  t = Only(Direction::Input, "%[^]x]");
+  EXPECT_TRUE(t.negatedSet);
+  EXPECT_EQ(t.charSet, "]x");
+}
+
+TEST(FormatTokens, SeparatorLetters) {
+  const std::pair<char, char> cases[] = {{',', ','},  {';', ';'},  {':', ':'},  {'s', ' '},
+                                         {'t', '\t'}, {'r', '\r'}, {'n', '\n'}, {'x', 0}};
+  for (auto [letter, separator] : cases) EXPECT_EQ(SeparatorOfLetter(letter), separator) << letter;
+}
+
+}  // namespace
+}  // namespace tevra::io
