@@ -1,0 +1,38 @@
+// Feeds arbitrary bytes to the VISA resource-string parser and checks what must hold for any
+// text: only success or VI_ERROR_INV_RSRC_NAME comes back, and a string that parses has a
+// canonical name that parses to the same resource and prints back unchanged.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "visa/ResourceString.h"
+
+namespace {
+
+using namespace tevra::visa;
+
+void Require(bool holds, const char* invariant) {
+  if (holds) return;
+  std::fprintf(stderr, "invariant broken: %s\n", invariant);
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  ResourceAddress address;
+  const ViStatus status = ParseResourceString(text, address);
+  Require(status == kViSuccess || status == kViErrorInvRsrcName, "status is success or invalid");
+  if (status != kViSuccess) return 0;
+
+  Require(!address.resourceClass.empty(), "a parsed resource has a class");
+  const std::string canonical = CanonicalResourceName(address);
+  ResourceAddress reparsed;
+  Require(ParseResourceString(canonical, reparsed) == kViSuccess, "canonical name parses");
+  Require(reparsed == address, "canonical name names the same resource");
+  Require(CanonicalResourceName(reparsed) == canonical, "canonical name is a fixed point");
+  return 0;
+}

@@ -1,0 +1,75 @@
+// The byte pipe between a VISA session and one instrument: write bytes (with or without END),
+// read bytes up to a count and tell how the read ended, and the few optional operations a bus may
+// offer. A transport knows the wire; the session above it owns the attributes, locks and error
+// descriptions.
+//
+// How a read ends, as its completion code:
+//   kViSuccess          the message ended with END (a VXI-11/HiSLIP/USBTMC message flag; a raw
+//                       socket or a serial line has no END)
+//   kViSuccessTermChar  the termination character was read (termination character enabled)
+//   kViSuccessMaxCnt    the buffer filled before either; the message goes on
+// An error (kViErrorTmo, kViErrorConnLost, kViErrorIo) may come with bytes already read; count
+// tells how many.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "visa/ResourceString.h"
+#include "visa/VisaTypes.h"
+
+namespace tevra::visa {
+
+// The session's line settings, handed to every transfer so that a transport never holds a stale
+// copy.
+struct LineSettings {
+  std::uint32_t timeoutMs = kDefaultTimeoutMs;  // kViTmoInfinite: no limit
+  std::uint8_t termChar = '\n';
+  bool termCharEnabled = false;
+  bool sendEndEnabled = true;
+  bool suppressEndEnabled = false;
+  IoProtocol protocol = IoProtocol::Normal;
+};
+
+class Transport {
+ public:
+  virtual ~Transport() = default;
+
+  // Writes all of data unless an error stops it; written receives the bytes sent. With end the
+  // last byte carries END (how depends on the bus).
+  virtual ViStatus Write(std::span<const std::uint8_t> data, bool end, const LineSettings& line,
+                         std::size_t& written) = 0;
+  // Reads at most buffer.size() bytes; see the completion codes above.
+  virtual ViStatus Read(std::span<std::uint8_t> buffer, const LineSettings& line,
+                        std::size_t& count) = 0;
+
+  // Optional operations: the defaults here are the one place that answers kViErrorNsupOper.
+  virtual ViStatus Clear(const LineSettings& line);
+  virtual ViStatus ReadStatusByte(const LineSettings& line, std::uint16_t& statusByte);
+  virtual ViStatus AssertTrigger(const LineSettings& line, std::uint16_t protocol);
+
+  // A transport-specific attribute (VI_ATTR_TCPIP_...): kViErrorNsupAttr when it has none.
+  virtual ViStatus GetAttribute(ViAttr attribute, AttributeValue& value) const;
+  virtual ViStatus SetAttribute(ViAttr attribute, const AttributeValue& value);
+
+  // What the operating system said about the last failure ("connect: Connection refused"),
+  // empty when there is nothing to add to its status; taking it clears it.
+  std::string TakeErrorDetail() { return std::exchange(lastErrorDetail_, {}); }
+
+ protected:
+  ViStatus Fail(ViStatus status, std::string detail);
+
+  std::string lastErrorDetail_;
+};
+
+// Opens a transport for a parsed resource; detail receives the reason of a failure.
+using TransportFactory =
+    std::function<ViStatus(const ResourceAddress& address, std::uint32_t openTimeoutMs,
+                           std::unique_ptr<Transport>& transport, std::string& detail)>;
+
+}  // namespace tevra::visa

@@ -1,0 +1,493 @@
+// The raw-socket session against the fake instrument over real loopback connections: the bytes
+// on the wire, how reads end, timeouts, connection loss, attributes and locks.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "support/FakeInstrument.h"
+#include "visa/ResourceManager.h"
+
+namespace tevra::visa {
+namespace {
+
+using testing::FakeInstrument;
+using testing::Milliseconds;
+using Clock = std::chrono::steady_clock;
+
+constexpr Milliseconds kWait{3000};
+
+struct ReadResult {
+  ViStatus status;
+  std::string bytes;
+};
+
+ReadResult ReadUpTo(VisaSession& session, std::size_t size) {
+  std::vector<std::uint8_t> buffer(size);
+  std::size_t count = 0;
+  const ViStatus status = session.Read(buffer, count);
+  return {status, std::string(buffer.begin(), buffer.begin() + static_cast<long>(count))};
+}
+
+ViStatus WriteText(VisaSession& session, std::string_view text) {
+  std::size_t written = 0;
+  const ViStatus status = session.Write(text, written);
+  if (status >= 0) {
+    EXPECT_EQ(written, text.size());
+  }
+  return status;
+}
+
+long long MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<Milliseconds>(Clock::now() - start).count();
+}
+
+// A session as the driver configures a socket: line feed ends reads and is sent as END.
+class SocketSession : public ::testing::Test {
+ protected:
+  void OpenSession(FakeInstrument& fake, std::unique_ptr<VisaSession>& session) {
+    ASSERT_EQ(manager_.Open(fake.ResourceName(), AccessMode::NoLock, 2000, session), kViSuccess)
+        << manager_.LastErrorDescription();
+    ASSERT_EQ(session->SetAttribute(kViAttrTermchar, std::uint8_t{'\n'}), kViSuccess);
+    ASSERT_EQ(session->SetAttribute(kViAttrTermcharEn, true), kViSuccess);
+    ASSERT_EQ(session->SetAttribute(kViAttrSendEndEn, true), kViSuccess);
+  }
+  void SetUp() override {
+    ASSERT_TRUE(fake_.Start());
+    OpenSession(fake_, session_);
+  }
+
+  ResourceManager manager_;
+  FakeInstrument fake_;
+  std::unique_ptr<VisaSession> session_;
+};
+
+TEST_F(SocketSession, WritesExactlyTheBytesWithALineFeedAsEnd) {
+  using namespace std::string_view_literals;
+  struct Case {
+    std::string_view data;
+    bool sendEnd;
+    std::string_view wire;
+  };
+  const Case cases[] = {
+      {"*IDN?"sv, true, "*IDN?\n"sv},
+      {"*RST\n"sv, true, "*RST\n"sv},            // already ends with END's line feed
+      {"FREQ 1"sv, false, "FREQ 1"sv},           // no END: nothing added
+      {""sv, true, ""sv},                        // an empty write sends nothing
+      {"#15a\nb\0c"sv, true, "#15a\nb\0c\n"sv},  // binary data passes untouched
+  };
+  std::string expected;
+  for (const Case& row : cases) {
+    ASSERT_EQ(session_->SetAttribute(kViAttrSendEndEn, row.sendEnd), kViSuccess);
+    EXPECT_EQ(WriteText(*session_, row.data), kViSuccess);
+    expected += row.wire;
+    ASSERT_TRUE(fake_.WaitForTranscript(expected.size(), kWait));
+    EXPECT_EQ(fake_.Transcript(), expected) << "after writing " << row.data;
+  }
+}
+
+TEST_F(SocketSession, QueryRoundTrip) {
+  fake_.On("*IDN?").Reply("TEVRA,QX1300,0001,1.0\n");
+  ASSERT_EQ(WriteText(*session_, "*IDN?"), kViSuccess);
+  const ReadResult reply = ReadUpTo(*session_, 1024);
+  EXPECT_EQ(reply.status, kViSuccessTermChar);
+  EXPECT_EQ(reply.bytes, "TEVRA,QX1300,0001,1.0\n");
+  EXPECT_EQ(session_->LastStatus(), kViSuccessTermChar);
+  EXPECT_EQ(fake_.Transcript(), "*IDN?\n");
+}
+
+// Replies arrive in random pieces; each read still ends exactly at a line feed, and whatever
+// came after it is the start of the next read. Small reads go through the session's own buffer,
+// large ones straight into the caller's.
+TEST_F(SocketSession, ReadsEndAtTheTerminatorWhateverTheChunking) {
+  struct Case {
+    std::size_t maxChunk;
+    std::size_t readSize;
+    std::size_t lineLength;
+  };
+  const Case cases[] = {{1, 64, 100},
+                        {3, 64, 300},
+                        {7, 4096, 1000},
+                        {500, 128 * 1024, 70000},
+                        {0, 128 * 1024, 70000}};
+  for (const Case& row : cases) {
+    const std::string longLine = std::string(row.lineLength, 'x') + "\n";
+    SCOPED_TRACE("chunks up to " + std::to_string(row.maxChunk) + ", reads of " +
+                 std::to_string(row.readSize));
+    FakeInstrument fake;
+    fake.On("LIST?").Reply("1.5\n-2.25E+3\n" + longLine + "end\n").InChunks(row.maxChunk);
+    ASSERT_TRUE(fake.Start());
+    std::unique_ptr<VisaSession> session;
+    OpenSession(fake, session);
+    ASSERT_EQ(WriteText(*session, "LIST?"), kViSuccess);
+
+    std::vector<std::string> lines;
+    std::string line;
+    while (lines.size() < 4) {
+      const ReadResult piece = ReadUpTo(*session, row.readSize);
+      ASSERT_TRUE(piece.status == kViSuccessTermChar || piece.status == kViSuccessMaxCnt)
+          << StatusName(piece.status);
+      line += piece.bytes;
+      if (piece.status == kViSuccessTermChar) {
+        EXPECT_EQ(line.back(), '\n');
+        lines.push_back(std::move(line));
+        line.clear();
+      }
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"1.5\n", "-2.25E+3\n", longLine, "end\n"}));
+  }
+}
+
+TEST_F(SocketSession, ReadStoppingAtItsCountContinuesWithTheNextRead) {
+  fake_.On("DATA?").Reply("0123456789\n");
+  ASSERT_EQ(WriteText(*session_, "DATA?"), kViSuccess);
+  const ReadResult first = ReadUpTo(*session_, 4);
+  const ReadResult second = ReadUpTo(*session_, 4);
+  const ReadResult third = ReadUpTo(*session_, 4);
+  EXPECT_EQ(first.status, kViSuccessMaxCnt);
+  EXPECT_EQ(first.bytes, "0123");
+  EXPECT_EQ(second.status, kViSuccessMaxCnt);
+  EXPECT_EQ(second.bytes, "4567");
+  EXPECT_EQ(third.status, kViSuccessTermChar);
+  EXPECT_EQ(third.bytes, "89\n");
+}
+
+TEST_F(SocketSession, TerminationCharacterSettingsDecideWhereReadsEnd) {
+  fake_.On("A?").Reply("ab\ncd");
+  fake_.On("B?").Reply("x;y;");
+  ASSERT_EQ(session_->SetAttribute(kViAttrTermcharEn, false), kViSuccess);
+  ASSERT_EQ(WriteText(*session_, "A?"), kViSuccess);
+  const ReadResult disabled = ReadUpTo(*session_, 5);
+  EXPECT_EQ(disabled.status, kViSuccessMaxCnt);
+  EXPECT_EQ(disabled.bytes, "ab\ncd");
+
+  ASSERT_EQ(session_->SetAttribute(kViAttrTermcharEn, true), kViSuccess);
+  ASSERT_EQ(session_->SetAttribute(kViAttrTermchar, std::uint8_t{';'}), kViSuccess);
+  ASSERT_EQ(WriteText(*session_, "B?"), kViSuccess);
+  EXPECT_EQ(ReadUpTo(*session_, 100).bytes, "x;");
+  const ReadResult second = ReadUpTo(*session_, 100);
+  EXPECT_EQ(second.status, kViSuccessTermChar);
+  EXPECT_EQ(second.bytes, "y;");
+}
+
+TEST_F(SocketSession, BytesAfterTheTerminatorWaitForTheNextReadEvenInLargeReads) {
+  fake_.On("TWO?").Reply("first\nsecond\n");
+  ASSERT_EQ(WriteText(*session_, "TWO?"), kViSuccess);
+  EXPECT_EQ(ReadUpTo(*session_, 256 * 1024).bytes, "first\n");
+  const ReadResult next = ReadUpTo(*session_, 256 * 1024);
+  EXPECT_EQ(next.status, kViSuccessTermChar);
+  EXPECT_EQ(next.bytes, "second\n");
+}
+
+TEST_F(SocketSession, ReadTimesOutWithWhatArrived) {
+  fake_.On("HALF?").Reply("12");  // no terminator follows
+  ASSERT_EQ(session_->SetAttribute(kViAttrTmoValue, std::uint32_t{100}), kViSuccess);
+  ASSERT_EQ(WriteText(*session_, "HALF?"), kViSuccess);
+  const auto start = Clock::now();
+  const ReadResult reply = ReadUpTo(*session_, 100);
+  const long long elapsed = MillisecondsSince(start);
+  EXPECT_EQ(reply.status, kViErrorTmo);
+  EXPECT_EQ(reply.bytes, "12");
+  EXPECT_GE(elapsed, 90);
+  EXPECT_LT(elapsed, 1500);
+  EXPECT_EQ(session_->LastErrorDescription(),
+            "VI_ERROR_TMO: Timeout expired before the operation completed. (viRead: 100 ms)");
+}
+
+// Each operation runs under the timeout in force when it starts, whatever ran before it.
+TEST_F(SocketSession, TimeoutOfOneOperationDoesNotCarryOver) {
+  fake_.On("SLOW?").Reply("late\n").After(Milliseconds(300));
+  fake_.On("NEVER?").NoReply();
+  struct Step {
+    std::uint32_t timeoutMs;
+    const char* command;
+    ViStatus expected;
+    long long maxMs;
+  };
+  const Step steps[] = {
+      {100, "NEVER?", kViErrorTmo, 1000},
+      {3000, "SLOW?", kViSuccessTermChar, 2500},  // would fail if 100 ms stuck
+      {100, "NEVER?", kViErrorTmo, 1000},         // would wait 3 s if 3000 ms stuck
+      {0, "NEVER?", kViErrorTmo, 200},            // immediate
+      {kViTmoInfinite, "SLOW?", kViSuccessTermChar, 2500},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.command) + " with " + std::to_string(step.timeoutMs) + " ms");
+    ASSERT_EQ(session_->SetAttribute(kViAttrTmoValue, step.timeoutMs), kViSuccess);
+    ASSERT_EQ(WriteText(*session_, step.command), kViSuccess);
+    const auto start = Clock::now();
+    EXPECT_EQ(ReadUpTo(*session_, 100).status, step.expected);
+    EXPECT_LT(MillisecondsSince(start), step.maxMs);
+  }
+}
+
+TEST_F(SocketSession, ConnectionLossEndsThisAndEveryLaterOperation) {
+  fake_.On("PART?").Reply("12");
+  fake_.On("BYE").Disconnect();
+  ASSERT_EQ(WriteText(*session_, "PART?"), kViSuccess);
+  ASSERT_EQ(WriteText(*session_, "BYE"), kViSuccess);
+  const ReadResult reply = ReadUpTo(*session_, 100);
+  EXPECT_EQ(reply.status, kViErrorConnLost);
+  EXPECT_EQ(reply.bytes, "12");
+  EXPECT_EQ(session_->LastErrorDescription(),
+            "VI_ERROR_CONN_LOST: The connection to the instrument was lost. (viRead: the "
+            "instrument closed the connection)");
+  EXPECT_EQ(WriteText(*session_, "*IDN?"), kViErrorConnLost);
+  EXPECT_EQ(ReadUpTo(*session_, 10).status, kViErrorConnLost);
+  EXPECT_EQ(session_->Clear(), kViErrorConnLost);
+}
+
+TEST_F(SocketSession, WriteToAClosedPeerReportsConnectionLoss) {
+  fake_.On("BYE").Disconnect();
+  ASSERT_EQ(WriteText(*session_, "BYE"), kViSuccess);
+  ASSERT_TRUE(fake_.WaitForClosedConnections(1, kWait));
+  // The first write after the peer's close may still be accepted by the kernel; the reset it
+  // provokes fails a later one.
+  ViStatus status = kViSuccess;
+  for (int attempt = 0; attempt < 50 && status == kViSuccess; ++attempt) {
+    status = WriteText(*session_, "*CLS");
+    if (status == kViSuccess) usleep(2000);
+  }
+  EXPECT_EQ(status, kViErrorConnLost);
+}
+
+TEST_F(SocketSession, ClearDropsInputAlreadyReceived) {
+  fake_.On("X?").Reply("a\nb\n");
+  fake_.On("Y?").Reply("y\n");
+  ASSERT_EQ(WriteText(*session_, "X?"), kViSuccess);
+  EXPECT_EQ(ReadUpTo(*session_, 100).bytes, "a\n");
+  EXPECT_EQ(session_->Clear(), kViSuccess);
+  ASSERT_EQ(WriteText(*session_, "Y?"), kViSuccess);
+  EXPECT_EQ(ReadUpTo(*session_, 100).bytes, "y\n");
+}
+
+TEST_F(SocketSession, StatusByteAndTriggerNeedThe4882StringProtocol) {
+  std::uint16_t statusByte = 0;
+  EXPECT_EQ(session_->ReadStatusByte(statusByte), kViErrorNsupOper);
+  EXPECT_EQ(session_->AssertTrigger(kViTrigProtDefault), kViErrorNsupOper);
+  EXPECT_EQ(fake_.Transcript(), "");
+
+  fake_.On("*STB?").Reply("+72\n");
+  ASSERT_EQ(
+      session_->SetAttribute(kViAttrIoProt, static_cast<std::uint16_t>(IoProtocol::Ieee4882Strict)),
+      kViSuccess);
+  EXPECT_EQ(session_->ReadStatusByte(statusByte), kViSuccess);
+  EXPECT_EQ(statusByte, 72);
+  EXPECT_EQ(session_->AssertTrigger(kViTrigProtDefault), kViSuccess);
+  EXPECT_EQ(session_->AssertTrigger(1), kViErrorInvProt);
+  ASSERT_TRUE(fake_.WaitForTranscript(11, kWait));
+  EXPECT_EQ(fake_.Transcript(), "*STB?\n*TRG\n");
+}
+
+TEST_F(SocketSession, AttributesOfAnOpenSocket) {
+  std::unique_ptr<VisaSession> session;
+  ASSERT_EQ(manager_.Open("tcpip::127.0.0.1::" + std::to_string(fake_.Port()) + "::socket",
+                          AccessMode::NoLock, 2000, session),
+            kViSuccess);
+  struct Expected {
+    ViAttr attribute;
+    AttributeValue value;
+  };
+  const Expected defaults[] = {
+      {kViAttrTmoValue, std::uint32_t{2000}},
+      {kViAttrTermchar, std::uint8_t{'\n'}},
+      {kViAttrTermcharEn, false},
+      {kViAttrSendEndEn, true},
+      {kViAttrIoProt, std::uint16_t{1}},
+      {kViAttrIntfType, std::uint16_t{6}},
+      {kViAttrIntfNum, std::uint16_t{0}},
+      {kViAttrRsrcClass, std::string("SOCKET")},
+      {kViAttrRsrcName, "TCPIP0::127.0.0.1::" + std::to_string(fake_.Port()) + "::SOCKET"},
+      {kViAttrRsrcLockState, std::uint32_t{0}},
+      {kViAttrTcpipAddr, std::string("127.0.0.1")},
+      {kViAttrTcpipPort, fake_.Port()},
+      {kViAttrTcpipNodelay, true},
+      {kViAttrTcpipKeepalive, true},
+  };
+  for (const Expected& row : defaults) {
+    AttributeValue value;
+    EXPECT_EQ(session->GetAttribute(row.attribute, value), kViSuccess) << std::hex << row.attribute;
+    EXPECT_EQ(value, row.value) << std::hex << row.attribute;
+  }
+
+  struct Refused {
+    ViAttr attribute;
+    AttributeValue value;
+    ViStatus status;
+  };
+  const Refused refused[] = {
+      {kViAttrRsrcName, std::string("x"), kViErrorAttrReadonly},
+      {kViAttrIntfType, std::uint16_t{7}, kViErrorAttrReadonly},
+      {kViAttrTcpipPort, std::uint16_t{1}, kViErrorAttrReadonly},
+      {kViAttrTermchar, std::uint16_t{256}, kViErrorNsupAttrState},
+      {kViAttrTmoValue, std::string("abc"), kViErrorNsupAttrState},
+      {kViAttrIoProt, std::uint16_t{9}, kViErrorNsupAttrState},
+      {0x3FFF0123, std::uint32_t{1}, kViErrorNsupAttr},
+  };
+  for (const Refused& row : refused) {
+    EXPECT_EQ(session->SetAttribute(row.attribute, row.value), row.status)
+        << std::hex << row.attribute;
+  }
+  AttributeValue unknown;
+  EXPECT_EQ(session->GetAttribute(0x3FFF0123, unknown), kViErrorNsupAttr);
+  EXPECT_EQ(session->GetAttribute(kViAttrTcpipDeviceName, unknown), kViErrorNsupAttr);
+}
+
+TEST_F(SocketSession, LocksAreSharedBySessionsOfTheSameResource) {
+  std::unique_ptr<VisaSession> other;
+  OpenSession(fake_, other);
+  std::string key;
+  EXPECT_EQ(session_->Lock(AccessMode::ExclusiveLock, 0, {}, key), kViSuccess);
+  EXPECT_EQ(key, "");
+  EXPECT_EQ(session_->Lock(AccessMode::ExclusiveLock, 0, {}, key), kViSuccessNestedExclusive);
+  EXPECT_EQ(WriteText(*other, "*CLS"), kViErrorRsrcLocked);
+  const auto start = Clock::now();
+  EXPECT_EQ(other->Lock(AccessMode::ExclusiveLock, 50, {}, key), kViErrorTmo);
+  EXPECT_GE(MillisecondsSince(start), 40);
+  AttributeValue state;
+  ASSERT_EQ(other->GetAttribute(kViAttrRsrcLockState, state), kViSuccess);
+  EXPECT_EQ(state, AttributeValue(std::uint32_t{1}));
+
+  EXPECT_EQ(session_->Unlock(), kViSuccess);
+  EXPECT_EQ(WriteText(*other, "*CLS"), kViErrorRsrcLocked);  // one level still held
+  EXPECT_EQ(session_->Unlock(), kViSuccess);
+  EXPECT_EQ(session_->Unlock(), kViErrorSesnNlocked);
+  EXPECT_EQ(WriteText(*other, "*CLS"), kViSuccess);
+
+  // Shared: joined with the key, refused to a stranger and to a different key.
+  std::string sharedKey;
+  ASSERT_EQ(session_->Lock(AccessMode::SharedLock, 0, "bench", sharedKey), kViSuccess);
+  EXPECT_EQ(sharedKey, "bench");
+  std::unique_ptr<VisaSession> stranger;
+  OpenSession(fake_, stranger);
+  EXPECT_EQ(WriteText(*stranger, "*CLS"), kViErrorRsrcLocked);
+  EXPECT_EQ(stranger->Lock(AccessMode::SharedLock, 0, "other", key), kViErrorTmo);
+  EXPECT_EQ(other->Lock(AccessMode::SharedLock, 0, "bench", key), kViSuccess);
+  EXPECT_EQ(WriteText(*other, "*CLS"), kViSuccess);
+  EXPECT_EQ(session_->Lock(AccessMode::NoLock, 0, {}, key), kViErrorInvLockType);
+
+  // Closing a session gives up its locks.
+  session_.reset();
+  other.reset();
+  EXPECT_EQ(WriteText(*stranger, "*CLS"), kViSuccess);
+}
+
+TEST_F(SocketSession, LockWaitsForTheOtherSessionToLetGo) {
+  std::unique_ptr<VisaSession> other;
+  OpenSession(fake_, other);
+  std::string key;
+  ASSERT_EQ(session_->Lock(AccessMode::ExclusiveLock, 0, {}, key), kViSuccess);
+  std::thread releaser([&] {
+    std::this_thread::sleep_for(Milliseconds(50));
+    session_->Unlock();
+  });
+  EXPECT_EQ(other->Lock(AccessMode::ExclusiveLock, 5000, {}, key), kViSuccess);
+  releaser.join();
+  EXPECT_EQ(WriteText(*session_, "*CLS"), kViErrorRsrcLocked);
+}
+
+TEST(SocketOpen, RefusedConnectionIsResourceNotFound) {
+  // A port that was free a moment ago: bound, never listened on, then closed.
+  const int probe = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  close(probe);
+
+  ResourceManager manager;
+  std::unique_ptr<VisaSession> session;
+  EXPECT_EQ(
+      manager.Open("TCPIP::127.0.0.1::" + port + "::SOCKET", AccessMode::NoLock, 2000, session),
+      kViErrorRsrcNfound);
+  EXPECT_EQ(session, nullptr);
+  EXPECT_EQ(manager.LastErrorDescription(),
+            "VI_ERROR_RSRC_NFOUND: The resource could not be found. (viOpen TCPIP0::127.0.0.1::" +
+                port + "::SOCKET: connect to 127.0.0.1 port " + port + ": Connection refused)");
+}
+
+TEST(SocketOpen, ResourcesWithoutATransportAreNotFound) {
+  struct Case {
+    const char* resource;
+    ViStatus status;
+  };
+  const Case cases[] = {
+      {"TCPIP::127.0.0.1::INSTR", kViErrorRsrcNfound},
+      {"TCPIP::127.0.0.1::hislip0::INSTR", kViErrorRsrcNfound},
+      {"USB::0x0957::0x1796::MY1::INSTR", kViErrorRsrcNfound},
+      {"ASRL/dev/ttyUSB0::INSTR", kViErrorRsrcNfound},
+      {"GPIB0::5::INSTR", kViErrorRsrcNfound},
+      {"TCPIP::127.0.0.1::SOCKET", kViErrorInvRsrcName},
+      {"not a resource", kViErrorInvRsrcName},
+  };
+  ResourceManager manager;
+  for (const Case& row : cases) {
+    std::unique_ptr<VisaSession> session;
+    EXPECT_EQ(manager.Open(row.resource, AccessMode::NoLock, 2000, session), row.status)
+        << row.resource;
+    EXPECT_EQ(manager.LastStatus(), row.status);
+  }
+  std::unique_ptr<VisaSession> session;
+  EXPECT_EQ(manager.Open("GPIB0::5::INSTR", AccessMode::SharedLock, 2000, session),
+            kViErrorInvAccMode);
+}
+
+// A transport registered for a kind serves it; its failures reach the session's description.
+TEST(SocketOpen, RegisteredTransportServesItsKind) {
+  class RefusingTransport final : public Transport {
+   public:
+    ViStatus Write(std::span<const std::uint8_t>, bool, const LineSettings&,
+                   std::size_t&) override {
+      return Fail(kViErrorIo, "bus error");
+    }
+    ViStatus Read(std::span<std::uint8_t>, const LineSettings&, std::size_t&) override {
+      return kViSuccess;
+    }
+  };
+  ResourceManager manager;
+  manager.RegisterTransport(ResourceKind::GpibInstr,
+                            [](const ResourceAddress& address, std::uint32_t,
+                               std::unique_ptr<Transport>& transport, std::string&) {
+                              EXPECT_EQ(address.primaryAddress, 5);
+                              transport = std::make_unique<RefusingTransport>();
+                              return kViSuccess;
+                            });
+  std::unique_ptr<VisaSession> session;
+  ASSERT_EQ(manager.Open("GPIB::5", AccessMode::ExclusiveLock, 2000, session), kViSuccess);
+  EXPECT_EQ(WriteText(*session, "*RST"), kViErrorIo);
+  EXPECT_EQ(session->LastErrorDescription(),
+            "VI_ERROR_IO: An error occurred during the transfer. (viWrite: bus error)");
+  std::uint16_t statusByte = 0;
+  EXPECT_EQ(session->ReadStatusByte(statusByte), kViErrorNsupOper);
+  AttributeValue state;
+  ASSERT_EQ(session->GetAttribute(kViAttrRsrcLockState, state), kViSuccess);
+  EXPECT_EQ(state, AttributeValue(std::uint32_t{1}));  // opened with an exclusive lock
+}
+
+TEST(SocketOpen, Ipv6Loopback) {
+  FakeInstrument::Options options;
+  options.ipv6 = true;
+  FakeInstrument fake(options);
+  if (!fake.Start()) GTEST_SKIP() << "no IPv6 loopback on this machine";
+  fake.On("*IDN?").Reply("TEVRA,QX1100,6,1.0\n");
+  ResourceManager manager;
+  std::unique_ptr<VisaSession> session;
+  ASSERT_EQ(manager.Open(fake.ResourceName(), AccessMode::NoLock, 2000, session), kViSuccess)
+      << manager.LastErrorDescription();
+  ASSERT_EQ(session->SetAttribute(kViAttrTermcharEn, true), kViSuccess);
+  ASSERT_EQ(WriteText(*session, "*IDN?"), kViSuccess);
+  EXPECT_EQ(ReadUpTo(*session, 100).bytes, "TEVRA,QX1100,6,1.0\n");
+  AttributeValue peer;
+  ASSERT_EQ(session->GetAttribute(kViAttrTcpipAddr, peer), kViSuccess);
+  EXPECT_EQ(peer, AttributeValue(std::string("::1")));
+}
+
+}  // namespace
+}  // namespace tevra::visa

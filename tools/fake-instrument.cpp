@@ -1,0 +1,51 @@
+// A standalone fake instrument for benchmarks against other VISA clients: serves "*IDN?" and
+// "LIST?" (a list of 1,000,000 readings) on a loopback port, prints its resource name on the
+// first line of standard output, and stops when standard input closes or after --seconds
+// (default 300).
+//
+//   tevra_fake_instrument [--ipv6] [--seconds N]
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "support/FakeInstrument.h"
+#include "support/SampleReplies.h"
+
+int main(int argc, char** argv) {
+  using namespace tevra::testing;
+  FakeInstrument::Options options;
+  long seconds = 300;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--ipv6") == 0) {
+      options.ipv6 = true;
+    } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+      seconds = std::strtol(argv[++i], nullptr, 10);
+    } else {
+      std::fprintf(stderr, "usage: %s [--ipv6] [--seconds N]\n", argv[0]);
+      return 2;
+    }
+  }
+  options.lifetime = std::chrono::seconds(seconds);
+  FakeInstrument fake(options);
+  fake.On("*IDN?").Reply(kSampleIdentity);
+  fake.On("LIST?").Reply(MakeAsciiList(1000000));
+  if (!fake.Start()) {
+    std::fprintf(stderr, "cannot listen on the loopback address\n");
+    return 1;
+  }
+  std::printf("%s\n", fake.ResourceName().c_str());
+  std::fflush(stdout);
+  pollfd input{STDIN_FILENO, POLLIN, 0};
+  const auto stopAt = std::chrono::steady_clock::now() + options.lifetime;
+  while (std::chrono::steady_clock::now() < stopAt) {
+    if (poll(&input, 1, 200) > 0) {
+      char byte;
+      if (read(STDIN_FILENO, &byte, 1) <= 0) break;  // the caller closed our input
+    }
+  }
+  return 0;
+}
