@@ -1,10 +1,27 @@
 // The module entry points: the class factory of the driver class and the unload check.
+#include <memory>
+#include <new>
+
+#include "api/TraceLog.h"
 #include "counter/Tevra.h"
+#include "io/UnconnectedSession.h"
 #include "platform/ModuleCount.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::api {
 namespace {
+
+// A driver object as applications get it: no transport until Initialize opens one, and a trace
+// log that writes the trace file.
+HRESULT CreateDriver(REFIID riid, void** ppv) noexcept {
+  try {
+    return counter::Tevra::Create(std::make_unique<io::UnconnectedSession>(),
+                                  std::make_unique<CTraceLog>(), riid, ppv);
+  } catch (const std::bad_alloc&) {
+    if (ppv) *ppv = nullptr;
+    return E_OUTOFMEMORY;
+  }
+}
 
 class DriverClassFactory final : public IClassFactory {
  public:
@@ -23,7 +40,7 @@ class DriverClassFactory final : public IClassFactory {
   HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
     if (ppv) *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    return counter::Tevra::Create(riid, ppv);
+    return CreateDriver(riid, ppv);
   }
   HRESULT LockServer(int lock) override {
     if (lock)
@@ -42,7 +59,7 @@ DriverClassFactory g_driverFactory;
 extern "C" {
 
 TEVRA_API HRESULT TevraCreateDriver(REFIID riid, void** ppv) {
-  return tevra::counter::Tevra::Create(riid, ppv);
+  return tevra::api::CreateDriver(riid, ppv);
 }
 
 TEVRA_API HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {

@@ -1,0 +1,523 @@
+// The method trace: the XML file a traced session writes, its name and stylesheet, the size limit
+// and save interval, the TraceEnabled switch, and the trace event.
+#include "api/TraceLog.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+#include "counter/Tevra.h"
+#include "io/UnconnectedSession.h"
+#include "platform/Bstr.h"
+#include "support/DriverHandle.h"
+
+namespace tevra::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using core::TraceState;
+
+// A driver object whose trace log writes the trace file; the test keeps a view of the log.
+struct TracedDriver {
+  explicit TracedDriver(api::CTraceLog::CalendarClock clock = nullptr) {
+    auto owned = std::make_unique<api::CTraceLog>(clock);
+    log = owned.get();
+    EXPECT_EQ(counter::Tevra::Create(std::make_unique<io::UnconnectedSession>(), std::move(owned),
+                                     IID_ITevra, (void**)&driver),
+              S_OK);
+    driver->QueryInterface(IID_IIviDriverOperation, (void**)&operation);
+    driver->QueryInterface(IID_IIviDriverIdentity, (void**)&identity);
+  }
+  ~TracedDriver() {
+    identity->Release();
+    operation->Release();
+    driver->Release();
+  }
+  HRESULT Initialize(std::string_view options, bool idQuery = false) {
+    platform::Bstr resource("");
+    platform::Bstr optionString(options);
+    return driver->Initialize(resource.get(), idQuery ? VARIANT_TRUE : VARIANT_FALSE, VARIANT_FALSE,
+                              optionString.get());
+  }
+  HRESULT Identifier() {
+    BSTR text = nullptr;
+    const HRESULT hr = identity->get_Identifier(&text);
+    SysFreeString(text);
+    return hr;
+  }
+
+  api::CTraceLog* log = nullptr;
+  ITevra* driver = nullptr;
+  IIviDriverOperation* operation = nullptr;
+  IIviDriverIdentity* identity = nullptr;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int Count(const std::string& text, std::string_view what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// The attribute values that differ from run to run become "#".
+std::string MaskTimes(const std::string& text) {
+  static const std::regex times(R"re((StartTime|Thread|Timestamp|ExecutionTime)="[^"]*")re");
+  return std::regex_replace(text, times, "$1=\"#\"");
+}
+
+bool XmlLintAccepts(const fs::path& file) {
+  if (std::system("command -v xmllint >/dev/null 2>&1") != 0)
+    throw std::runtime_error("xmllint is missing: run tools/install-deps");
+  const std::string command = "xmllint --noout '" + file.string() + "'";
+  return std::system(command.c_str()) == 0;
+}
+
+class TraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "tevra-trace-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    // No stylesheet unless a test puts one there.
+    setenv("IVIROOTDIR", dir_.c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("IVIROOTDIR");
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  std::string Options(std::string_view driverSetup) const {
+    return "Simulate=true, DriverSetup=" + std::string(driverSetup);
+  }
+
+  fs::path dir_;
+};
+
+constexpr char kMethodEnd[] = "\t\t<Execution ExecutionTime=\"#\"/>\r\n\t</Method>\r\n";
+
+TEST_F(TraceTest, SessionWritesOneWellFormedRecordPerCall) {
+  const fs::path file = dir_ / "session.xml";
+  TracedDriver d;
+  ASSERT_EQ(
+      d.Initialize(Options("Model=Q\"<X&'>, Trace=true, TraceName=" + (dir_ / "session").string())),
+      S_OK);
+  EXPECT_EQ(d.log->FilePath(), file.string());
+
+  EXPECT_EQ(GetText([&](BSTR* v) { return d.identity->get_InstrumentModel(v); }), "Q\"<X&'>");
+  EXPECT_EQ(d.operation->put_RecordCoercions(VARIANT_TRUE), static_cast<HRESULT>(0x80047013));
+  EXPECT_EQ(TakeErrorDescription(), "") << "the record took the error information";
+  LONG major = 0;
+  EXPECT_EQ(d.identity->get_SpecificationMajorVersion(&major), S_OK);
+  EXPECT_EQ(d.operation->put_Cache(VARIANT_FALSE), S_OK);
+  EXPECT_EQ(d.driver->Close(), S_OK);
+  EXPECT_EQ(d.log->State(), TraceState::Off);
+
+  const std::string text = ReadFile(file);
+  EXPECT_EQ(
+      MaskTimes(text),
+      std::string("<?xml version=\"1.0\"?>\r\n<TraceRecords>\r\n") +
+          "\t<Method Name=\"get_InstrumentModel\" Interface=\"IIviDriverIdentity\" "
+          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
+          "\t\t<Parameter Name=\"val\" Direction=\"Out\" Value=\"Q&quot;&lt;X&amp;&apos;&gt;\" "
+          "DataType=\"String\"/>\r\n"
+          "\t\t<HRESULT Value=\"0x00000000\"/>\r\n" +
+          kMethodEnd +
+          "\t<Method Name=\"put_RecordCoercions\" Interface=\"IIviDriverOperation\" "
+          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
+          "\t\t<Parameter Name=\"val\" Direction=\"In\" Value=\"true\" DataType=\"Boolean\"/>\r\n"
+          "\t\t<HRESULT Value=\"0x80047013\" Message=\"Tevra: Does not support this "
+          "class-compliant feature: Enumeration value &apos;VARIANT_TRUE&apos; passed as the "
+          "value for parameter &apos;val&apos; in method &apos;put_RecordCoercions&apos;.\"/>\r\n" +
+          kMethodEnd +
+          "\t<Method Name=\"get_SpecificationMajorVersion\" Interface=\"IIviDriverIdentity\" "
+          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
+          "\t\t<Parameter Name=\"val\" Direction=\"Out\" Value=\"2\" DataType=\"Int32\"/>\r\n"
+          "\t\t<HRESULT Value=\"0x00000000\"/>\r\n" +
+          kMethodEnd +
+          "\t<Method Name=\"put_Cache\" Interface=\"IIviDriverOperation\" "
+          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
+          "\t\t<Parameter Name=\"val\" Direction=\"In\" Value=\"false\" DataType=\"Boolean\"/>\r\n"
+          "\t\t<HRESULT Value=\"0x00000000\"/>\r\n" +
+          kMethodEnd +
+          "\t<Method Name=\"Close\" Interface=\"IIviDriver\" "
+          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
+          "\t\t<HRESULT Value=\"0x00000000\"/>\r\n" +
+          kMethodEnd + "</TraceRecords>\r\n");
+  EXPECT_TRUE(XmlLintAccepts(file));
+
+  // The time-dependent values have their formats.
+  const std::regex stamps(
+      "<Method [^>]* StartTime=\"\\d{1,2}:\\d{1,2}:\\d{1,2}:\\d{1,3}\" "
+      "Thread=\"" +
+      std::to_string(gettid()) + "\" Timestamp=\"\\d+\">");
+  const std::regex elapsed("ExecutionTime=\"\\d\\.\\d{6}e[-+]\\d{2}\"");
+  EXPECT_EQ(std::distance(std::sregex_iterator(text.begin(), text.end(), stamps), {}), 5);
+  EXPECT_EQ(std::distance(std::sregex_iterator(text.begin(), text.end(), elapsed), {}), 5);
+}
+
+// Calls refused by the entry path (not initialised, null output) never open a record.
+TEST_F(TraceTest, RefusedCallsWriteNoRecord) {
+  const fs::path file = dir_ / "refused.xml";
+  TracedDriver d;
+  // The ID query fails after the trace started: the driver stays uninitialised, the trace runs.
+  EXPECT_EQ(d.Initialize(Options("Model=QX9999, Trace=true, TraceName=" + file.string()), true),
+            static_cast<HRESULT>(0x8004705E));  // 27
+  ASSERT_EQ(d.log->State(), TraceState::Recording);
+  BSTR model = nullptr;
+  EXPECT_EQ(d.identity->get_InstrumentModel(&model), static_cast<HRESULT>(0x8004701D));  // 12
+  EXPECT_EQ(d.Identifier(), S_OK);  // callable before Initialize: recorded
+
+  // Recorded too, since the trace is running; it goes on in the same file.
+  ASSERT_EQ(d.Initialize(Options("Trace=true")), S_OK);
+  EXPECT_EQ(d.identity->get_InstrumentModel(nullptr), static_cast<HRESULT>(0x80047058));  // 22
+  EXPECT_EQ(d.Identifier(), S_OK);
+  EXPECT_EQ(d.driver->Close(), S_OK);
+
+  const std::string text = ReadFile(file);
+  EXPECT_EQ(Count(text, "<Method "), 4) << text;
+  EXPECT_EQ(Count(text, "Name=\"get_Identifier\""), 2);
+  EXPECT_EQ(Count(text, "<Method Name=\"Initialize\""), 1);
+  EXPECT_NE(text.find("<Parameter Name=\"OptionString\" Direction=\"In\" "
+                      "Value=\"Simulate=true, DriverSetup=Trace=true\" DataType=\"String\"/>"),
+            std::string::npos);
+  EXPECT_EQ(Count(text, "get_InstrumentModel"), 0);
+  EXPECT_TRUE(XmlLintAccepts(file));
+}
+
+// Runs the test in another current directory.
+class CurrentDirectory {
+ public:
+  explicit CurrentDirectory(const fs::path& dir) : previous_(fs::current_path()) {
+    fs::current_path(dir);
+  }
+  ~CurrentDirectory() { fs::current_path(previous_); }
+
+ private:
+  fs::path previous_;
+};
+
+TEST_F(TraceTest, FileNames) {
+  CurrentDirectory cwd(dir_);
+  struct Case {
+    std::string traceName;
+    fs::path expected;
+  } cases[] = {
+      {"run1", dir_ / "run1.xml"},
+      {"sub/run2.Xml", dir_ / "sub" / "run2.Xml"},
+      {(dir_ / "ABS.XML").string(), dir_ / "ABS.XML"},
+      {(dir_ / "run3.xslt").string(), dir_ / "run3.xslt.xml"},
+  };
+  fs::create_directory(dir_ / "sub");
+  for (const Case& c : cases) {
+    TracedDriver d;
+    ASSERT_EQ(d.Initialize(Options("Trace=true, TraceName=" + c.traceName)), S_OK);
+    EXPECT_EQ(d.log->FilePath(), c.expected.string()) << c.traceName;
+    EXPECT_EQ(d.driver->Close(), S_OK);
+    EXPECT_TRUE(fs::exists(c.expected)) << c.traceName;
+  }
+
+  // Without a name: the driver's identifier and the local start time, in the current directory.
+  static constexpr std::time_t kStart = 1700000000;
+  TracedDriver d([] { return kStart; });
+  ASSERT_EQ(d.Initialize(Options("Trace=true")), S_OK);
+  std::tm local{};
+  localtime_r(&kStart, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+  EXPECT_EQ(d.log->FilePath(), (dir_ / ("Tevra_" + std::string(stamp) + ".xml")).string());
+  EXPECT_EQ(d.driver->Close(), S_OK);
+
+  // A file that cannot be created leaves the session untraced but working.
+  TracedDriver bad;
+  EXPECT_EQ(bad.Initialize(Options("Trace=true, TraceName=" + (dir_ / "none/x").string())), S_OK);
+  EXPECT_EQ(bad.log->State(), TraceState::Off);
+  EXPECT_EQ(bad.Identifier(), S_OK);
+  EXPECT_EQ(bad.driver->Close(), S_OK);
+}
+
+TEST_F(TraceTest, StylesheetLineOnlyWhenTheTransformExists) {
+  fs::create_directories(dir_ / "Components");
+  std::ofstream(dir_ / "Components" / "trace.xslt") << "x";
+  std::ofstream(dir_ / "Components" / "mine.XSLT") << "x";
+  const fs::path own = dir_ / "own.xsl";
+  std::ofstream(own) << "x";
+  struct Case {
+    std::string transform;
+    std::string stylesheet;  // empty: no line
+  } cases[] = {
+      {"", (dir_ / "Components" / "trace.xslt").string()},
+      {"mine.XSLT", (dir_ / "Components" / "mine.XSLT").string()},
+      {"absent", ""},
+      {own.string(), own.string()},
+      {(dir_ / "Components").string() + "/mine", ""},  // a path is used unchanged
+  };
+  for (const Case& c : cases) {
+    const fs::path file = dir_ / "styled.xml";
+    {
+      TracedDriver d;
+      std::string setup = "Trace=true, TraceName=" + file.string();
+      if (!c.transform.empty()) setup += ", TraceTransform=" + c.transform;
+      ASSERT_EQ(d.Initialize(Options(setup)), S_OK);
+      EXPECT_EQ(d.driver->Close(), S_OK);
+    }
+    std::string expected = "<?xml version=\"1.0\"?>\r\n";
+    if (!c.stylesheet.empty())
+      expected += "<?xml-stylesheet type=\"text/xsl\" href=\"file:\\\\" + c.stylesheet + "\"?>\r\n";
+    EXPECT_EQ(ReadFile(file).substr(0, expected.size()), expected) << c.transform;
+  }
+}
+
+// The size is tested when the file is saved; a save interval of 0 saves after every record.
+TEST_F(TraceTest, SizeLimitStopsTheTraceForGood) {
+  const fs::path file = dir_ / "limited.xml";
+  TracedDriver d;
+  ASSERT_EQ(d.Initialize(Options("Trace=true, TraceSizeMax=700, TraceSaveInterval=0, TraceName=" +
+                                 file.string())),
+            S_OK);
+  int recorded = 0;
+  while (d.log->State() == TraceState::Recording && recorded < 20) {
+    ASSERT_EQ(d.Identifier(), S_OK);
+    ++recorded;
+  }
+  ASSERT_EQ(d.log->State(), TraceState::Stopped);
+  EXPECT_GT(fs::file_size(file), 700u);
+  EXPECT_GE(recorded, 2);
+
+  EXPECT_FALSE(d.log->GetTraceEnabled());
+  EXPECT_EQ(d.log->PutTraceEnabled(true), S_OK);
+  EXPECT_EQ(d.log->State(), TraceState::Stopped) << "the size limit is final";
+  EXPECT_EQ(d.Identifier(), S_OK);
+  EXPECT_EQ(d.driver->Close(), S_OK);
+
+  const std::string text = ReadFile(file);
+  EXPECT_EQ(Count(text, "<Method "), recorded);
+  EXPECT_TRUE(XmlLintAccepts(file));
+}
+
+TEST_F(TraceTest, TraceEnabledPausesAndResumesTheSameFile) {
+  const fs::path file = dir_ / "switched.xml";
+  TracedDriver d;
+  ASSERT_EQ(d.Initialize(Options("Trace=true, TraceName=" + file.string())), S_OK);
+  EXPECT_TRUE(d.log->GetTraceEnabled());
+  ASSERT_EQ(d.Identifier(), S_OK);  // 1
+
+  EXPECT_EQ(d.log->PutTraceEnabled(false), S_OK);
+  EXPECT_FALSE(d.log->GetTraceEnabled());
+  EXPECT_EQ(d.log->State(), TraceState::Off);
+  ASSERT_EQ(d.Identifier(), S_OK);  // paused: no record
+  EXPECT_EQ(d.log->PutTraceEnabled(false), S_OK);
+
+  EXPECT_EQ(d.log->PutTraceEnabled(true), S_OK);
+  EXPECT_TRUE(d.log->GetTraceEnabled());
+  EXPECT_EQ(d.log->FilePath(), file.string());
+  ASSERT_EQ(d.Identifier(), S_OK);  // 2
+  EXPECT_EQ(d.driver->Close(), S_OK);
+  EXPECT_EQ(Count(ReadFile(file), "<Method "), 3);  // and Close
+
+  // Tracing not enabled at Initialize: TraceEnabled true opens a new file.
+  const fs::path late = dir_ / "late.xml";
+  TracedDriver e;
+  ASSERT_EQ(e.Initialize(Options("TraceName=" + late.string())), S_OK);
+  EXPECT_FALSE(fs::exists(late));
+  EXPECT_FALSE(e.log->GetTraceEnabled());
+  EXPECT_EQ(e.log->PutTraceEnabled(true), S_OK);
+  EXPECT_TRUE(e.log->Enabled());
+  ASSERT_EQ(e.Identifier(), S_OK);
+  EXPECT_EQ(e.driver->Close(), S_OK);
+  EXPECT_EQ(Count(ReadFile(late), "<Method "), 2);
+  EXPECT_TRUE(XmlLintAccepts(late));
+}
+
+// The DriverSetup "Trace" pair against each state of the log.
+TEST_F(TraceTest, TraceSwitchOfTheDriverSetup) {
+  api::CTraceLog log;
+  log.Settings().name = (dir_ / "switch").string();
+  EXPECT_EQ(log.ApplyTraceSwitch(false), S_OK);  // off stays off
+  EXPECT_FALSE(log.Enabled());
+
+  EXPECT_EQ(log.ApplyTraceSwitch(true), S_OK);
+  EXPECT_TRUE(log.Enabled());
+  EXPECT_EQ(log.ApplyTraceSwitch(false), S_OK);  // enabled, not started
+  EXPECT_FALSE(log.Enabled());
+  EXPECT_EQ(log.State(), TraceState::Off);
+
+  EXPECT_EQ(log.ApplyTraceSwitch(true), S_OK);
+  EXPECT_EQ(log.Prepare("Tevra"), S_OK);
+  ASSERT_EQ(log.State(), TraceState::Recording);
+  EXPECT_EQ(log.StartTrace(), E_UNEXPECTED);
+  EXPECT_EQ(log.ApplyTraceSwitch(false), S_OK);  // recording: stopped, tracing off
+  EXPECT_EQ(log.State(), TraceState::Stopped);
+  EXPECT_FALSE(log.Enabled());
+
+  EXPECT_EQ(log.ApplyTraceSwitch(true), S_OK);
+  EXPECT_EQ(log.ApplyTraceSwitch(false), E_UNEXPECTED);  // already stopped
+  EXPECT_TRUE(log.Enabled());
+  EXPECT_EQ(log.State(), TraceState::Stopped);
+}
+
+// Only the minutes of the time since the last save count.
+std::atomic<std::time_t> g_now{0};
+
+TEST_F(TraceTest, SaveIntervalFlushesOnMinutesSinceLastSave) {
+  const fs::path file = dir_ / "saved.xml";
+  const std::time_t start = 1700000000;  // 13 minutes past the hour since the epoch
+  g_now = start;
+  TracedDriver d([] { return g_now.load(); });
+  ASSERT_EQ(d.Initialize(Options("Trace=true, TraceSaveInterval=5, TraceName=" + file.string())),
+            S_OK);
+  ASSERT_EQ(d.Identifier(), S_OK);
+  const auto afterFirst = fs::file_size(file);
+  EXPECT_EQ(Count(ReadFile(file), "</Method>"), 1) << "saved";
+
+  g_now = start + 4 * 60;
+  ASSERT_EQ(d.Identifier(), S_OK);
+  EXPECT_EQ(fs::file_size(file), afterFirst) << "4 minutes: not saved";
+
+  g_now = start + 6 * 60;
+  ASSERT_EQ(d.Identifier(), S_OK);
+  const auto afterThird = fs::file_size(file);
+  EXPECT_EQ(Count(ReadFile(file), "</Method>"), 3) << "6 minutes: saved";
+
+  g_now = start + 6 * 60 + 61 * 60;
+  ASSERT_EQ(d.Identifier(), S_OK);
+  EXPECT_EQ(fs::file_size(file), afterThird) << "61 minutes: not saved";
+  EXPECT_EQ(d.driver->Close(), S_OK);
+  EXPECT_EQ(Count(ReadFile(file), "</Method>"), 5);
+}
+
+class RecordingSink final : public api::ITraceSink {
+ public:
+  void OnTraceEvent(std::string_view record, std::int32_t kind, std::string_view logName,
+                    std::uint32_t processId) override {
+    records.emplace_back(record);
+    kinds.push_back(kind);
+    logNames.emplace_back(logName);
+    processIds.push_back(processId);
+    if (fail) throw std::runtime_error("sink failure");
+  }
+  std::vector<std::string> records;
+  std::vector<std::int32_t> kinds;
+  std::vector<std::string> logNames;
+  std::vector<std::uint32_t> processIds;
+  bool fail = false;
+};
+
+TEST_F(TraceTest, SinksReceiveEachCompletedRecord) {
+  const fs::path file = dir_ / "events.xml";
+  TracedDriver d;
+  auto sink = std::make_shared<RecordingSink>();
+  auto failing = std::make_shared<RecordingSink>();
+  failing->fail = true;
+  const std::uint32_t cookie = d.log->RegisterSink(sink);
+  const std::uint32_t failingCookie = d.log->RegisterSink(failing);
+  EXPECT_NE(cookie, 0u);
+  EXPECT_NE(cookie, failingCookie);
+  EXPECT_EQ(d.log->RegisterSink(nullptr), 0u);
+
+  ASSERT_EQ(d.Initialize(Options("Trace=true, TraceName=" + file.string())), S_OK);
+  ASSERT_EQ(d.Identifier(), S_OK);
+  EXPECT_EQ(d.operation->put_RecordCoercions(VARIANT_TRUE), static_cast<HRESULT>(0x80047013));
+  EXPECT_TRUE(d.log->UnregisterSink(failingCookie));
+  EXPECT_FALSE(d.log->UnregisterSink(failingCookie));
+  ASSERT_EQ(d.Identifier(), S_OK);
+  EXPECT_TRUE(d.log->UnregisterSink(cookie));
+  ASSERT_EQ(d.Identifier(), S_OK);
+  EXPECT_EQ(d.driver->Close(), S_OK);
+
+  EXPECT_EQ(failing->records.size(), 2u);
+  ASSERT_EQ(sink->records.size(), 3u);
+  const std::string text = ReadFile(file);
+  for (std::size_t i = 0; i < sink->records.size(); ++i) {
+    const std::string& record = sink->records[i];
+    EXPECT_EQ(record.rfind("<Method Name=", 0), 0u) << record;
+    EXPECT_EQ(record.substr(record.size() - 11), "</Method>\r\n");
+    EXPECT_NE(text.find("\t" + record), std::string::npos) << "the file holds the same text";
+    EXPECT_EQ(sink->kinds[i], 1);
+    EXPECT_EQ(sink->logNames[i], "Tevra");
+    EXPECT_EQ(sink->processIds[i], static_cast<std::uint32_t>(getpid()));
+  }
+  EXPECT_NE(sink->records[1].find("Message=\"Tevra: Does not support"), std::string::npos);
+}
+
+// Arrays as the record writes them: the shape, and the first elements of a vector.
+TEST_F(TraceTest, ArrayParameters) {
+  const fs::path file = dir_ / "arrays.xml";
+  api::TraceDocument doc;
+  ASSERT_EQ(doc.Create(file.string()), S_OK);
+  std::vector<double> values(100);
+  for (int i = 0; i < 100; ++i) values[i] = i * 0.5;
+  const std::int32_t vector[] = {100};
+  const std::int32_t matrix[] = {10, 10};
+  core::TraceSettings on;
+  on.array = true;
+  core::TraceSettings off;
+
+  doc.StartElement("Arrays", false);
+  api::WriteArrayParameter(doc, "vals", core::Dir::Out,
+                           {core::ValueType::Double, vector, values.data()}, on);
+  api::WriteArrayParameter(doc, "m", core::Dir::In,
+                           {core::ValueType::Double, matrix, values.data()}, on);
+  api::WriteArrayParameter(doc, "v", core::Dir::InOut,
+                           {core::ValueType::Double, vector, values.data()}, off);
+  api::WriteArrayParameter(doc, "none", core::Dir::Out, {core::ValueType::Int32, {}, nullptr}, on);
+  doc.EndElement(false);
+  doc.Close();
+
+  std::string expected =
+      "<Arrays>\r\n\t<Parameter Name=\"vals\" Direction=\"Out\" NumDims=\"1\" DimSizes=\"100\" "
+      "DataType=\"Double[]\">\r\n";
+  for (int i = 0; i < 10; ++i) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%.15g", i * 0.5);
+    expected += "\t\t<Element Value=\"" + std::string(value) + "\" DataType=\"Double\"/>\r\n";
+  }
+  expected +=
+      "\t</Parameter>\r\n"
+      "\t<Parameter Name=\"m\" Direction=\"In\" NumDims=\"2\" DimSizes=\"10,10\" "
+      "DataType=\"Double[]\"/>\r\n"
+      "\t<Parameter Name=\"v\" Direction=\"InOut\" NumDims=\"1\" DimSizes=\"100\" "
+      "DataType=\"Double[]\"/>\r\n"
+      "\t<Parameter Name=\"none\" Direction=\"Out\" NumDims=\"0\" DimSizes=\"\" "
+      "DataType=\"Int32[]\"/>\r\n"
+      "</Arrays>\r\n";
+  EXPECT_EQ(ReadFile(file), expected);
+}
+
+TEST(TraceValueText, ScalarsByType) {
+  const VARIANT_BOOL yes = VARIANT_TRUE;
+  const std::uint8_t byte = 200;
+  const std::int16_t i16 = -7;
+  const std::int64_t i64 = 0x100000005;
+  const float single = 0.1f;
+  const double dbl = 1.0 / 3;
+  platform::Bstr text("a\"b");
+  const BSTR none = nullptr;
+  EXPECT_EQ(api::ValueText(core::ValueType::Bool, &yes), "true");
+  EXPECT_EQ(api::ValueText(core::ValueType::UInt8, &byte), "200");
+  EXPECT_EQ(api::ValueText(core::ValueType::Int16, &i16), "-7");
+  EXPECT_EQ(api::ValueText(core::ValueType::Int64, &i64), "5");
+  EXPECT_EQ(api::ValueText(core::ValueType::Float, &single), "0.100000001490116");
+  EXPECT_EQ(api::ValueText(core::ValueType::Double, &dbl), "0.333333333333333");
+  const BSTR s = text.get();
+  EXPECT_EQ(api::ValueText(core::ValueType::String, &s), "a\"b");
+  EXPECT_EQ(api::ValueText(core::ValueType::String, &none), "");
+  EXPECT_EQ(api::ValueText(core::ValueType::Interface, &none), "(interface)");
+}
+
+}  // namespace
+}  // namespace tevra::testing

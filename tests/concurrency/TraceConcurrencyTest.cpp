@@ -1,0 +1,147 @@
+// Several threads calling one traced driver at once, while another switches the trace and
+// registers sinks: the file stays well-formed and every record in it is complete.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "api/TraceLog.h"
+#include "counter/Tevra.h"
+#include "io/UnconnectedSession.h"
+#include "platform/Bstr.h"
+
+namespace tevra::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CountingSink final : public api::ITraceSink {
+ public:
+  void OnTraceEvent(std::string_view record, std::int32_t, std::string_view,
+                    std::uint32_t) override {
+    if (record.rfind("<Method ", 0) == 0) ++records;
+  }
+  std::atomic<int> records{0};
+};
+
+TEST(TraceConcurrency, ParallelCallsWriteCompleteRecords) {
+  std::string pattern = (fs::temp_directory_path() / "tevra-trace-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const fs::path dir = pattern;
+  const fs::path file = dir / "parallel.xml";
+
+  auto owned = std::make_unique<api::CTraceLog>();
+  api::CTraceLog* log = owned.get();
+  ITevra* driver = nullptr;
+  ASSERT_EQ(counter::Tevra::Create(std::make_unique<io::UnconnectedSession>(), std::move(owned),
+                                   IID_ITevra, (void**)&driver),
+            S_OK);
+  auto sink = std::make_shared<CountingSink>();
+  log->RegisterSink(sink);
+  {
+    platform::Bstr resource("");
+    platform::Bstr options(
+        "Simulate=true, DriverSetup=Trace=true, TraceSaveInterval=0, TraceName=" + file.string());
+    ASSERT_EQ(driver->Initialize(resource.get(), VARIANT_FALSE, VARIANT_FALSE, options.get()),
+              S_OK);
+  }
+
+  constexpr int kThreads = 4;
+  constexpr int kCalls = 60;
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> callers;
+  for (int t = 0; t < kThreads; ++t) {
+    callers.emplace_back([&, t] {
+      IIviDriverIdentity* identity = nullptr;
+      IIviDriverUtility* utility = nullptr;
+      driver->QueryInterface(IID_IIviDriverIdentity, (void**)&identity);
+      driver->QueryInterface(IID_IIviDriverUtility, (void**)&utility);
+      for (int i = 0; i < kCalls; ++i) {
+        BSTR text = nullptr;
+        LONG number = 0;
+        switch ((t + i) % 4) {
+          case 0:
+            EXPECT_EQ(identity->get_InstrumentModel(&text), S_OK);
+            break;
+          case 1:
+            EXPECT_EQ(identity->get_Identifier(&text), S_OK);
+            break;
+          case 2:
+            EXPECT_EQ(utility->SelfTest(&number, &text), S_OK);
+            break;
+          default:
+            EXPECT_LT(utility->LockObject(), 0);  // a failure with its message
+            break;
+        }
+        SysFreeString(text);
+      }
+      utility->Release();
+      identity->Release();
+    });
+  }
+  // The switch and the sinks are reached outside the driver's lock.
+  std::thread switcher([&] {
+    bool on = false;
+    while (!stop) {
+      EXPECT_EQ(log->PutTraceEnabled(on), S_OK);
+      on = !on;
+      std::this_thread::yield();
+    }
+    EXPECT_EQ(log->PutTraceEnabled(true), S_OK);
+  });
+  std::thread subscriber([&] {
+    std::vector<std::uint32_t> cookies;
+    while (!stop) {
+      for (int i = 0; i < 8; ++i)
+        cookies.push_back(log->RegisterSink(std::make_shared<CountingSink>()));
+      for (std::uint32_t cookie : cookies) EXPECT_TRUE(log->UnregisterSink(cookie));
+      cookies.clear();
+    }
+  });
+  for (std::thread& t : callers) t.join();
+  stop = true;
+  switcher.join();
+  subscriber.join();
+  EXPECT_EQ(driver->Close(), S_OK);
+  driver->Release();
+
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  const std::string text = content.str();
+
+  // Each record: its start tag, its parameters, the result, the time, its end tag, in order.
+  static const std::regex record(
+      "\t<Method Name=\"(\\w+)\" Interface=\"\\w+\" StartTime=\"[0-9:]+\" Thread=\"\\d+\" "
+      "Timestamp=\"\\d+\">\r\n"
+      "(\t\t<Parameter Name=\"\\w+\" Direction=\"Out\" Value=\"[^\"]*\" DataType=\"\\w+\"/>\r\n)*"
+      "\t\t<HRESULT Value=\"0x[0-9A-F]{8}\"( Message=\"[^\"]+\")?/>\r\n"
+      "\t\t<Execution ExecutionTime=\"[0-9.e+-]+\"/>\r\n"
+      "\t</Method>\r\n");
+  int complete = 0;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), record);
+       it != std::sregex_iterator(); ++it)
+    ++complete;
+  int starts = 0;
+  for (std::size_t at = text.find("<Method "); at != std::string::npos;
+       at = text.find("<Method ", at + 1))
+    ++starts;
+  EXPECT_GT(complete, 0);
+  EXPECT_EQ(complete, starts);
+  EXPECT_EQ(sink->records.load(), starts);
+  EXPECT_EQ(text.substr(text.size() - 17), "</TraceRecords>\r\n");
+  EXPECT_EQ(std::system(("xmllint --noout '" + file.string() + "'").c_str()), 0);
+
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+}
+
+}  // namespace
+}  // namespace tevra::testing
