@@ -21,6 +21,14 @@ inline constexpr IID IID_IIviDriverUtility = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x10, 0x00, 0x00, 0x05}};
 inline constexpr IID IID_ITevra = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x20, 0x00, 0x00, 0x01}};
+inline constexpr IID IID_ITevraChannels = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x20, 0x00, 0x00, 0x02}};
+inline constexpr IID IID_ITevraChannel = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x20, 0x00, 0x00, 0x03}};
+inline constexpr IID IID_IIviCounterChannels = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x30, 0x00, 0x00, 0x01}};
+inline constexpr IID IID_IIviCounterChannel = {
+    0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x30, 0x00, 0x00, 0x02}};
 
 inline constexpr CLSID CLSID_Tevra = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x00, 0x00, 0x00, 0x01}};
@@ -106,9 +114,42 @@ struct IIviDriverUtility : IUnknown {
   ~IIviDriverUtility() = default;
 };
 
+// One input channel. Its settings follow as the input-channel functions are added.
+struct ITevraChannel : IUnknown {
+ protected:
+  ~ITevraChannel() = default;
+};
+
+struct IIviCounterChannel : IUnknown {
+ protected:
+  ~IIviCounterChannel() = default;
+};
+
+// The channel collection: Count channels named by physical or virtual name; Name takes a
+// 1-based index.
+struct ITevraChannels : IUnknown {
+  virtual HRESULT get_Count(LONG* val) = 0;
+  virtual HRESULT get_Item(BSTR Name, ITevraChannel** val) = 0;
+  virtual HRESULT get_Name(LONG Index, BSTR* val) = 0;
+
+ protected:
+  ~ITevraChannels() = default;
+};
+
+struct IIviCounterChannels : IUnknown {
+  virtual HRESULT get_Item(BSTR Name, IIviCounterChannel** val) = 0;
+  virtual HRESULT get_Count(LONG* val) = 0;
+  virtual HRESULT get_Name(LONG Index, BSTR* val) = 0;
+
+ protected:
+  ~IIviCounterChannels() = default;
+};
+
 // The driver's root interface; the instrument-specific sub-interface getters follow the
 // IIviDriver slots as the instrument functions are added.
 struct ITevra : IIviDriver {
+  virtual HRESULT get_Channels(ITevraChannels** val) = 0;
+
  protected:
   ~ITevra() = default;
 };

@@ -47,6 +47,10 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter {
   // Lookups lower-case the name first.
   std::optional<std::string_view> LookupOption(std::string_view name) const;
   std::optional<std::string_view> LookupDriverSetup(std::string_view name) const;
+  // Repeated-capability names from the configuration store: virtual name (lower case) to
+  // physical name, and "RepCap!!physical" to virtual name.
+  const PairMap& VirtualNameMap() const { return virtualNameMap_; }
+  const PairMap& PhysicalToVirtualMap() const { return physicalToVirtualMap_; }
   const InitialSettings& ConfigurableInitialSettings() const {
     return configurableInitialSettings_;
   }

@@ -8,7 +8,7 @@
 namespace tevra::counter {
 
 Tevra::Tevra(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace)
-    : CDriver(*this, std::move(io), std::move(trace)), root_(*this, *this) {
+    : CDriver(*this, std::move(io), std::move(trace)), root_(*this), channels_(*this, *this) {
   platform::ObjectCreated();
 }
 
@@ -19,9 +19,16 @@ HRESULT Tevra::Create(REFIID riid, void** ppv) {
 }
 
 HRESULT Tevra::Create(std::unique_ptr<core::IIoSession> io, REFIID riid, void** ppv) {
+  return Create(std::move(io), nullptr, riid, ppv);
+}
+
+HRESULT Tevra::Create(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace,
+                      REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
-  Tevra* driver = new (std::nothrow) Tevra(std::move(io), std::make_unique<core::NullTraceLog>());
+  if (!trace) trace.reset(new (std::nothrow) core::NullTraceLog);
+  if (!trace) return E_OUTOFMEMORY;
+  Tevra* driver = new (std::nothrow) Tevra(std::move(io), std::move(trace));
   if (!driver) return E_OUTOFMEMORY;
   const HRESULT hr = driver->QueryObject(riid, ppv);
   driver->ReleaseObject();  // the creation reference; the caller now holds its own
@@ -32,6 +39,10 @@ HRESULT Tevra::QueryObject(REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_ITevra || riid == IID_IIviDriver)
     return core::GiveInterface<ITevra>(&root_, ppv);
+  if (riid == IID_ITevraChannels)
+    return core::GiveInterface<ITevraChannels>(channels_.InstrumentInterface(), ppv);
+  if (riid == IID_IIviCounterChannels)
+    return core::GiveInterface<IIviCounterChannels>(channels_.ClassInterface(), ppv);
   return QueryInherent(riid, ppv);
 }
 
@@ -43,17 +54,38 @@ ULONG Tevra::ReleaseObject() {
   return n;
 }
 
-HRESULT Tevra::PostInitialize() {
+// Finds the inputs from the model and the installed options, then builds one channel object per
+// input. The "*OPT?" reply is kept as the installed options.
+HRESULT Tevra::CreateRepCapObjects() {
   if (Simulating()) {
-    SetInstalledOptions("431");
-    return S_OK;
+    SetInstalledOptions(std::string(kOptionBurst));
+    layout_ = SimulatedLayout(Model());
+  } else {
+    std::string options;
+    const HRESULT hr = Io().QueryString("*OPT?", options, core::kDefaultTimeout);
+    if (FAILED(hr)) return hr;
+    layout_ = InstrumentLayout(Model(), options);
+    SetInstalledOptions(std::move(options));
   }
-  std::string options;
-  const HRESULT hr = Io().QueryString("*OPT?", options, core::kDefaultTimeout);
-  if (SUCCEEDED(hr)) SetInstalledOptions(std::move(options));
-  return hr;
+  return channels_.Create(layout_);
 }
 
+void Tevra::ReleaseRepCapObjects() { channels_.Release(); }
+
 void Tevra::ResetState() { currentFunction_ = "FREQ"; }
+
+namespace {
+constexpr core::MethodRecord kGetChannels{&IID_ITevra, "ITevra", "get_Channels",
+                                          core::kNoInitCheck};
+}
+
+HRESULT Tevra::Root::get_Channels(ITevraChannels** val) {
+  return t_.Enter(
+      kGetChannels,
+      [&] {
+        return core::GiveInterface<ITevraChannels>(t_.channels_.InstrumentInterface(), (void**)val);
+      },
+      core::Out("val", val));
+}
 
 }  // namespace tevra::counter

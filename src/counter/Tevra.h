@@ -8,6 +8,8 @@
 
 #include "core/Driver.h"
 #include "core/IviDriverImpl.h"
+#include "counter/ChannelProbe.h"
+#include "counter/Channels.h"
 
 namespace tevra::counter {
 
@@ -17,6 +19,10 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   static HRESULT Create(REFIID riid, void** ppv);
   // The same with the given I/O session (tests hand in their own).
   static HRESULT Create(std::unique_ptr<core::IIoSession> io, REFIID riid, void** ppv);
+  // The same with the given I/O session and trace log (the module hands in the log that writes
+  // the trace file). Without a log the driver traces nothing. Both are owned by the driver.
+  static HRESULT Create(std::unique_ptr<core::IIoSession> io,
+                        std::unique_ptr<core::ITraceLog> trace, REFIID riid, void** ppv);
 
   HRESULT QueryObject(REFIID riid, void** ppv) override;
   ULONG AddRefObject() override;
@@ -24,22 +30,32 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
 
   // The measurement function the instrument was last configured for.
   const std::string& CurrentFunction() const { return currentFunction_; }
+  // The inputs found at Initialize.
+  const ChannelLayout& Layout() const { return layout_; }
+  ChannelCollection& Channels() { return channels_; }
 
  private:
   Tevra(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace);
   ~Tevra() override;
 
-  HRESULT PostInitialize() override;
+  HRESULT CreateRepCapObjects() override;
+  void ReleaseRepCapObjects() override;
   void ResetState() override;
 
   class Root final : public core::IviDriverImpl<ITevra> {
    public:
-    using IviDriverImpl::IviDriverImpl;
+    Root(Tevra& tevra) : IviDriverImpl(tevra, tevra), t_(tevra) {}
+    HRESULT get_Channels(ITevraChannels** val) override;
+
+   private:
+    Tevra& t_;
   };
 
   std::atomic<ULONG> refs_{1};
   Root root_;
   std::string currentFunction_ = "FREQ";
+  ChannelLayout layout_;
+  ChannelCollection channels_;
 };
 
 }  // namespace tevra::counter

@@ -1,0 +1,120 @@
+#include "counter/Channels.h"
+
+#include <new>
+#include <string>
+
+#include "core/Options.h"
+#include "platform/Bstr.h"
+#include "state/Selector.h"
+
+namespace tevra::counter {
+namespace {
+
+constexpr core::MethodRecord kCount{&IID_ITevraChannels, "ITevraChannels", "get_Count"};
+constexpr core::MethodRecord kItem{&IID_ITevraChannels, "ITevraChannels", "get_Item"};
+constexpr core::MethodRecord kName{&IID_ITevraChannels, "ITevraChannels", "get_Name"};
+constexpr core::MethodRecord kClassCount{&IID_IIviCounterChannels, "IIviCounterChannels",
+                                         "get_Count"};
+constexpr core::MethodRecord kClassItem{&IID_IIviCounterChannels, "IIviCounterChannels",
+                                        "get_Item"};
+constexpr core::MethodRecord kClassName{&IID_IIviCounterChannels, "IIviCounterChannels",
+                                        "get_Name"};
+
+template <class Itf>
+Itf* InterfaceOf(TevraChannel& channel) {
+  if constexpr (std::is_same_v<Itf, ITevraChannel>)
+    return channel.InstrumentInterface();
+  else
+    return channel.ClassInterface();
+}
+
+}  // namespace
+
+ChannelCollection::ChannelCollection(core::CDriver& driver, core::IObjectRoot& driverRoot)
+    : driver_(driver),
+      driverRoot_(driverRoot),
+      instrument_(driverRoot, *this),
+      class_(driverRoot, *this) {}
+
+HRESULT ChannelCollection::Create(const ChannelLayout& layout) {
+  Release();
+  for (std::int32_t i = 0; i < layout.channelCount; ++i) {
+    const std::string name = "Channel" + std::to_string(i + 1);
+    auto* channel = new (std::nothrow) TevraChannel(driver_, driverRoot_, name, i);
+    if (!channel) return E_OUTOFMEMORY;
+    channels_.push_back(channel);
+    driver_.AddChild(channel->RepCapName(), channel);
+  }
+  return S_OK;
+}
+
+void ChannelCollection::Release() {
+  for (TevraChannel* channel : channels_) channel->ReleaseFromDriver();
+  channels_.clear();
+}
+
+HRESULT ChannelCollection::Find(std::string_view name, TevraChannel*& channel) const {
+  std::size_t index = 0;
+  const HRESULT hr = state::FindRepCapIndex(
+      name, channels_.size(),
+      [&](std::size_t i) { return std::string_view(channels_[i]->PhysicalName()); },
+      driver_.VirtualNameMap(), driver_.Reporter(), index);
+  channel = SUCCEEDED(hr) ? channels_[index] : nullptr;
+  return hr;
+}
+
+HRESULT ChannelCollection::Count(LONG* val) {
+  *val = static_cast<LONG>(channels_.size());
+  return S_OK;
+}
+
+template <class Itf>
+HRESULT ChannelCollection::Item(const core::MethodRecord& method, BSTR name, Itf** val) {
+  return driver_.Enter(
+      method,
+      [&] {
+        TevraChannel* channel = nullptr;
+        const HRESULT found = Find(platform::BstrToUtf8(name), channel);
+        if (FAILED(found)) return found;
+        return core::GiveInterface(InterfaceOf<Itf>(*channel), reinterpret_cast<void**>(val));
+      },
+      core::InString("Name", name), core::Out("val", val));
+}
+
+HRESULT ChannelCollection::Name(const core::MethodRecord& method, LONG index, BSTR* val) {
+  return driver_.Enter(
+      method,
+      [&] {
+        if (index < 1 || index > static_cast<LONG>(channels_.size()))
+          return driver_.Reporter().ReportInvalidValueInt(method.methodName, "Index", index, "%d");
+        const TevraChannel& channel = *channels_[index - 1];
+        const std::string name = state::ResolveVirtualName(
+            channel.RepCapName(), channel.PhysicalName(), driver_.PhysicalToVirtualMap());
+        *val = platform::AllocBstr(name);
+        return *val ? S_OK : driver_.Reporter().ReportOutOfMemory();
+      },
+      core::In("Index", index), core::Out("val", val));
+}
+
+HRESULT ChannelCollection::InstrumentCollection::get_Count(LONG* val) {
+  return c_.driver_.Enter(
+      kCount, [&] { return c_.Count(val); }, core::Out("val", val));
+}
+HRESULT ChannelCollection::InstrumentCollection::get_Item(BSTR Name, ITevraChannel** val) {
+  return c_.Item(kItem, Name, val);
+}
+HRESULT ChannelCollection::InstrumentCollection::get_Name(LONG Index, BSTR* val) {
+  return c_.Name(kName, Index, val);
+}
+HRESULT ChannelCollection::ClassCollection::get_Item(BSTR Name, IIviCounterChannel** val) {
+  return c_.Item(kClassItem, Name, val);
+}
+HRESULT ChannelCollection::ClassCollection::get_Count(LONG* val) {
+  return c_.driver_.Enter(
+      kClassCount, [&] { return c_.Count(val); }, core::Out("val", val));
+}
+HRESULT ChannelCollection::ClassCollection::get_Name(LONG Index, BSTR* val) {
+  return c_.Name(kClassName, Index, val);
+}
+
+}  // namespace tevra::counter

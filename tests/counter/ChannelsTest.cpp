@@ -1,0 +1,137 @@
+// The channel collection: how many inputs each model has, finding channels by name, and
+// channel objects that outlive their driver's session.
+#include <gtest/gtest.h>
+
+#include "counter/ChannelProbe.h"
+#include "support/DriverHandle.h"
+
+namespace tevra::testing {
+namespace {
+
+using counter::ChannelLayout;
+
+TEST(ChannelProbe, InputsFromModelAndOptions) {
+  struct Case {
+    const char* model;
+    const char* options;
+    ChannelLayout expected;
+  };
+  const Case cases[] = {
+      {"QX1100", "", {1, 0, false}},   {"QX1100", "762", {2, 2, false}},
+      {"QX1200", "", {2, 0, false}},   {"QX1200", "785,431", {3, 3, false}},
+      {"QX1300", "431", {2, 0, true}}, {"QX1300", "762,785,431", {3, 3, true}},
+      {"QX9999", "", {2, 0, false}},  // outside the family: one more input
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.model) + " " + c.options);
+    const ChannelLayout got = counter::InstrumentLayout(c.model, c.options);
+    EXPECT_EQ(got.channelCount, c.expected.channelCount);
+    EXPECT_EQ(got.microwaveChannel, c.expected.microwaveChannel);
+    EXPECT_EQ(got.burstOptionInstalled, c.expected.burstOptionInstalled);
+  }
+  EXPECT_EQ(counter::SimulatedLayout("QX1100").channelCount, 2);
+  EXPECT_EQ(counter::SimulatedLayout("QX1300").microwaveChannel, 3);
+  EXPECT_TRUE(counter::SimulatedLayout("QX1300").burstOptionInstalled);
+  EXPECT_FALSE(counter::SimulatedLayout("QX1200").burstOptionInstalled);
+}
+
+class ChannelCollection : public ::testing::Test {
+ protected:
+  void Open(const char* model) {
+    ASSERT_EQ(handle.Initialize("SIM", std::string("Simulate=true,DriverSetup=Model=") + model),
+              S_OK);
+    ASSERT_EQ(handle.driver->get_Channels(&channels), S_OK);
+  }
+  ~ChannelCollection() override {
+    if (channels) channels->Release();
+  }
+  ITevraChannel* Item(const char* name) {
+    ITevraChannel* channel = nullptr;
+    platform::Bstr text(name);
+    const HRESULT hr = channels->get_Item(text.get(), &channel);
+    return SUCCEEDED(hr) ? channel : nullptr;
+  }
+
+  DriverHandle handle;
+  ITevraChannels* channels = nullptr;
+};
+
+TEST_F(ChannelCollection, CountsTheSimulatedInputs) {
+  Open("QX1100");
+  LONG count = 0;
+  EXPECT_EQ(channels->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(GetText([&](BSTR* v) { return channels->get_Name(2, v); }), "Channel2");
+}
+
+TEST_F(ChannelCollection, FindsChannelsIgnoringCaseAndBlanks) {
+  Open("QX1300");
+  ITevraChannel* first = Item("channel1");
+  ASSERT_NE(first, nullptr);
+  for (const char* name : {" Channel1 ", "CHANNEL1"}) {
+    ITevraChannel* again = Item(name);
+    EXPECT_EQ(again, first) << name;
+    if (again) again->Release();
+  }
+  ITevraChannel* third = Item("Channel3");
+  ASSERT_NE(third, nullptr);
+  EXPECT_NE(third, first);
+  third->Release();
+  first->Release();
+
+  EXPECT_EQ(Item("Channel4"), nullptr);
+  EXPECT_EQ(TakeErrorDescription(), "Tevra: Unknown physical repeated capability selector.");
+}
+
+TEST_F(ChannelCollection, NameRefusesIndicesOutsideTheCollection) {
+  Open("QX1200");
+  BSTR name = nullptr;
+  for (LONG index : {0, 4}) {
+    EXPECT_EQ(channels->get_Name(index, &name), static_cast<HRESULT>(0x80047010));
+    EXPECT_EQ(TakeErrorDescription(), "Tevra: Invalid value '" + std::to_string(index) +
+                                          "' for method 'get_Name', parameter 'Index'.");
+  }
+  LONG count = 0;
+  EXPECT_EQ(channels->get_Count(nullptr), static_cast<HRESULT>(0x80047058));
+  handle.Close();
+  EXPECT_EQ(channels->get_Count(&count), static_cast<HRESULT>(0x8004701D));
+}
+
+TEST_F(ChannelCollection, ClassInterfaceAndChannelIdentity) {
+  Open("QX1300");
+  IIviCounterChannels* classChannels = nullptr;
+  ASSERT_EQ(handle.driver->QueryInterface(IID_IIviCounterChannels, (void**)&classChannels), S_OK);
+  IIviCounterChannel* viaClass = nullptr;
+  platform::Bstr name("Channel2");
+  ASSERT_EQ(classChannels->get_Item(name.get(), &viaClass), S_OK);
+  ITevraChannel* viaInstrument = nullptr;
+  ASSERT_EQ(viaClass->QueryInterface(IID_ITevraChannel, (void**)&viaInstrument), S_OK);
+  ITevraChannel* direct = Item("Channel2");
+  EXPECT_EQ(viaInstrument, direct);
+  direct->Release();
+  viaInstrument->Release();
+  viaClass->Release();
+  classChannels->Release();
+}
+
+TEST(ChannelLifetime, AChannelHeldByTheCallerOutlivesCloseAndTheDriver) {
+  ITevraChannel* channel = nullptr;
+  {
+    DriverHandle handle;
+    ASSERT_EQ(handle.Initialize("SIM", "Simulate=true"), S_OK);
+    ITevraChannels* channels = nullptr;
+    ASSERT_EQ(handle.driver->get_Channels(&channels), S_OK);
+    platform::Bstr name("Channel1");
+    ASSERT_EQ(channels->get_Item(name.get(), &channel), S_OK);
+    channels->Release();
+    EXPECT_EQ(handle.Close(), S_OK);
+  }
+  // The channel keeps its driver alive until it is released.
+  IUnknown* unknown = nullptr;
+  EXPECT_EQ(channel->QueryInterface(IID_IUnknown, (void**)&unknown), S_OK);
+  unknown->Release();
+  channel->Release();
+}
+
+}  // namespace
+}  // namespace tevra::testing
