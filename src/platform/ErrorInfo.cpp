@@ -59,7 +59,18 @@ thread_local IErrorInfo* t_current = nullptr;
 // Set when t_current is one of ours, so readers need not go through the interface.
 thread_local CErrorInfo* t_ours = nullptr;
 
+// Releases what a thread still holds when it ends.
+struct ThreadExit {
+  ~ThreadExit() {
+    if (t_current) t_current->Release();
+    t_current = nullptr;
+    t_ours = nullptr;
+  }
+};
+thread_local ThreadExit t_exit;
+
 void Replace(IErrorInfo* info, CErrorInfo* ours) noexcept {
+  (void)&t_exit;  // constructs the thread's exit guard before it holds anything
   IErrorInfo* old = t_current;
   t_current = info;
   t_ours = ours;

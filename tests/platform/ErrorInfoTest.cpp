@@ -1,0 +1,36 @@
+// The thread's error information: set, taken, and released when the thread ends (the leak
+// checker of the sanitizer build catches a thread that leaves its record behind).
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/ErrorInfo.h"
+
+namespace tevra::platform {
+namespace {
+
+TEST(ThreadErrorInfo, EachThreadHasItsOwnAndReleasesItAtExit) {
+  ASSERT_TRUE(SetThreadError({"here", "src", GUID_NULL, "", 0}));
+  std::thread other([] {
+    EXPECT_FALSE(HasThreadError());
+    EXPECT_TRUE(SetThreadError({"there", "src", GUID_NULL, "", 0}));
+  });
+  other.join();
+  ErrorRecord record;
+  ASSERT_TRUE(TakeThreadError(record));
+  EXPECT_EQ(record.description, "here");
+  EXPECT_FALSE(HasThreadError());
+
+  IErrorInfo* info = nullptr;
+  ASSERT_TRUE(SetThreadError({"public", "Tevra.Tevra.1", GUID_NULL, "Tevra.chm", 3}));
+  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  ULONG context = 0;
+  EXPECT_EQ(info->GetHelpContext(&context), S_OK);
+  EXPECT_EQ(context, 3u);
+  info->Release();
+  EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
+  EXPECT_EQ(info, nullptr);
+}
+
+}  // namespace
+}  // namespace tevra::platform
