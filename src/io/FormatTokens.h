@@ -98,4 +98,20 @@ bool NextFormatToken(Direction direction, std::string_view format, std::size_t& 
 // "t" tab, "r" carriage return, "n" line feed); 0 for any other letter.
 char SeparatorOfLetter(char letter);
 
+// The bytes of one element of a block or raw-binary token with this size letter.
+constexpr std::size_t BinaryElementSize(char size) {
+  switch (size) {
+    case 'h':
+      return 2;
+    case 'l':
+    case 'z':
+      return 4;
+    case 'I':
+    case 'Z':
+      return 8;
+    default:
+      return 1;
+  }
+}
+
 }  // namespace tevra::io

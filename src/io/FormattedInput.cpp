@@ -907,21 +907,6 @@ class InputScanner {
 
   // --- binary ---
 
-  static std::size_t BinaryElementSize(char size) {
-    switch (size) {
-      case 'h':
-        return 2;
-      case 'l':
-      case 'z':
-        return 4;
-      case 'I':
-      case 'Z':
-        return 8;
-      default:
-        return 1;
-    }
-  }
-
   // The bytes of a typed array or vector destination for count elements of size bytes.
   HRESULT BinaryDestination(const FormatToken& token, const ScanArg* a, std::size_t count,
                             std::size_t size, std::span<std::uint8_t>& bytes) {

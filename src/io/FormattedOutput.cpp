@@ -637,21 +637,6 @@ class OutputFormatter {
     return S_OK;
   }
 
-  static std::size_t BinaryElementSize(char size) {
-    switch (size) {
-      case 'h':
-        return 2;
-      case 'l':
-      case 'z':
-        return 4;
-      case 'I':
-      case 'Z':
-        return 8;
-      default:
-        return 1;
-    }
-  }
-
   // The bytes of count elements, swapped element by element when asked.
   HRESULT WriteElements(const std::uint8_t* data, std::size_t count, std::size_t size, bool swap) {
     if (!swap || size == 1) return WriteBytes(data, count * size);

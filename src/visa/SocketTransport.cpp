@@ -68,21 +68,6 @@ std::string NumericAddress(const sockaddr* address, socklen_t length) {
   return text;
 }
 
-template <typename T>
-bool NumberOf(const AttributeValue& value, T& number) {
-  return std::visit(
-      [&number](const auto& held) {
-        using Held = std::decay_t<decltype(held)>;
-        if constexpr (std::is_same_v<Held, std::string>) {
-          return false;
-        } else {
-          number = static_cast<T>(held);
-          return true;
-        }
-      },
-      value);
-}
-
 }  // namespace
 
 ViStatus SocketTransport::Connect(const std::string& host, std::uint16_t port,

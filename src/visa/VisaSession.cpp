@@ -54,21 +54,6 @@ bool MayAccess(const ResourceLock& lock, const VisaSession* session) {
   return lock.sharedLevels.empty() || HoldsShared(lock, session);
 }
 
-template <typename T>
-bool NumberOf(const AttributeValue& value, T& number) {
-  return std::visit(
-      [&number](const auto& held) {
-        using Held = std::decay_t<decltype(held)>;
-        if constexpr (std::is_same_v<Held, std::string>) {
-          return false;
-        } else {
-          number = static_cast<T>(held);
-          return true;
-        }
-      },
-      value);
-}
-
 std::string TimeoutText(std::uint32_t timeoutMs) {
   return timeoutMs == kViTmoInfinite ? std::string("no timeout")
                                      : std::to_string(timeoutMs) + " ms";

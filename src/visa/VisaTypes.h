@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 namespace tevra::visa {
@@ -104,6 +105,22 @@ inline constexpr std::uint16_t kViTrigProtDefault = 0;
 // any numeric kind for a numeric attribute.
 using AttributeValue = std::variant<bool, std::uint8_t, std::uint16_t, std::uint32_t, std::uint64_t,
                                     std::int32_t, std::string>;
+
+// The number an attribute value holds, converted to T; false for a string.
+template <typename T>
+bool NumberOf(const AttributeValue& value, T& number) {
+  return std::visit(
+      [&number](const auto& held) {
+        using Held = std::decay_t<decltype(held)>;
+        if constexpr (std::is_same_v<Held, std::string>) {
+          return false;
+        } else {
+          number = static_cast<T>(held);
+          return true;
+        }
+      },
+      value);
+}
 
 // "VI_ERROR_TMO", or the code in hexadecimal when it has no name.
 std::string StatusName(ViStatus status);
