@@ -4,7 +4,7 @@
 
 #include "api/TraceLog.h"
 #include "counter/Tevra.h"
-#include "io/UnconnectedSession.h"
+#include "io/VisaComSession.h"
 #include "platform/ModuleCount.h"
 #include "tevra/TevraInterfaces.h"
 
@@ -15,7 +15,7 @@ namespace {
 // log that writes the trace file.
 HRESULT CreateDriver(REFIID riid, void** ppv) noexcept {
   try {
-    return counter::Tevra::Create(std::make_unique<io::UnconnectedSession>(),
+    return counter::Tevra::Create(std::make_unique<io::CVisaComSession>(),
                                   std::make_unique<CTraceLog>(), riid, ppv);
   } catch (const std::bad_alloc&) {
     if (ppv) *ppv = nullptr;

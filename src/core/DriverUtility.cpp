@@ -66,7 +66,7 @@ HRESULT CDriver::ResetImpl() {
   HRESULT hr = S_OK;
   if (!flags_.simulate) {
     std::int32_t complete = 0;  // waits for the reset query's *OPC? reply
-    hr = io_->QueryNumber("*RST;*OPC?", complete, resetTimeout_);
+    hr = io_->QueryNumber("*RST;*OPC?", &complete, resetTimeout_);
   }
   // The instrument may have reset even when the reply was lost: forget the state either way.
   ResetStateTree();
@@ -77,7 +77,7 @@ HRESULT CDriver::ResetImpl() {
 HRESULT CDriver::DisableImpl() {
   if (flags_.simulate) return S_OK;
   std::int32_t complete = 0;
-  return io_->QueryNumber("*RST;*OPC?", complete, disableTimeout_);
+  return io_->QueryNumber("*RST;*OPC?", &complete, disableTimeout_);
 }
 
 HRESULT CDriver::ResetWithDefaultsImpl() {
@@ -106,7 +106,7 @@ HRESULT CDriver::ResetWithDefaultsImpl() {
 HRESULT CDriver::SelfTestImpl(LONG& result, BSTR& message) {
   if (flags_.simulate) return GiveText("Selftest passed", message, reporter_);
   std::int32_t value = 0;
-  const HRESULT hr = io_->QueryNumber("*TST?", value, selfTestTimeout_);
+  const HRESULT hr = io_->QueryNumber("*TST?", &value, selfTestTimeout_);
   if (FAILED(hr)) return hr;
   result = value;
   // A failing self-test is the instrument's answer, not a failure of the operation.
@@ -121,9 +121,8 @@ HRESULT CDriver::ErrorQueryImpl(LONG& code, BSTR& message) {
   flags_.queryInstrumentStatus = false;
   std::int32_t number = 0;
   std::string text;
-  const ScanTarget targets[] = {{ScanTarget::Kind::Int32, &number},
-                                {ScanTarget::Kind::String, &text}};
-  HRESULT hr = io_->QueryFormatted(":SYST:ERR?", "%d,%$Ct", targets, kDefaultTimeout);
+  const ScanArg targets[] = {&number, &text};
+  HRESULT hr = io_->QueryFormatted(":SYST:ERR?", {}, "%d,%$Ct", targets, kDefaultTimeout);
   if (FAILED(hr)) {
     hr = reporter_.ReportUnexpectedResponse();
   } else {

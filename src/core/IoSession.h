@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/ErrorReporter.h"
+#include "core/FormatArgs.h"
 
 namespace tevra::core {
 
@@ -46,12 +47,6 @@ class IEnumFormatter {
   ~IEnumFormatter() = default;
 };
 
-// A destination of a formatted read.
-struct ScanTarget {
-  enum class Kind : std::uint8_t { Int32, Double, String } kind;
-  void* where;  // std::int32_t*, double* or std::string*
-};
-
 // The buffer's success code for a read that stopped at its count while the instrument has more
 // data for the same message.
 inline constexpr HRESULT kResultMoreData = 0x00040102;
@@ -80,26 +75,76 @@ class ILowLevelIo {
   ~ILowLevelIo() = default;
 };
 
+// Which buffer SetBufferSize resizes.
+enum class BufferSelect : std::int32_t { Read = 0, Write = 1, Both = 2 };
+
+// The session interface: raw, formatted and typed I/O on one instrument resource. Composite
+// operations (a write that flushes, a read, a query) end by polling the instrument's status and
+// return the poll's status when the transfer itself succeeded. Typed operations take their value
+// or destination as a FormatArg or ScanArg of one of the five element types (BYTE, short, long,
+// float, double); array forms take a caller's array, a vector or a safe array.
 class IIoSession : public ILowLevelIo {
  public:
   virtual ~IIoSession() = default;
 
+  // Lifetime and identity.
   virtual HRESULT Open(std::string_view resourceDescriptor, IInstrErrorPoller* poller,
                        IErrorReporter* reporter, IEnumFormatter* formatter) = 0;
   virtual HRESULT Close() = 0;
+  virtual HRESULT ReadStatusByte(std::int16_t& statusByte) = 0;
   virtual HRESULT Clear() = 0;  // device clear
 
+  // Formatted I/O settings.
+  virtual HRESULT GetReadTerminator(std::string& terminator) = 0;
+  virtual HRESULT SetReadTerminator(std::string_view terminator) = 0;
+  virtual HRESULT GetWriteTerminator(std::string& terminator) = 0;
+  virtual HRESULT SetWriteTerminator(std::string_view terminator) = 0;
+  virtual HRESULT GetByteSwap(bool& swap) = 0;
+  virtual HRESULT SetByteSwap(bool swap) = 0;
+
+  // Line settings.
   virtual HRESULT GetTimeout(std::int32_t& milliseconds) = 0;
   virtual HRESULT SetTimeout(std::int32_t milliseconds) = 0;
+  virtual HRESULT GetTerminationCharacter(std::uint8_t& character) = 0;
+  virtual HRESULT SetTerminationCharacter(std::uint8_t character) = 0;
 
-  // Composite operations: each ends by polling the instrument's status.
+  // Buffer control.
+  virtual HRESULT SetBufferSize(BufferSelect which, std::int32_t size) = 0;
+  virtual HRESULT GetReadBufferSize(std::int32_t& size) = 0;
+  virtual HRESULT GetWriteBufferSize(std::int32_t& size) = 0;
+  virtual HRESULT FlushWrite(bool sendEnd, std::int32_t timeout) = 0;
+  virtual HRESULT DiscardRead(std::int32_t timeout) = 0;
+
+  // Locking: mode 0 exclusive, 1 shared.
+  virtual HRESULT Lock(std::int32_t mode, std::int32_t timeout, std::string_view requestedKey,
+                       std::string& accessKey) = 0;
+  virtual HRESULT Unlock() = 0;
+
+  virtual HRESULT PollInstrumentErrors() = 0;
+
+  // Formatted I/O.
+  virtual HRESULT WriteFormatted(std::string_view format, std::span<const FormatArg> args,
+                                 std::int32_t timeout) = 0;
+  virtual HRESULT ReadFormatted(std::string_view format, std::span<const ScanArg> args,
+                                std::int32_t timeout) = 0;
+  virtual HRESULT QueryFormatted(std::string_view writeFormat, std::span<const FormatArg> writeArgs,
+                                 std::string_view readFormat, std::span<const ScanArg> readArgs,
+                                 std::int32_t timeout) = 0;
+
+  // Typed operations.
+  virtual HRESULT WriteNumber(FormatArg value, bool flushEnd, std::int32_t timeout) = 0;
+  virtual HRESULT ReadNumber(ScanArg value, bool flush, std::int32_t timeout) = 0;
+  virtual HRESULT QueryNumber(std::string_view command, ScanArg value, std::int32_t timeout) = 0;
+  virtual HRESULT WriteList(FormatArg values, bool flushEnd, std::int32_t timeout) = 0;
+  virtual HRESULT ReadList(ScanArg values, bool flush, std::int32_t timeout) = 0;
+  virtual HRESULT QueryList(std::string_view command, ScanArg values, std::int32_t timeout) = 0;
   virtual HRESULT WriteString(std::string_view text, bool flushEnd, std::int32_t timeout) = 0;
+  // One response up to the read terminator, without it.
+  virtual HRESULT ReadString(std::string& text, bool flush, std::int32_t timeout) = 0;
   virtual HRESULT QueryString(std::string_view command, std::string& reply,
                               std::int32_t timeout) = 0;
-  virtual HRESULT QueryNumber(std::string_view command, std::int32_t& value,
-                              std::int32_t timeout) = 0;
-  virtual HRESULT QueryFormatted(std::string_view command, const char* readFormat,
-                                 std::span<const ScanTarget> targets, std::int32_t timeout) = 0;
+  virtual HRESULT WriteBinaryBlock(FormatArg values, bool flushEnd, std::int32_t timeout) = 0;
+  virtual HRESULT ReadBinaryBlock(ScanArg values, bool flush, std::int32_t timeout) = 0;
 };
 
 }  // namespace tevra::core

@@ -2,7 +2,8 @@
 
 #include <new>
 
-#include "io/UnconnectedSession.h"
+#include "io/CommandFormat.h"
+#include "io/VisaComSession.h"
 #include "platform/ModuleCount.h"
 
 namespace tevra::counter {
@@ -15,7 +16,7 @@ Tevra::Tevra(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceL
 Tevra::~Tevra() { platform::ObjectDestroyed(); }
 
 HRESULT Tevra::Create(REFIID riid, void** ppv) {
-  return Create(std::make_unique<io::UnconnectedSession>(), riid, ppv);
+  return Create(std::make_unique<io::CVisaComSession>(), riid, ppv);
 }
 
 HRESULT Tevra::Create(std::unique_ptr<core::IIoSession> io, REFIID riid, void** ppv) {
@@ -33,6 +34,11 @@ HRESULT Tevra::Create(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core
   const HRESULT hr = driver->QueryObject(riid, ppv);
   driver->ReleaseObject();  // the creation reference; the caller now holds its own
   return hr;
+}
+
+HRESULT Tevra::FormatCommand(const char* commandTemplate, std::span<const core::Param> args,
+                             std::string& command) {
+  return io::FormatCommand(commandTemplate, args, command, Reporter(), this);
 }
 
 HRESULT Tevra::QueryObject(REFIID riid, void** ppv) {

@@ -41,6 +41,8 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   HRESULT CreateRepCapObjects() override;
   void ReleaseRepCapObjects() override;
   void ResetState() override;
+  HRESULT FormatCommand(const char* commandTemplate, std::span<const core::Param> args,
+                        std::string& command) override;
 
   class Root final : public core::IviDriverImpl<ITevra> {
    public:

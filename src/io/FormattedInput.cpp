@@ -16,20 +16,6 @@
 
 namespace tevra::io {
 
-ScanArg::ScanArg(const core::ScanTarget& target) : kind(Kind::Scalar), where(target.where) {
-  switch (target.kind) {
-    case core::ScanTarget::Kind::Int32:
-      elem = ElemType::I32;
-      break;
-    case core::ScanTarget::Kind::Double:
-      elem = ElemType::F64;
-      break;
-    case core::ScanTarget::Kind::String:
-      elem = ElemType::String;
-      break;
-  }
-}
-
 namespace {
 
 constexpr std::size_t kDropChunk = 1000;

@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "core/IoSession.h"
 #include "tevra/TevraTypes.h"
 
 namespace tevra::io {
@@ -14,7 +15,7 @@ namespace tevra::io {
 // The success status of a read that met the end of the response.
 inline constexpr HRESULT kEndOfMessage = S_FALSE;
 
-enum class BufferSelect : std::int32_t { Read = 0, Write = 1, Both = 2 };
+using core::BufferSelect;
 
 class IIoBuffer {
  public:

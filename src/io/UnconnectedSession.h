@@ -1,39 +1,49 @@
-// An I/O session with no transport behind it: every resource is unknown and every operation
-// reports that no connection is established. The driver uses it where no instrument can be
-// reached, and tests use it to prove that simulation never touches the I/O session.
+// An I/O session with no library behind it: every resource is unknown and every operation
+// reports that no connection is established. Tests use it to prove that simulation never
+// touches the I/O session.
 #pragma once
 
-#include "core/IoSession.h"
+#include "io/IoSession.h"
 
 namespace tevra::io {
 
-class UnconnectedSession final : public core::IIoSession {
+class UnconnectedSession final : public CIoSession {
  public:
-  HRESULT Open(std::string_view resourceDescriptor, core::IInstrErrorPoller* poller,
-               core::IErrorReporter* reporter, core::IEnumFormatter* formatter) override;
-  HRESULT Close() override;
-  HRESULT Clear() override;
-  HRESULT GetTimeout(std::int32_t& milliseconds) override;
-  HRESULT SetTimeout(std::int32_t milliseconds) override;
-  HRESULT WriteString(std::string_view text, bool flushEnd, std::int32_t timeout) override;
-  HRESULT QueryString(std::string_view command, std::string& reply, std::int32_t timeout) override;
-  HRESULT QueryNumber(std::string_view command, std::int32_t& value, std::int32_t timeout) override;
-  HRESULT QueryFormatted(std::string_view command, const char* readFormat,
-                         std::span<const core::ScanTarget> targets, std::int32_t timeout) override;
-  HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) override;
-  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) override;
-  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
-                             std::int32_t timeout) override;
-  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
-                              std::int32_t timeout) override;
-  HRESULT GetTerminationCharacterEnabled(bool& enabled) override;
-  HRESULT SetTerminationCharacterEnabled(bool enabled) override;
-  HRESULT GetSendEndEnabled(bool& enabled) override;
-  HRESULT SetSendEndEnabled(bool enabled) override;
+  ~UnconnectedSession() override { Close(); }
 
- private:
-  HRESULT NotConnected();
-  core::IErrorReporter* reporter_ = nullptr;
+  HRESULT ReadStatusByte(std::int16_t&) override { return NotConnected(); }
+  HRESULT Clear() override { return NotConnected(); }
+  HRESULT GetTimeout(std::int32_t&) override { return NotConnected(); }
+  HRESULT SetTimeout(std::int32_t) override { return NotConnected(); }
+  HRESULT GetTerminationCharacter(std::uint8_t&) override { return NotConnected(); }
+  HRESULT SetTerminationCharacter(std::uint8_t) override { return NotConnected(); }
+  HRESULT GetTerminationCharacterEnabled(bool&) override { return NotConnected(); }
+  HRESULT SetTerminationCharacterEnabled(bool) override { return NotConnected(); }
+  HRESULT GetSendEndEnabled(bool&) override { return NotConnected(); }
+  HRESULT SetSendEndEnabled(bool) override { return NotConnected(); }
+  HRESULT Lock(std::int32_t, std::int32_t, std::string_view, std::string&) override {
+    return NotConnected();
+  }
+  HRESULT Unlock() override { return NotConnected(); }
+  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t>, std::size_t& count, std::int32_t) override {
+    count = 0;
+    return NotConnected();
+  }
+  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t>, std::size_t& written,
+                              std::int32_t) override {
+    written = 0;
+    return NotConnected();
+  }
+  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override {
+    return NotConnected();
+  }
+  HRESULT LowLevelReadStringNoPoll(std::string&, std::int32_t) override { return NotConnected(); }
+
+ protected:
+  HRESULT OpenResource(std::string_view) override {
+    return Reporter()->Report(core::Code::UnknownResource);
+  }
+  void CloseResource() override {}
 };
 
 }  // namespace tevra::io

@@ -2,6 +2,7 @@
 // information stays with the thread that caused it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -9,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "io/IoSession.h"
 #include "support/DriverHandle.h"
 
 namespace tevra::testing {
@@ -18,7 +20,7 @@ using namespace std::chrono_literals;
 
 // An instrument whose self-test takes a while; it counts how many exchanges are in flight at once
 // and can make each exchange wait for a partner's.
-class SlowSession final : public core::IIoSession {
+class SlowSession final : public io::CIoSession {
  public:
   struct Shared {
     std::atomic<int> inFlight{0};
@@ -31,21 +33,47 @@ class SlowSession final : public core::IIoSession {
     bool partnerSeen = false;
   };
   explicit SlowSession(Shared& shared) : s_(shared) {}
+  ~SlowSession() override { Close(); }
 
-  HRESULT Open(std::string_view, core::IInstrErrorPoller*, core::IErrorReporter*,
-               core::IEnumFormatter*) override {
-    return S_OK;
-  }
-  HRESULT Close() override { return S_OK; }
+  HRESULT ReadStatusByte(std::int16_t& b) override { return b = 0, S_OK; }
   HRESULT Clear() override { return S_OK; }
   HRESULT GetTimeout(std::int32_t& ms) override { return ms = 2000, S_OK; }
   HRESULT SetTimeout(std::int32_t) override { return S_OK; }
-  HRESULT WriteString(std::string_view, bool, std::int32_t) override { return S_OK; }
-  HRESULT QueryString(std::string_view command, std::string& reply, std::int32_t) override {
-    reply = command == "*IDN?" ? "Orvane Technologies,QX1300,1,1" : "431";
+  HRESULT GetTerminationCharacter(std::uint8_t& c) override { return c = '\n', S_OK; }
+  HRESULT SetTerminationCharacter(std::uint8_t) override { return S_OK; }
+  HRESULT GetTerminationCharacterEnabled(bool& on) override { return on = true, S_OK; }
+  HRESULT SetTerminationCharacterEnabled(bool) override { return S_OK; }
+  HRESULT GetSendEndEnabled(bool& on) override { return on = true, S_OK; }
+  HRESULT SetSendEndEnabled(bool) override { return S_OK; }
+  HRESULT Lock(std::int32_t, std::int32_t, std::string_view, std::string&) override { return S_OK; }
+  HRESULT Unlock() override { return S_OK; }
+  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& n,
+                              std::int32_t) override {
+    const std::string_view command(reinterpret_cast<const char*>(data.data()), data.size());
+    n = data.size();
+    if (command.starts_with("*IDN?")) reply_ = "Orvane Technologies,QX1300,1,1\n";
+    if (command.starts_with("*OPT?")) reply_ = "431\n";
+    if (command.starts_with("*TST?")) SelfTest();
     return S_OK;
   }
-  HRESULT QueryNumber(std::string_view, std::int32_t& value, std::int32_t) override {
+  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& n,
+                             std::int32_t) override {
+    n = std::min(buffer.size(), reply_.size());
+    std::copy_n(reply_.begin(), n, buffer.begin());
+    reply_.erase(0, n);
+    return S_OK;
+  }
+  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return S_OK; }
+  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t) override {
+    return text = "0", S_OK;
+  }
+
+ protected:
+  HRESULT OpenResource(std::string_view) override { return S_OK; }
+  void CloseResource() override {}
+
+ private:
+  void SelfTest() {
     const int now = ++s_.inFlight;
     int seen = s_.maxInFlight.load();
     while (now > seen && !s_.maxInFlight.compare_exchange_weak(seen, now)) {
@@ -59,28 +87,10 @@ class SlowSession final : public core::IIoSession {
       std::this_thread::sleep_for(1ms);
     }
     --s_.inFlight;
-    value = 0;
-    return S_OK;
+    reply_ = "0\n";
   }
-  HRESULT QueryFormatted(std::string_view, const char*, std::span<const core::ScanTarget>,
-                         std::int32_t) override {
-    return E_NOTIMPL;
-  }
-  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t>, std::size_t& n, std::int32_t) override {
-    return n = 0, E_NOTIMPL;
-  }
-  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t>, std::size_t& n,
-                              std::int32_t) override {
-    return n = 0, E_NOTIMPL;
-  }
-  HRESULT GetTerminationCharacterEnabled(bool& on) override { return on = true, S_OK; }
-  HRESULT SetTerminationCharacterEnabled(bool) override { return S_OK; }
-  HRESULT GetSendEndEnabled(bool& on) override { return on = true, S_OK; }
-  HRESULT SetSendEndEnabled(bool) override { return S_OK; }
-  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return S_OK; }
-  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t) override {
-    return text = "0", S_OK;
-  }
+
+  std::string reply_;
 
  private:
   Shared& s_;

@@ -1,7 +1,7 @@
 // An in-memory I/O session that plays a script of exchanges: each command the driver writes must
 // be the next one the script expects, and queries get the scripted reply. It records every
-// command with the timeout in force, and polls the driver's status check after each composite
-// operation as a real session does.
+// command with the timeout in force. Only the library is scripted: the formatted and typed
+// operations, and the status poll after each composite, are the real session's.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "core/IoSession.h"
+#include "io/IoSession.h"
 
 namespace tevra::testing {
 
-class ScriptedIoSession final : public core::IIoSession {
+class ScriptedIoSession final : public io::CIoSession {
  public:
   struct Exchange {
     std::string command;
@@ -45,38 +45,38 @@ class ScriptedIoSession final : public core::IIoSession {
   };
 
   explicit ScriptedIoSession(Script& script) : s_(script) {}
+  ~ScriptedIoSession() override { Close(); }
 
-  HRESULT Open(std::string_view resourceDescriptor, core::IInstrErrorPoller* poller,
-               core::IErrorReporter* reporter, core::IEnumFormatter* formatter) override;
-  HRESULT Close() override;
+  HRESULT ReadStatusByte(std::int16_t& statusByte) override;
   HRESULT Clear() override;
   HRESULT GetTimeout(std::int32_t& milliseconds) override;
   HRESULT SetTimeout(std::int32_t milliseconds) override;
-  HRESULT WriteString(std::string_view text, bool flushEnd, std::int32_t timeout) override;
-  HRESULT QueryString(std::string_view command, std::string& reply, std::int32_t timeout) override;
-  HRESULT QueryNumber(std::string_view command, std::int32_t& value, std::int32_t timeout) override;
-  HRESULT QueryFormatted(std::string_view command, const char* readFormat,
-                         std::span<const core::ScanTarget> targets, std::int32_t timeout) override;
-  HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) override;
-  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) override;
-  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
-                             std::int32_t timeout) override;
-  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
-                              std::int32_t timeout) override;
+  HRESULT GetTerminationCharacter(std::uint8_t& character) override;
+  HRESULT SetTerminationCharacter(std::uint8_t character) override;
   HRESULT GetTerminationCharacterEnabled(bool& enabled) override;
   HRESULT SetTerminationCharacterEnabled(bool enabled) override;
   HRESULT GetSendEndEnabled(bool& enabled) override;
   HRESULT SetSendEndEnabled(bool enabled) override;
+  HRESULT Lock(std::int32_t mode, std::int32_t timeout, std::string_view requestedKey,
+               std::string& accessKey) override;
+  HRESULT Unlock() override;
+  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
+                             std::int32_t timeout) override;
+  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
+                              std::int32_t timeout) override;
+  HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) override;
+  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) override;
+
+ protected:
+  HRESULT OpenResource(std::string_view resourceDescriptor) override;
+  void CloseResource() override;
 
  private:
-  // Sends one command; on success reply holds the scripted reply.
-  HRESULT Send(std::string_view command, std::int32_t timeout, std::string& reply);
-  HRESULT Poll(HRESULT transfer);
+  // Plays one command; a query's reply, with a line feed, waits to be read.
+  HRESULT Send(std::string_view command);
 
   Script& s_;
-  core::IInstrErrorPoller* poller_ = nullptr;
-  core::IErrorReporter* reporter_ = nullptr;
-  std::string pendingRead_;  // reply of the last low-level write, for the low-level read
+  std::string pendingRead_;
 };
 
 }  // namespace tevra::testing

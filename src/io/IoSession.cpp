@@ -1,0 +1,164 @@
+#include "io/IoSession.h"
+
+#include "io/FormattedInput.h"
+#include "io/FormattedOutput.h"
+
+namespace tevra::io {
+
+TimeoutScope::TimeoutScope(core::IIoSession& session, std::int32_t timeout) : session_(session) {
+  if (timeout == core::kDefaultTimeout) return;
+  restore_ = SUCCEEDED(session_.GetTimeout(saved_));
+  status_ = session_.SetTimeout(timeout);
+}
+
+TimeoutScope::~TimeoutScope() {
+  if (restore_) session_.SetTimeout(saved_);
+}
+
+CIoSession::~CIoSession() = default;
+
+HRESULT CIoSession::NotConnected() {
+  return reporter_ ? reporter_->Report(core::Code::NotInitialized)
+                   : core::ComStatusOf(static_cast<int>(core::Code::NotInitialized));
+}
+
+// --- lifetime ---
+
+HRESULT CIoSession::Open(std::string_view resourceDescriptor, core::IInstrErrorPoller* poller,
+                         core::IErrorReporter* reporter, core::IEnumFormatter* formatter) {
+  if (!poller || !reporter || !formatter) return E_POINTER;
+  buffer_.reset();
+  CloseResource();
+  buffer_ = CInstrBuffer::Create(*this, *reporter, readTerminator_, writeTerminator_);
+  if (!buffer_)
+    return reporter->ReportElaboratedV(
+        core::Code::OutOfMemory, "Failed to create the formatted I/O read and write buffers.", {});
+  poller_ = poller;
+  reporter_ = reporter;
+  enums_ = formatter;
+  const HRESULT hr = OpenResource(resourceDescriptor);
+  if (FAILED(hr)) {
+    buffer_.reset();
+    CloseResource();
+  }
+  return hr;
+}
+
+HRESULT CIoSession::Close() {
+  buffer_.reset();  // unsent output is dropped
+  CloseResource();
+  poller_ = nullptr;
+  enums_ = nullptr;
+  // The reporter belongs to the driver and outlives the session: operations on the closed
+  // session still report that no connection is established.
+  return S_OK;
+}
+
+// --- settings ---
+
+HRESULT CIoSession::GetReadTerminator(std::string& terminator) {
+  terminator = readTerminator_;
+  return S_OK;
+}
+
+HRESULT CIoSession::SetReadTerminator(std::string_view terminator) {
+  readTerminator_ = terminator;
+  if (buffer_) buffer_->SetReadTerminator(terminator);
+  return S_OK;
+}
+
+HRESULT CIoSession::GetWriteTerminator(std::string& terminator) {
+  terminator = writeTerminator_;
+  return S_OK;
+}
+
+HRESULT CIoSession::SetWriteTerminator(std::string_view terminator) {
+  writeTerminator_ = terminator;
+  if (buffer_) buffer_->SetWriteTerminator(terminator);
+  return S_OK;
+}
+
+HRESULT CIoSession::GetByteSwap(bool& swap) {
+  if (!buffer_) return NotConnected();
+  swap = buffer_->GetByteSwap();
+  return S_OK;
+}
+
+HRESULT CIoSession::SetByteSwap(bool swap) {
+  if (!buffer_) return NotConnected();
+  buffer_->SetByteSwap(swap);
+  return S_OK;
+}
+
+HRESULT CIoSession::SetBufferSize(core::BufferSelect which, std::int32_t size) {
+  if (!buffer_) return NotConnected();
+  return buffer_->SetBufferSize(which, size);
+}
+
+HRESULT CIoSession::GetReadBufferSize(std::int32_t& size) {
+  if (!buffer_) return NotConnected();
+  size = buffer_->GetReadBufferSize();
+  return S_OK;
+}
+
+HRESULT CIoSession::GetWriteBufferSize(std::int32_t& size) {
+  if (!buffer_) return NotConnected();
+  size = buffer_->GetWriteBufferSize();
+  return S_OK;
+}
+
+HRESULT CIoSession::FlushWrite(bool sendEnd, std::int32_t timeout) {
+  if (!buffer_) return NotConnected();
+  const TimeoutScope scope(*this, timeout);
+  if (FAILED(scope.Status())) return scope.Status();
+  return buffer_->FlushWrite(sendEnd);
+}
+
+HRESULT CIoSession::DiscardRead(std::int32_t timeout) {
+  if (!buffer_) return NotConnected();
+  const TimeoutScope scope(*this, timeout);
+  if (FAILED(scope.Status())) return scope.Status();
+  return buffer_->DiscardRead();
+}
+
+HRESULT CIoSession::PollInstrumentErrors() { return poller_ ? poller_->CheckInstrument() : S_OK; }
+
+HRESULT CIoSession::Finish(HRESULT transfer) {
+  if (FAILED(transfer)) return transfer;
+  const HRESULT polled = PollInstrumentErrors();
+  return FAILED(polled) ? polled : transfer;
+}
+
+// --- formatted I/O ---
+
+HRESULT CIoSession::WriteFormatted(std::string_view format, std::span<const core::FormatArg> args,
+                                   std::int32_t timeout) {
+  if (!buffer_) return NotConnected();
+  const TimeoutScope scope(*this, timeout);
+  if (FAILED(scope.Status())) return scope.Status();
+  return FormatOutput(*buffer_, enums_, format, args);
+}
+
+HRESULT CIoSession::ReadFormatted(std::string_view format, std::span<const core::ScanArg> args,
+                                  std::int32_t timeout) {
+  if (!buffer_) return NotConnected();
+  const TimeoutScope scope(*this, timeout);
+  if (FAILED(scope.Status())) return scope.Status();
+  return ScanInput(*buffer_, *reporter_, enums_, format, args);
+}
+
+HRESULT CIoSession::QueryFormatted(std::string_view writeFormat,
+                                   std::span<const core::FormatArg> writeArgs,
+                                   std::string_view readFormat,
+                                   std::span<const core::ScanArg> readArgs, std::int32_t timeout) {
+  if (!buffer_) return NotConnected();
+  const TimeoutScope scope(*this, timeout);
+  if (FAILED(scope.Status())) return scope.Status();
+  HRESULT hr = buffer_->DiscardRead();
+  if (SUCCEEDED(hr)) hr = FormatOutput(*buffer_, enums_, writeFormat, writeArgs);
+  if (SUCCEEDED(hr)) hr = buffer_->FlushWrite(true);
+  if (SUCCEEDED(hr)) hr = ScanInput(*buffer_, *reporter_, enums_, readFormat, readArgs);
+  return Finish(hr);
+}
+
+}  // namespace tevra::io

@@ -1,0 +1,62 @@
+// CVisaComSession: the driver's one concrete I/O session. It reaches the instrument through the
+// VISA binding: a resource manager opens the resource (no lock, 2000 ms), the session object
+// carries every transfer and line setting, and the completion codes of reads are mapped to the
+// session's own (a read cut at its count becomes kResultMoreData, one that ended on the
+// termination character plain success). A failure of the library leaves the library's
+// description as the thread's error information and returns the library's status.
+#pragma once
+
+#include <memory>
+
+#include "io/VisaLayer.h"
+#include "visa/ResourceManager.h"
+#include "visa/VisaSession.h"
+
+namespace tevra::io {
+
+class CVisaComSession final : public CVisaSession {
+ public:
+  CVisaComSession();
+  ~CVisaComSession() override;
+
+  HRESULT ReadStatusByte(std::int16_t& statusByte) override;
+  HRESULT Clear() override;
+  HRESULT GetTimeout(std::int32_t& milliseconds) override;
+  HRESULT SetTimeout(std::int32_t milliseconds) override;
+  HRESULT GetTerminationCharacter(std::uint8_t& character) override;
+  HRESULT SetTerminationCharacter(std::uint8_t character) override;
+  HRESULT GetTerminationCharacterEnabled(bool& enabled) override;
+  HRESULT SetTerminationCharacterEnabled(bool enabled) override;
+  HRESULT GetSendEndEnabled(bool& enabled) override;
+  HRESULT SetSendEndEnabled(bool enabled) override;
+  HRESULT Lock(std::int32_t mode, std::int32_t timeout, std::string_view requestedKey,
+               std::string& accessKey) override;
+  HRESULT Unlock() override;
+
+  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
+                             std::int32_t timeout) override;
+  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
+                              std::int32_t timeout) override;
+  HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) override;
+  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) override;
+
+  // The status of the library's last operation, success codes included.
+  HRESULT GetLastStatus(HRESULT& status);
+
+ protected:
+  HRESULT OpenResource(std::string_view resourceDescriptor) override;
+  void CloseResource() override;
+  HRESULT GetLibraryAttribute(visa::ViAttr id, visa::AttributeValue& value) override;
+  HRESULT SetLibraryAttribute(visa::ViAttr id, const visa::AttributeValue& value) override;
+  HRESULT AssertLibraryTrigger(std::uint16_t visaProtocol) override;
+
+ private:
+  // The status of a library call: on failure the library's description goes to the thread.
+  HRESULT Library(visa::ViStatus status);
+  template <class T>
+  HRESULT GetNumber(visa::ViAttr id, T& value);
+
+  std::unique_ptr<visa::VisaSession> session_;
+};
+
+}  // namespace tevra::io

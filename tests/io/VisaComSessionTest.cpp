@@ -1,0 +1,277 @@
+// The driver's I/O session over a real loopback socket against the fake instrument: the line
+// configuration, the closed state, per-operation timeouts, the typed operations with their
+// overflow reports, the bytes on the wire and the refusals of what the binding cannot offer.
+#include "io/VisaComSession.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "io/EnumFormatterDouble.h"
+#include "io/FormatArgs.h"
+#include "io/MemoryLowLevelIo.h"
+#include "platform/SafeArray.h"
+#include "support/FakeInstrument.h"
+
+namespace tevra::io {
+namespace {
+
+using tevra::testing::FakeInstrument;
+using tevra::testing::Milliseconds;
+using namespace std::string_literals;
+
+constexpr HRESULT kNotInitialized = static_cast<HRESULT>(0x8004701D);
+constexpr HRESULT kIoError = static_cast<HRESULT>(0x80044214);
+constexpr HRESULT kUnknownResource = static_cast<HRESULT>(0x80047060);
+constexpr HRESULT kVisaTimeout = static_cast<HRESULT>(0x80040015);
+
+class CountingPoller final : public core::IInstrErrorPoller {
+ public:
+  HRESULT CheckInstrument() override {
+    ++polls;
+    return S_OK;
+  }
+  int polls = 0;
+};
+
+class VisaComSession : public ::testing::Test, public testing::ReporterFixture {
+ protected:
+  void SetUp() override { ASSERT_TRUE(fake.Start()); }
+  HRESULT Open(const std::string& resource) {
+    return session.Open(resource, &poller, &reporter, &enums);
+  }
+  void OpenFake() { ASSERT_EQ(Open(fake.ResourceName()), S_OK) << Reported(); }
+  std::string Wire(std::size_t size) {
+    EXPECT_TRUE(fake.WaitForTranscript(size, Milliseconds(2000)));
+    return fake.Transcript();
+  }
+
+  FakeInstrument fake;
+  CountingPoller poller;
+  testing::CouplingFormatter enums;
+  CVisaComSession session;
+};
+
+TEST_F(VisaComSession, ASocketResourceInAnyCaseReadsUpToLineFeeds) {
+  std::string lower = fake.ResourceName();
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  ASSERT_EQ(Open(lower), S_OK) << Reported();
+  bool enabled = false;
+  std::uint8_t character = 0;
+  EXPECT_EQ(session.GetTerminationCharacterEnabled(enabled), S_OK);
+  EXPECT_EQ(session.GetTerminationCharacter(character), S_OK);
+  EXPECT_TRUE(enabled);
+  EXPECT_EQ(character, '\n');
+  SessionInterfaceType type = SessionInterfaceType::Other;
+  EXPECT_EQ(session.GetInterfaceType(type), S_OK);
+  EXPECT_EQ(type, SessionInterfaceType::Tcpip);
+}
+
+TEST_F(VisaComSession, AClosedSessionSendsNothingAndSaysSo) {
+  std::string reply;
+  EXPECT_EQ(session.QueryString("*IDN?", reply, core::kDefaultTimeout), kNotInitialized);
+  OpenFake();
+  EXPECT_EQ(session.Close(), S_OK);
+  platform::ClearThreadError();
+  EXPECT_EQ(session.WriteString("*CLS", true, core::kDefaultTimeout), kNotInitialized);
+  EXPECT_EQ(Reported(), "Tevra: A connection to the instrument has not been established.");
+  std::int32_t timeout = 0;
+  EXPECT_EQ(session.GetTimeout(timeout), kNotInitialized);
+  EXPECT_EQ(session.Close(), S_OK);  // closing twice does nothing
+  EXPECT_EQ(fake.Transcript(), "");
+}
+
+TEST_F(VisaComSession, UnknownResourcesFailToOpen) {
+  for (const char* resource : {"GPIB0::5::INSTR", "nonsense", "TCPIP::127.0.0.1::1::SOCKET"}) {
+    SCOPED_TRACE(resource);
+    platform::ClearThreadError();
+    EXPECT_EQ(Open(resource), kUnknownResource);
+    EXPECT_TRUE(Reported().starts_with("Tevra: Unknown resource.\r\nFailed to open VISA resource."))
+        << Reported();
+    EXPECT_FALSE(session.IsOpen());
+  }
+}
+
+TEST_F(VisaComSession, AnOperationTimeoutHoldsForThatOperationOnlyAlsoWhenItFails) {
+  fake.On("SLOW?").NoReply();
+  fake.On("*IDN?").Reply("Orvane Technologies,QX1300,1,1\n");
+  OpenFake();
+  ASSERT_EQ(session.SetTimeout(3000), S_OK);
+  std::string reply;
+  EXPECT_EQ(session.QueryString("SLOW?", reply, 300), kVisaTimeout);
+  EXPECT_NE(platform::PeekThreadErrorDescription().find("VI_ERROR_TMO"), std::string::npos);
+  std::int32_t timeout = 0;
+  EXPECT_EQ(session.GetTimeout(timeout), S_OK);
+  EXPECT_EQ(timeout, 3000);
+  EXPECT_EQ(session.QueryString("*IDN?", reply, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(reply, "Orvane Technologies,QX1300,1,1");
+  EXPECT_EQ(poller.polls, 1);  // only the exchange that completed is followed by a poll
+}
+
+TEST_F(VisaComSession, NumbersThatDoNotFitTheirTypeAreReportedWithTheValueRead) {
+  struct Case {
+    const char* reply;
+    ScanArg (*target)();
+    HRESULT status;
+    const char* message;
+  };
+  static std::uint8_t byte;
+  static std::int16_t shortValue;
+  static std::int32_t longValue;
+  static float floatValue;
+  const Case cases[] = {
+      {"255", [] { return ScanArg(&byte); }, S_OK, nullptr},
+      {"256", [] { return ScanArg(&byte); }, kIoError,
+       "Overflow or underflow reading value of '2.560000e+02' into a BYTE."},
+      {"-1", [] { return ScanArg(&byte); }, kIoError,
+       "Overflow or underflow reading value of '-1.000000e+00' into a BYTE."},
+      {"70000", [] { return ScanArg(&shortValue); }, kIoError,
+       "Overflow or underflow reading value of '7.000000e+04' into a short."},
+      {"-32768", [] { return ScanArg(&shortValue); }, S_OK, nullptr},
+      {"2147483648", [] { return ScanArg(&longValue); }, kIoError,
+       "Overflow or underflow reading value of '2.147484e+09' into a long."},
+      {"-2147483648", [] { return ScanArg(&longValue); }, S_OK, nullptr},
+      {"1E39", [] { return ScanArg(&floatValue); }, kIoError,
+       "Overflow or underflow reading value of '1.000000e+39' into a single-precision float."},
+      {"1E-39", [] { return ScanArg(&floatValue); }, kIoError,
+       "Overflow or underflow reading value of '1.000000e-39' into a single-precision float."},
+      {"0", [] { return ScanArg(&floatValue); }, S_OK, nullptr},
+  };
+  for (const Case& c : cases)
+    fake.On(std::string("NUM? ") + c.reply).Reply(std::string(c.reply) + "\n");
+  OpenFake();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reply);
+    platform::ClearThreadError();
+    EXPECT_EQ(
+        session.QueryNumber(std::string("NUM? ") + c.reply, c.target(), core::kDefaultTimeout),
+        c.status);
+    if (c.message) EXPECT_TRUE(Reported().ends_with(std::string("\r\n") + c.message)) << Reported();
+  }
+  EXPECT_EQ(byte, 255);
+  EXPECT_EQ(shortValue, -32768);
+  EXPECT_EQ(longValue, -2147483647 - 1);
+}
+
+TEST_F(VisaComSession, TypedWritesPutTheirTextOnTheWire) {
+  OpenFake();
+  const std::uint8_t bytes[] = {1, 2, 3};
+  const double doubles[] = {0.5, -2};
+  const std::int16_t shorts[] = {1, 256};
+  EXPECT_EQ(session.WriteNumber(42, true, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(session.WriteNumber(1.5, true, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(session.WriteList(std::span(bytes), true, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(session.WriteList(std::span(doubles), true, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(session.WriteString("DATA ", false, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(session.WriteBinaryBlock(std::span(shorts), true, core::kDefaultTimeout), S_OK);
+  const std::string expected =
+      "42\n1.500000\n1,2,3\n0.500000,-2.000000\nDATA #14\x00\x01\x01\x00\n"s;
+  EXPECT_EQ(Wire(expected.size()), expected);
+  EXPECT_EQ(poller.polls, 5);
+}
+
+TEST_F(VisaComSession, AnArrayOfAnUnknownTypeIsRefusedBeforeAnythingIsSent) {
+  OpenFake();
+  const std::int64_t wide[] = {1, 2};
+  EXPECT_EQ(session.WriteList(std::span(wide), true, core::kDefaultTimeout), kIoError);
+  EXPECT_TRUE(Reported().ends_with("\r\nUnknown type of array passed to WriteList function."));
+  EXPECT_EQ(session.WriteString("*CLS", true, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(Wire(5), "*CLS\n");
+}
+
+TEST_F(VisaComSession, ListsAndBlocksComeBackAsVectorsAndSafeArrays) {
+  fake.On("LIST?").Reply("+1.5E+006,-2.25,3\n");
+  fake.On("BLOCK?").Reply("#216"s + std::string("\x3F\xF8\0\0\0\0\0\0\xC0\x02\0\0\0\0\0\0", 16) +
+                          "\n");
+  fake.On("INTS?").Reply("7,8\n");
+  OpenFake();
+  std::vector<double> list;
+  EXPECT_EQ(session.QueryList("LIST?", &list, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(list, (std::vector<double>{1.5e6, -2.25, 3}));
+  EXPECT_EQ(session.WriteString("BLOCK?", true, core::kDefaultTimeout), S_OK);
+  std::vector<double> block;
+  EXPECT_EQ(session.ReadBinaryBlock(&block, true, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(block, (std::vector<double>{1.5, -2.25}));
+  SAFEARRAY* ints = nullptr;
+  EXPECT_EQ(session.QueryList("INTS?", ScanArg(&ints, ElemType::I32), core::kDefaultTimeout), S_OK);
+  ASSERT_NE(ints, nullptr);
+  VARTYPE vt = VT_EMPTY;
+  SafeArrayGetVartype(ints, &vt);
+  EXPECT_EQ(vt, VT_I4);
+  EXPECT_EQ(static_cast<std::int32_t*>(ints->pvData)[1], 8);
+  SafeArrayDestroy(ints);
+}
+
+TEST_F(VisaComSession, AReadCutAtItsCountSaysMoreDataAndTheNextContinues) {
+  fake.On("*IDN?").Reply("Orvane Technologies,QX1300,1,1\n");
+  OpenFake();
+  ASSERT_EQ(session.LowLevelWriteStringNoPoll("*IDN?\n", core::kDefaultTimeout), S_OK);
+  std::uint8_t part[6];
+  std::size_t count = 0;
+  EXPECT_EQ(session.LowLevelReadNoPoll(part, count, core::kDefaultTimeout), core::kResultMoreData);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(part), count), "Orvane");
+  std::string rest;
+  EXPECT_EQ(session.LowLevelReadStringNoPoll(rest, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(rest, " Technologies,QX1300,1,1\n");
+  EXPECT_EQ(poller.polls, 0);
+}
+
+TEST_F(VisaComSession, AttributesConvertOrSayWhichConversionFailed) {
+  OpenFake();
+  std::string name;
+  EXPECT_EQ(session.GetAttribute(visa::kViAttrRsrcName, name), S_OK);
+  EXPECT_EQ(name, fake.ResourceName().replace(0, 5, "TCPIP0"));
+  std::uint32_t number = 7;
+  EXPECT_EQ(session.GetAttribute(visa::kViAttrRsrcName, number), kIoError);
+  EXPECT_TRUE(Reported().ends_with(
+      "\r\nGetAttribute could not convert attribute with ID 3221159938 to a UINT32 value."));
+  EXPECT_EQ(number, 7u);
+  std::uint8_t small = 0;
+  EXPECT_EQ(session.GetAttribute(visa::kViAttrTcpipPort, small), kIoError);  // above 255
+  EXPECT_TRUE(Reported().ends_with("to a UINT8 value."));
+  std::string port;
+  EXPECT_EQ(session.GetAttribute(visa::kViAttrTcpipPort, port), S_OK);
+  EXPECT_EQ(port, std::to_string(fake.Port()));
+}
+
+TEST_F(VisaComSession, WhatTheBindingCannotOfferIsRefusedWithItsOwnMessage) {
+  OpenFake();
+  std::uint64_t value = 0;
+  std::uint8_t bytes[4] = {};
+  std::string key;
+  const std::pair<std::function<HRESULT()>, const char*> refusals[] = {
+      {[&] { return session.SetProtocol(5); }, "Unsupported VISA I/O protocol."},
+      {[&] { return session.AssertTrigger(4); }, "Unsupported VISA trigger protocol."},
+      {[&] { return session.Lock(2, 0, "", key); }, "Unsupported VISA session access mode."},
+      {[&] { return session.In(1, 0, 64, value); },
+       "The VISA-COM session does not support 64-bit register-based operations."},
+      {[&] { return session.In(1, 0, 8, value); },
+       "The VISA-COM session does not support register-based operations."},
+      {[&] { return session.MoveIn(1, 0x100000000, 8, bytes); },
+       "Address space offset is greater than the 32-bit maximum value supported by VISA-COM."},
+      {[&] { return session.Out(7, 0, 8, 1); }, "Unsupported VISA address space."},
+      {[&] { return session.MoveOut(1, 0, 12, bytes); }, "Unsupported VISA data width."},
+      {[&] { return session.MoveAsync(); },
+       "The VISA-COM session does not support the MoveAsync operation."},
+      {[&] { return session.AllocateMemory(16, value); },
+       "The VISA-COM session does not support shared memory register-based operations."},
+      {[&] { return session.ReadAsync(4); },
+       "The VISA-COM session does not support asynchronous messaging operations."},
+  };
+  for (const auto& [call, message] : refusals) {
+    SCOPED_TRACE(message);
+    platform::ClearThreadError();
+    EXPECT_EQ(call(), kIoError);
+    EXPECT_TRUE(Reported().ends_with(std::string("\r\n") + message)) << Reported();
+  }
+  std::int32_t protocol = -1;
+  EXPECT_EQ(session.SetProtocol(3), S_OK);
+  EXPECT_EQ(session.GetProtocol(protocol), S_OK);
+  EXPECT_EQ(protocol, 3);
+  EXPECT_EQ(fake.Transcript(), "");
+}
+
+}  // namespace
+}  // namespace tevra::io
