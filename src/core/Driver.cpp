@@ -72,6 +72,7 @@ HRESULT CDriver::FormatCommand(const char* commandTemplate, std::span<const Para
 void CDriver::UpdateModelBit() {
   const identity::ModelEntry* e = identity::FindModel(instrumentModel_);
   modelBit_ = e ? e->bit : kNoModels;
+  family_ = e ? e->family : std::string_view{};
 }
 
 // --- IIviDriver ---------------------------------------------------------------------------
@@ -244,6 +245,7 @@ HRESULT CDriver::CloseImpl() {
   CloseIo();
   Cache().Clear();
   initialized_ = false;
+  family_ = {};
 
   HRESULT hr = CloseChildren();
   const HRESULT own = OnClose();

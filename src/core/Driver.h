@@ -38,6 +38,8 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter {
   ITraceLog& Trace() { return *trace_; }
   ICallContextProvider& Calls() { return calls_; }
   const std::string& Model() const { return instrumentModel_; }
+  // The model family of the identified model; empty before identification and after Close.
+  std::string_view Family() const { return family_; }
   ModelMask ModelBit() const { return modelBit_; }
   const std::string& ResourceDescriptor() const { return ioResourceDescriptor_; }
   const std::string& InstalledOptions() const { return installedOptions_; }
@@ -139,6 +141,7 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter {
   std::deque<std::string> coercionRecords_;
 
   ModelMask modelBit_ = kNoModels;
+  std::string_view family_;  // a constant of the model table
   DriverOperationImpl operation_;
   DriverIdentityImpl identity_;
   DriverUtilityImpl utility_;

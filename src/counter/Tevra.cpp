@@ -5,6 +5,7 @@
 #include "io/CommandFormat.h"
 #include "io/VisaComSession.h"
 #include "platform/ModuleCount.h"
+#include "state/EnumFormatter.h"
 
 namespace tevra::counter {
 
@@ -39,6 +40,18 @@ HRESULT Tevra::Create(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core
 HRESULT Tevra::FormatCommand(const char* commandTemplate, std::span<const core::Param> args,
                              std::string& command) {
   return io::FormatCommand(commandTemplate, args, command, Reporter(), this);
+}
+
+HRESULT Tevra::Format(std::string_view typeName, std::int32_t value, std::string_view& word) {
+  return state::FormatEnum({Calls(), Family(), Reporter()}, typeName, value, word);
+}
+
+HRESULT Tevra::Parse(std::string_view typeName, std::string_view word, std::int32_t& value) {
+  return state::ParseEnum({Calls(), Family(), Reporter()}, typeName, word, value);
+}
+
+HRESULT Tevra::ParseBooleanResponse(std::string_view reply, VARIANT_BOOL& value) {
+  return state::ParseBooleanResponse({Calls(), Family(), Reporter()}, reply, value);
 }
 
 HRESULT Tevra::QueryObject(REFIID riid, void** ppv) {

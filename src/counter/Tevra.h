@@ -44,6 +44,12 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   HRESULT FormatCommand(const char* commandTemplate, std::span<const core::Param> args,
                         std::string& command) override;
 
+ public:
+  // The enumeration words of the running method and the identified model's family.
+  HRESULT Format(std::string_view typeName, std::int32_t value, std::string_view& word) override;
+  HRESULT Parse(std::string_view typeName, std::string_view word, std::int32_t& value) override;
+  HRESULT ParseBooleanResponse(std::string_view reply, VARIANT_BOOL& value);
+
   class Root final : public core::IviDriverImpl<ITevra> {
    public:
     Root(Tevra& tevra) : IviDriverImpl(tevra, tevra), t_(tevra) {}

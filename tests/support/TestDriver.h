@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Driver.h"
+#include "state/EnumFormatter.h"
 #include "support/ScriptedIoSession.h"
 
 namespace tevra::testing {
@@ -52,6 +53,16 @@ class TestDriver final : private ScriptHolder, public core::IObjectRoot, public 
   ULONG ReleaseObject() override { return 1; }
 
   HRESULT Init(std::string_view options);
+  // The enumeration words, as the instrument class lends them.
+  HRESULT Format(std::string_view typeName, std::int32_t value, std::string_view& word) override {
+    return state::FormatEnum({Calls(), Family(), Reporter()}, typeName, value, word);
+  }
+  HRESULT Parse(std::string_view typeName, std::string_view word, std::int32_t& value) override {
+    return state::ParseEnum({Calls(), Family(), Reporter()}, typeName, word, value);
+  }
+  HRESULT ParseBooleanResponse(std::string_view reply, VARIANT_BOOL& value) {
+    return state::ParseBooleanResponse({Calls(), Family(), Reporter()}, reply, value);
+  }
   RecordingTraceLog& TraceRecords() { return static_cast<RecordingTraceLog&>(Trace()); }
   ScriptedIoSession::Script& Script() { return script_; }
 };

@@ -1,0 +1,76 @@
+#include "state/EnumFormatter.h"
+
+#include <optional>
+#include <string>
+
+#include "core/Options.h"
+#include "state/EnumMaps.h"
+
+namespace tevra::state {
+namespace {
+
+EnumContext CurrentContext(const core::ICallContextProvider& calls) {
+  const core::CallFrame* top = calls.TopCallContext();
+  return EnumContextOf(top ? top->method : nullptr);
+}
+
+std::string Quoted(std::string_view text) {
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += '\'';
+  quoted += text;
+  quoted += '\'';
+  return quoted;
+}
+
+std::string UnrecognizedEnumName(std::string_view typeName) {
+  return "Unrecognized enum name " + Quoted(typeName) + ".";
+}
+
+}  // namespace
+
+HRESULT FormatEnum(const EnumScope& scope, std::string_view typeName, std::int32_t value,
+                   std::string_view& word) {
+  const std::optional<CEnumCommandConverter> converter =
+      FindEnumConverter(typeName, CurrentContext(scope.calls));
+  if (!converter) return scope.reporter.ReportUnrecoverableFailure(UnrecognizedEnumName(typeName));
+  if (!converter->ToCommand(scope.family, value, word))
+    return scope.reporter.ReportInvalidValueIntHere("nVal", value, "%d");
+  return S_OK;
+}
+
+HRESULT ParseEnum(const EnumScope& scope, std::string_view typeName, std::string_view word,
+                  std::int32_t& value) {
+  const std::optional<CEnumCommandConverter> converter =
+      FindEnumConverter(typeName, CurrentContext(scope.calls));
+  if (!converter) return scope.reporter.ReportUnrecoverableFailure(UnrecognizedEnumName(typeName));
+  const std::string_view trimmed = core::Trim(word);
+  if (!converter->FromCommand(scope.family, trimmed, value)) {
+    return scope.reporter.ReportUnexpectedResponse("Unexpected value " + Quoted(trimmed) +
+                                                   " for enum " + Quoted(typeName) + ".");
+  }
+  return S_OK;
+}
+
+HRESULT ParseBooleanResponse(const EnumScope& scope, std::string_view reply, VARIANT_BOOL& value) {
+  // Only the message terminator is dropped: the leading blank of " ON" is part of the word.
+  while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r')) reply.remove_suffix(1);
+
+  const EnumContext context = CurrentContext(scope.calls);
+  const std::optional<CEnumCommandConverter> converter =
+      FindEnumConverter(kBooleanTypeName, context);
+  std::int32_t parsed = 0;
+  if (converter && converter->FromCommand(scope.family, reply, parsed)) {
+    value = parsed != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  }
+  std::string contextName(context.interfaceName);
+  if (!context.memberName.empty()) {
+    contextName += '.';
+    contextName += context.memberName;
+  }
+  return scope.reporter.ReportUnexpectedResponse(
+      "Method " + contextName + " received unrecognized string " + Quoted(reply) + ".");
+}
+
+}  // namespace tevra::state

@@ -1,0 +1,104 @@
+// The driver's enumeration formatter inside real calls: the context comes from the running
+// method, the family from the identified model, and every failure reaches the caller with its
+// status and description.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
+
+#include "io/FormattedOutput.h"
+#include "support/DriverHandle.h"
+#include "support/TestDriver.h"
+
+namespace tevra::testing {
+namespace {
+
+constexpr IID kTestIid = {0x5eed0001, 0x1, 0x2, {1, 2, 3, 4, 5, 6, 7, 8}};
+constexpr core::MethodRecord kPutCoupling{&kTestIid, "ITevraChannel", "put_Coupling"};
+constexpr core::MethodRecord kConfigure{&kTestIid, "ITevraChannel", "Configure"};
+constexpr core::MethodRecord kGetFilter{&kTestIid, "ITevraChannel", "get_FilterEnabled"};
+
+constexpr HRESULT kUnrecoverable = static_cast<HRESULT>(0x80047000);
+constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80047010);
+constexpr HRESULT kUnexpected = static_cast<HRESULT>(0x80047059);
+constexpr std::string_view kUnexpectedText = "Tevra: Unexpected response from the instrument.\r\n";
+
+class DriverEnums : public ::testing::Test {
+ protected:
+  DriverEnums() { EXPECT_EQ(driver.Init("Simulate=true"), S_OK); }
+  TestDriver driver;
+};
+
+TEST_F(DriverEnums, TheFamilyIsTheIdentifiedModelsUntilClose) {
+  EXPECT_EQ(driver.Family(), "DefaultFamily");
+  EXPECT_EQ(driver.ApiClose(), S_OK);
+  EXPECT_EQ(driver.Family(), "");
+}
+
+TEST_F(DriverEnums, FailuresAreReportedWithTheirCodeAndText) {
+  std::string_view word;
+  std::int32_t value = 0;
+  struct Case {
+    std::function<HRESULT()> call;
+    HRESULT status;
+    std::string description;
+  };
+  const Case kCases[] = {
+      {[&] { return driver.Format("Bogus", 1, word); }, kUnrecoverable,
+       "Tevra: Unrecoverable failure.\r\nUnrecognized enum name 'Bogus'."},
+      {[&] { return driver.Parse("Bogus", "DC", value); }, kUnrecoverable,
+       "Tevra: Unrecoverable failure.\r\nUnrecognized enum name 'Bogus'."},
+      {[&] { return driver.Format("Coupling", -3, word); }, kInvalidValue,
+       "Tevra: Invalid value '-3' for method 'put_Coupling', parameter 'nVal'."},
+      {[&] { return driver.Parse("COUPLING", " dc\n", value); }, kUnexpected,
+       std::string(kUnexpectedText) + "Unexpected value 'dc' for enum 'COUPLING'."},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(driver.Enter(kPutCoupling, c.call), c.status);
+    EXPECT_EQ(TakeErrorDescription(), c.description);
+  }
+}
+
+TEST_F(DriverEnums, TheRunningMethodChoosesTheWords) {
+  std::int32_t value = 0;
+  EXPECT_EQ(
+      driver.Enter(kPutCoupling, [&] { return driver.Parse("Coupling", " \tDC\r\n", value); }),
+      S_OK);
+  EXPECT_EQ(value, 2);
+
+  std::string command;
+  auto format = [&] {
+    return io::FormatToString(command, &driver, "INP1:COUP %{TevraCouplingEnum}s", std::int32_t{1});
+  };
+  EXPECT_EQ(driver.Enter(kPutCoupling, format), S_OK);
+  EXPECT_EQ(command, "INP1:COUP AC");
+  EXPECT_EQ(driver.Enter(kConfigure, format), kInvalidValue);
+  EXPECT_EQ(TakeErrorDescription(),
+            "Tevra: Invalid value '1' for method 'Configure', parameter 'nVal'.");
+
+  std::string_view word;
+  EXPECT_EQ(driver.Format("Slope", 0, word), S_OK);  // no call: ITevraChannel.Slope1
+  EXPECT_EQ(word, "NEG");
+}
+
+TEST_F(DriverEnums, BooleanRepliesUseTheContextsWords) {
+  const std::pair<std::string_view, VARIANT_BOOL> kReplies[] = {{"1", VARIANT_TRUE},
+                                                                {"0\n", VARIANT_FALSE},
+                                                                {" ON\r\n", VARIANT_TRUE},
+                                                                {" OFF", VARIANT_FALSE}};
+  for (auto [reply, expected] : kReplies) {
+    VARIANT_BOOL value = 5;
+    EXPECT_EQ(driver.Enter(kGetFilter, [&] { return driver.ParseBooleanResponse(reply, value); }),
+              S_OK);
+    EXPECT_EQ(value, expected) << reply;
+  }
+  VARIANT_BOOL value = 0;
+  EXPECT_EQ(driver.Enter(kGetFilter, [&] { return driver.ParseBooleanResponse("2\n", value); }),
+            kUnexpected);
+  EXPECT_EQ(TakeErrorDescription(),
+            std::string(kUnexpectedText) +
+                "Method ITevraChannel.FilterEnabled received unrecognized string '2'.");
+}
+
+}  // namespace
+}  // namespace tevra::testing
