@@ -80,6 +80,7 @@ class CIoSession : public core::IIoSession {
   // Sends a command as it stands (no format) and flushes it with END.
   HRESULT SendCommand(std::string_view command);
   HRESULT ScanNumber(const core::ScanArg& value);
+  HRESULT ReportUnexpected(HRESULT scanned);
   // The typed operations' common patterns; a null format is a destination or array whose type
   // the operation does not take.
   HRESULT WriteTyped(const char* format, std::span<const core::FormatArg> args, bool flushEnd,

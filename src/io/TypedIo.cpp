@@ -126,6 +126,12 @@ const char* NameOf(ElemType type) {
 
 }  // namespace
 
+// A reply the scanner could not read as the operation's type is the instrument's fault.
+HRESULT CIoSession::ReportUnexpected(HRESULT scanned) {
+  if (scanned != E_UNEXPECTED) return scanned;
+  return reporter_->Report(core::Code::UnexpectedResponse);
+}
+
 HRESULT CIoSession::SendCommand(std::string_view command) {
   std::size_t taken = 0;
   HRESULT hr = buffer_->DiscardRead();
@@ -139,7 +145,8 @@ HRESULT CIoSession::ScanNumber(const ScanArg& value) {
   if (value.kind != ScanArg::Kind::Scalar || TypedIndex(value.elem) < 0 || !value.where)
     return E_INVALIDARG;
   double number = 0;
-  if (HRESULT hr = Scan(*buffer_, *reporter_, enums_, "%le", &number); FAILED(hr)) return hr;
+  if (HRESULT hr = Scan(*buffer_, *reporter_, enums_, "%le", &number); FAILED(hr))
+    return ReportUnexpected(hr);
   if (StoreNumber(number, value)) return S_OK;
   char text[120];
   std::snprintf(text, sizeof text, "Overflow or underflow reading value of '%e' into a %s.", number,
@@ -181,7 +188,7 @@ HRESULT CIoSession::ReadTyped(const char* format, const ScanArg& values, bool fl
   if (!format) return E_INVALIDARG;
   const TimeoutScope scope(*this, timeout);
   if (FAILED(scope.Status())) return scope.Status();
-  HRESULT hr = ScanInput(*buffer_, *reporter_, enums_, format, {&values, 1});
+  HRESULT hr = ReportUnexpected(ScanInput(*buffer_, *reporter_, enums_, format, {&values, 1}));
   if (SUCCEEDED(hr) && flush) hr = buffer_->DiscardRead();
   return Finish(hr);
 }
@@ -193,7 +200,8 @@ HRESULT CIoSession::QueryTyped(std::string_view command, const char* format, con
   const TimeoutScope scope(*this, timeout);
   if (FAILED(scope.Status())) return scope.Status();
   HRESULT hr = SendCommand(command);
-  if (SUCCEEDED(hr)) hr = ScanInput(*buffer_, *reporter_, enums_, format, {&values, 1});
+  if (SUCCEEDED(hr))
+    hr = ReportUnexpected(ScanInput(*buffer_, *reporter_, enums_, format, {&values, 1}));
   return Finish(hr);
 }
 

@@ -16,9 +16,9 @@
 #include <stdexcept>
 
 #include "counter/Tevra.h"
-#include "io/UnconnectedSession.h"
 #include "platform/Bstr.h"
 #include "support/DriverHandle.h"
+#include "support/UnconnectedSession.h"
 
 namespace tevra::testing {
 namespace {
@@ -31,7 +31,7 @@ struct TracedDriver {
   explicit TracedDriver(api::CTraceLog::CalendarClock clock = nullptr) {
     auto owned = std::make_unique<api::CTraceLog>(clock);
     log = owned.get();
-    EXPECT_EQ(counter::Tevra::Create(std::make_unique<io::UnconnectedSession>(), std::move(owned),
+    EXPECT_EQ(counter::Tevra::Create(std::make_unique<UnconnectedSession>(), std::move(owned),
                                      IID_ITevra, (void**)&driver),
               S_OK);
     driver->QueryInterface(IID_IIviDriverOperation, (void**)&operation);
@@ -108,7 +108,17 @@ class TraceTest : public ::testing::Test {
   fs::path dir_;
 };
 
-constexpr char kMethodEnd[] = "\t\t<Execution ExecutionTime=\"#\"/>\r\n\t</Method>\r\n";
+// One record as the file holds it, the time-dependent values masked.
+std::string Record(std::string_view method, std::string_view interface, std::string_view body) {
+  return "\t<Method Name=\"" + std::string(method) + "\" Interface=\"" + std::string(interface) +
+         "\" StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n" + std::string(body) +
+         "\t\t<Execution ExecutionTime=\"#\"/>\r\n\t</Method>\r\n";
+}
+std::string Val(std::string_view direction, std::string_view value, std::string_view type) {
+  return "\t\t<Parameter Name=\"val\" Direction=\"" + std::string(direction) + "\" Value=\"" +
+         std::string(value) + "\" DataType=\"" + std::string(type) + "\"/>\r\n";
+}
+constexpr char kOk[] = "\t\t<HRESULT Value=\"0x00000000\"/>\r\n";
 
 TEST_F(TraceTest, SessionWritesOneWellFormedRecordPerCall) {
   const fs::path file = dir_ / "session.xml";
@@ -130,34 +140,19 @@ TEST_F(TraceTest, SessionWritesOneWellFormedRecordPerCall) {
   const std::string text = ReadFile(file);
   EXPECT_EQ(
       MaskTimes(text),
-      std::string("<?xml version=\"1.0\"?>\r\n<TraceRecords>\r\n") +
-          "\t<Method Name=\"get_InstrumentModel\" Interface=\"IIviDriverIdentity\" "
-          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
-          "\t\t<Parameter Name=\"val\" Direction=\"Out\" Value=\"Q&quot;&lt;X&amp;&apos;&gt;\" "
-          "DataType=\"String\"/>\r\n"
-          "\t\t<HRESULT Value=\"0x00000000\"/>\r\n" +
-          kMethodEnd +
-          "\t<Method Name=\"put_RecordCoercions\" Interface=\"IIviDriverOperation\" "
-          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
-          "\t\t<Parameter Name=\"val\" Direction=\"In\" Value=\"true\" DataType=\"Boolean\"/>\r\n"
-          "\t\t<HRESULT Value=\"0x80047013\" Message=\"Tevra: Does not support this "
-          "class-compliant feature: Enumeration value &apos;VARIANT_TRUE&apos; passed as the "
-          "value for parameter &apos;val&apos; in method &apos;put_RecordCoercions&apos;.\"/>\r\n" +
-          kMethodEnd +
-          "\t<Method Name=\"get_SpecificationMajorVersion\" Interface=\"IIviDriverIdentity\" "
-          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
-          "\t\t<Parameter Name=\"val\" Direction=\"Out\" Value=\"2\" DataType=\"Int32\"/>\r\n"
-          "\t\t<HRESULT Value=\"0x00000000\"/>\r\n" +
-          kMethodEnd +
-          "\t<Method Name=\"put_Cache\" Interface=\"IIviDriverOperation\" "
-          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
-          "\t\t<Parameter Name=\"val\" Direction=\"In\" Value=\"false\" DataType=\"Boolean\"/>\r\n"
-          "\t\t<HRESULT Value=\"0x00000000\"/>\r\n" +
-          kMethodEnd +
-          "\t<Method Name=\"Close\" Interface=\"IIviDriver\" "
-          "StartTime=\"#\" Thread=\"#\" Timestamp=\"#\">\r\n"
-          "\t\t<HRESULT Value=\"0x00000000\"/>\r\n" +
-          kMethodEnd + "</TraceRecords>\r\n");
+      "<?xml version=\"1.0\"?>\r\n<TraceRecords>\r\n" +
+          Record("get_InstrumentModel", "IIviDriverIdentity",
+                 Val("Out", "Q&quot;&lt;X&amp;&apos;&gt;", "String") + kOk) +
+          Record("put_RecordCoercions", "IIviDriverOperation",
+                 Val("In", "true", "Boolean") +
+                     "\t\t<HRESULT Value=\"0x80047013\" Message=\"Tevra: Does not support "
+                     "this class-compliant feature: Enumeration value &apos;VARIANT_TRUE&apos; "
+                     "passed as the value for parameter &apos;val&apos; in method "
+                     "&apos;put_RecordCoercions&apos;.\"/>\r\n") +
+          Record("get_SpecificationMajorVersion", "IIviDriverIdentity",
+                 Val("Out", "2", "Int32") + kOk) +
+          Record("put_Cache", "IIviDriverOperation", Val("In", "false", "Boolean") + kOk) +
+          Record("Close", "IIviDriver", kOk) + "</TraceRecords>\r\n");
   EXPECT_TRUE(XmlLintAccepts(file));
 
   // The time-dependent values have their formats.
@@ -498,23 +493,16 @@ TEST_F(TraceTest, ArrayParameters) {
   EXPECT_EQ(ReadFile(file), expected);
 }
 
+// The forms the records above do not show: the low half of a 64-bit integer, a float widened to
+// 15 digits, a null string.
 TEST(TraceValueText, ScalarsByType) {
-  const VARIANT_BOOL yes = VARIANT_TRUE;
-  const std::uint8_t byte = 200;
-  const std::int16_t i16 = -7;
   const std::int64_t i64 = 0x100000005;
   const float single = 0.1f;
   const double dbl = 1.0 / 3;
-  platform::Bstr text("a\"b");
   const BSTR none = nullptr;
-  EXPECT_EQ(api::ValueText(core::ValueType::Bool, &yes), "true");
-  EXPECT_EQ(api::ValueText(core::ValueType::UInt8, &byte), "200");
-  EXPECT_EQ(api::ValueText(core::ValueType::Int16, &i16), "-7");
   EXPECT_EQ(api::ValueText(core::ValueType::Int64, &i64), "5");
   EXPECT_EQ(api::ValueText(core::ValueType::Float, &single), "0.100000001490116");
   EXPECT_EQ(api::ValueText(core::ValueType::Double, &dbl), "0.333333333333333");
-  const BSTR s = text.get();
-  EXPECT_EQ(api::ValueText(core::ValueType::String, &s), "a\"b");
   EXPECT_EQ(api::ValueText(core::ValueType::String, &none), "");
   EXPECT_EQ(api::ValueText(core::ValueType::Interface, &none), "(interface)");
 }

@@ -14,8 +14,8 @@
 
 #include "api/TraceLog.h"
 #include "counter/Tevra.h"
-#include "io/UnconnectedSession.h"
 #include "platform/Bstr.h"
+#include "support/UnconnectedSession.h"
 
 namespace tevra::testing {
 namespace {
@@ -40,7 +40,7 @@ TEST(TraceConcurrency, ParallelCallsWriteCompleteRecords) {
   auto owned = std::make_unique<api::CTraceLog>();
   api::CTraceLog* log = owned.get();
   ITevra* driver = nullptr;
-  ASSERT_EQ(counter::Tevra::Create(std::make_unique<io::UnconnectedSession>(), std::move(owned),
+  ASSERT_EQ(counter::Tevra::Create(std::make_unique<UnconnectedSession>(), std::move(owned),
                                    IID_ITevra, (void**)&driver),
             S_OK);
   auto sink = std::make_shared<CountingSink>();

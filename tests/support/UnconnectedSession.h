@@ -5,9 +5,9 @@
 
 #include "io/IoSession.h"
 
-namespace tevra::io {
+namespace tevra::testing {
 
-class UnconnectedSession final : public CIoSession {
+class UnconnectedSession final : public io::CIoSession {
  public:
   ~UnconnectedSession() override { Close(); }
 
@@ -46,4 +46,4 @@ class UnconnectedSession final : public CIoSession {
   void CloseResource() override {}
 };
 
-}  // namespace tevra::io
+}  // namespace tevra::testing
