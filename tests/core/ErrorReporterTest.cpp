@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "core/CallContext.h"
 #include "core/ErrorCodes.h"
@@ -62,24 +60,15 @@ class ErrorReporterTest : public ::testing::Test {
 
 // --- Description and elaboration ---
 
-TEST_F(ErrorReporterTest, ElaborationFollowsOnSecondLine) {
+TEST_F(ErrorReporterTest, ElaborationFollowsOnItsOwnLine) {
+  const std::string message = "Tevra: A connection to the instrument has not been established.";
   EXPECT_EQ(reporter_.ReportNotInitialized("Call Initialize first."),
             static_cast<HRESULT>(0x8004701D));
-  EXPECT_EQ(TakeError().description,
-            "Tevra: A connection to the instrument has not been established.\r\n"
-            "Call Initialize first.");
-}
-
-TEST_F(ErrorReporterTest, EmptyElaborationAddsNothing) {
+  EXPECT_EQ(TakeError().description, message + "\r\nCall Initialize first.");
   reporter_.ReportNotInitialized();
-  EXPECT_EQ(TakeError().description,
-            "Tevra: A connection to the instrument has not been established.");
+  EXPECT_EQ(TakeError().description, message);
   reporter_.ReportNotInitialized("");
-  EXPECT_EQ(TakeError().description,
-            "Tevra: A connection to the instrument has not been established.");
-}
-
-TEST_F(ErrorReporterTest, ElaborationMayItselfSpanLines) {
+  EXPECT_EQ(TakeError().description, message);
   reporter_.ReportElaboratedV(Code::UnknownOptionName, "line one\r\nline two", {"Foo"});
   EXPECT_EQ(TakeError().description,
             "Tevra: The 'Foo' name in the option string is unknown.\r\nline one\r\nline two");
@@ -104,19 +93,14 @@ TEST_F(ErrorReporterTest, ArgumentsAreInsertedVerbatimAndResultTrimmed) {
   EXPECT_EQ(TakeError().description, "Tevra: Invalid input channel 3");
 }
 
-// --- Error information fields and statuses ---
-
-TEST_F(ErrorReporterTest, ErrorInformationNamesSourceAndInterfaceOfTheCall) {
-  ScopedCall call(calls_, kConfigure);
-  reporter_.ReportNotInitialized();
-  const platform::ErrorRecord error = TakeError();
-  EXPECT_EQ(error.source, kProgId);
-  EXPECT_TRUE(SameIid(error.iid, kConfigIid));
-  EXPECT_EQ(error.helpFile, "");
-  EXPECT_EQ(error.helpContext, 0u);
-}
+// --- Error information fields and statuses (per code in ErrorTableTest.cpp) ---
 
 TEST_F(ErrorReporterTest, InterfaceIsThatOfTheTopFrame) {
+  reporter_.ReportUnexpectedResponse();
+  platform::ErrorRecord error = TakeError();
+  EXPECT_TRUE(SameIid(error.iid, GUID_NULL)) << "no call running";
+  EXPECT_EQ(error.source, kProgId);
+
   ScopedCall outer(calls_, kConfigure);
   {
     ScopedCall inner(calls_, kFetch);
@@ -127,41 +111,14 @@ TEST_F(ErrorReporterTest, InterfaceIsThatOfTheTopFrame) {
   EXPECT_TRUE(SameIid(TakeError().iid, kConfigIid));
 }
 
-TEST_F(ErrorReporterTest, NullInterfaceWithoutCallContext) {
-  reporter_.ReportUnexpectedResponse();
-  const platform::ErrorRecord error = TakeError();
-  EXPECT_TRUE(SameIid(error.iid, GUID_NULL));
-  EXPECT_EQ(error.source, kProgId);
-}
-
-TEST_F(ErrorReporterTest, HelpOnlyForInstrumentSpecificCodes) {
-  ScopedCall call(calls_, kFetch);
-  EXPECT_EQ(reporter_.ReportElaboratedV(Code::IoError, {}, {"VI_ERROR_IO"}),
-            static_cast<HRESULT>(0x80044214));
-  platform::ErrorRecord error = TakeError();
-  EXPECT_EQ(error.helpFile, "Tevra.chm");
-  EXPECT_EQ(error.helpContext, 3u);
-  EXPECT_TRUE(SameIid(error.iid, kMeasureIid));
-
-  reporter_.ReportNotInitialized();
-  error = TakeError();
-  EXPECT_EQ(error.helpFile, "");
-  EXPECT_EQ(error.helpContext, 0u);
-}
-
 TEST_F(ErrorReporterTest, WarningsReturnTheirPositiveStatus) {
   EXPECT_EQ(reporter_.ReportResetNotSupported(), static_cast<HRESULT>(0x00047066));
   EXPECT_EQ(TakeError().description, "Tevra: Reset is not supported by this instrument.");
 }
 
-TEST_F(ErrorReporterTest, CodeOneReturnsDispException) {
-  EXPECT_EQ(reporter_.Report(Code::Success), DISP_E_EXCEPTION);
-  EXPECT_EQ(TakeError().description, "Tevra: Success.");
+TEST_F(ErrorReporterTest, PublishErrorOfCodeOneOrUnknownCode) {
   EXPECT_EQ(reporter_.PublishError(Code::Success, "text"), DISP_E_EXCEPTION);
   EXPECT_EQ(TakeError().description, "text");
-}
-
-TEST_F(ErrorReporterTest, PublishErrorOfUnknownCodeIsUnexpected) {
   EXPECT_EQ(reporter_.PublishError(static_cast<Code>(46), "no such code"), E_UNEXPECTED);
   const platform::ErrorRecord error = TakeError();
   EXPECT_EQ(error.description, "no such code");
@@ -217,71 +174,53 @@ TEST_F(ErrorReporterTest, ReadableThroughGetErrorInfo) {
   info->Release();
 }
 
-// --- Error information is per thread ---
-
-TEST_F(ErrorReporterTest, ReportOnAnotherThreadIsNotVisibleHere) {
-  bool visibleThere = false;
-  std::thread other([&] {
-    reporter_.ReportInstrumentError();
-    visibleThere = platform::HasThreadError();
-    platform::ClearThreadError();
-  });
-  other.join();
-  EXPECT_TRUE(visibleThere);
-  EXPECT_FALSE(platform::HasThreadError());
-}
-
-TEST_F(ErrorReporterTest, ReportHereIsNotVisibleOnAnotherThread) {
-  reporter_.ReportInstrumentError();
-  bool visibleThere = true;
-  std::thread other([&] { visibleThere = platform::HasThreadError(); });
-  other.join();
-  EXPECT_FALSE(visibleThere);
-  EXPECT_TRUE(platform::HasThreadError());
-}
-
 // --- I/O errors carry the thread's previous description ---
 
-TEST_F(ErrorReporterTest, IoErrorCarriesPreviousDescription) {
+TEST_F(ErrorReporterTest, IoErrorsCarryThePreviousDescription) {
+  struct Case {
+    const char* previous;  // null: no error information before
+    bool timeout;
+    const char* elaboration;
+    HRESULT status;
+    const char* description;
+  };
+  const Case cases[] = {
+      {"VI_ERROR_CONN_LOST", false, "while reading the response", static_cast<HRESULT>(0x80044214),
+       "Tevra: I/O error: VI_ERROR_CONN_LOST.\r\nwhile reading the response"},
+      {"Timeout expired before operation completed", true, "", static_cast<HRESULT>(0x80044215),
+       "Tevra: I/O timeout error: Timeout expired before operation completed."},
+      {nullptr, false, "", static_cast<HRESULT>(0x80044214), "Tevra: I/O error: ."},
+      {nullptr, true, "no response", static_cast<HRESULT>(0x80044215),
+       "Tevra: I/O timeout error: .\r\nno response"},
+  };
   ScopedCall call(calls_, kFetch);
-  platform::ErrorRecord ioLibrary;
-  ioLibrary.description = "VI_ERROR_CONN_LOST";
-  ioLibrary.source = "VISA";
-  platform::SetThreadError(ioLibrary);
-
-  EXPECT_EQ(reporter_.ReportIoError("while reading the response"),
-            static_cast<HRESULT>(0x80044214));
-  const platform::ErrorRecord error = TakeError();
-  EXPECT_EQ(error.description,
-            "Tevra: I/O error: VI_ERROR_CONN_LOST.\r\nwhile reading the response");
-  EXPECT_EQ(error.source, kProgId);
-  EXPECT_TRUE(SameIid(error.iid, kMeasureIid));
-  EXPECT_EQ(error.helpFile, "Tevra.chm");
-  EXPECT_EQ(error.helpContext, 3u);
-}
-
-TEST_F(ErrorReporterTest, IoTimeoutCarriesPreviousDescription) {
-  platform::ErrorRecord ioLibrary;
-  ioLibrary.description = "Timeout expired before operation completed";
-  platform::SetThreadError(ioLibrary);
-
-  EXPECT_EQ(reporter_.ReportIoTimeout({}), static_cast<HRESULT>(0x80044215));
-  EXPECT_EQ(TakeError().description,
-            "Tevra: I/O timeout error: Timeout expired before operation completed.");
-}
-
-TEST_F(ErrorReporterTest, IoErrorWithoutPreviousInformation) {
-  reporter_.ReportIoError({});
-  EXPECT_EQ(TakeError().description, "Tevra: I/O error: .");
-  reporter_.ReportIoTimeout("no response");
-  EXPECT_EQ(TakeError().description, "Tevra: I/O timeout error: .\r\nno response");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.description);
+    if (c.previous) {
+      platform::ErrorRecord ioLibrary;
+      ioLibrary.description = c.previous;
+      ioLibrary.source = "VISA";
+      platform::SetThreadError(ioLibrary);
+    }
+    EXPECT_EQ(c.timeout ? reporter_.ReportIoTimeout(c.elaboration)
+                        : reporter_.ReportIoError(c.elaboration),
+              c.status);
+    const platform::ErrorRecord error = TakeError();
+    EXPECT_EQ(error.description, c.description);
+    EXPECT_EQ(error.source, kProgId);
+    EXPECT_TRUE(SameIid(error.iid, kMeasureIid));
+  }
 }
 
 // --- Current-method variants ---
 
 TEST_F(ErrorReporterTest, HereVariantsNameTheMethodOfTheTopFrame) {
-  ScopedCall call(calls_, kConfigure);
+  EXPECT_EQ(reporter_.CurrentMethod(), "");
+  reporter_.ReportNullPointerHere("Level");
+  EXPECT_EQ(TakeError().description,
+            "Tevra: Null pointer passed for method '', parameter 'Level'.");
 
+  ScopedCall call(calls_, kConfigure);
   EXPECT_EQ(reporter_.CurrentMethod(), "Configure");
   EXPECT_EQ(reporter_.ReportMethodNotSupportedHere(), static_cast<HRESULT>(0x80047011));
   EXPECT_EQ(TakeError().description,
@@ -299,13 +238,6 @@ TEST_F(ErrorReporterTest, HereVariantsNameTheMethodOfTheTopFrame) {
             "Tevra: Null pointer passed for method 'Configure', parameter 'Level'.\r\nelab");
 }
 
-TEST_F(ErrorReporterTest, HereVariantsWithoutCallContextNameNoMethod) {
-  EXPECT_EQ(reporter_.CurrentMethod(), "");
-  reporter_.ReportNullPointerHere("Level");
-  EXPECT_EQ(TakeError().description,
-            "Tevra: Null pointer passed for method '', parameter 'Level'.");
-}
-
 // --- Argument order of the per-code operations with several arguments ---
 
 TEST_F(ErrorReporterTest, MultiArgumentOperationsKeepMessageOrder) {
@@ -316,7 +248,8 @@ TEST_F(ErrorReporterTest, MultiArgumentOperationsKeepMessageOrder) {
   EXPECT_EQ(TakeError().description,
             "Tevra: Does not support this class-compliant feature: Enumeration value 'Ext2' "
             "passed as the value for parameter 'Source' in method 'Configure'.");
-  reporter_.ReportNullPointer("Initialize", "ResourceName");
+  EXPECT_EQ(reporter_.ReportNullPointer("Initialize", "ResourceName"),
+            static_cast<HRESULT>(0x80047058));
   EXPECT_EQ(TakeError().description,
             "Tevra: Null pointer passed for method 'Initialize', parameter 'ResourceName'.");
   reporter_.ReportModelNotSupported("Gate time below 1 us");
@@ -326,89 +259,48 @@ TEST_F(ErrorReporterTest, MultiArgumentOperationsKeepMessageOrder) {
 
 // --- Invalid-value family (code 8) ---
 
-struct InvalidValueCase {
-  const char* name;
-  std::function<HRESULT(CTevraErrorReporter&)> report;
-  std::string description;
-};
-
-std::string InvalidValue(std::string_view value, std::string_view method = "Configure") {
-  return "Tevra: Invalid value '" + std::string(value) + "' for method '" + std::string(method) +
-         "', parameter 'Level'.";
+TEST_F(ErrorReporterTest, InvalidValueFormsTheValueText) {
+  using R = CTevraErrorReporter&;
+  const std::string k300Zeros(300, '0');
+  const struct {
+    HRESULT (*report)(R);
+    std::string value;
+    const char* method = "Configure";  // the Here forms name the frame's method, Fetch
+    const char* elaboration = "";
+  } cases[] = {
+      {[](R r) { return r.ReportInvalidValueBool("Configure", "Level", true); }, "True"},
+      {[](R r) { return r.ReportInvalidValueBool("Configure", "Level", false); }, "False"},
+      {[](R r) { return r.ReportInvalidValueInt("Configure", "Level", -42, "%d"); }, "-42"},
+      {[](R r) { return r.ReportInvalidValueInt("Configure", "Level", 255, "0x%04X"); }, "0x00FF"},
+      {[](R r) { return r.ReportInvalidValueDouble("Configure", "Level", 0.1, "%0.15lg"); }, "0.1"},
+      {[](R r) { return r.ReportInvalidValueDouble("Configure", "Level", -2.5e-12, "%0.15lg"); },
+       "-2.5e-12"},
+      // Longer than any stack buffer.
+      {[](R r) { return r.ReportInvalidValueDouble("Configure", "Level", 1.0, "%.300f"); },
+       "1." + k300Zeros},
+      {[](R r) { return r.ReportInvalidValueText("Configure", "Level", "Ext 'A'", "elab"); },
+       "Ext 'A'", "Configure", "\r\nelab"},
+      {[](R r) { return r.ReportInvalidValueWide("Configure", "Level", u"5 \u00B5s \u03A9"); },
+       "5 \xC2\xB5s \xCE\xA9"},
+      {[](R r) { return r.ReportInvalidValueBoolHere("Level", true); }, "True", "Fetch"},
+      {[](R r) { return r.ReportInvalidValueIntHere("Level", 7, "%d"); }, "7", "Fetch"},
+      {[](R r) { return r.ReportInvalidValueDoubleHere("Level", 1e100, "%0.15lg"); }, "1e+100",
+       "Fetch"},
+      {[](R r) { return r.ReportInvalidValueTextHere("Level", "MAX", "elab"); }, "MAX", "Fetch",
+       "\r\nelab"},
+      {[](R r) { return r.ReportInvalidValueWideHere("Level", u"\u20AC"); }, "\xE2\x82\xAC",
+       "Fetch"},
+  };
+  ScopedCall call(calls_, kFetch);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(c.report(reporter_), static_cast<HRESULT>(0x80047010));
+    const platform::ErrorRecord error = TakeError();
+    EXPECT_EQ(error.description, "Tevra: Invalid value '" + c.value + "' for method '" + c.method +
+                                     "', parameter 'Level'." + c.elaboration);
+    EXPECT_TRUE(SameIid(error.iid, kMeasureIid));
+  }
 }
-
-class ErrorReporterInvalidValue : public ErrorReporterTest,
-                                  public ::testing::WithParamInterface<InvalidValueCase> {};
-
-TEST_P(ErrorReporterInvalidValue, FormsTheValueText) {
-  ScopedCall call(calls_, kFetch);  // the explicit forms name Configure, the Here forms Fetch
-  EXPECT_EQ(GetParam().report(reporter_), static_cast<HRESULT>(0x80047010));
-  const platform::ErrorRecord error = TakeError();
-  EXPECT_EQ(error.description, GetParam().description);
-  EXPECT_TRUE(SameIid(error.iid, kMeasureIid));
-}
-
-using R = CTevraErrorReporter;
-const std::string k300Zeros(300, '0');
-
-INSTANTIATE_TEST_SUITE_P(
-    Forms, ErrorReporterInvalidValue,
-    ::testing::Values(
-        InvalidValueCase{"BoolTrue",
-                         [](R& r) { return r.ReportInvalidValueBool("Configure", "Level", true); },
-                         InvalidValue("True")},
-        InvalidValueCase{"BoolFalse",
-                         [](R& r) { return r.ReportInvalidValueBool("Configure", "Level", false); },
-                         InvalidValue("False")},
-        InvalidValueCase{
-            "IntDecimal",
-            [](R& r) { return r.ReportInvalidValueInt("Configure", "Level", -42, "%d"); },
-            InvalidValue("-42")},
-        InvalidValueCase{
-            "IntHex",
-            [](R& r) { return r.ReportInvalidValueInt("Configure", "Level", 255, "0x%04X"); },
-            InvalidValue("0x00FF")},
-        InvalidValueCase{
-            "DoubleShortest",
-            [](R& r) { return r.ReportInvalidValueDouble("Configure", "Level", 0.1, "%0.15lg"); },
-            InvalidValue("0.1")},
-        InvalidValueCase{"DoubleExponent",
-                         [](R& r) {
-                           return r.ReportInvalidValueDouble("Configure", "Level", -2.5e-12,
-                                                             "%0.15lg");
-                         },
-                         InvalidValue("-2.5e-12")},
-        InvalidValueCase{
-            "DoubleLongerThanStackBuffer",
-            [](R& r) { return r.ReportInvalidValueDouble("Configure", "Level", 1.0, "%.300f"); },
-            InvalidValue("1." + k300Zeros)},
-        InvalidValueCase{
-            "Text",
-            [](R& r) { return r.ReportInvalidValueText("Configure", "Level", "Ext 'A'", "elab"); },
-            InvalidValue("Ext 'A'") + "\r\nelab"},
-        InvalidValueCase{"Wide",
-                         [](R& r) {
-                           return r.ReportInvalidValueWide("Configure", "Level",
-                                                           u"5 \u00B5s \u03A9");
-                         },
-                         InvalidValue("5 \xC2\xB5s \xCE\xA9")},
-        InvalidValueCase{"BoolHere",
-                         [](R& r) { return r.ReportInvalidValueBoolHere("Level", true); },
-                         InvalidValue("True", "Fetch")},
-        InvalidValueCase{"IntHere",
-                         [](R& r) { return r.ReportInvalidValueIntHere("Level", 7, "%d"); },
-                         InvalidValue("7", "Fetch")},
-        InvalidValueCase{
-            "DoubleHere",
-            [](R& r) { return r.ReportInvalidValueDoubleHere("Level", 1e100, "%0.15lg"); },
-            InvalidValue("1e+100", "Fetch")},
-        InvalidValueCase{"TextHere",
-                         [](R& r) { return r.ReportInvalidValueTextHere("Level", "MAX", "elab"); },
-                         InvalidValue("MAX", "Fetch") + "\r\nelab"},
-        InvalidValueCase{"WideHere",
-                         [](R& r) { return r.ReportInvalidValueWideHere("Level", u"\u20AC"); },
-                         InvalidValue("\xE2\x82\xAC", "Fetch")}),
-    [](const ::testing::TestParamInfo<InvalidValueCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace tevra::core

@@ -72,14 +72,15 @@ TEST(SplitDriverSetupTest, FindsTheSection) {
       {"DriverSetup x, DriverSetup =b", "DriverSetup x, DriverSetup =b", false, ""},
   };
   for (const SplitCase& c : cases) {
+    SCOPED_TRACE(std::string("text: \"") + c.text + '"');
     const OptionSplit split = SplitDriverSetup(c.text);
-    EXPECT_EQ(split.optionPart, c.optionPart) << "text: \"" << c.text << '"';
-    EXPECT_EQ(split.hasDriverSetup, c.hasDriverSetup) << "text: \"" << c.text << '"';
-    EXPECT_EQ(split.driverSetup, c.driverSetup) << "text: \"" << c.text << '"';
+    EXPECT_EQ(split.optionPart, c.optionPart);
+    EXPECT_EQ(split.hasDriverSetup, c.hasDriverSetup);
+    EXPECT_EQ(split.driverSetup, c.driverSetup);
   }
 }
 
-TEST(OptionWordsTest, BooleanWords) {
+TEST(OptionWordsTest, BooleanWordsAndDecimalIntegers) {
   const std::vector<std::pair<const char*, bool>> valid = {
       {"true", true},   {" VI_TRUE ", true}, {"vi_True", true}, {"1", true},
       {"FALSE", false}, {"vi_false", false}, {"\t0\n", false},
@@ -93,9 +94,6 @@ TEST(OptionWordsTest, BooleanWords) {
     bool value = false;
     EXPECT_FALSE(ParseBoolWord(text, value)) << text;
   }
-}
-
-TEST(OptionWordsTest, DecimalIntegers) {
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
   constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
   const std::vector<std::pair<const char*, std::int32_t>> cases = {

@@ -80,28 +80,20 @@ TEST_F(FormattedInputTest, Integers) {
       {"99999999999\n", "%d", static_cast<std::int32_t>(99999999999 & 0xFFFFFFFF), ""},
   };
   for (const Case& c : cases) {
-    std::int64_t value = 0;
-    std::int32_t v32 = 0;
-    std::int16_t v16 = 0;
-    std::int8_t v8 = 0;
+    SCOPED_TRACE(std::string(c.format) + " reading " + c.reply);
+    // The destination has the size the format names.
+    const auto scan = [&](auto value) {
+      const HRESULT hr = ScanReply(c.reply, c.format, &value);
+      return std::pair<HRESULT, std::int64_t>(hr, value);
+    };
     const std::string_view format = c.format;
-    HRESULT hr;
-    if (format.find('I') != std::string_view::npos) {
-      hr = ScanReply(c.reply, format, &value);
-    } else if (format.find('h') != std::string_view::npos) {
-      hr = ScanReply(c.reply, format, &v16);
-      value = v16;
-    } else if (format.find('b') != std::string_view::npos) {
-      hr = ScanReply(c.reply, format, &v8);
-      value = v8;
-    } else {
-      hr = ScanReply(c.reply, format, &v32);
-      value = v32;
-    }
-    EXPECT_EQ(hr, S_OK) << c.reply << c.format;
-    EXPECT_EQ(value, c.expected) << c.reply << c.format;
-    EXPECT_EQ(Rest(), c.rest) << c.reply << c.format;
-    buffer_->DiscardRead();
+    const auto [hr, value] = format.find('I') != format.npos   ? scan(std::int64_t{})
+                             : format.find('h') != format.npos ? scan(std::int16_t{})
+                             : format.find('b') != format.npos ? scan(std::int8_t{})
+                                                               : scan(std::int32_t{});
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(value, c.expected);
+    EXPECT_EQ(Rest(), c.rest);
   }
 }
 
@@ -145,10 +137,7 @@ TEST_F(FormattedInputTest, NumbersSplitAcrossReadsAreWhole) {
   ASSERT_EQ(ScanReply("+1.2345E+003,-6.5,7e-2,88\n", "%,#lf", &count, std::span<double>(values)),
             S_OK);
   EXPECT_EQ(count, 4);
-  EXPECT_EQ(values[0], 1234.5);
-  EXPECT_EQ(values[1], -6.5);
-  EXPECT_EQ(values[2], 7e-2);
-  EXPECT_EQ(values[3], 88);
+  EXPECT_EQ(std::vector<double>(values, values + 4), (std::vector<double>{1234.5, -6.5, 7e-2, 88}));
 }
 
 TEST_F(FormattedInputTest, Lists) {

@@ -4,12 +4,10 @@
 // messages of its failures.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "MemoryLowLevelIo.h"
-#include "io/FormattedInput.h"
 #include "io/FormattedOutput.h"
 #include "io/InstrBuffer.h"
 
@@ -187,34 +185,6 @@ TEST_F(InstrBufferTest, BlocksAreSwappedToBigEndianOnTheWire) {
   ASSERT_EQ(Write("%1hB", one), S_OK);
   ASSERT_EQ(buffer_->FlushWrite(true), S_OK);
   EXPECT_EQ(io_.writes.back().bytes, std::string("#0\x02\x01\n", 5));
-}
-
-TEST_F(InstrBufferTest, QueryOfOneDoubleBlockLeavesNothingBehind) {
-  std::string block = "#18";
-  const double v = 3.25;
-  std::uint64_t bits;
-  std::memcpy(&bits, &v, 8);
-  for (int b = 7; b >= 0; --b) block.push_back(static_cast<char>(bits >> (8 * b)));
-  io_.Respond(block + "\n");
-  double value = 0;
-  std::size_t read = 0;
-  ASSERT_EQ(ReadDefiniteBlock(*buffer_, fixture_.reporter,
-                              std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&value), 8),
-                              8, {.discardRest = true}, read),
-            S_OK);
-  EXPECT_EQ(read, 1u);
-  EXPECT_EQ(value, 3.25);
-  char c;
-  EXPECT_EQ(buffer_->ReadChar(c), kEndOfMessage);
-}
-
-TEST_F(InstrBufferTest, MoreDataContinuesTheSameResponse) {
-  io_.chunk = 1;
-  io_.Respond("+12345\n");
-  std::int32_t value = 0;
-  ASSERT_EQ(Scan(*buffer_, fixture_.reporter, nullptr, "%d", &value), S_OK);
-  EXPECT_EQ(value, 12345);
-  EXPECT_EQ(io_.reads, 7u);
 }
 
 }  // namespace

@@ -68,28 +68,26 @@ const ValidCase kValid[] = {
      "INSTR"},
 };
 
-class ValidResourceStrings : public ::testing::TestWithParam<ValidCase> {};
+TEST(ResourceString, EveryFormParsesIntoPartsAndPrintsCanonically) {
+  for (const ValidCase& row : kValid) {
+    SCOPED_TRACE(row.text);
+    ResourceAddress address;
+    ASSERT_EQ(ParseResourceString(row.text, address), kViSuccess);
+    EXPECT_EQ(address.kind, row.kind);
+    EXPECT_EQ(address.interfaceType, row.interfaceType);
+    EXPECT_EQ(address.board, row.board);
+    EXPECT_EQ(address.resourceClass, row.resourceClass);
+    EXPECT_EQ(address.host, row.host);
+    EXPECT_EQ(address.port, row.port);
+    EXPECT_EQ(address.deviceName, row.deviceName);
+    EXPECT_EQ(CanonicalResourceName(address), row.canonical);
 
-TEST_P(ValidResourceStrings, ParseIntoPartsAndPrintCanonically) {
-  const ValidCase& row = GetParam();
-  ResourceAddress address;
-  ASSERT_EQ(ParseResourceString(row.text, address), kViSuccess) << row.text;
-  EXPECT_EQ(address.kind, row.kind);
-  EXPECT_EQ(address.interfaceType, row.interfaceType);
-  EXPECT_EQ(address.board, row.board);
-  EXPECT_EQ(address.resourceClass, row.resourceClass);
-  EXPECT_EQ(address.host, row.host);
-  EXPECT_EQ(address.port, row.port);
-  EXPECT_EQ(address.deviceName, row.deviceName);
-  EXPECT_EQ(CanonicalResourceName(address), row.canonical);
-
-  // The canonical name names the same resource.
-  ResourceAddress reparsed;
-  ASSERT_EQ(ParseResourceString(row.canonical, reparsed), kViSuccess);
-  EXPECT_EQ(reparsed, address);
+    // The canonical name names the same resource.
+    ResourceAddress reparsed;
+    ASSERT_EQ(ParseResourceString(row.canonical, reparsed), kViSuccess);
+    EXPECT_EQ(reparsed, address);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(EveryForm, ValidResourceStrings, ::testing::ValuesIn(kValid));
 
 TEST(ResourceString, UsbAndGpibParts) {
   ResourceAddress usb;
@@ -105,31 +103,31 @@ TEST(ResourceString, UsbAndGpibParts) {
   EXPECT_EQ(gpib.secondaryAddress, std::optional<std::uint16_t>(30));
 }
 
-class InvalidResourceStrings : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(InvalidResourceStrings, AreRefused) {
-  ResourceAddress address;
-  EXPECT_EQ(ParseResourceString(GetParam(), address), kViErrorInvRsrcName) << GetParam();
+TEST(ResourceString, MalformedStringsAreRefused) {
+  // clang-format off
+  const char* const malformed[] = {
+      "", "   ", "TCPIP", "TCPIP::", "::TCPIP::host", "TCPIP::host::SOCKET",
+      "TCPIP::host::0::SOCKET", "TCPIP::host::65536::SOCKET", "TCPIP::host::50x5::SOCKET",
+      "TCPIP::host::-1::SOCKET", "TCPIP::host::5025::RAW", "TCPIP::host::5025::INTFC",
+      "TCPIP::::5025::SOCKET", "TCPIP::[::1::5025::SOCKET", "TCPIP::[]::5025::SOCKET",
+      "TCPIP::[::1]x::5025::SOCKET", "TCPIP::fe80::1::5025::SOCKET", "TCPIP::host:5025::SOCKET",
+      "TCPIP::ho st::5025::SOCKET", "TCPIP::host::hislip0,::INSTR", "TCPIP::host::hislip0,99999",
+      "TCPIP::host::hislip0,0::INSTR", "TCPIP::a::b::c::INSTR", "TCPIP::host::5025::SOCKET::",
+      "TCPIP::host::5025::SOCKET::SOCKET", "TCPIPX::host", "TCPIP-1::host",
+      "TCPIP999999::host::1::SOCKET", "USB::0x0957::0x1796::INSTR", "USB::0x10000::1::S",
+      "USB::0xZZ::1::S", "USB::0x::1::S", "USB::1::2::S::300::INSTR", "USB::1::2::S::SOCKET",
+      "ASRL::5::INSTR", "ASRL1::SOCKET", "ASRLCOM1::INSTR", "GPIB::31::INSTR", "GPIB::5::31",
+      "GPIB::INSTR", "GPIB::5::INTFC", "GPIB0::1::2::3::INSTR", "VXI::256", "VXI::1::2", "PXI::32",
+      "PXI::1::8", "FOO::bar", "::", "a::b::c::d::e::f::g::h::i", "ASRL/dev/tty:",
+      "TCPIP::host:::5025::SOCKET", "TCPIP::host::inst0:", "TCPIP::host::hislip:,4880",
+      "TCPIP::host::hislipA",
+  };
+  // clang-format on
+  for (const char* text : malformed) {
+    ResourceAddress address;
+    EXPECT_EQ(ParseResourceString(text, address), kViErrorInvRsrcName) << '"' << text << '"';
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Malformed, InvalidResourceStrings,
-    ::testing::Values(
-        "", "   ", "TCPIP", "TCPIP::", "::TCPIP::host", "TCPIP::host::SOCKET",
-        "TCPIP::host::0::SOCKET", "TCPIP::host::65536::SOCKET", "TCPIP::host::50x5::SOCKET",
-        "TCPIP::host::-1::SOCKET", "TCPIP::host::5025::RAW", "TCPIP::host::5025::INTFC",
-        "TCPIP::::5025::SOCKET", "TCPIP::[::1::5025::SOCKET", "TCPIP::[]::5025::SOCKET",
-        "TCPIP::[::1]x::5025::SOCKET", "TCPIP::fe80::1::5025::SOCKET", "TCPIP::host:5025::SOCKET",
-        "TCPIP::ho st::5025::SOCKET", "TCPIP::host::hislip0,::INSTR", "TCPIP::host::hislip0,99999",
-        "TCPIP::host::hislip0,0::INSTR", "TCPIP::a::b::c::INSTR",
-        "TCPIP::host::5025::SOCKET::", "TCPIP::host::5025::SOCKET::SOCKET", "TCPIPX::host",
-        "TCPIP-1::host", "TCPIP999999::host::1::SOCKET", "USB::0x0957::0x1796::INSTR",
-        "USB::0x10000::1::S", "USB::0xZZ::1::S", "USB::0x::1::S", "USB::1::2::S::300::INSTR",
-        "USB::1::2::S::SOCKET", "ASRL::5::INSTR", "ASRL1::SOCKET", "ASRLCOM1::INSTR",
-        "GPIB::31::INSTR", "GPIB::5::31", "GPIB::INSTR", "GPIB::5::INTFC", "GPIB0::1::2::3::INSTR",
-        "VXI::256", "VXI::1::2", "PXI::32", "PXI::1::8", "FOO::bar",
-        "::", "a::b::c::d::e::f::g::h::i", "ASRL/dev/tty:", "TCPIP::host:::5025::SOCKET",
-        "TCPIP::host::inst0:", "TCPIP::host::hislip:,4880", "TCPIP::host::hislipA"));
 
 }  // namespace
 }  // namespace tevra::visa

@@ -33,6 +33,13 @@ ReadResult ReadUpTo(VisaSession& session, std::size_t size) {
   return {status, std::string(buffer.begin(), buffer.begin() + static_cast<long>(count))};
 }
 
+// Reads up to size bytes and checks how the read ended and what it returned.
+void ExpectRead(VisaSession& session, std::size_t size, ViStatus status, std::string_view bytes) {
+  const ReadResult result = ReadUpTo(session, size);
+  EXPECT_EQ(result.status, status) << "reading " << bytes;
+  EXPECT_EQ(result.bytes, bytes);
+}
+
 ViStatus WriteText(VisaSession& session, std::string_view text) {
   std::size_t written = 0;
   const ViStatus status = session.Write(text, written);
@@ -90,14 +97,25 @@ TEST_F(SocketSession, WritesExactlyTheBytesWithALineFeedAsEnd) {
   }
 }
 
-TEST_F(SocketSession, QueryRoundTrip) {
+TEST_F(SocketSession, ReadsEndAtTheirCountOrAtTheTerminator) {
   fake_.On("*IDN?").Reply("TEVRA,QX1300,0001,1.0\n");
+  fake_.On("DATA?").Reply("0123456789\n");
+  fake_.On("TWO?").Reply("first\nsecond\n");
   ASSERT_EQ(WriteText(*session_, "*IDN?"), kViSuccess);
-  const ReadResult reply = ReadUpTo(*session_, 1024);
-  EXPECT_EQ(reply.status, kViSuccessTermChar);
-  EXPECT_EQ(reply.bytes, "TEVRA,QX1300,0001,1.0\n");
+  ExpectRead(*session_, 1024, kViSuccessTermChar, "TEVRA,QX1300,0001,1.0\n");
   EXPECT_EQ(session_->LastStatus(), kViSuccessTermChar);
   EXPECT_EQ(fake_.Transcript(), "*IDN?\n");
+
+  // A read that stops at its count continues with the next one.
+  ASSERT_EQ(WriteText(*session_, "DATA?"), kViSuccess);
+  ExpectRead(*session_, 4, kViSuccessMaxCnt, "0123");
+  ExpectRead(*session_, 4, kViSuccessMaxCnt, "4567");
+  ExpectRead(*session_, 4, kViSuccessTermChar, "89\n");
+
+  // Bytes after the terminator wait for the next read, even in reads large enough to hold them.
+  ASSERT_EQ(WriteText(*session_, "TWO?"), kViSuccess);
+  ExpectRead(*session_, 256 * 1024, kViSuccessTermChar, "first\n");
+  ExpectRead(*session_, 256 * 1024, kViSuccessTermChar, "second\n");
 }
 
 // Replies arrive in random pieces; each read still ends exactly at a line feed, and whatever
@@ -142,45 +160,18 @@ TEST_F(SocketSession, ReadsEndAtTheTerminatorWhateverTheChunking) {
   }
 }
 
-TEST_F(SocketSession, ReadStoppingAtItsCountContinuesWithTheNextRead) {
-  fake_.On("DATA?").Reply("0123456789\n");
-  ASSERT_EQ(WriteText(*session_, "DATA?"), kViSuccess);
-  const ReadResult first = ReadUpTo(*session_, 4);
-  const ReadResult second = ReadUpTo(*session_, 4);
-  const ReadResult third = ReadUpTo(*session_, 4);
-  EXPECT_EQ(first.status, kViSuccessMaxCnt);
-  EXPECT_EQ(first.bytes, "0123");
-  EXPECT_EQ(second.status, kViSuccessMaxCnt);
-  EXPECT_EQ(second.bytes, "4567");
-  EXPECT_EQ(third.status, kViSuccessTermChar);
-  EXPECT_EQ(third.bytes, "89\n");
-}
-
 TEST_F(SocketSession, TerminationCharacterSettingsDecideWhereReadsEnd) {
   fake_.On("A?").Reply("ab\ncd");
   fake_.On("B?").Reply("x;y;");
   ASSERT_EQ(session_->SetAttribute(kViAttrTermcharEn, false), kViSuccess);
   ASSERT_EQ(WriteText(*session_, "A?"), kViSuccess);
-  const ReadResult disabled = ReadUpTo(*session_, 5);
-  EXPECT_EQ(disabled.status, kViSuccessMaxCnt);
-  EXPECT_EQ(disabled.bytes, "ab\ncd");
+  ExpectRead(*session_, 5, kViSuccessMaxCnt, "ab\ncd");
 
   ASSERT_EQ(session_->SetAttribute(kViAttrTermcharEn, true), kViSuccess);
   ASSERT_EQ(session_->SetAttribute(kViAttrTermchar, std::uint8_t{';'}), kViSuccess);
   ASSERT_EQ(WriteText(*session_, "B?"), kViSuccess);
-  EXPECT_EQ(ReadUpTo(*session_, 100).bytes, "x;");
-  const ReadResult second = ReadUpTo(*session_, 100);
-  EXPECT_EQ(second.status, kViSuccessTermChar);
-  EXPECT_EQ(second.bytes, "y;");
-}
-
-TEST_F(SocketSession, BytesAfterTheTerminatorWaitForTheNextReadEvenInLargeReads) {
-  fake_.On("TWO?").Reply("first\nsecond\n");
-  ASSERT_EQ(WriteText(*session_, "TWO?"), kViSuccess);
-  EXPECT_EQ(ReadUpTo(*session_, 256 * 1024).bytes, "first\n");
-  const ReadResult next = ReadUpTo(*session_, 256 * 1024);
-  EXPECT_EQ(next.status, kViSuccessTermChar);
-  EXPECT_EQ(next.bytes, "second\n");
+  ExpectRead(*session_, 100, kViSuccessTermChar, "x;");
+  ExpectRead(*session_, 100, kViSuccessTermChar, "y;");
 }
 
 TEST_F(SocketSession, ReadTimesOutWithWhatArrived) {
@@ -188,10 +179,8 @@ TEST_F(SocketSession, ReadTimesOutWithWhatArrived) {
   ASSERT_EQ(session_->SetAttribute(kViAttrTmoValue, std::uint32_t{100}), kViSuccess);
   ASSERT_EQ(WriteText(*session_, "HALF?"), kViSuccess);
   const auto start = Clock::now();
-  const ReadResult reply = ReadUpTo(*session_, 100);
+  ExpectRead(*session_, 100, kViErrorTmo, "12");
   const long long elapsed = MillisecondsSince(start);
-  EXPECT_EQ(reply.status, kViErrorTmo);
-  EXPECT_EQ(reply.bytes, "12");
   EXPECT_GE(elapsed, 90);
   EXPECT_LT(elapsed, 1500);
   EXPECT_EQ(session_->LastErrorDescription(),
@@ -230,9 +219,7 @@ TEST_F(SocketSession, ConnectionLossEndsThisAndEveryLaterOperation) {
   fake_.On("BYE").Disconnect();
   ASSERT_EQ(WriteText(*session_, "PART?"), kViSuccess);
   ASSERT_EQ(WriteText(*session_, "BYE"), kViSuccess);
-  const ReadResult reply = ReadUpTo(*session_, 100);
-  EXPECT_EQ(reply.status, kViErrorConnLost);
-  EXPECT_EQ(reply.bytes, "12");
+  ExpectRead(*session_, 100, kViErrorConnLost, "12");
   EXPECT_EQ(session_->LastErrorDescription(),
             "VI_ERROR_CONN_LOST: The connection to the instrument was lost. (viRead: the "
             "instrument closed the connection)");
@@ -259,10 +246,10 @@ TEST_F(SocketSession, ClearDropsInputAlreadyReceived) {
   fake_.On("X?").Reply("a\nb\n");
   fake_.On("Y?").Reply("y\n");
   ASSERT_EQ(WriteText(*session_, "X?"), kViSuccess);
-  EXPECT_EQ(ReadUpTo(*session_, 100).bytes, "a\n");
+  ExpectRead(*session_, 100, kViSuccessTermChar, "a\n");
   EXPECT_EQ(session_->Clear(), kViSuccess);
   ASSERT_EQ(WriteText(*session_, "Y?"), kViSuccess);
-  EXPECT_EQ(ReadUpTo(*session_, 100).bytes, "y\n");
+  ExpectRead(*session_, 100, kViSuccessTermChar, "y\n");
 }
 
 TEST_F(SocketSession, StatusByteAndTriggerNeedThe4882StringProtocol) {
@@ -483,7 +470,7 @@ TEST(SocketOpen, Ipv6Loopback) {
       << manager.LastErrorDescription();
   ASSERT_EQ(session->SetAttribute(kViAttrTermcharEn, true), kViSuccess);
   ASSERT_EQ(WriteText(*session, "*IDN?"), kViSuccess);
-  EXPECT_EQ(ReadUpTo(*session, 100).bytes, "TEVRA,QX1100,6,1.0\n");
+  ExpectRead(*session, 100, kViSuccessTermChar, "TEVRA,QX1100,6,1.0\n");
   AttributeValue peer;
   ASSERT_EQ(session->GetAttribute(kViAttrTcpipAddr, peer), kViSuccess);
   EXPECT_EQ(peer, AttributeValue(std::string("::1")));
