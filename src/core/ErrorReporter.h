@@ -25,6 +25,12 @@ class IErrorReporter {
   virtual HRESULT ReportIoTimeout(std::string_view elaboration) = 0;
 
   HRESULT ReportV(Code code, ArgList args) { return ReportElaboratedV(code, {}, args); }
+  // Code 42 for a failure the I/O layer detects itself: the message fills %1, its final period
+  // given by the message text of the code ("I/O error: <message>.").
+  HRESULT ReportIoMessage(std::string_view message) {
+    if (message.ends_with('.')) message.remove_suffix(1);
+    return ReportElaboratedV(Code::IoError, {}, {message});
+  }
   HRESULT Report(Code code) { return ReportElaboratedV(code, {}, {}); }
 
  protected:

@@ -200,7 +200,7 @@ HRESULT CInstrBuffer::Send(bool sendEnd) {
                   "Flush of formatted I/O write buffer only successfully sent %d of %d bytes to "
                   "the device.",
                   static_cast<int>(written), static_cast<int>(pending));
-    return reporter_.ReportIoError(text);
+    return reporter_.ReportIoMessage(text);
   }
   return S_OK;
 }

@@ -151,7 +151,7 @@ HRESULT CIoSession::ScanNumber(const ScanArg& value) {
   char text[120];
   std::snprintf(text, sizeof text, "Overflow or underflow reading value of '%e' into a %s.", number,
                 NameOf(value.elem));
-  return reporter_->ReportIoError(text);
+  return reporter_->ReportIoMessage(text);
 }
 
 namespace {
@@ -234,7 +234,7 @@ HRESULT CIoSession::WriteList(FormatArg values, bool flushEnd, std::int32_t time
   if (!buffer_) return NotConnected();
   const char* format = WriteFormatOf(values, kWriteList, kWriteListSafeArray);
   if (!format)
-    return reporter_->ReportIoError("Unknown type of array passed to WriteList function.");
+    return reporter_->ReportIoMessage("Unknown type of array passed to WriteList function.");
   const FormatArg counted[] = {FormatArg(values.count), values};
   return WriteTyped(format,
                     values.kind == FormatArg::Kind::SafeArray ? std::span(&values, 1)

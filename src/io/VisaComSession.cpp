@@ -1,7 +1,5 @@
 #include "io/VisaComSession.h"
 
-#include "platform/ErrorInfo.h"
-
 namespace tevra::io {
 namespace {
 
@@ -20,11 +18,10 @@ HRESULT CVisaComSession::Library(visa::ViStatus status) {
     if (status == visa::kViSuccessTermChar) return S_OK;
     return ComStatusOfVisa(status);
   }
-  platform::ErrorRecord record;
-  record.description = session_ ? session_->LastErrorDescription() : std::string();
-  record.source = "VISA";
-  platform::SetThreadError(record);
-  return ComStatusOfVisa(status);
+  // The library's description fills the driver's I/O message; a timeout has its own.
+  const std::string description = session_ ? session_->LastErrorDescription() : std::string();
+  const core::Code code = status == visa::kViErrorTmo ? core::Code::IoTimeout : core::Code::IoError;
+  return Reporter()->ReportV(code, {description});
 }
 
 // --- lifetime ---
@@ -41,11 +38,8 @@ HRESULT CVisaComSession::OpenResource(std::string_view resourceDescriptor) {
       return reporter.ReportElaboratedV(
           core::Code::UnknownResource,
           "Failed to open VISA resource. " + manager.LastErrorDescription(), {});
-    platform::ErrorRecord record;
-    record.description = manager.LastErrorDescription();
-    record.source = "VISA";
-    platform::SetThreadError(record);
-    return reporter.ReportIoError("Failed to open VISA resource.");
+    return reporter.ReportElaboratedV(core::Code::IoError, "Failed to open VISA resource.",
+                                      {manager.LastErrorDescription()});
   }
   return ConfigureLine();
 }
@@ -135,7 +129,7 @@ HRESULT CVisaComSession::Lock(std::int32_t mode, std::int32_t timeout,
                               std::string_view requestedKey, std::string& accessKey) {
   if (!session_) return NotConnected();
   if (mode != 0 && mode != 1)
-    return Reporter()->ReportIoError("Unsupported VISA session access mode.");
+    return Reporter()->ReportIoMessage("Unsupported VISA session access mode.");
   const auto visaMode = mode == 0 ? visa::AccessMode::ExclusiveLock : visa::AccessMode::SharedLock;
   const std::uint32_t wait =
       timeout < 0 ? visa::kViTmoInfinite : static_cast<std::uint32_t>(timeout);

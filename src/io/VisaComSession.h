@@ -2,8 +2,8 @@
 // VISA binding: a resource manager opens the resource (no lock, 2000 ms), the session object
 // carries every transfer and line setting, and the completion codes of reads are mapped to the
 // session's own (a read cut at its count becomes kResultMoreData, one that ended on the
-// termination character plain success). A failure of the library leaves the library's
-// description as the thread's error information and returns the library's status.
+// termination character plain success). A failure of the library is reported as the driver's I/O
+// timeout error (a timeout) or I/O error (anything else), with the library's description.
 #pragma once
 
 #include <memory>
@@ -51,7 +51,7 @@ class CVisaComSession final : public CVisaSession {
   HRESULT AssertLibraryTrigger(std::uint16_t visaProtocol) override;
 
  private:
-  // The status of a library call: on failure the library's description goes to the thread.
+  // The status of a library call; failures are reported.
   HRESULT Library(visa::ViStatus status);
   template <class T>
   HRESULT GetNumber(visa::ViAttr id, T& value);

@@ -224,7 +224,7 @@ HRESULT CVisaSession::ConfigureLine() {
 
 HRESULT CVisaSession::Refuse(const char* what) {
   core::IErrorReporter* reporter = Reporter();
-  return reporter ? reporter->ReportIoError(what)
+  return reporter ? reporter->ReportIoMessage(what)
                   : core::ComStatusOf(static_cast<int>(core::Code::IoError));
 }
 

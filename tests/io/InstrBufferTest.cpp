@@ -158,8 +158,8 @@ TEST_F(InstrBufferTest, ShortWriteIsAnIoError) {
   ASSERT_EQ(Write("ABC"), S_OK);
   EXPECT_EQ(buffer_->FlushWrite(true), static_cast<HRESULT>(0x80044214));
   EXPECT_EQ(ReporterFixture::Reported(),
-            "Tevra: I/O error: .\r\nFlush of formatted I/O write buffer only successfully sent 2 "
-            "of 4 bytes to the device.");
+            "Tevra: I/O error: Flush of formatted I/O write buffer only successfully sent 2 of 4 "
+            "bytes to the device.");
   EXPECT_EQ(buffer_->PendingBytes(), 0);
   // A failing library write is returned as it is.
   io_.shortBy = 0;
