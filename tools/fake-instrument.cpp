@@ -1,7 +1,7 @@
-// A standalone fake instrument for benchmarks against other VISA clients: serves "*IDN?" and
-// "LIST?" (a list of 1,000,000 readings) on a loopback port, prints its resource name on the
-// first line of standard output, and stops when standard input closes or after --seconds
-// (default 300).
+// A standalone fake instrument for benchmarks against other VISA clients: serves "*IDN?",
+// "LIST?" (a list of 1,000,000 readings) and "BLOCK?" (a block of 1,000,000 doubles) on a loopback
+// port, prints its resource name on the first line of standard output, and stops when standard
+// input closes or after --seconds (default 300).
 //
 //   tevra_fake_instrument [--ipv6] [--seconds N]
 #include <poll.h>
@@ -33,6 +33,9 @@ int main(int argc, char** argv) {
   FakeInstrument fake(options);
   fake.On("*IDN?").Reply(kSampleIdentity);
   fake.On("LIST?").Reply(MakeAsciiList(1000000));
+  fake.On("BLOCK?").Reply(MakeDoubleBlock(1000000));
+  fake.On("*OPT?").Reply("431\n");
+  fake.On("*TST?").Reply("+0\n");
   if (!fake.Start()) {
     std::fprintf(stderr, "cannot listen on the loopback address\n");
     return 1;

@@ -102,19 +102,31 @@ HRESULT CInstrBuffer::PushBack() {
 }
 
 HRESULT CInstrBuffer::ReadBytes(std::span<std::uint8_t> into, std::size_t& count) {
-  count = 0;
+  count = std::min<std::size_t>(into.size(), static_cast<std::size_t>(available_ - position_));
+  std::memcpy(into.data(), read_.get() + position_, count);
+  position_ += static_cast<std::int32_t>(count);
+  if (count == into.size()) return S_OK;
+  // The rest goes straight into place, in reads that end only at the count: binary data holds
+  // bytes equal to the termination character, which must not cut it (nor may a read that ended
+  // on such a byte count as the end of the response).
+  bool termCharEnabled = false;
+  if (FAILED(session_.GetTerminationCharacterEnabled(termCharEnabled))) termCharEnabled = false;
+  if (termCharEnabled)
+    if (HRESULT hr = session_.SetTerminationCharacterEnabled(false); FAILED(hr)) return hr;
+  ClearRead();
+  HRESULT hr = S_OK;
   while (count < into.size()) {
-    if (position_ >= available_) {
-      if (HRESULT hr = Refill(); FAILED(hr)) return hr;
-      if (available_ == 0) return kEndOfMessage;  // the instrument sent nothing more
-    }
-    const std::size_t n = std::min<std::size_t>(into.size() - count,
-                                                static_cast<std::size_t>(available_ - position_));
-    std::memcpy(into.data() + count, read_.get() + position_, n);
-    position_ += static_cast<std::int32_t>(n);
-    count += n;
+    std::size_t got = 0;
+    hr = session_.LowLevelReadNoPoll(into.subspan(count), got, core::kDefaultTimeout);
+    count += std::min(got, into.size() - count);
+    if (FAILED(hr) || hr != core::kResultMoreData) break;
   }
-  return S_OK;
+  if (termCharEnabled) session_.SetTerminationCharacterEnabled(true);
+  if (FAILED(hr)) return hr;
+  // The terminator follows unless the instrument ended the message with END.
+  holdsResponse_ = true;
+  messageComplete_ = hr == S_OK;
+  return count < into.size() ? kEndOfMessage : S_OK;
 }
 
 HRESULT CInstrBuffer::DiscardRead() {

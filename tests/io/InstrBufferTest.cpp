@@ -102,7 +102,10 @@ TEST_F(InstrBufferTest, ReadBytesCrossesTerminatorsAndReads) {
   ASSERT_EQ(buffer_->ReadBytes(bytes, count), S_OK);
   EXPECT_EQ(count, 6u);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), 6), "a\nb\ncd");
-  // Nothing more to come: the library's timeout is returned.
+  EXPECT_TRUE(io_.stopAtLineFeed);  // the termination character is back on after the data
+  // The message ends after one more byte; then nothing is left and the library times out.
+  EXPECT_EQ(buffer_->ReadBytes(std::span<std::uint8_t>(bytes, 3), count), kEndOfMessage);
+  EXPECT_EQ(count, 1u);
   EXPECT_EQ(buffer_->ReadBytes(std::span<std::uint8_t>(bytes, 3), count), testing::kReadTimeout);
 }
 
