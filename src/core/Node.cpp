@@ -1,5 +1,6 @@
 #include "core/Node.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -158,6 +159,19 @@ void CNode::InvalidateCacheTree() {
     for (CNode* child : g.nodes) child->InvalidateCacheTree();
 }
 
+HRESULT CNode::FormatTemplate(CDriver& driver, const MethodRecord& method,
+                              std::span<const Param> params, std::string& command) {
+  const std::span<const Param> prefix = CommandPrefix();
+  if (prefix.empty()) return driver.FormatCommand(method.commandTemplate, params, command);
+  std::array<Param, kMaxTemplateArgs> all{};
+  if (prefix.size() + params.size() > all.size()) return E_UNEXPECTED;
+  std::copy(prefix.begin(), prefix.end(), all.begin());
+  std::copy(params.begin(), params.end(), all.begin() + prefix.size());
+  return driver.FormatCommand(method.commandTemplate,
+                              std::span<const Param>(all.data(), prefix.size() + params.size()),
+                              command);
+}
+
 HRESULT CNode::RunEntry(const MethodRecord& method, std::span<const Param> params,
                         FunctionRef<HRESULT(CallFrame&)> body) noexcept {
   CDriver& driver = Driver();
@@ -184,8 +198,7 @@ HRESULT CNode::RunEntry(const MethodRecord& method, std::span<const Param> param
       if (method.unsupportedModels & driver.ModelBit()) {
         result = reporter.ReportModelNotSupported(method.methodName);
       } else if (method.commandTemplate &&
-                 FAILED(result =
-                            driver.FormatCommand(method.commandTemplate, params, frame.command))) {
+                 FAILED(result = FormatTemplate(driver, method, params, frame.command))) {
         // the formatter reported the failure
       } else {
         result = body(frame);

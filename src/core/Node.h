@@ -45,6 +45,10 @@ class CNode {
   void ClearChildren() { children_.clear(); }
   const std::vector<RepCapGroup>& Children() const { return children_; }
 
+  // Arguments every command template of this node's methods starts with, ahead of the method's
+  // own inputs (a channel's number); not method parameters, so never traced.
+  virtual std::span<const Param> CommandPrefix() const { return {}; }
+
   // The node's simulated settings.
   CCacheStore& Cache() { return cache_; }
 
@@ -75,6 +79,9 @@ class CNode {
   std::recursive_mutex& Mutex() { return mutex_; }
 
  private:
+  static constexpr std::size_t kMaxTemplateArgs = 12;
+  HRESULT FormatTemplate(CDriver& driver, const MethodRecord& method,
+                         std::span<const Param> params, std::string& command);
   HRESULT RunEntry(const MethodRecord& method, std::span<const Param> params,
                    FunctionRef<HRESULT(CallFrame&)> body) noexcept;
 

@@ -49,6 +49,8 @@ constexpr ValueType ValueTypeOf() {
     return ValueType::UInt8;
   else if constexpr (std::is_same_v<T, std::int32_t>)
     return ValueType::Int32;
+  else if constexpr (std::is_enum_v<T> && sizeof(T) == 4)
+    return ValueType::Int32;  // the interfaces' enumerations travel as their 32-bit values
   else if constexpr (std::is_same_v<T, std::int64_t>)
     return ValueType::Int64;
   else if constexpr (std::is_same_v<T, float>)
@@ -73,6 +75,8 @@ constexpr Param In(const char* name, T value) {
     p.u8 = value;
   else if constexpr (std::is_same_v<T, std::int32_t>)
     p.i32 = value;
+  else if constexpr (std::is_enum_v<T>)
+    p.i32 = static_cast<std::int32_t>(value);
   else if constexpr (std::is_same_v<T, std::int64_t>)
     p.i64 = value;
   else if constexpr (std::is_same_v<T, float>)
