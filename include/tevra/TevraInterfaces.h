@@ -5,6 +5,7 @@
 #ifndef TEVRA_INTERFACES_H
 #define TEVRA_INTERFACES_H
 
+#include "tevra/TevraEnums.h"
 #include "tevra/TevraTypes.h"
 
 // Interface ids. The inherent IVI interfaces keep one id across all drivers; the Tevra ids are

@@ -10,7 +10,10 @@
 namespace tevra::counter {
 
 Tevra::Tevra(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace)
-    : CDriver(*this, std::move(io), std::move(trace)), root_(*this), channels_(*this, *this) {
+    : CDriver(*this, std::move(io), std::move(trace)),
+      root_(*this),
+      channels_(*this, *this),
+      groups_(CreateInterfaceGroups(*this)) {
   platform::ObjectCreated();
 }
 
@@ -62,6 +65,8 @@ HRESULT Tevra::QueryObject(REFIID riid, void** ppv) {
     return core::GiveInterface<ITevraChannels>(channels_.InstrumentInterface(), ppv);
   if (riid == IID_IIviCounterChannels)
     return core::GiveInterface<IIviCounterChannels>(channels_.ClassInterface(), ppv);
+  for (const auto& group : groups_)
+    if (group->Query(riid, ppv) == S_OK) return S_OK;
   return QueryInherent(riid, ppv);
 }
 

@@ -10,6 +10,7 @@
 #include "core/IviDriverImpl.h"
 #include "counter/ChannelProbe.h"
 #include "counter/Channels.h"
+#include "counter/InterfaceGroup.h"
 
 namespace tevra::counter {
 
@@ -64,6 +65,7 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   std::string currentFunction_ = "FREQ";
   ChannelLayout layout_;
   ChannelCollection channels_;
+  std::vector<std::unique_ptr<InterfaceGroup>> groups_;
 };
 
 }  // namespace tevra::counter

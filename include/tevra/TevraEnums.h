@@ -1,0 +1,228 @@
+// The enumerations of the object interfaces, with their fixed values.
+#ifndef TEVRA_ENUMS_H
+#define TEVRA_ENUMS_H
+
+enum TevraMeasurementFunctionEnum {
+  TevraMeasurementFunctionFrequency2 = 0,
+  TevraMeasurementFunctionFrequency1 = 1,
+  TevraMeasurementFunctionFrequencyRatio1and3 = 2,
+  TevraMeasurementFunctionFrequencyRatio1and2 = 8,
+  TevraMeasurementFunctionTimeInterval1and2 = 9,
+  TevraMeasurementFunctionPhase1and2 = 10,
+  TevraMeasurementFunctionTotalize1 = 11,
+  TevraMeasurementFunctionTotalize2 = 12,
+  TevraMeasurementFunctionTimeStamp1 = 13,
+  TevraMeasurementFunctionFrequency3 = 14,
+  TevraMeasurementFunctionFrequencyRatio2and1 = 17,
+  TevraMeasurementFunctionFrequencyRatio2and3 = 19,
+  TevraMeasurementFunctionFrequencyRatio3and2 = 20,
+  TevraMeasurementFunctionFrequencyRatio3and1 = 21,
+  TevraMeasurementFunctionPeriod1 = 22,
+  TevraMeasurementFunctionPeriod2 = 23,
+  TevraMeasurementFunctionPeriod3 = 24,
+  TevraMeasurementFunctionFallTime1 = 25,
+  TevraMeasurementFunctionFallTime2 = 26,
+  TevraMeasurementFunctionNegativeDutyCycle1 = 28,
+  TevraMeasurementFunctionNegativeDutyCycle2 = 29,
+  TevraMeasurementFunctionPositiveDutyCycle1 = 30,
+  TevraMeasurementFunctionPositiveDutyCycle2 = 31,
+  TevraMeasurementFunctionNegativeWidth1 = 32,
+  TevraMeasurementFunctionNegativeWidth2 = 33,
+  TevraMeasurementFunctionPositiveWidth1 = 34,
+  TevraMeasurementFunctionPositiveWidth2 = 35,
+  TevraMeasurementFunctionPhase2and1 = 36,
+  TevraMeasurementFunctionRiseTime1 = 37,
+  TevraMeasurementFunctionRiseTime2 = 38,
+  TevraMeasurementFunctionSinglePeriod1 = 39,
+  TevraMeasurementFunctionSinglePeriod2 = 40,
+  TevraMeasurementFunctionTimeInterval2and1 = 41,
+  TevraMeasurementFunctionTimeInterval1 = 42,
+  TevraMeasurementFunctionTimeInterval2 = 43,
+  TevraMeasurementFunctionTimeStamp2 = 44,
+  TevraMeasurementFunctionTimeStamp3 = 45,
+  TevraMeasurementFunctionBurst = 46,
+  TevraMeasurementFunctionPRF = 47,
+  TevraMeasurementFunctionPRI = 48,
+  TevraMeasurementFunctionNegativeBurstWidth = 49,
+  TevraMeasurementFunctionPositiveBurstWidth = 50,
+};
+
+enum TevraReferenceTypeEnum {
+  TevraReferenceTypeVoltage = 1,
+  TevraReferenceTypePercent = 2,
+};
+
+enum TevraPolarityEnum {
+  TevraPolarityPositive = 0,
+  TevraPolarityNegative = 1,
+};
+
+enum TevraEdgeTypeEnum {
+  TevraEdgeTypeFalling = 0,
+  TevraEdgeTypeRising = 1,
+};
+
+enum TevraSlopeEnum {
+  TevraSlopeNegative = 0,
+  TevraSlopePositive = 1,
+};
+
+enum TevraArmSourceEnum {
+  TevraArmSourceChannel1 = 0,
+  TevraArmSourceChannel2 = 1,
+  TevraArmSourceExternal = 2,
+  TevraArmSourceAdvanced = 3,
+  TevraArmSourceTime = 4,
+  TevraArmSourceImmediate = 5,
+};
+
+enum TevraVoltageFunctionEnum {
+  TevraVoltageFunctionDC = 0,
+  TevraVoltageFunctionMaximum = 1,
+  TevraVoltageFunctionMinimum = 2,
+  TevraVoltageFunctionPeakToPeak = 3,
+};
+
+enum TevraPulseWidthTypeEnum {
+  TevraPulseWidthTypePositive = 0,
+  TevraPulseWidthTypeNegative = 1,
+};
+
+enum TevraFrequencyMeasurementModeEnum {
+  TevraFrequencyMeasurementModeAuto = 0,
+  TevraFrequencyMeasurementModeReciprocal = 1,
+  TevraFrequencyMeasurementModeContinuous = 2,
+};
+
+enum TevraArmMeasurementTypeEnum {
+  TevraArmMeasurementTypeFrequency = 0,
+  TevraArmMeasurementTypeTimeInterval = 1,
+  TevraArmMeasurementTypeTotalize = 2,
+};
+
+enum TevraArmTypeEnum {
+  TevraArmTypeImmediate = 1,
+  TevraArmTypeExternal = 2,
+};
+
+enum TevraExternalSourceEnum {
+  TevraExternalSourceBNC = 0,
+  TevraExternalSourceChannel1 = 1,
+  TevraExternalSourceChannel2 = 2,
+};
+
+enum TevraDelayHoldOffSourceEnum {
+  TevraDelayHoldOffSourceImmediate = 0,
+  TevraDelayHoldOffSourceTime = 1,
+  TevraDelayHoldOffSourceEvents = 2,
+};
+
+enum TevraTriggerSourceEnum {
+  TevraTriggerSourceImmediate = 0,
+  TevraTriggerSourceExternal = 1,
+  TevraTriggerSourceBus = 2,
+};
+
+enum TevraSmoothingResponseEnum {
+  TevraSmoothingResponseSlow = 0,
+  TevraSmoothingResponseMedium = 1,
+  TevraSmoothingResponseFast = 2,
+};
+
+enum TevraScalingFunctionEnum {
+  TevraScalingFunctionNull = 0,
+  TevraScalingFunctionPercent = 1,
+  TevraScalingFunctionPPM = 2,
+  TevraScalingFunctionPPB = 3,
+  TevraScalingFunctionScale = 4,
+};
+
+enum TevraStatusRegisterEnum {
+  TevraStatusRegisterStatusByte = 0,
+  TevraStatusRegisterStandardEvent = 1,
+  TevraStatusRegisterOperation = 2,
+  TevraStatusRegisterQuestionable = 3,
+};
+
+enum TevraStatusSubRegisterEnum {
+  TevraStatusSubRegisterCondition = 0,
+  TevraStatusSubRegisterNegativeTransition = 1,
+  TevraStatusSubRegisterPositiveTransition = 2,
+  TevraStatusSubRegisterEvent = 3,
+  TevraStatusSubRegisterEnable = 4,
+};
+
+enum TevraImpedanceEnum {
+  TevraImpedance1E6 = 0,
+  TevraImpedance50 = 1,
+};
+
+enum TevraCouplingEnum {
+  TevraCouplingAC = 1,
+  TevraCouplingDC = 2,
+};
+
+enum TevraAttenuationFactorEnum {
+  TevraAttenuationFactor1 = 0,
+  TevraAttenuationFactor10 = 1,
+};
+
+enum TevraProbeFactorEnum {
+  TevraProbeFactor1x = 0,
+  TevraProbeFactor10x = 1,
+};
+
+enum TevraAutoLevelFrequencyEnum {
+  TevraAutoLevelFrequency50 = 0,
+  TevraAutoLevelFrequency10E3 = 1,
+};
+
+enum TevraMemoryLocationEnum {
+  TevraMemoryLocation0 = 0,
+  TevraMemoryLocation1 = 1,
+  TevraMemoryLocation2 = 2,
+  TevraMemoryLocation3 = 3,
+  TevraMemoryLocation4 = 4,
+};
+
+enum TevraReferenceOscillatorSourceEnum {
+  TevraReferenceOscillatorSourceInternal = 0,
+  TevraReferenceOscillatorSourceExternal = 1,
+};
+
+enum TevraExternalFrequencyEnum {
+  TevraExternalFrequency1E6 = 0,
+  TevraExternalFrequency5E6 = 1,
+  TevraExternalFrequency10E6 = 2,
+};
+
+enum TevraOutSignalPolarityEnum {
+  TevraOutSignalPolarityNormal = 0,
+  TevraOutSignalPolarityInverted = 1,
+};
+
+enum TevraDisplayModeEnum {
+  TevraDisplayModeNumeric = 0,
+  TevraDisplayModeHistogram = 1,
+  TevraDisplayModeTchart = 2,
+};
+
+enum TevraBurstLevelEnum {
+  TevraBurstLevelLevel1 = 0,
+  TevraBurstLevelLevel2 = 1,
+};
+
+enum TevraTimeStampRateEnum {
+  TevraTimeStampRate10E3 = 0,
+  TevraTimeStampRate100E3 = 1,
+  TevraTimeStampRate800E3 = 2,
+  TevraTimeStampRate1E6 = 3,
+};
+
+enum TevraPhaseRangeEnum {
+  TevraPhaseRangeAuto = 0,
+  TevraPhaseRangePositive = 1,
+  TevraPhaseRangeCentered = 2,
+};
+
+#endif  // TEVRA_ENUMS_H

@@ -1,0 +1,25 @@
+// The driver object answers to many interfaces, grouped by the instrument function they serve
+// (measurement functions, arming, system, math...). Each group is an object of its own that owns
+// the embedded implementations of its interfaces, all sharing the driver object's identity.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "tevra/TevraTypes.h"
+
+namespace tevra::counter {
+
+class Tevra;
+
+class InterfaceGroup {
+ public:
+  virtual ~InterfaceGroup() = default;
+  // The group's interface for riid with a new reference, or E_NOINTERFACE.
+  virtual HRESULT Query(REFIID riid, void** ppv) = 0;
+};
+
+// Every group of the driver object, built with it.
+std::vector<std::unique_ptr<InterfaceGroup>> CreateInterfaceGroups(Tevra& driver);
+
+}  // namespace tevra::counter
