@@ -96,7 +96,7 @@ HRESULT Tevra::CreateRepCapObjects() {
 
 void Tevra::ReleaseRepCapObjects() { channels_.Release(); }
 
-void Tevra::ResetState() { currentFunction_ = "FREQ"; }
+void Tevra::ResetState() { measurement_ = MeasurementState{}; }
 
 namespace {
 constexpr core::MethodRecord kGetChannels{&IID_ITevra, "ITevra", "get_Channels",

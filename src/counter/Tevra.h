@@ -29,8 +29,17 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   ULONG AddRefObject() override;
   ULONG ReleaseObject() override;
 
-  // The measurement function the instrument was last configured for.
-  const std::string& CurrentFunction() const { return currentFunction_; }
+  // The measurement state the configure methods keep and Read/Fetch consult. In simulation
+  // functionWord is the map word of the function SetFunction set last ("FREQ" after
+  // initialisation). A non-zero voltageChannel (set by the voltage configure, cleared by every
+  // other configure) turns Read and Fetch into a voltage measurement of voltageFunction.
+  struct MeasurementState {
+    std::string functionWord = "FREQ";
+    std::int32_t voltageChannel = 0;
+    TevraVoltageFunctionEnum voltageFunction = TevraVoltageFunctionMaximum;
+  };
+  MeasurementState& Measurement() { return measurement_; }
+  const std::string& CurrentFunction() const { return measurement_.functionWord; }
   // The inputs found at Initialize.
   const ChannelLayout& Layout() const { return layout_; }
   ChannelCollection& Channels() { return channels_; }
@@ -62,7 +71,7 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
 
   std::atomic<ULONG> refs_{1};
   Root root_;
-  std::string currentFunction_ = "FREQ";
+  MeasurementState measurement_;
   ChannelLayout layout_;
   ChannelCollection channels_;
   std::vector<std::unique_ptr<InterfaceGroup>> groups_;
