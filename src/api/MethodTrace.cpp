@@ -9,6 +9,7 @@
 
 #include "platform/Bstr.h"
 #include "platform/ErrorInfo.h"
+#include "platform/SafeArray.h"
 
 namespace tevra::api {
 namespace {
@@ -60,27 +61,36 @@ std::string_view DirectionText(Dir dir) {
   return {};
 }
 
-std::size_t ElementSize(ValueType type) {
-  switch (type) {
-    case ValueType::Bool:
-    case ValueType::Int16:
-      return sizeof(std::int16_t);
-    case ValueType::UInt8:
-      return sizeof(std::uint8_t);
-    case ValueType::Int32:
-      return sizeof(std::int32_t);
-    case ValueType::Int64:
-      return sizeof(std::int64_t);
-    case ValueType::Float:
-      return sizeof(float);
-    case ValueType::Double:
-      return sizeof(double);
-    case ValueType::String:
-      return sizeof(BSTR);
-    case ValueType::Interface:
-      return sizeof(void*);
+// The element types that have a scalar value type of their own are written as those scalars.
+bool ScalarTypeOf(VARTYPE vt, ValueType& type) {
+  switch (vt) {
+    case VT_BOOL:
+      type = ValueType::Bool;
+      return true;
+    case VT_UI1:
+      type = ValueType::UInt8;
+      return true;
+    case VT_I2:
+      type = ValueType::Int16;
+      return true;
+    case VT_I4:
+      type = ValueType::Int32;
+      return true;
+    case VT_I8:
+      type = ValueType::Int64;
+      return true;
+    case VT_R4:
+      type = ValueType::Float;
+      return true;
+    case VT_R8:
+      type = ValueType::Double;
+      return true;
+    case VT_BSTR:
+      type = ValueType::String;
+      return true;
+    default:
+      return false;
   }
-  return 0;
 }
 
 // Where a scalar argument's value is: in the record for inputs, behind the caller's pointer for
@@ -106,6 +116,8 @@ const void* ValueAddress(const Param& p) {
       return &p.str;
     case ValueType::Interface:
       return &p.ptr;
+    case ValueType::Array:
+      return &p.array;
   }
   return nullptr;
 }
@@ -236,6 +248,8 @@ std::string ValueText(ValueType type, const void* value) {
       return platform::BstrToUtf8(*static_cast<const OLECHAR* const*>(value));
     case ValueType::Interface:
       return "(interface)";
+    case ValueType::Array:  // written by its shape and elements, never as one value
+      break;
   }
   return "(unknown)";
 }
@@ -260,16 +274,66 @@ std::string_view DataTypeText(ValueType type) {
       return "String";
     case ValueType::Interface:
       return "IUnknown";
+    case ValueType::Array:  // the element type comes from the array itself
+      break;
   }
   return "(unknown)";
 }
 
+// Integers of every width are written with "%d"; unsigned 32-bit values above INT32_MAX come out
+// negative, and 64-bit values as their low 32 bits, as for the scalars.
+std::string ElementText(VARTYPE vt, const void* value) {
+  if (!value) return "(null)";
+  ValueType scalar;
+  if (ScalarTypeOf(vt, scalar)) return ValueText(scalar, value);
+  switch (vt) {
+    case VT_I1:
+      return Format("%d", static_cast<int>(*static_cast<const std::int8_t*>(value)));
+    case VT_UI2:
+      return Format("%d", static_cast<int>(*static_cast<const std::uint16_t*>(value)));
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+      return Format("%d", static_cast<int>(*static_cast<const std::uint32_t*>(value)));
+    case VT_UI8:
+      return Format("%d", static_cast<int>(static_cast<std::uint32_t>(
+                              *static_cast<const std::uint64_t*>(value) & 0xFFFFFFFF)));
+    default:
+      return "(unknown)";
+  }
+}
+
+// VT_INT and VT_UINT have no name of their own in the trace.
+std::string_view ElementTypeText(VARTYPE vt) {
+  ValueType scalar;
+  if (ScalarTypeOf(vt, scalar)) return DataTypeText(scalar);
+  switch (vt) {
+    case VT_I1:
+      return "Char";
+    case VT_UI2:
+      return "UInt16";
+    case VT_UI4:
+      return "UInt32";
+    case VT_UI8:
+      return "UInt64";
+    default:
+      return "(unknown)";
+  }
+}
+
 // --- Records --------------------------------------------------------------------------------
 
-HRESULT WriteParameter(TraceDocument& doc, const Param& param) {
+HRESULT WriteParameter(TraceDocument& doc, const Param& param,
+                       const core::TraceSettings& settings) {
+  const char* name = param.name ? param.name : "";
+  if (param.type == ValueType::Array) {
+    const SAFEARRAY* array =
+        param.dir == Dir::In ? param.array : *static_cast<SAFEARRAY* const*>(param.ptr);
+    return WriteArrayParameter(doc, name, param.dir, array, settings);
+  }
   const std::string_view direction = DirectionText(param.dir);
   doc.StartElement("Parameter", true);
-  doc.AddAttribute("Name", param.name ? param.name : "");
+  doc.AddAttribute("Name", name);
   if (direction.empty()) {
     doc.EndElement(true);
     return E_UNEXPECTED;
@@ -281,8 +345,10 @@ HRESULT WriteParameter(TraceDocument& doc, const Param& param) {
   return S_OK;
 }
 
+// An absent array has no dimensions and no element type to read: "NumDims" 0, an empty
+// "DimSizes" and "(unknown)[]".
 HRESULT WriteArrayParameter(TraceDocument& doc, std::string_view name, Dir dir,
-                            const TraceArrayView& array, const core::TraceSettings& settings) {
+                            const SAFEARRAY* array, const core::TraceSettings& settings) {
   const std::string_view direction = DirectionText(dir);
   doc.StartElement("Parameter", true);
   doc.AddAttribute("Name", name);
@@ -291,24 +357,30 @@ HRESULT WriteArrayParameter(TraceDocument& doc, std::string_view name, Dir dir,
     return E_UNEXPECTED;
   }
   doc.AddAttribute("Direction", direction);
-  doc.AddAttribute("NumDims", Format("%d", static_cast<int>(array.dimSizes.size())));
+  const int dims = array ? array->cDims : 0;
+  doc.AddAttribute("NumDims", Format("%d", dims));
   std::string sizes;
-  for (std::size_t i = 0; i < array.dimSizes.size(); ++i) {
-    if (i) sizes += ',';
-    sizes += Format("%d", static_cast<int>(array.dimSizes[i]));
+  for (int d = 0; d < dims; ++d) {
+    if (d) sizes += ',';
+    sizes += Format("%d", static_cast<int>(array->rgsabound[d].cElements));
   }
   doc.AddAttribute("DimSizes", sizes);
-  const std::string_view elementType = DataTypeText(array.elementType);
+  VARTYPE vt = VT_EMPTY;
+  if (array) SafeArrayGetVartype(const_cast<SAFEARRAY*>(array), &vt);
+  const std::string_view elementType = ElementTypeText(vt);
   doc.AddAttribute("DataType", std::string(elementType) + "[]");
 
-  if (settings.array && array.dimSizes.size() == 1 && array.data) {
-    const std::int32_t count =
-        std::max(0, std::min(array.dimSizes[0], std::max(0, settings.arraySizeMax)));
-    const auto* bytes = static_cast<const unsigned char*>(array.data);
-    const std::size_t stride = ElementSize(array.elementType);
-    for (std::int32_t i = 0; i < count; ++i) {
+  if (settings.array && dims == 1) {
+    const std::size_t count = std::min<std::size_t>(
+        array->rgsabound[0].cElements, std::max<std::int32_t>(0, settings.arraySizeMax));
+    // A type without a known size is written as "(unknown)" without reading the data.
+    const std::size_t stride = platform::ElementSizeOf(vt);
+    const auto* bytes = static_cast<const unsigned char*>(array->pvData);
+    for (std::size_t i = 0; i < count; ++i) {
       doc.StartElement("Element", true);
-      doc.AddAttribute("Value", ValueText(array.elementType, bytes + i * stride));
+      doc.AddAttribute("Value", stride == 0
+                                    ? std::string("(unknown)")
+                                    : ElementText(vt, bytes ? bytes + i * stride : nullptr));
       doc.AddAttribute("DataType", elementType);
       doc.EndElement(true);
     }
@@ -319,7 +391,7 @@ HRESULT WriteArrayParameter(TraceDocument& doc, std::string_view name, Dir dir,
 
 void WriteRecordStart(TraceDocument& doc, const core::MethodRecord& method,
                       std::span<const Param> params, std::uint64_t startTicks,
-                      const core::TraceSettings&) {
+                      const core::TraceSettings& settings) {
   doc.StartElement("Method", true);
   doc.AddAttribute("Name", method.methodName);
   doc.AddAttribute("Interface", method.interfaceName);
@@ -327,13 +399,13 @@ void WriteRecordStart(TraceDocument& doc, const core::MethodRecord& method,
   doc.AddAttribute("Thread", Format("%d", static_cast<int>(gettid())));
   doc.AddAttribute("Timestamp", Format("%llu", static_cast<unsigned long long>(startTicks)));
   for (const Param& p : params)
-    if (p.dir != Dir::Out) WriteParameter(doc, p);
+    if (p.dir != Dir::Out) WriteParameter(doc, p, settings);
 }
 
 void WriteRecordEnd(TraceDocument& doc, std::span<const Param> params, HRESULT result,
-                    double elapsedSeconds, const core::TraceSettings&) {
+                    double elapsedSeconds, const core::TraceSettings& settings) {
   for (const Param& p : params)
-    if (p.dir != Dir::In) WriteParameter(doc, p);
+    if (p.dir != Dir::In) WriteParameter(doc, p, settings);
 
   doc.StartElement("HRESULT", true);
   doc.AddAttribute("Value", Format("0x%08X", static_cast<unsigned>(result)));

@@ -68,14 +68,6 @@ class TraceDocument {
   std::string record_;
 };
 
-// An array argument as the trace writes it: its element type, the element count of each
-// dimension (none for an absent array) and the elements in order.
-struct TraceArrayView {
-  core::ValueType elementType;
-  std::span<const std::int32_t> dimSizes;
-  const void* data = nullptr;
-};
-
 // The start of a record: the open "Method" element with its attributes and the "Parameter"
 // elements of the In and InOut arguments.
 void WriteRecordStart(TraceDocument& doc, const core::MethodRecord& method,
@@ -87,15 +79,21 @@ void WriteRecordStart(TraceDocument& doc, const core::MethodRecord& method,
 void WriteRecordEnd(TraceDocument& doc, std::span<const core::Param> params, HRESULT result,
                     double elapsedSeconds, const core::TraceSettings& settings);
 
-// One "Parameter" element for a scalar argument; E_UNEXPECTED for an unknown direction.
-HRESULT WriteParameter(TraceDocument& doc, const core::Param& param);
-// One "Parameter" element for an array argument (no dimensions: an absent array), with
-// "Element" children for the first elements of a one-dimensional array when TraceArray is on.
+// One "Parameter" element for an argument, scalar or array; E_UNEXPECTED for an unknown
+// direction. Output values are read through the caller's pointer now.
+HRESULT WriteParameter(TraceDocument& doc, const core::Param& param,
+                       const core::TraceSettings& settings);
+// One "Parameter" element for an array argument: its shape and element type ("NumDims" 0 for an
+// absent array), and "Element" children for the first elements of a one-dimensional array when
+// TraceArray is on.
 HRESULT WriteArrayParameter(TraceDocument& doc, std::string_view name, core::Dir dir,
-                            const TraceArrayView& array, const core::TraceSettings& settings);
+                            const SAFEARRAY* array, const core::TraceSettings& settings);
 
-// The value and type texts of the trace file.
+// The value and type texts of the trace file: of a scalar by its value type, of an array
+// element by the array's variant type.
 std::string ValueText(core::ValueType type, const void* value);
 std::string_view DataTypeText(core::ValueType type);
+std::string ElementText(VARTYPE vt, const void* value);
+std::string_view ElementTypeText(VARTYPE vt);
 
 }  // namespace tevra::api

@@ -40,6 +40,9 @@ void ZeroOutput(const Param& p) {
     case ValueType::Interface:
       *static_cast<void**>(p.ptr) = nullptr;
       break;
+    case ValueType::Array:
+      *static_cast<SAFEARRAY**>(p.ptr) = nullptr;
+      break;
   }
 }
 

@@ -22,6 +22,7 @@ enum class ValueType : std::uint8_t {
   Double,
   String,     // BSTR (UTF-16)
   Interface,  // IUnknown-derived pointer
+  Array,      // SAFEARRAY*: the element type travels with the array
 };
 
 struct Param {
@@ -37,7 +38,8 @@ struct Param {
     float f;
     double d;
     const OLECHAR* str;
-    void* ptr;  // Out and InOut: the caller's variable
+    const SAFEARRAY* array;  // In: the caller's array, possibly null
+    void* ptr;               // Out and InOut: the caller's variable
   };
 };
 
@@ -59,6 +61,8 @@ constexpr ValueType ValueTypeOf() {
     return ValueType::Double;
   else if constexpr (std::is_same_v<T, BSTR>)
     return ValueType::String;
+  else if constexpr (std::is_same_v<T, SAFEARRAY*> || std::is_same_v<T, const SAFEARRAY*>)
+    return ValueType::Array;  // before the pointer case: an array is no interface
   else if constexpr (std::is_pointer_v<T>)
     return ValueType::Interface;
   else
@@ -85,6 +89,8 @@ constexpr Param In(const char* name, T value) {
     p.d = value;
   else if constexpr (std::is_same_v<T, BSTR>)
     p.str = value;
+  else if constexpr (ValueTypeOf<T>() == ValueType::Array)
+    p.array = value;
   else
     p.ptr = static_cast<void*>(value);
   return p;

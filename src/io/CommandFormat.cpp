@@ -37,6 +37,7 @@ bool ToFormatArg(const core::Param& p, FormatArg& arg) {
       arg = FormatArg(p.str);
       return true;
     case core::ValueType::Interface:
+    case core::ValueType::Array:
       return false;
   }
   return false;

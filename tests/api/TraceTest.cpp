@@ -11,12 +11,15 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
 
+#include "core/Driver.h"
 #include "counter/Tevra.h"
 #include "platform/Bstr.h"
+#include "platform/SafeArray.h"
 #include "support/DriverHandle.h"
 #include "support/UnconnectedSession.h"
 
@@ -449,48 +452,196 @@ TEST_F(TraceTest, SinksReceiveEachCompletedRecord) {
   EXPECT_NE(sink->records[1].find("Message=\"Tevra: Does not support"), std::string::npos);
 }
 
-// Arrays as the record writes them: the shape, and the first elements of a vector.
-TEST_F(TraceTest, ArrayParameters) {
-  const fs::path file = dir_ / "arrays.xml";
-  api::TraceDocument doc;
-  ASSERT_EQ(doc.Create(file.string()), S_OK);
-  std::vector<double> values(100);
-  for (int i = 0; i < 100; ++i) values[i] = i * 0.5;
-  const std::int32_t vector[] = {100};
-  const std::int32_t matrix[] = {10, 10};
-  core::TraceSettings on;
-  on.array = true;
-  core::TraceSettings off;
-
-  doc.StartElement("Arrays", false);
-  api::WriteArrayParameter(doc, "vals", core::Dir::Out,
-                           {core::ValueType::Double, vector, values.data()}, on);
-  api::WriteArrayParameter(doc, "m", core::Dir::In,
-                           {core::ValueType::Double, matrix, values.data()}, on);
-  api::WriteArrayParameter(doc, "v", core::Dir::InOut,
-                           {core::ValueType::Double, vector, values.data()}, off);
-  api::WriteArrayParameter(doc, "none", core::Dir::Out, {core::ValueType::Int32, {}, nullptr}, on);
-  doc.EndElement(false);
-  doc.Close();
-
-  std::string expected =
-      "<Arrays>\r\n\t<Parameter Name=\"vals\" Direction=\"Out\" NumDims=\"1\" DimSizes=\"100\" "
-      "DataType=\"Double[]\">\r\n";
-  for (int i = 0; i < 10; ++i) {
-    char value[32];
-    std::snprintf(value, sizeof value, "%.15g", i * 0.5);
-    expected += "\t\t<Element Value=\"" + std::string(value) + "\" DataType=\"Double\"/>\r\n";
+// A driver whose methods take and hand out arrays, traced into a file like any session.
+class ArrayDriver final : public core::IObjectRoot, public core::CDriver {
+ public:
+  ArrayDriver()
+      : CDriver(*this, std::make_unique<UnconnectedSession>(), std::make_unique<api::CTraceLog>()) {
   }
-  expected +=
-      "\t</Parameter>\r\n"
-      "\t<Parameter Name=\"m\" Direction=\"In\" NumDims=\"2\" DimSizes=\"10,10\" "
-      "DataType=\"Double[]\"/>\r\n"
-      "\t<Parameter Name=\"v\" Direction=\"InOut\" NumDims=\"1\" DimSizes=\"100\" "
-      "DataType=\"Double[]\"/>\r\n"
-      "\t<Parameter Name=\"none\" Direction=\"Out\" NumDims=\"0\" DimSizes=\"\" "
-      "DataType=\"Int32[]\"/>\r\n"
-      "</Arrays>\r\n";
-  EXPECT_EQ(ReadFile(file), expected);
+  HRESULT QueryObject(REFIID riid, void** ppv) override { return QueryInherent(riid, ppv); }
+  ULONG AddRefObject() override { return 1; }
+  ULONG ReleaseObject() override { return 1; }
+
+  HRESULT Init(std::string_view options) {
+    platform::Bstr resource(""), optionString(options);
+    return ApiInitialize(resource.get(), VARIANT_FALSE, VARIANT_FALSE, optionString.get());
+  }
+  HRESULT Load(const SAFEARRAY* values) {
+    static constexpr core::MethodRecord kLoad{&GUID_NULL, "ITestArrays", "Load"};
+    return Enter(
+        kLoad, [] { return S_OK; }, core::In("Values", values));
+  }
+  // Hands `result` (null: none) to the caller and returns `status`; records whether the output
+  // was already null when the body started.
+  HRESULT Fetch(SAFEARRAY** val, SAFEARRAY* result, HRESULT status) {
+    static constexpr core::MethodRecord kFetch{&GUID_NULL, "ITestArrays", "Fetch"};
+    return Enter(
+        kFetch,
+        [&] {
+          outputZeroed = *val == nullptr;
+          *val = result;
+          return status;
+        },
+        core::Out("val", val));
+  }
+  bool outputZeroed = false;
+};
+
+// Doubles i + 0.25 in element i, in storage order; no dimensions: no array.
+platform::SafeArrayPtr Doubles(std::vector<ULONG> dims) {
+  if (dims.empty()) return {};
+  std::vector<SAFEARRAYBOUND> bounds;
+  std::size_t count = 1;
+  for (ULONG n : dims) {
+    bounds.push_back({n, 0});
+    count *= n;
+  }
+  platform::SafeArrayPtr array(
+      SafeArrayCreate(VT_R8, static_cast<std::uint32_t>(bounds.size()), bounds.data()));
+  auto* data = static_cast<double*>(array.get()->pvData);
+  for (std::size_t i = 0; i < count; ++i) data[i] = static_cast<double>(i) + 0.25;
+  return array;
+}
+
+// The "Parameter" element of an array in a record: the attributes after "Direction" up to the
+// type, and one "Element" child per value.
+std::string ArrayVal(std::string_view name, std::string_view direction, std::string_view shape,
+                     std::string_view type, const std::vector<std::string>& elements) {
+  std::string text = "\t\t<Parameter Name=\"" + std::string(name) + "\" Direction=\"" +
+                     std::string(direction) + "\" " + std::string(shape) + " DataType=\"" +
+                     std::string(type) + "[]\"";
+  if (elements.empty()) return text + "/>\r\n";
+  text += ">\r\n";
+  for (const std::string& e : elements)
+    text += "\t\t\t<Element Value=\"" + e + "\" DataType=\"" + std::string(type) + "\"/>\r\n";
+  return text + "\t\t</Parameter>\r\n";
+}
+std::vector<std::string> Quarters(int n) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < n; ++i) texts.push_back(std::to_string(i) + ".25");
+  return texts;
+}
+
+TEST_F(TraceTest, InputArraysByTraceArraySettings) {
+  struct Case {
+    std::string setup;
+    std::vector<ULONG> dims;  // empty: a null array
+    std::string shape;
+    int elements;
+  } cases[] = {
+      {"TraceArray=true", {100}, R"(NumDims="1" DimSizes="100")", 10},
+      {"TraceArray=true, TraceArraySizeMax=3", {100}, R"(NumDims="1" DimSizes="100")", 3},
+      {"TraceArray=true, TraceArraySizeMax=0", {100}, R"(NumDims="1" DimSizes="100")", 0},
+      {"TraceArray=true, TraceArraySizeMax=50", {4}, R"(NumDims="1" DimSizes="4")", 4},
+      {"TraceArray=true", {0}, R"(NumDims="1" DimSizes="0")", 0},
+      {"", {100}, R"(NumDims="1" DimSizes="100")", 0},
+      {"TraceArray=false, TraceArraySizeMax=5", {100}, R"(NumDims="1" DimSizes="100")", 0},
+      {"TraceArray=true", {10, 10}, R"(NumDims="2" DimSizes="10,10")", 0},
+      {"TraceArray=true", {3, 4, 5}, R"(NumDims="3" DimSizes="3,4,5")", 0},
+      {"TraceArray=true", {}, R"(NumDims="0" DimSizes="")", 0},
+  };
+  for (const Case& c : cases) {
+    const fs::path file = dir_ / "in.xml";
+    platform::SafeArrayPtr values = Doubles(c.dims);
+    {
+      ArrayDriver d;
+      std::string setup = "Trace=true, TraceName=" + file.string();
+      if (!c.setup.empty()) setup += ", " + c.setup;
+      ASSERT_EQ(d.Init(Options(setup)), S_OK);
+      EXPECT_EQ(d.Load(values.get()), S_OK);
+      EXPECT_EQ(d.ApiClose(), S_OK);
+    }
+    const std::string text = MaskTimes(ReadFile(file));
+    const std::string expected =
+        Record("Load", "ITestArrays",
+               ArrayVal("Values", "In", c.shape, c.dims.empty() ? "(unknown)" : "Double",
+                        Quarters(c.elements)) +
+                   kOk);
+    EXPECT_NE(text.find(expected), std::string::npos) << c.setup << "\n" << text;
+    EXPECT_TRUE(XmlLintAccepts(file)) << c.setup;
+  }
+}
+
+// Outputs are written at the end of the record, as the caller received them: an array handed
+// out, or the null the entry path left in place of the caller's old value.
+TEST_F(TraceTest, OutputArraysAsTheCallerReceivesThem) {
+  const fs::path file = dir_ / "out.xml";
+  ArrayDriver d;
+  ASSERT_EQ(d.Init(Options("Trace=true, TraceArray=true, TraceName=" + file.string())), S_OK);
+
+  platform::SafeArrayPtr previous = Doubles({2});
+  SAFEARRAY* val = previous.get();
+  EXPECT_EQ(d.Fetch(&val, Doubles({100}).release(), S_OK), S_OK);
+  EXPECT_TRUE(d.outputZeroed);
+  platform::SafeArrayPtr received(val);
+
+  val = previous.get();
+  EXPECT_EQ(d.Fetch(&val, nullptr, E_FAIL), E_FAIL);
+  EXPECT_EQ(val, nullptr) << "a failed call leaves the output null";
+
+  EXPECT_EQ(d.Fetch(nullptr, nullptr, S_OK), static_cast<HRESULT>(0x80047058));  // 22
+  EXPECT_EQ(d.ApiClose(), S_OK);
+
+  const std::string text = MaskTimes(ReadFile(file));
+  EXPECT_NE(
+      text.find(Record(
+          "Fetch", "ITestArrays",
+          ArrayVal("val", "Out", R"(NumDims="1" DimSizes="100")", "Double", Quarters(10)) + kOk)),
+      std::string::npos)
+      << text;
+  EXPECT_NE(text.find(Record("Fetch", "ITestArrays",
+                             ArrayVal("val", "Out", R"(NumDims="0" DimSizes="")", "(unknown)", {}) +
+                                 "\t\t<HRESULT Value=\"0x80004005\"/>\r\n")),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(Count(text, "<Method Name=\"Fetch\""), 2) << "a null output pointer writes no record";
+  EXPECT_TRUE(XmlLintAccepts(file));
+}
+
+static_assert(core::ValueTypeOf<SAFEARRAY*>() == core::ValueType::Array);
+static_assert(core::ValueTypeOf<const SAFEARRAY*>() == core::ValueType::Array);
+
+// Each element type has its value and type texts, the same as a scalar of that type where the
+// trace has one; an element type the trace does not know is written as "(unknown)".
+TEST_F(TraceTest, ArrayElementTexts) {
+  struct Case {
+    VARTYPE vt;
+    std::function<void(void*)> fill;  // the single element
+    std::string value;
+    std::string type;
+  } cases[] = {
+      {VT_I2, [](void* p) { *static_cast<std::int16_t*>(p) = -5; }, "-5", "Int16"},
+      {VT_I8, [](void* p) { *static_cast<std::int64_t*>(p) = 0x100000005; }, "5", "Int64"},
+      {VT_UI1, [](void* p) { *static_cast<std::uint8_t*>(p) = 200; }, "200", "Byte"},
+      {VT_R4, [](void* p) { *static_cast<float*>(p) = 0.1f; }, "0.100000001490116", "Single"},
+      {VT_R8, [](void* p) { *static_cast<double*>(p) = 1.0 / 3; }, "0.333333333333333", "Double"},
+      {VT_BOOL, [](void* p) { *static_cast<VARIANT_BOOL*>(p) = VARIANT_TRUE; }, "true", "Boolean"},
+      {VT_BSTR, [](void* p) { *static_cast<BSTR*>(p) = SysAllocString(u"a<b&\"c'"); },
+       "a&lt;b&amp;&quot;c&apos;", "String"},
+      {VT_BSTR, [](void*) {}, "", "String"},
+      {VT_I1, [](void* p) { *static_cast<std::int8_t*>(p) = -3; }, "-3", "Char"},
+      {VT_UI2, [](void* p) { *static_cast<std::uint16_t*>(p) = 65535; }, "65535", "UInt16"},
+      {VT_UI4, [](void* p) { *static_cast<std::uint32_t*>(p) = 0xFFFFFFFF; }, "-1", "UInt32"},
+      {VT_UI8, [](void* p) { *static_cast<std::uint64_t*>(p) = 0x700000007; }, "7", "UInt64"},
+      {VT_INT, [](void* p) { *static_cast<std::int32_t*>(p) = 12; }, "12", "(unknown)"},
+  };
+  for (const Case& c : cases) {
+    const fs::path file = dir_ / "elements.xml";
+    platform::SafeArrayPtr array(SafeArrayCreateVector(c.vt, 0, 1));
+    ASSERT_NE(array.get(), nullptr);
+    c.fill(array.get()->pvData);
+    core::TraceSettings settings;
+    settings.array = true;
+    api::TraceDocument doc;
+    ASSERT_EQ(doc.Create(file.string()), S_OK);
+    EXPECT_EQ(api::WriteArrayParameter(doc, "a", core::Dir::In, array.get(), settings), S_OK);
+    doc.Close();
+    EXPECT_EQ(ReadFile(file),
+              "<Parameter Name=\"a\" Direction=\"In\" NumDims=\"1\" DimSizes=\"1\" DataType=\"" +
+                  c.type + "[]\">\r\n\t<Element Value=\"" + c.value + "\" DataType=\"" + c.type +
+                  "\"/>\r\n</Parameter>\r\n")
+        << c.vt;
+  }
 }
 
 // The forms the records above do not show: the low half of a 64-bit integer, a float widened to
