@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Options.h"
+#include "counter/Setting.h"
 #include "platform/Bstr.h"
 #include "state/Selector.h"
 
@@ -13,6 +14,14 @@ namespace {
 constexpr core::MethodRecord kCount{&IID_ITevraChannels, "ITevraChannels", "get_Count"};
 constexpr core::MethodRecord kItem{&IID_ITevraChannels, "ITevraChannels", "get_Item"};
 constexpr core::MethodRecord kName{&IID_ITevraChannels, "ITevraChannels", "get_Name"};
+constexpr core::MethodRecord kAutoscale{&IID_ITevraChannels, "ITevraChannels", "Autoscale",
+                                        core::kMethodNone,   core::kNoModels,  "AUT"};
+constexpr Setting kAutoLevelFrequency{
+    {&IID_ITevraChannels, "ITevraChannels", "get_AutoLevelFrequency", core::kMethodNone,
+     core::kNoModels, "SYST:ALEV:FREQ?", "%{TevraAutoLevelFrequencyEnum}s"},
+    {&IID_ITevraChannels, "ITevraChannels", "put_AutoLevelFrequency", core::kMethodNone,
+     core::kNoModels, "SYST:ALEV:FREQ %{TevraAutoLevelFrequencyEnum}s"},
+    "ITevraChannels.AutoLevelFrequency"};
 constexpr core::MethodRecord kClassCount{&IID_IIviCounterChannels, "IIviCounterChannels",
                                          "get_Count"};
 constexpr core::MethodRecord kClassItem{&IID_IIviCounterChannels, "IIviCounterChannels",
@@ -105,6 +114,20 @@ HRESULT ChannelCollection::InstrumentCollection::get_Item(BSTR Name, ITevraChann
 }
 HRESULT ChannelCollection::InstrumentCollection::get_Name(LONG Index, BSTR* val) {
   return c_.Name(kName, Index, val);
+}
+HRESULT ChannelCollection::InstrumentCollection::Autoscale() {
+  return c_.driver_.Enter(kAutoscale, [&](core::CallFrame& frame) -> HRESULT {
+    if (c_.driver_.Simulating()) return S_OK;
+    return c_.driver_.Io().WriteString(frame.command, true, core::kDefaultTimeout);
+  });
+}
+HRESULT ChannelCollection::InstrumentCollection::get_AutoLevelFrequency(
+    TevraAutoLevelFrequencyEnum* val) {
+  return GetSetting(c_.driver_, kAutoLevelFrequency, val);
+}
+HRESULT ChannelCollection::InstrumentCollection::put_AutoLevelFrequency(
+    TevraAutoLevelFrequencyEnum val) {
+  return PutSetting(c_.driver_, kAutoLevelFrequency, val);
 }
 HRESULT ChannelCollection::ClassCollection::get_Item(BSTR Name, IIviCounterChannel** val) {
   return c_.Item(kClassItem, Name, val);

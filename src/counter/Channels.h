@@ -43,6 +43,9 @@ class ChannelCollection {
     HRESULT get_Count(LONG* val) override;
     HRESULT get_Item(BSTR Name, ITevraChannel** val) override;
     HRESULT get_Name(LONG Index, BSTR* val) override;
+    HRESULT Autoscale() override;
+    HRESULT get_AutoLevelFrequency(TevraAutoLevelFrequencyEnum* val) override;
+    HRESULT put_AutoLevelFrequency(TevraAutoLevelFrequencyEnum val) override;
 
    private:
     ChannelCollection& c_;

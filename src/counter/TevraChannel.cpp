@@ -8,6 +8,7 @@ TevraChannel::TevraChannel(core::CDriver& driver, core::IObjectRoot& driverRoot,
                            std::string_view name, std::int32_t index)
     : CRepCap(driver, "TevraChannel", name, index),
       driverRoot_(driverRoot),
+      number_(core::In("Channel", index + 1)),
       instrument_(*this),
       class_(*this) {
   platform::ObjectCreated();

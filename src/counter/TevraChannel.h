@@ -7,7 +7,10 @@
 #include <string_view>
 
 #include "core/Embedded.h"
+#include "core/Param.h"
 #include "core/RepCap.h"
+#include "counter/ChannelSettings.h"
+#include "counter/ClassChannel.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::counter {
@@ -26,6 +29,8 @@ class TevraChannel final : public core::IObjectRoot, public core::CRepCap {
 
   // The SCPI channel number: index + 1.
   std::int32_t Number() const { return Index() + 1; }
+  // Every command template of a channel starts with its number ("INP%d:COUP?").
+  std::span<const core::Param> CommandPrefix() const override { return {&number_, 1}; }
 
   ITevraChannel* InstrumentInterface() { return &instrument_; }
   IIviCounterChannel* ClassInterface() { return &class_; }
@@ -34,19 +39,11 @@ class TevraChannel final : public core::IObjectRoot, public core::CRepCap {
   ~TevraChannel() override;
   ULONG Drop();
 
-  class InstrumentChannel final : public core::Embedded<ITevraChannel> {
-   public:
-    using Embedded::Embedded;
-  };
-  class ClassChannel final : public core::Embedded<IIviCounterChannel> {
-   public:
-    using Embedded::Embedded;
-  };
-
   core::IObjectRoot& driverRoot_;
   std::atomic<ULONG> refs_{1};      // all references, the driver's included
   std::atomic<ULONG> external_{0};  // references held by applications
-  InstrumentChannel instrument_;
+  core::Param number_;
+  ChannelSettings instrument_;
   ClassChannel class_;
 };
 

@@ -1,0 +1,284 @@
+// The class-compliant arm interfaces: arm types and slopes pass through, external sources are
+// named "Channel1", "Channel2" and "BNC", and every call runs the instrument-specific operation as
+// a nested call of its own.
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "counter/ArmGroup.h"
+#include "counter/Setting.h"
+
+namespace tevra::counter {
+namespace {
+
+constexpr core::MethodRecord StartM(const char* name) {
+  return {&IID_IIviCounterArmStart, "IIviCounterArmStart", name};
+}
+constexpr core::MethodRecord StopM(const char* name) {
+  return {&IID_IIviCounterArmStop, "IIviCounterArmStop", name};
+}
+constexpr core::MethodRecord StartExtM(const char* name) {
+  return {&IID_IIviCounterArmStartExternal, "IIviCounterArmStartExternal", name};
+}
+constexpr core::MethodRecord StopExtM(const char* name) {
+  return {&IID_IIviCounterArmStopExternal, "IIviCounterArmStopExternal", name};
+}
+
+constexpr core::MethodRecord kStartGetType = StartM("get_Type");
+constexpr core::MethodRecord kStartPutType = StartM("put_Type");
+constexpr core::MethodRecord kStopGetType = StopM("get_Type");
+constexpr core::MethodRecord kStopPutType = StopM("put_Type");
+constexpr core::MethodRecord kStartGetSource = StartExtM("get_Source");
+constexpr core::MethodRecord kStartPutSource = StartExtM("put_Source");
+constexpr core::MethodRecord kStartGetLevel = StartExtM("get_Level");
+constexpr core::MethodRecord kStartPutLevel = StartExtM("put_Level");
+constexpr core::MethodRecord kStartGetSlope = StartExtM("get_Slope");
+constexpr core::MethodRecord kStartPutSlope = StartExtM("put_Slope");
+constexpr core::MethodRecord kStartGetDelay = StartExtM("get_Delay");
+constexpr core::MethodRecord kStartPutDelay = StartExtM("put_Delay");
+constexpr core::MethodRecord kStartConfigure = StartExtM("Configure");
+constexpr core::MethodRecord kStopGetSource = StopExtM("get_Source");
+constexpr core::MethodRecord kStopPutSource = StopExtM("put_Source");
+constexpr core::MethodRecord kStopGetLevel = StopExtM("get_Level");
+constexpr core::MethodRecord kStopPutLevel = StopExtM("put_Level");
+constexpr core::MethodRecord kStopGetSlope = StopExtM("get_Slope");
+constexpr core::MethodRecord kStopPutSlope = StopExtM("put_Slope");
+constexpr core::MethodRecord kStopGetHoldoff = StopExtM("get_Holdoff");
+constexpr core::MethodRecord kStopPutHoldoff = StopExtM("put_Holdoff");
+constexpr core::MethodRecord kStopConfigure = StopExtM("Configure");
+
+// The class-compliant name of an external source; empty for a source it has no name for.
+const char* SourceName(TevraExternalSourceEnum source) {
+  switch (source) {
+    case TevraExternalSourceChannel1:
+      return "Channel1";
+    case TevraExternalSourceChannel2:
+      return "Channel2";
+    case TevraExternalSourceBNC:
+      return "BNC";
+  }
+  return "";
+}
+
+// The source a class-compliant name selects, ignoring case; false for any other name.
+bool SourceOfName(std::string name, TevraExternalSourceEnum& source) {
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (name == "channel1")
+    source = TevraExternalSourceChannel1;
+  else if (name == "channel2")
+    source = TevraExternalSourceChannel2;
+  else if (name == "bnc")
+    source = TevraExternalSourceBNC;
+  else
+    return false;
+  return true;
+}
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+template <class Arm>
+HRESULT GetType(Tevra& driver, const core::MethodRecord& method, Arm* arm,
+                IviCounterArmTypeEnum* val) {
+  return driver.Enter(
+      method,
+      [&]() -> HRESULT {
+        TevraArmTypeEnum type = TevraArmTypeImmediate;
+        const HRESULT hr = arm->get_Type(&type);
+        if (FAILED(hr)) return hr;
+        if (type != TevraArmTypeImmediate && type != TevraArmTypeExternal)
+          return driver.Reporter().ReportUnexpectedResponse();
+        *val = static_cast<IviCounterArmTypeEnum>(type);
+        return hr;
+      },
+      core::Out("val", val));
+}
+
+template <class Arm>
+HRESULT PutType(Tevra& driver, const core::MethodRecord& method, Arm* arm,
+                IviCounterArmTypeEnum val) {
+  return driver.Enter(
+      method, [&] { return arm->put_Type(static_cast<TevraArmTypeEnum>(val)); },
+      core::In("val", val));
+}
+
+template <class External>
+HRESULT GetSource(Tevra& driver, const core::MethodRecord& method, External* external, BSTR* val) {
+  return driver.Enter(
+      method,
+      [&]() -> HRESULT {
+        TevraExternalSourceEnum source = TevraExternalSourceBNC;
+        const HRESULT hr = external->get_Source(&source);
+        if (FAILED(hr)) return hr;
+        *val = platform::AllocBstr(SourceName(source));
+        return *val ? hr : driver.Reporter().ReportOutOfMemory();
+      },
+      core::Out("val", val));
+}
+
+template <class External>
+HRESULT PutSource(Tevra& driver, const core::MethodRecord& method, const char* reportedMethod,
+                  External* external, BSTR val) {
+  return driver.Enter(
+      method,
+      [&]() -> HRESULT {
+        const std::string name = platform::BstrToUtf8(val);
+        TevraExternalSourceEnum source = TevraExternalSourceBNC;
+        if (!SourceOfName(name, source))
+          return driver.Reporter().ReportInvalidValueText(reportedMethod, "val", name);
+        return external->put_Source(source);
+      },
+      core::InString("val", val));
+}
+
+template <class External>
+HRESULT GetSlope(Tevra& driver, const core::MethodRecord& method, External* external,
+                 IviCounterSlopeEnum* val) {
+  return driver.Enter(
+      method,
+      [&]() -> HRESULT {
+        TevraSlopeEnum slope = TevraSlopePositive;
+        const HRESULT hr = external->get_Slope(&slope);
+        if (FAILED(hr)) return hr;
+        if (slope != TevraSlopeNegative && slope != TevraSlopePositive)
+          return driver.Reporter().ReportUnexpectedResponse();
+        *val = static_cast<IviCounterSlopeEnum>(slope);
+        return hr;
+      },
+      core::Out("val", val));
+}
+
+template <class External>
+HRESULT PutSlope(Tevra& driver, const core::MethodRecord& method, External* external,
+                 IviCounterSlopeEnum val) {
+  return driver.Enter(
+      method, [&] { return external->put_Slope(static_cast<TevraSlopeEnum>(val)); },
+      core::In("val", val));
+}
+
+// A double property passed through: getter or setter of the instrument-specific interface.
+template <class External, class Getter>
+HRESULT GetDouble(Tevra& driver, const core::MethodRecord& method, External* external,
+                  Getter getter, double* val) {
+  return driver.Enter(
+      method, [&] { return (external->*getter)(val); }, core::Out("val", val));
+}
+template <class External, class Setter>
+HRESULT PutDouble(Tevra& driver, const core::MethodRecord& method, External* external,
+                  Setter setter, double val) {
+  return driver.Enter(
+      method, [&] { return (external->*setter)(val); }, core::In("val", val));
+}
+
+// Configure with a source name: trimmed, then converted as the Source put converts it.
+template <class External>
+HRESULT ConfigureByName(Tevra& driver, const core::MethodRecord& method, const char* reportedMethod,
+                        External* external, BSTR sourceName, double level,
+                        IviCounterSlopeEnum slope, const char* timeName, double time) {
+  return driver.Enter(
+      method,
+      [&]() -> HRESULT {
+        const std::string name = Trimmed(platform::BstrToUtf8(sourceName));
+        TevraExternalSourceEnum source = TevraExternalSourceBNC;
+        if (!SourceOfName(name, source))
+          return driver.Reporter().ReportInvalidValueText(reportedMethod, "Source", name);
+        return external->Configure(source, level, static_cast<TevraSlopeEnum>(slope), time);
+      },
+      core::InString("Source", sourceName), core::In("Level", level), core::In("Slope", slope),
+      core::In(timeName, time));
+}
+
+}  // namespace
+
+ArmGroup::ClassStart::ClassStart(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
+HRESULT ArmGroup::ClassStart::get_Type(IviCounterArmTypeEnum* val) {
+  return GetType(g_.driver_, kStartGetType, &g_.start_, val);
+}
+HRESULT ArmGroup::ClassStart::put_Type(IviCounterArmTypeEnum val) {
+  return PutType(g_.driver_, kStartPutType, &g_.start_, val);
+}
+
+ArmGroup::ClassStop::ClassStop(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
+HRESULT ArmGroup::ClassStop::get_Type(IviCounterArmTypeEnum* val) {
+  return GetType(g_.driver_, kStopGetType, &g_.stop_, val);
+}
+HRESULT ArmGroup::ClassStop::put_Type(IviCounterArmTypeEnum val) {
+  return PutType(g_.driver_, kStopPutType, &g_.stop_, val);
+}
+
+ArmGroup::ClassStartExternal::ClassStartExternal(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
+HRESULT ArmGroup::ClassStartExternal::get_Source(BSTR* val) {
+  return GetSource(g_.driver_, kStartGetSource, &g_.startExternal_, val);
+}
+HRESULT ArmGroup::ClassStartExternal::put_Source(BSTR val) {
+  return PutSource(g_.driver_, kStartPutSource, "ArmStartExternal_Source", &g_.startExternal_, val);
+}
+HRESULT ArmGroup::ClassStartExternal::get_Level(double* val) {
+  return GetDouble(g_.driver_, kStartGetLevel, &g_.startExternal_,
+                   &ITevraArmStartExternal::get_Voltage, val);
+}
+HRESULT ArmGroup::ClassStartExternal::put_Level(double val) {
+  return PutDouble(g_.driver_, kStartPutLevel, &g_.startExternal_,
+                   &ITevraArmStartExternal::put_Voltage, val);
+}
+HRESULT ArmGroup::ClassStartExternal::get_Slope(IviCounterSlopeEnum* val) {
+  return GetSlope(g_.driver_, kStartGetSlope, &g_.startExternal_, val);
+}
+HRESULT ArmGroup::ClassStartExternal::put_Slope(IviCounterSlopeEnum val) {
+  return PutSlope(g_.driver_, kStartPutSlope, &g_.startExternal_, val);
+}
+HRESULT ArmGroup::ClassStartExternal::get_Delay(double* val) {
+  return GetDouble(g_.driver_, kStartGetDelay, &g_.startExternal_,
+                   &ITevraArmStartExternal::get_DelayTime, val);
+}
+HRESULT ArmGroup::ClassStartExternal::put_Delay(double val) {
+  return PutDouble(g_.driver_, kStartPutDelay, &g_.startExternal_,
+                   &ITevraArmStartExternal::put_DelayTime, val);
+}
+HRESULT ArmGroup::ClassStartExternal::Configure(BSTR Source, double Level,
+                                                IviCounterSlopeEnum Slope, double Delay) {
+  return ConfigureByName(g_.driver_, kStartConfigure, "ArmStartExternal_Source", &g_.startExternal_,
+                         Source, Level, Slope, "Delay", Delay);
+}
+
+ArmGroup::ClassStopExternal::ClassStopExternal(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
+HRESULT ArmGroup::ClassStopExternal::get_Source(BSTR* val) {
+  return GetSource(g_.driver_, kStopGetSource, &g_.stopExternal_, val);
+}
+HRESULT ArmGroup::ClassStopExternal::put_Source(BSTR val) {
+  return PutSource(g_.driver_, kStopPutSource, "ArmStopExternal_put_Source", &g_.stopExternal_,
+                   val);
+}
+HRESULT ArmGroup::ClassStopExternal::get_Level(double* val) {
+  return GetDouble(g_.driver_, kStopGetLevel, &g_.stopExternal_,
+                   &ITevraArmStopExternal::get_Voltage, val);
+}
+HRESULT ArmGroup::ClassStopExternal::put_Level(double val) {
+  return PutDouble(g_.driver_, kStopPutLevel, &g_.stopExternal_,
+                   &ITevraArmStopExternal::put_Voltage, val);
+}
+HRESULT ArmGroup::ClassStopExternal::get_Slope(IviCounterSlopeEnum* val) {
+  return GetSlope(g_.driver_, kStopGetSlope, &g_.stopExternal_, val);
+}
+HRESULT ArmGroup::ClassStopExternal::put_Slope(IviCounterSlopeEnum val) {
+  return PutSlope(g_.driver_, kStopPutSlope, &g_.stopExternal_, val);
+}
+HRESULT ArmGroup::ClassStopExternal::get_Holdoff(double* val) {
+  return GetDouble(g_.driver_, kStopGetHoldoff, &g_.stopExternal_,
+                   &ITevraArmStopExternal::get_HoldOffTime, val);
+}
+HRESULT ArmGroup::ClassStopExternal::put_Holdoff(double val) {
+  return PutDouble(g_.driver_, kStopPutHoldoff, &g_.stopExternal_,
+                   &ITevraArmStopExternal::put_HoldOffTime, val);
+}
+HRESULT ArmGroup::ClassStopExternal::Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope,
+                                               double Holdoff) {
+  return ConfigureByName(g_.driver_, kStopConfigure, "ArmStopExternal_Source", &g_.stopExternal_,
+                         Source, Level, Slope, "Holdoff", Holdoff);
+}
+
+}  // namespace tevra::counter
