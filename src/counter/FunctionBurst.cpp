@@ -1,0 +1,60 @@
+// Pulsed (burst) microwave measurements: QX1300 with the burst option, on the microwave input.
+#include <string>
+
+#include "counter/FunctionImpls.h"
+#include "counter/FunctionTable.h"
+
+namespace tevra::counter {
+namespace {
+
+using core::In;
+using core::Out;
+using namespace functions;
+
+auto WidthText(TevraPulseWidthTypeEnum type, const char* positive, const char* negative) {
+  return [=](const core::CallFrame&, std::string& text) {
+    text = type == TevraPulseWidthTypePositive ? positive : negative;
+    return S_OK;
+  };
+}
+
+}  // namespace
+
+HRESULT BurstImpl::Configure() { return RunTemplate(d_, kBurstConfigure, {}, nullptr); }
+HRESULT BurstImpl::Measure(double* Val) {
+  return RunTemplate(d_, kBurstMeasure, {}, Val, Out("Val", Val));
+}
+HRESULT BurstImpl::ConfigureWidth(TevraPulseWidthTypeEnum PulseWidthType) {
+  return RunFunction(d_, kBurstConfigureWidth, {}, nullptr,
+                     WidthText(PulseWidthType, "CONF:PWID:BURS", "CONF:NWID:BURS"),
+                     In("PulseWidthType", PulseWidthType));
+}
+HRESULT BurstImpl::MeasureWidth(TevraPulseWidthTypeEnum PulseWidthType, double* Value) {
+  return RunFunction(d_, kBurstMeasureWidth, {}, Value,
+                     WidthText(PulseWidthType, "MEAS:PWID:BURS?", "MEAS:NWID:BURS?"),
+                     In("PulseWidthType", PulseWidthType), Out("Value", Value));
+}
+HRESULT BurstImpl::ConfigurePRF(double ExpectedFrequency, double Resolution, LONG Channel) {
+  return RunTemplate(d_, kBurstConfigurePRF, {{"Channel", double(Channel)}}, nullptr,
+                     In("ExpectedFrequency", ExpectedFrequency), In("Resolution", Resolution),
+                     In("Channel", Channel));
+}
+HRESULT BurstImpl::ConfigurePRI(double ExpectedFrequency, double Resolution, LONG Channel) {
+  return RunTemplate(d_, kBurstConfigurePRI, {{"Channel", double(Channel)}}, nullptr,
+                     In("ExpectedFrequency", ExpectedFrequency), In("Resolution", Resolution),
+                     In("Channel", Channel));
+}
+HRESULT BurstImpl::MeasurePRF(double ExpectedFrequency, double Resolution, LONG Channel,
+                              double* Data) {
+  return RunTemplate(d_, kBurstMeasurePRF, {{"Channel", double(Channel)}}, Data,
+                     In("ExpectedFrequency", ExpectedFrequency), In("Resolution", Resolution),
+                     In("Channel", Channel), Out("Data", Data));
+}
+HRESULT BurstImpl::MeasurePRI(double ExpectedInterval, double Resolution, LONG Channel,
+                              double* Data) {
+  return RunTemplate(d_, kBurstMeasurePRI, {{"Channel", double(Channel)}}, Data,
+                     In("ExpectedInterval", ExpectedInterval), In("Resolution", Resolution),
+                     In("Channel", Channel), Out("Data", Data));
+}
+
+}  // namespace tevra::counter

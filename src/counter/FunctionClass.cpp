@@ -1,0 +1,400 @@
+// The class-compliant configure methods: channel names to numbers, then the instrument-specific
+// method through its interface, so its own checks run as well.
+#include "counter/FunctionClass.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "platform/Bstr.h"
+
+namespace tevra::counter {
+namespace {
+
+using core::In;
+using core::InString;
+
+constexpr const char* kChannelNames[] = {"channel1", "channel2", "channel3"};
+
+// The fixed gate time of a class-compliant gated totalize, in seconds.
+constexpr double kClassGateTime = 0.1;
+
+struct GateSourceName {
+  const char* name;
+  TevraArmSourceEnum source;
+};
+constexpr GateSourceName kGateSourceNames[] = {
+    {"channel1", TevraArmSourceChannel1},
+    {"channel2", TevraArmSourceChannel2},
+    {"external", TevraArmSourceExternal},
+};
+
+// The voltage functions of the class and the instrument's voltage selection.
+struct VoltageFunctionMatch {
+  IviCounterMeasurementFunctionEnum classFunction;
+  TevraVoltageFunctionEnum function;
+};
+constexpr VoltageFunctionMatch kVoltageFunctions[] = {
+    {IviCounterMeasurementFunctionDCVoltage, TevraVoltageFunctionDC},
+    {IviCounterMeasurementFunctionMaximumVoltage, TevraVoltageFunctionMaximum},
+    {IviCounterMeasurementFunctionMinimumVoltage, TevraVoltageFunctionMinimum},
+    {IviCounterMeasurementFunctionPeakToPeakVoltage, TevraVoltageFunctionPeakToPeak},
+};
+
+std::string NormalisedName(BSTR name) {
+  std::string text = platform::BstrToUtf8(name);
+  auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+  text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
+  text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// The slope of a channel, read through the class-compliant channel collection.
+HRESULT ChannelSlope(Tevra& driver, LONG channel, IviCounterSlopeEnum& slope) {
+  platform::Bstr name("Channel" + std::to_string(channel));
+  IIviCounterChannel* item = nullptr;
+  if (HRESULT hr = driver.Channels().ClassInterface()->get_Item(name.get(), &item); FAILED(hr))
+    return hr;
+  const HRESULT hr = item->get_Slope(&slope);
+  item->Release();
+  return hr;
+}
+
+TevraEdgeTypeEnum EdgeOf(IviCounterSlopeEnum slope) {
+  return slope == IviCounterSlopeNegative ? TevraEdgeTypeFalling : TevraEdgeTypeRising;
+}
+
+constexpr core::MethodRecord Record(const IID* iid, const char* itf, const char* method) {
+  return core::MethodRecord{iid, itf, method};
+}
+
+}  // namespace
+
+HRESULT RefuseProperty(Tevra& driver, const core::MethodRecord& method, const char* feature,
+                       core::Param value) {
+  return driver.Enter(
+      method, [&] { return driver.Reporter().ReportPropertyNotSupported(feature); }, value);
+}
+
+HRESULT ChannelNumberOf(Tevra& driver, BSTR name, const char* method, const char* parameter,
+                        LONG& channel) {
+  const std::string normalised = NormalisedName(name);
+  for (LONG i = 0; i < LONG(std::size(kChannelNames)); ++i) {
+    if (normalised == kChannelNames[i]) {
+      channel = i + 1;
+      return S_OK;
+    }
+  }
+  return driver.Reporter().ReportInvalidValueText(method, parameter, platform::BstrToUtf8(name));
+}
+
+// ---- Frequency and period ----
+
+HRESULT IviFrequencyImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterFrequency, "IIviCounterFrequency", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, Channel, "Frequency_Configure", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        return target_.ConfigureAuto(channel);
+      },
+      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+}
+
+HRESULT IviFrequencyImpl::ConfigureManual(BSTR Channel, double Estimate, double Resolution) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterFrequency, "IIviCounterFrequency", "ConfigureManual");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr =
+                ChannelNumberOf(d_, Channel, "Frequency_ConfigureManual", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        return target_.Configure(Estimate, Resolution, channel);
+      },
+      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+}
+
+HRESULT IviFrequencyImpl::ConfigureWithAperture(BSTR Channel, double Estimate, double Resolution,
+                                                double ApertureTime) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterFrequency, "IIviCounterFrequency", "ConfigureWithAperture");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr =
+                ChannelNumberOf(d_, Channel, "Frequency_ConfigureWithAperture", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        return target_.ConfigureWithAperture(channel, ApertureTime);
+      },
+      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution),
+      In("ApertureTime", ApertureTime));
+}
+
+HRESULT IviPeriodImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
+  static constexpr auto kRecord = Record(&IID_IIviCounterPeriod, "IIviCounterPeriod", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, Channel, "Period_Configure", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        return target_.Configure(Estimate, Resolution, channel);
+      },
+      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+}
+
+HRESULT IviPeriodImpl::ConfigureWithAperture(BSTR Channel, double Estimate, double Resolution,
+                                             double ApertureTime) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterPeriod, "IIviCounterPeriod", "ConfigureWithAperture");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr =
+                ChannelNumberOf(d_, Channel, "Period_ConfigureWithAperture", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        return target_.ConfigureWithAperture(channel, ApertureTime);
+      },
+      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution),
+      In("ApertureTime", ApertureTime));
+}
+
+// ---- Pulse width, duty cycle, edge time: levels in percent, edges from the channel slope ----
+
+HRESULT IviPulseWidthImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterPulseWidth, "IIviCounterPulseWidth", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, Channel, "PulseWidth_Configure", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        IviCounterSlopeEnum slope = IviCounterSlopePositive;
+        if (HRESULT hr = ChannelSlope(d_, channel, slope); FAILED(hr)) return hr;
+        const TevraPolarityEnum polarity =
+            slope == IviCounterSlopeNegative ? TevraPolarityNegative : TevraPolarityPositive;
+        // The estimate is the reference level.
+        return target_.Configure(channel, Estimate, TevraReferenceTypePercent, polarity);
+      },
+      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+}
+
+HRESULT IviDutyCycleImpl::Configure(BSTR Channel, double FrequencyEstimate, double Resolution) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterDutyCycle, "IIviCounterDutyCycle", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, Channel, "DutyCycle_Configure", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        return target_.Configure(channel, 50.0, TevraReferenceTypePercent, TevraPolarityPositive);
+      },
+      InString("Channel", Channel), In("FrequencyEstimate", FrequencyEstimate),
+      In("Resolution", Resolution));
+}
+
+HRESULT IviEdgeTimeImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterEdgeTime, "IIviCounterEdgeTime", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, Channel, "EdgeTime_Configure", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        IviCounterSlopeEnum slope = IviCounterSlopePositive;
+        if (HRESULT hr = ChannelSlope(d_, channel, slope); FAILED(hr)) return hr;
+        return target_.ConfigureAuto(channel, EdgeOf(slope));
+      },
+      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+}
+
+HRESULT IviEdgeTimeImpl::ConfigureReferenceLevels(BSTR Channel,
+                                                  IviCounterEdgeTimeReferenceTypeEnum ReferenceType,
+                                                  double HighReference, double LowReference) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterEdgeTime, "IIviCounterEdgeTime", "ConfigureReferenceLevels");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, Channel, "EdgeTime_ConfigureReferenceLevels",
+                                         "Channel", channel);
+            FAILED(hr))
+          return hr;
+        IviCounterSlopeEnum slope = IviCounterSlopePositive;
+        if (HRESULT hr = ChannelSlope(d_, channel, slope); FAILED(hr)) return hr;
+        // The class's reference types have the instrument's values.
+        return target_.Configure(channel, static_cast<TevraReferenceTypeEnum>(ReferenceType),
+                                 HighReference, LowReference, EdgeOf(slope));
+      },
+      InString("Channel", Channel), In("ReferenceType", ReferenceType),
+      In("HighReference", HighReference), In("LowReference", LowReference));
+}
+
+// ---- Two-channel functions ----
+
+HRESULT IviFrequencyRatioImpl::Configure(BSTR NumeratorChannel, BSTR DenominatorChannel,
+                                         double NumeratorFrequencyEstimate, double Estimate,
+                                         double Resolution) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterFrequencyRatio, "IIviCounterFrequencyRatio", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        constexpr const char* kMethod = "FrequencyRatio_Configure";
+        LONG numerator = 0, denominator = 0;
+        if (HRESULT hr =
+                ChannelNumberOf(d_, NumeratorChannel, kMethod, "NumeratorChannel", numerator);
+            FAILED(hr))
+          return hr;
+        if (HRESULT hr =
+                ChannelNumberOf(d_, DenominatorChannel, kMethod, "DenominatorChannel", denominator);
+            FAILED(hr))
+          return hr;
+        return target_.Configure(Estimate, Resolution, numerator, denominator);
+      },
+      InString("NumeratorChannel", NumeratorChannel),
+      InString("DenominatorChannel", DenominatorChannel),
+      In("NumeratorFrequencyEstimate", NumeratorFrequencyEstimate), In("Estimate", Estimate),
+      In("Resolution", Resolution));
+}
+
+HRESULT IviTimeIntervalImpl::Configure(BSTR StartChannel, BSTR StopChannel, double Estimate,
+                                       double Resolution) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterTimeInterval, "IIviCounterTimeInterval", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        constexpr const char* kMethod = "TimeInterval_Configure";
+        LONG start = 0, stop = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, StartChannel, kMethod, "StartChannel", start);
+            FAILED(hr))
+          return hr;
+        if (HRESULT hr = ChannelNumberOf(d_, StopChannel, kMethod, "StopChannel", stop); FAILED(hr))
+          return hr;
+        return target_.Configure(start, stop);
+      },
+      InString("StartChannel", StartChannel), InString("StopChannel", StopChannel),
+      In("Estimate", Estimate), In("Resolution", Resolution));
+}
+
+HRESULT IviPhaseImpl::Configure(BSTR InputChannel, BSTR ReferenceChannel, double FrequencyEstimate,
+                                double Resolution) {
+  static constexpr auto kRecord = Record(&IID_IIviCounterPhase, "IIviCounterPhase", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        constexpr const char* kMethod = "Phase_Configure";
+        LONG input = 0, reference = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, InputChannel, kMethod, "InputChannel", input);
+            FAILED(hr))
+          return hr;
+        if (HRESULT hr =
+                ChannelNumberOf(d_, ReferenceChannel, kMethod, "ReferenceChannel", reference);
+            FAILED(hr))
+          return hr;
+        return target_.Configure(input, reference);
+      },
+      InString("InputChannel", InputChannel), InString("ReferenceChannel", ReferenceChannel),
+      In("FrequencyEstimate", FrequencyEstimate), In("Resolution", Resolution));
+}
+
+// ---- Totalize and voltage ----
+
+HRESULT IviTotalizeContinuousImpl::Configure(BSTR Channel) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterTotalizeContinuous, "IIviCounterTotalizeContinuous", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr =
+                ChannelNumberOf(d_, Channel, "TotalizeContinuous_Configure", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        return target_.Configure(channel);
+      },
+      InString("Channel", Channel));
+}
+
+HRESULT IviTotalizeGatedImpl::Configure(BSTR Channel, BSTR GateSource, LONG GateSlope) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterTotalizeGated, "IIviCounterTotalizeGated", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&]() -> HRESULT {
+        constexpr const char* kMethod = "TotalizeGated_Configure";
+        LONG channel = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, Channel, kMethod, "Channel", channel); FAILED(hr))
+          return hr;
+        const std::string source = NormalisedName(GateSource);
+        const auto gate = std::find_if(std::begin(kGateSourceNames), std::end(kGateSourceNames),
+                                       [&](const GateSourceName& g) { return source == g.name; });
+        if (gate == std::end(kGateSourceNames))
+          return d_.Reporter().ReportInvalidValueText(kMethod, "GateSource",
+                                                      platform::BstrToUtf8(GateSource));
+        if (GateSlope != TevraSlopeNegative && GateSlope != TevraSlopePositive)
+          return d_.Reporter().ReportInvalidValueInt(kMethod, "GateSlope", GateSlope, "%d");
+        return target_.Configure(channel, gate->source, static_cast<TevraSlopeEnum>(GateSlope),
+                                 kClassGateTime);
+      },
+      InString("Channel", Channel), InString("GateSource", GateSource), In("GateSlope", GateSlope));
+}
+
+HRESULT IviTotalizeTimedImpl::Configure(BSTR Channel, double GateTime) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterTotalizeTimed, "IIviCounterTotalizeTimed", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&] {
+        LONG channel = 0;
+        if (HRESULT hr =
+                ChannelNumberOf(d_, Channel, "TotalizeTimed_Configure", "Channel", channel);
+            FAILED(hr))
+          return hr;
+        return target_.Configure(GateTime, channel);
+      },
+      InString("Channel", Channel), In("GateTime", GateTime));
+}
+
+HRESULT IviVoltageImpl::Configure(BSTR Channel, IviCounterMeasurementFunctionEnum Function,
+                                  double Estimate, double Resolution) {
+  static constexpr auto kRecord =
+      Record(&IID_IIviCounterVoltage, "IIviCounterVoltage", "Configure");
+  return d_.Enter(
+      kRecord,
+      [&]() -> HRESULT {
+        constexpr const char* kMethod = "Voltage_Configure";
+        LONG channel = 0;
+        if (HRESULT hr = ChannelNumberOf(d_, Channel, kMethod, "Channel", channel); FAILED(hr))
+          return hr;
+        for (const VoltageFunctionMatch& m : kVoltageFunctions)
+          if (m.classFunction == Function) return target_.Configure(channel, m.function);
+        return d_.Reporter().ReportInvalidValueInt(kMethod, "Function", Function, "%d");
+      },
+      InString("Channel", Channel), In("Function", Function), In("Estimate", Estimate),
+      In("Resolution", Resolution));
+}
+
+}  // namespace tevra::counter

@@ -1,0 +1,150 @@
+// The instrument-specific measurement-function interfaces of the driver object, one embedded
+// implementation each; their methods run the declared rows of FunctionTable.h.
+#pragma once
+
+#include "core/Embedded.h"
+#include "counter/Tevra.h"
+#include "tevra/TevraInterfaces.h"
+
+namespace tevra::counter {
+
+template <class Itf>
+class FunctionImpl : public core::Embedded<Itf> {
+ public:
+  explicit FunctionImpl(Tevra& driver) : core::Embedded<Itf>(driver), d_(driver) {}
+
+ protected:
+  ~FunctionImpl() = default;
+  Tevra& d_;
+};
+
+class FrequencyImpl final : public FunctionImpl<ITevraFrequency> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT ConfigureWithAperture(LONG Channel, double ApertureTime) override;
+  HRESULT Configure(double Estimate, double Resolution, LONG Channel) override;
+  HRESULT ConfigureAuto(LONG Channel) override;
+  HRESULT Measure(double Estimate, double Resolution, LONG Channel, double* Frequency) override;
+};
+
+class PeriodImpl final : public FunctionImpl<ITevraPeriod> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT ConfigureWithAperture(LONG Channel, double ApertureTime) override;
+  HRESULT Configure(double Estimate, double Resolution, LONG Channel) override;
+  HRESULT ConfigureAuto(LONG Channel) override;
+  HRESULT Measure(double Estimate, double Resolution, LONG Channel, double* Measurement) override;
+};
+
+class FrequencyRatioImpl final : public FunctionImpl<ITevraFrequencyRatio> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(double Estimate, double Resolution, LONG NumeratorChannel,
+                    LONG DenominatorChannel) override;
+  HRESULT ConfigureAuto(LONG NumeratorChannel, LONG DenominatorChannel) override;
+  HRESULT Measure(double Estimate, double Resolution, LONG NumeratorChannel,
+                  LONG DenominatorChannel, double* Ratio) override;
+};
+
+class SinglePeriodImpl final : public FunctionImpl<ITevraSinglePeriod> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(LONG ChannelNumber) override;
+  HRESULT Measure(double ChannelNumber, double* Measurement) override;
+};
+
+class PulseWidthImpl final : public FunctionImpl<ITevraPulseWidth> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
+                    TevraPolarityEnum Polarity) override;
+  HRESULT ConfigureAuto(LONG Channel) override;
+  HRESULT Measure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
+                  TevraPolarityEnum Polarity, double* Measurement) override;
+};
+
+class DutyCycleImpl final : public FunctionImpl<ITevraDutyCycle> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
+                    TevraPolarityEnum Polarity) override;
+  HRESULT ConfigureAuto(LONG Channel) override;
+  HRESULT Measure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
+                  TevraPolarityEnum Polarity, double* Measurement) override;
+};
+
+class EdgeTimeImpl final : public FunctionImpl<ITevraEdgeTime> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT ConfigureAuto(LONG Channel, TevraEdgeTypeEnum EdgeType) override;
+  HRESULT Configure(LONG Channel, TevraReferenceTypeEnum ReferenceType, double HighReference,
+                    double LowReference, TevraEdgeTypeEnum EdgeType) override;
+  HRESULT Measure(LONG Channel, TevraReferenceTypeEnum ReferenceType, double HighReference,
+                  double LowReference, TevraEdgeTypeEnum EdgeType, double* Value) override;
+};
+
+class TimeIntervalImpl final : public FunctionImpl<ITevraTimeInterval> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(LONG StartChannel, LONG StopChannel) override;
+  HRESULT ConfigureSingleChannel(LONG Channel) override;
+  HRESULT Measure(LONG StartChannel, LONG StopChannel, double* Data) override;
+};
+
+class PhaseImpl final : public FunctionImpl<ITevraPhase> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(LONG ReferenceChannel, LONG InputChannel) override;
+  HRESULT Measure(LONG ReferenceChannel, LONG InputChannel, double* Measurement) override;
+};
+
+class TimeStampImpl final : public FunctionImpl<ITevraTimeStamp> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(LONG Count, LONG Channel) override;
+  HRESULT Measure(LONG Count, LONG Channel, SAFEARRAY** Val) override;
+};
+
+class TotalizeContinuousImpl final : public FunctionImpl<ITevraTotalizeContinuous> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(LONG Channel) override;
+  HRESULT FetchCount(double* Val) override;
+};
+
+class TotalizeGatedImpl final : public FunctionImpl<ITevraTotalizeGated> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(LONG Channel, TevraArmSourceEnum GateSource, TevraSlopeEnum GateSlope,
+                    double GateTime) override;
+};
+
+class TotalizeTimedImpl final : public FunctionImpl<ITevraTotalizeTimed> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(double GateTime, LONG Channel) override;
+  HRESULT Measure(double GateTime, LONG Channel, double* Data) override;
+};
+
+class VoltageImpl final : public FunctionImpl<ITevraVoltage> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure(LONG Channel, TevraVoltageFunctionEnum VoltageFunction) override;
+};
+
+class BurstImpl final : public FunctionImpl<ITevraBurst> {
+ public:
+  using FunctionImpl::FunctionImpl;
+  HRESULT Configure() override;
+  HRESULT Measure(double* Val) override;
+  HRESULT ConfigureWidth(TevraPulseWidthTypeEnum PulseWidthType) override;
+  HRESULT MeasureWidth(TevraPulseWidthTypeEnum PulseWidthType, double* Value) override;
+  HRESULT ConfigurePRF(double ExpectedFrequency, double Resolution, LONG Channel) override;
+  HRESULT ConfigurePRI(double ExpectedFrequency, double Resolution, LONG Channel) override;
+  HRESULT MeasurePRF(double ExpectedFrequency, double Resolution, LONG Channel,
+                     double* Data) override;
+  HRESULT MeasurePRI(double ExpectedInterval, double Resolution, LONG Channel,
+                     double* Data) override;
+};
+
+}  // namespace tevra::counter

@@ -1,0 +1,101 @@
+// Time interval, phase and time stamps.
+#include <algorithm>
+
+#include "core/FormatArgs.h"
+#include "counter/FunctionImpls.h"
+#include "counter/FunctionTable.h"
+#include "platform/SafeArray.h"
+
+namespace tevra::counter {
+namespace {
+
+using core::In;
+using core::Out;
+using namespace functions;
+
+// The simulated time stamps: Count readings 1 µs apart, each the running sum of the steps.
+HRESULT SimulatedTimeStamps(LONG count, SAFEARRAY** val) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(count));
+  if (!array) return E_OUTOFMEMORY;
+  void* data = nullptr;
+  if (HRESULT hr = SafeArrayAccessData(array, &data); FAILED(hr)) {
+    SafeArrayDestroy(array);
+    return hr;
+  }
+  double stamp = 0.0;
+  for (LONG i = 0; i < count; ++i) {
+    static_cast<double*>(data)[i] = stamp;
+    stamp += 1e-06;
+  }
+  SafeArrayUnaccessData(array);
+  *val = array;
+  return S_OK;
+}
+
+// A time-stamp run needs at least one reading.
+HRESULT CheckCount(Tevra& driver, const FunctionMethod& method, LONG count) {
+  if (count >= 1) return S_OK;
+  return driver.Reporter().ReportInvalidValueInt(method.errorName, "Count", count, "%d");
+}
+
+}  // namespace
+
+HRESULT TimeIntervalImpl::Configure(LONG StartChannel, LONG StopChannel) {
+  return RunTemplate(d_, kTimeIntervalConfigure,
+                     {{"StartChannel", double(StartChannel)}, {"StopChannel", double(StopChannel)}},
+                     nullptr, In("StartChannel", StartChannel), In("StopChannel", StopChannel));
+}
+HRESULT TimeIntervalImpl::ConfigureSingleChannel(LONG Channel) {
+  return RunTemplate(d_, kTimeIntervalConfigureSingleChannel, {{"Channel", double(Channel)}},
+                     nullptr, In("Channel", Channel));
+}
+HRESULT TimeIntervalImpl::Measure(LONG StartChannel, LONG StopChannel, double* Data) {
+  return RunTemplate(d_, kTimeIntervalMeasure,
+                     {{"StartChannel", double(StartChannel)}, {"StopChannel", double(StopChannel)}},
+                     Data, In("StartChannel", StartChannel), In("StopChannel", StopChannel),
+                     Out("Data", Data));
+}
+
+// The input channel is checked before the reference channel.
+HRESULT PhaseImpl::Configure(LONG ReferenceChannel, LONG InputChannel) {
+  return RunTemplate(
+      d_, kPhaseConfigure,
+      {{"InputChannel", double(InputChannel)}, {"ReferenceChannel", double(ReferenceChannel)}},
+      nullptr, In("ReferenceChannel", ReferenceChannel), In("InputChannel", InputChannel));
+}
+HRESULT PhaseImpl::Measure(LONG ReferenceChannel, LONG InputChannel, double* Measurement) {
+  return RunTemplate(
+      d_, kPhaseMeasure,
+      {{"InputChannel", double(InputChannel)}, {"ReferenceChannel", double(ReferenceChannel)}},
+      Measurement, In("ReferenceChannel", ReferenceChannel), In("InputChannel", InputChannel),
+      Out("Measurement", Measurement));
+}
+
+HRESULT TimeStampImpl::Configure(LONG Count, LONG Channel) {
+  auto build = [&](const core::CallFrame& frame, std::string& text) {
+    text = frame.command;
+    return CheckCount(d_, kTimeStampConfigure, Count);
+  };
+  return RunFunction(d_, kTimeStampConfigure, {{"Channel", double(Channel)}}, nullptr, build,
+                     In("Count", Count), In("Channel", Channel));
+}
+
+HRESULT TimeStampImpl::Measure(LONG Count, LONG Channel, SAFEARRAY** Val) {
+  const FunctionMethod& method = kTimeStampMeasure;
+  return d_.Enter(
+      method.record,
+      [&](core::CallFrame& frame) -> HRESULT {
+        if (HRESULT hr = CheckChannels(d_, method, {{"Channel", double(Channel)}}); FAILED(hr))
+          return hr;
+        if (HRESULT hr = CheckCount(d_, method, Count); FAILED(hr)) return hr;
+        if (d_.Simulating()) return SimulatedTimeStamps(Count, Val);
+        // A long run of stamps takes a while to collect; the session timeout is only raised.
+        std::int32_t timeout = 0;
+        if (HRESULT hr = d_.Io().GetTimeout(timeout); FAILED(hr)) return hr;
+        return d_.Io().QueryList(frame.command, core::ScanArg(Val, core::ElemType::F64),
+                                 std::max(timeout, kTimeStampTimeout));
+      },
+      In("Count", Count), In("Channel", Channel), Out("Val", Val));
+}
+
+}  // namespace tevra::counter

@@ -1,0 +1,52 @@
+#include "counter/FunctionRunner.h"
+
+#include "core/FormatArgs.h"
+#include "counter/ChannelProbe.h"
+
+namespace tevra::counter {
+namespace {
+
+bool Accepts(const ChannelLayout& layout, ChannelRule rule, double channel) {
+  switch (rule) {
+    case ChannelRule::None:
+      return true;
+    case ChannelRule::Any:
+      return channel >= 1 && channel <= layout.channelCount;
+    case ChannelRule::NoMicrowave:
+      return channel >= 1 && channel <= layout.channelCount && channel != layout.microwaveChannel;
+    case ChannelRule::Microwave:
+      return channel == layout.channelCount;
+  }
+  return false;
+}
+
+}  // namespace
+
+HRESULT CheckChannels(Tevra& driver, const FunctionMethod& method,
+                      std::initializer_list<ChannelArg> channels) {
+  for (const ChannelArg& c : channels) {
+    if (Accepts(driver.Layout(), method.rule, c.value)) continue;
+    if (c.real)
+      return driver.Reporter().ReportInvalidValueDouble(method.errorName, c.name, c.value,
+                                                        "%0.15lg");
+    return driver.Reporter().ReportInvalidValueInt(method.errorName, c.name,
+                                                   static_cast<std::int32_t>(c.value), "%d");
+  }
+  return S_OK;
+}
+
+HRESULT SendFunctionCommand(Tevra& driver, const FunctionMethod& method, std::string_view text,
+                            double* reading) {
+  core::IIoSession& io = driver.Io();
+  if (method.needsBurstOption) {
+    // The options are asked afresh: the burst option may have been fitted since Initialize.
+    std::string options;
+    if (HRESULT hr = io.QueryString("*OPT?", options, core::kDefaultTimeout); FAILED(hr)) return hr;
+    if (options.find(kOptionBurst) == std::string::npos)
+      return driver.Reporter().ReportOptionNotInstalled();
+  }
+  if (reading) return io.QueryNumber(text, core::ScanArg(reading), method.timeout);
+  return io.WriteString(text, true, method.timeout);
+}
+
+}  // namespace tevra::counter
