@@ -1,10 +1,13 @@
 // Opens a Tevra driver session (simulated unless a resource name is given), prints the driver's
-// and the instrument's identity, and closes the session.
+// and the instrument's identity, measures the frequency on channel 1 with a trigger count and a
+// sample count, prints the readings and closes the session.
 //
-//   tevra_measure                          simulated QX1300
+//   tevra_measure                          simulated QX1300, 1 trigger of 5 samples
 //   tevra_measure "" "Model=QX1100"        simulated QX1100
 //   tevra_measure TCPIP::10.0.0.5::5025::SOCKET
+//   tevra_measure TCPIP::10.0.0.5::5025::SOCKET "" 4 10      4 triggers of 10 samples
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -45,13 +48,61 @@ std::string Property(Getter getter) {
   return text;
 }
 
+// Reports a failed call; true when it succeeded.
+bool Succeeded(HRESULT hr, const char* what) {
+  if (SUCCEEDED(hr)) return true;
+  std::fprintf(stderr, "%s failed (0x%08X): %s\n", what, static_cast<unsigned>(hr),
+               LastError().c_str());
+  return false;
+}
+
+template <class Itf>
+Itf* Interface(ITevra* driver, const IID& iid) {
+  Itf* itf = nullptr;
+  driver->QueryInterface(iid, reinterpret_cast<void**>(&itf));
+  return itf;
+}
+
+// Frequency on channel 1, triggers x samples readings; false when a step failed.
+bool MeasureFrequency(ITevra* driver, LONG triggers, LONG samples) {
+  ITevraFrequency* frequency = Interface<ITevraFrequency>(driver, IID_ITevraFrequency);
+  ITevraTrigger* trigger = Interface<ITevraTrigger>(driver, IID_ITevraTrigger);
+  ITevraMeasurement* measurement = Interface<ITevraMeasurement>(driver, IID_ITevraMeasurement);
+  bool ok = frequency && trigger && measurement;
+  if (!ok) std::fprintf(stderr, "the driver lacks a measurement interface\n");
+  SAFEARRAY* readings = nullptr;
+  ok = ok && Succeeded(frequency->ConfigureAuto(1), "ConfigureAuto") &&
+       Succeeded(trigger->put_Count(triggers), "Trigger count") &&
+       Succeeded(trigger->put_SampleCount(samples), "Sample count") &&
+       Succeeded(measurement->Read(10000, &readings), "Read");
+  if (ok) {
+    LONG last = -1;
+    SafeArrayGetUBound(readings, 1, &last);
+    double* values = nullptr;
+    SafeArrayAccessData(readings, reinterpret_cast<void**>(&values));
+    std::printf("Readings:     %ld (%ld triggers x %ld samples, Hz)\n", static_cast<long>(last + 1),
+                static_cast<long>(triggers), static_cast<long>(samples));
+    for (LONG i = 0; i <= last; ++i)
+      std::printf("  %4ld  %.15g\n", static_cast<long>(i), values[i]);
+    SafeArrayUnaccessData(readings);
+    SafeArrayDestroy(readings);
+  }
+  for (IUnknown* itf : {static_cast<IUnknown*>(frequency), static_cast<IUnknown*>(trigger),
+                        static_cast<IUnknown*>(measurement)})
+    if (itf) itf->Release();
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string resource = argc > 1 ? argv[1] : "";
   const bool simulate = resource.empty();
   std::string options = simulate ? "Simulate=true" : "";
-  if (argc > 2) options += std::string(options.empty() ? "" : ", ") + "DriverSetup=" + argv[2];
+  if (argc > 2 && *argv[2])
+    options += std::string(options.empty() ? "" : ", ") + "DriverSetup=" + argv[2];
+  const LONG triggers = argc > 3 ? std::atoi(argv[3]) : 1;
+  const LONG samples = argc > 4 ? std::atoi(argv[4]) : 5;
 
   ITevra* driver = nullptr;
   if (FAILED(TevraCreateDriver(IID_ITevra, reinterpret_cast<void**>(&driver)))) {
@@ -87,7 +138,8 @@ int main(int argc, char** argv) {
                                     }).c_str());
   identity->Release();
 
+  const bool measured = MeasureFrequency(driver, triggers, samples);
   const HRESULT closed = driver->Close();
   driver->Release();
-  return FAILED(closed) ? 1 : 0;
+  return !measured || FAILED(closed) ? 1 : 0;
 }

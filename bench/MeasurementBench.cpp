@@ -1,0 +1,98 @@
+// 1,000,000 readings through the driver's measurement interface from the fake instrument over
+// loopback: as one binary block of 64-bit reals (DestructiveReadUpToCount) and as an ASCII list
+// (Fetch), each call through the entry path into a new safe array.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+
+#include "counter/Tevra.h"
+#include "platform/Bstr.h"
+#include "platform/ErrorInfo.h"
+#include "platform/SafeArray.h"
+#include "support/FakeInstrument.h"
+#include "support/SampleReplies.h"
+
+namespace {
+
+using tevra::testing::FakeInstrument;
+
+constexpr LONG kReadings = 1000000;
+
+const std::string& MeasurementResource() {
+  static const std::string resource = [] {
+    FakeInstrument::Options options;
+    options.lifetime = std::chrono::minutes(30);
+    static FakeInstrument fake(options);
+    fake.On("*IDN?").Reply(tevra::testing::kSampleIdentity);
+    fake.On("*OPT?").Reply("431\n");
+    fake.On("FORM REAL,64").NoReply();
+    fake.On("R? " + std::to_string(kReadings)).Reply(tevra::testing::MakeDoubleBlock(kReadings));
+    fake.On(":FETC?").Reply(tevra::testing::MakeAsciiList(kReadings));
+    if (!fake.Start()) return std::string();
+    return fake.ResourceName();
+  }();
+  return resource;
+}
+
+// A driver session on the fake instrument and its measurement interface.
+class MeasurementSession {
+ public:
+  explicit MeasurementSession(benchmark::State& state) {
+    tevra::platform::Bstr resource(MeasurementResource());
+    tevra::platform::Bstr options("");
+    if (FAILED(tevra::counter::Tevra::Create(IID_ITevra, reinterpret_cast<void**>(&driver_))) ||
+        FAILED(driver_->Initialize(resource.get(), VARIANT_FALSE, VARIANT_FALSE, options.get())) ||
+        FAILED(driver_->QueryInterface(IID_ITevraMeasurement,
+                                       reinterpret_cast<void**>(&measurement_)))) {
+      state.SkipWithError(tevra::platform::PeekThreadErrorDescription().c_str());
+      measurement_ = nullptr;
+    }
+  }
+  ~MeasurementSession() {
+    if (measurement_) measurement_->Release();
+    if (driver_) {
+      driver_->Close();
+      driver_->Release();
+    }
+  }
+  ITevraMeasurement* get() const { return measurement_; }
+
+ private:
+  ITevra* driver_ = nullptr;
+  ITevraMeasurement* measurement_ = nullptr;
+};
+
+// Runs read once per iteration; the array must hold every reading.
+template <class Read>
+void ReadAll(benchmark::State& state, Read read, std::int64_t bytesPerReading) {
+  MeasurementSession session(state);
+  if (!session.get()) return;
+  for (auto _ : state) {
+    SAFEARRAY* array = nullptr;
+    const HRESULT hr = read(session.get(), &array);
+    const tevra::platform::SafeArrayPtr owned(array);
+    if (FAILED(hr) || !array || array->rgsabound[0].cElements != kReadings) {
+      state.SkipWithError("the readings did not arrive");
+      break;
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * kReadings);
+  state.SetBytesProcessed(state.iterations() * kReadings * bytesPerReading);
+}
+
+void BM_MeasurementBinaryBlock(benchmark::State& state) {
+  ReadAll(
+      state,
+      [](ITevraMeasurement* m, SAFEARRAY** a) { return m->DestructiveReadUpToCount(kReadings, a); },
+      8);
+}
+BENCHMARK(BM_MeasurementBinaryBlock)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_MeasurementAsciiFetch(benchmark::State& state) {
+  ReadAll(
+      state, [](ITevraMeasurement* m, SAFEARRAY** a) { return m->Fetch(a); }, 23);
+}
+BENCHMARK(BM_MeasurementAsciiFetch)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

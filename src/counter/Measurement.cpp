@@ -1,0 +1,237 @@
+#include "counter/Measurement.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "counter/MeasurementTimeout.h"
+#include "counter/Setting.h"
+#include "state/EnumMaps.h"
+
+namespace tevra::counter {
+namespace {
+
+using core::kNoModels;
+
+constexpr const IID* kIid = &IID_ITevraMeasurement;
+constexpr const char* kItf = "ITevraMeasurement";
+
+constexpr core::MethodRecord kRead{kIid, kItf, "Read", 0, kNoModels, ":READ?", "%,$Slg"};
+constexpr core::MethodRecord kFetch{kIid, kItf, "Fetch", 0, kNoModels, ":FETC?", "%,$Slg"};
+constexpr core::MethodRecord kAbort{kIid, kItf, "Abort", 0, kNoModels, "ABOR"};
+constexpr core::MethodRecord kInitiate{kIid, kItf, "Initiate", 0, kNoModels, "INIT"};
+constexpr core::MethodRecord kQueryLast{kIid,      kItf,         "QueryLast", 0,
+                                        kNoModels, "DATA:LAST?", "%$C[^,] "};
+constexpr core::MethodRecord kReadingCount{kIid,         kItf, "ReadingCount", 0, kNoModels,
+                                           "DATA:POIN?", "%d"};
+constexpr core::MethodRecord kDestructiveReadCounted{
+    kIid, kItf, "DestructiveReadCounted", 0, kNoModels, "DATA:REM? %d", "%,$Slg"};
+constexpr core::MethodRecord kDestructiveReadUpToCount{kIid, kItf,      "DestructiveReadUpToCount",
+                                                       0,    kNoModels, "R? %d"};
+constexpr core::MethodRecord kGetMode{kIid,      kItf,         "get_Mode", 0,
+                                      kNoModels, "FREQ:MODE?", "%$C[^,]"};
+constexpr core::MethodRecord kPutMode{kIid, kItf, "put_Mode"};
+constexpr const char* kModeKey = "ITevraMeasurement.Mode";
+
+// Long trigger and sample counts make Read and Fetch slow: they run with at least this timeout.
+constexpr std::int32_t kReadTimeoutFloor = 50000;
+
+// The voltage queries by VoltageFunction (DC, Maximum, Minimum, PeakToPeak), around "INP<c>";
+// Read aborts the running measurement first.
+constexpr const char* kVoltageQueryTails[] = {":COUP DC; LEV:MAX?", ":LEV:MAX?", ":LEV:MIN?",
+                                              ":LEV:PTP?"};
+constexpr const char* kVoltageReadHead = "ABOR; ";
+
+constexpr const char* kModeWords[] = {"AUTO", "REC", "CONT"};
+
+HRESULT NewArray(Tevra& driver, LONG count, SAFEARRAY** val) {
+  *val = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(std::max<LONG>(count, 0)));
+  if (*val) return S_OK;
+  return driver.Reporter().ReportStatusText(E_OUTOFMEMORY, "Could not allocate necessary memory.");
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+}  // namespace
+
+HRESULT MeasurementInterface::Write(const core::CallFrame& frame) {
+  if (driver_.Simulating()) return S_OK;
+  return driver_.Io().WriteString(frame.command, true, core::kDefaultTimeout);
+}
+
+HRESULT MeasurementInterface::SimulatedReadings(SAFEARRAY** val) {
+  LONG triggers = 0;
+  LONG samples = 0;
+  if (HRESULT hr = trigger_.get_Count(&triggers); FAILED(hr)) return hr;
+  if (HRESULT hr = trigger_.get_SampleCount(&samples); FAILED(hr)) return hr;
+  // A product beyond what an array can hold fails as the allocation it asks for.
+  const std::int64_t count = std::int64_t{triggers} * samples;
+  return NewArray(driver_, static_cast<LONG>(std::min<std::int64_t>(count, 0x7FFFFFFF)), val);
+}
+
+HRESULT MeasurementInterface::VoltageReading(bool read, LONG maxTime, SAFEARRAY** val) {
+  if (driver_.Simulating()) return NewArray(driver_, 1, val);
+  const Tevra::MeasurementState& state = driver_.Measurement();
+  const auto function = static_cast<std::size_t>(state.voltageFunction);
+  if (function >= std::size(kVoltageQueryTails))
+    return driver_.Reporter().ReportInvalidValueIntHere("VoltageFunction", state.voltageFunction,
+                                                        "%d");
+  const std::string query = std::string(read ? kVoltageReadHead : "") + "INP" +
+                            std::to_string(state.voltageChannel) + kVoltageQueryTails[function];
+  double value = 0;
+  const HRESULT hr = driver_.Io().QueryNumber(query, core::ScanArg(&value),
+                                              read ? maxTime : core::kDefaultTimeout);
+  if (FAILED(hr)) return hr;
+  if (HRESULT created = NewArray(driver_, 1, val); FAILED(created)) return created;
+  static_cast<double*>((*val)->pvData)[0] = value;
+  return hr;
+}
+
+HRESULT MeasurementInterface::Readings(core::CallFrame& frame, bool read, LONG maxTime,
+                                       SAFEARRAY** val) {
+  if (driver_.Measurement().voltageChannel != 0) return VoltageReading(read, maxTime, val);
+  if (driver_.Simulating()) return SimulatedReadings(val);
+  core::IIoSession& io = driver_.Io();
+  return WithTimeoutAtLeast(io, kReadTimeoutFloor, [&] {
+    const core::FormatArg command[] = {core::FormatArg(frame.command)};
+    const core::ScanArg into[] = {core::ScanArg(val)};
+    return io.QueryFormatted("%s", command, frame.method->responseFormat, into,
+                             core::kDefaultTimeout);
+  });
+}
+
+HRESULT MeasurementInterface::Read(LONG MaxTimeMilliseconds, SAFEARRAY** Val) {
+  return driver_.Enter(
+      kRead,
+      [&](core::CallFrame& frame) { return Readings(frame, true, MaxTimeMilliseconds, Val); },
+      core::In("MaxTimeMilliseconds", MaxTimeMilliseconds), core::Out("Val", Val));
+}
+
+HRESULT MeasurementInterface::Fetch(SAFEARRAY** Val) {
+  return driver_.Enter(
+      kFetch, [&](core::CallFrame& frame) { return Readings(frame, false, 0, Val); },
+      core::Out("Val", Val));
+}
+
+HRESULT MeasurementInterface::Abort() {
+  return driver_.Enter(kAbort, [&](core::CallFrame& frame) { return Write(frame); });
+}
+
+HRESULT MeasurementInterface::Initiate() {
+  return driver_.Enter(kInitiate, [&](core::CallFrame& frame) { return Write(frame); });
+}
+
+HRESULT MeasurementInterface::QueryLast(double* LastMeasurement, BSTR* MeasurementUnit) {
+  return driver_.Enter(
+      kQueryLast,
+      [&](core::CallFrame& frame) -> HRESULT {
+        if (driver_.Simulating()) return S_OK;
+        std::string reply;
+        const core::FormatArg command[] = {core::FormatArg(frame.command)};
+        const core::ScanArg into[] = {core::ScanArg(&reply)};
+        const HRESULT hr = driver_.Io().QueryFormatted("%s", command, frame.method->responseFormat,
+                                                       into, core::kDefaultTimeout);
+        if (FAILED(hr)) return hr;
+        // "<number> <unit>": the number as strtod reads it, the unit as it stands.
+        const std::size_t blank = reply.find(' ');
+        const std::string number = reply.substr(0, blank);
+        const std::string_view unit = blank == std::string::npos
+                                          ? std::string_view()
+                                          : std::string_view(reply).substr(blank + 1);
+        *LastMeasurement = std::strtod(number.c_str(), nullptr);
+        *MeasurementUnit = platform::AllocBstr(unit);
+        if (!*MeasurementUnit) return driver_.Reporter().ReportOutOfMemory();
+        return hr;
+      },
+      core::Out("LastMeasurement", LastMeasurement), core::Out("MeasurementUnit", MeasurementUnit));
+}
+
+HRESULT MeasurementInterface::ReadingCount(LONG* Val) {
+  return driver_.Enter(
+      kReadingCount,
+      [&](core::CallFrame& frame) -> HRESULT {
+        // The simulated instrument keeps no reading memory.
+        if (driver_.Simulating()) return S_OK;
+        const core::FormatArg command[] = {core::FormatArg(frame.command)};
+        const core::ScanArg into[] = {core::ScanArg(Val)};
+        return driver_.Io().QueryFormatted("%s", command, frame.method->responseFormat, into,
+                                           core::kDefaultTimeout);
+      },
+      core::Out("Val", Val));
+}
+
+HRESULT MeasurementInterface::DestructiveReadCounted(LONG NumReadings, SAFEARRAY** Val) {
+  return driver_.Enter(
+      kDestructiveReadCounted,
+      [&](core::CallFrame& frame) -> HRESULT {
+        if (driver_.Simulating()) return NewArray(driver_, NumReadings, Val);
+        return driver_.Io().QueryList(frame.command, core::ScanArg(Val, core::ElemType::F64),
+                                      core::kDefaultTimeout);
+      },
+      core::In("NumReadings", NumReadings), core::Out("Val", Val));
+}
+
+HRESULT MeasurementInterface::DestructiveReadUpToCount(LONG MaxCount, SAFEARRAY** Val) {
+  return driver_.Enter(
+      kDestructiveReadUpToCount,
+      [&](core::CallFrame& frame) -> HRESULT {
+        if (driver_.Simulating()) return NewArray(driver_, MaxCount, Val);
+        core::IIoSession& io = driver_.Io();
+        if (HRESULT hr = io.WriteString("FORM REAL,64", true, core::kDefaultTimeout); FAILED(hr))
+          return hr;
+        if (HRESULT hr = io.WriteString(frame.command, true, core::kDefaultTimeout); FAILED(hr))
+          return hr;
+        // The block's reals are taken as they lie on the wire, without swapping their bytes.
+        bool swap = false;
+        if (HRESULT hr = io.GetByteSwap(swap); FAILED(hr)) return hr;
+        if (HRESULT hr = io.SetByteSwap(false); FAILED(hr)) return hr;
+        const HRESULT hr = io.ReadBinaryBlock(core::ScanArg(Val, core::ElemType::F64), true,
+                                              core::kDefaultTimeout);
+        io.SetByteSwap(swap);
+        return hr;
+      },
+      core::In("MaxCount", MaxCount), core::Out("Val", Val));
+}
+
+HRESULT MeasurementInterface::get_Mode(TevraFrequencyMeasurementModeEnum* val) {
+  return driver_.Enter(
+      kGetMode,
+      [&](core::CallFrame& frame) -> HRESULT {
+        if (driver_.Simulating()) return state::GetSimulated(driver_, kModeKey, *val);
+        std::string word;
+        const core::FormatArg command[] = {core::FormatArg(frame.command)};
+        const core::ScanArg into[] = {core::ScanArg(&word)};
+        const HRESULT hr = driver_.Io().QueryFormatted("%s", command, frame.method->responseFormat,
+                                                       into, core::kDefaultTimeout);
+        if (FAILED(hr)) return hr;
+        // A word the model's map does not know leaves the output as it is.
+        const auto converter = state::FindEnumConverter("TevraFrequencyMeasurementModeEnum",
+                                                        state::EnumContextOf(frame.method));
+        std::int32_t value = 0;
+        if (converter && converter->FromCommand(driver_.Family(), Trimmed(word), value))
+          *val = static_cast<TevraFrequencyMeasurementModeEnum>(value);
+        return hr;
+      },
+      core::Out("val", val));
+}
+
+HRESULT MeasurementInterface::put_Mode(TevraFrequencyMeasurementModeEnum val) {
+  return driver_.Enter(
+      kPutMode,
+      [&]() -> HRESULT {
+        if (driver_.Simulating()) return state::PutSimulated(driver_, kModeKey, val);
+        const bool continuousRefused = val == TevraFrequencyMeasurementModeContinuous &&
+                                       (driver_.ModelBit() & (core::kQX1100 | core::kQX1200)) != 0;
+        if (val < 0 || static_cast<std::size_t>(val) >= std::size(kModeWords) || continuousRefused)
+          return driver_.Reporter().ReportInvalidValueInt("Measurement_put_Mode", "val", val, "%d");
+        return driver_.Io().WriteString(std::string("FREQ:MODE ") + kModeWords[val], true,
+                                        core::kDefaultTimeout);
+      },
+      core::In("val", val));
+}
+
+}  // namespace tevra::counter

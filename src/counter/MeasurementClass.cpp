@@ -1,0 +1,73 @@
+#include "counter/Measurement.h"
+
+#include "counter/Setting.h"
+#include "platform/SafeArray.h"
+
+namespace tevra::counter {
+namespace {
+
+using core::kNoModels;
+
+constexpr const IID* kIid = &IID_IIviCounterMeasurement;
+constexpr const char* kItf = "IIviCounterMeasurement";
+
+constexpr core::MethodRecord kAbort{kIid, kItf, "Abort"};
+constexpr core::MethodRecord kFetch{kIid, kItf, "Fetch"};
+constexpr core::MethodRecord kInitiate{kIid, kItf, "Initiate"};
+constexpr core::MethodRecord kIsMeasurementComplete{kIid, kItf, "IsMeasurementComplete"};
+constexpr core::MethodRecord kRead{kIid, kItf, "Read"};
+
+// The first reading of the array an instrument-specific read returned; the array is destroyed.
+template <class ReadArray>
+HRESULT FirstReading(ReadArray readArray, double* val) {
+  SAFEARRAY* array = nullptr;
+  if (HRESULT hr = readArray(&array); FAILED(hr)) return hr;
+  const platform::SafeArrayPtr owned(array);
+  constexpr VARTYPE kDoubles[] = {VT_R8};
+  void* data = nullptr;
+  std::size_t count = 0;
+  if (!platform::ViewVector(array, kDoubles, data, count) || count == 0) return E_INVALIDARG;
+  *val = static_cast<const double*>(data)[0];
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT ClassMeasurementInterface::Abort() {
+  return driver_.Enter(kAbort, [&] { return instrument_.Abort(); });
+}
+
+HRESULT ClassMeasurementInterface::Initiate() {
+  return driver_.Enter(kInitiate, [&] { return instrument_.Initiate(); });
+}
+
+HRESULT ClassMeasurementInterface::Fetch(double* Val) {
+  return driver_.Enter(
+      kFetch,
+      [&] {
+        return FirstReading([&](SAFEARRAY** array) { return instrument_.Fetch(array); }, Val);
+      },
+      core::Out("Val", Val));
+}
+
+HRESULT ClassMeasurementInterface::Read(LONG MaxTimeMilliseconds, double* Val) {
+  return driver_.Enter(
+      kRead,
+      [&] {
+        return FirstReading(
+            [&](SAFEARRAY** array) { return instrument_.Read(MaxTimeMilliseconds, array); }, Val);
+      },
+      core::In("MaxTimeMilliseconds", MaxTimeMilliseconds), core::Out("Val", Val));
+}
+
+HRESULT ClassMeasurementInterface::IsMeasurementComplete(
+    IviCounterMeasurementStatusEnum* MeasurementStatus) {
+  return driver_.Enter(
+      kIsMeasurementComplete,
+      [&] {
+        return driver_.Reporter().ReportMethodNotSupported("Measurement_IsMeasurementComplete");
+      },
+      core::Out("MeasurementStatus", MeasurementStatus));
+}
+
+}  // namespace tevra::counter
