@@ -5,6 +5,7 @@
 #ifndef TEVRA_INTERFACES_H
 #define TEVRA_INTERFACES_H
 
+#include "tevra/IviCounterChannelArmEnums.h"
 #include "tevra/TevraEnums.h"
 #include "tevra/TevraTypes.h"
 
@@ -115,13 +116,73 @@ struct IIviDriverUtility : IUnknown {
   ~IIviDriverUtility() = default;
 };
 
-// One input channel. Its settings follow as the input-channel functions are added.
+// One input channel: its input stage (impedance, coupling, attenuation, probe, filters) and its
+// trigger levels and slopes. Channel 3 is the microwave input, which has no such settings.
 struct ITevraChannel : IUnknown {
+  virtual HRESULT get_Impedance(TevraImpedanceEnum* val) = 0;
+  virtual HRESULT put_Impedance(TevraImpedanceEnum val) = 0;
+  virtual HRESULT get_Coupling(TevraCouplingEnum* val) = 0;
+  virtual HRESULT put_Coupling(TevraCouplingEnum val) = 0;
+  virtual HRESULT get_Range(TevraAttenuationFactorEnum* val) = 0;
+  virtual HRESULT put_Range(TevraAttenuationFactorEnum val) = 0;
+  virtual HRESULT get_Voltage1(double* val) = 0;
+  virtual HRESULT put_Voltage1(double val) = 0;
+  virtual HRESULT get_Voltage2(double* val) = 0;
+  virtual HRESULT put_Voltage2(double val) = 0;
+  virtual HRESULT get_FilterEnabled(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_FilterEnabled(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_Slope1(TevraSlopeEnum* val) = 0;
+  virtual HRESULT put_Slope1(TevraSlopeEnum val) = 0;
+  virtual HRESULT get_Slope2(TevraSlopeEnum* val) = 0;
+  virtual HRESULT put_Slope2(TevraSlopeEnum val) = 0;
+  virtual HRESULT get_NoiseRejectEnabled(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_NoiseRejectEnabled(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_ProbeFactor(TevraProbeFactorEnum* val) = 0;
+  virtual HRESULT put_ProbeFactor(TevraProbeFactorEnum val) = 0;
+  virtual HRESULT get_AutoLevelEnabled(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_AutoLevelEnabled(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_IsProtectionEnable(VARIANT_BOOL* val) = 0;
+  virtual HRESULT get_Percentage1(LONG* val) = 0;
+  virtual HRESULT put_Percentage1(LONG val) = 0;
+  virtual HRESULT get_Percentage2(LONG* val) = 0;
+  virtual HRESULT put_Percentage2(LONG val) = 0;
+  virtual HRESULT get_Strength(LONG* val) = 0;
+  virtual HRESULT ConfigureLevel(double Voltage, VARIANT_BOOL NoiseRejectEnabled) = 0;
+  virtual HRESULT Configure(TevraImpedanceEnum Impedance, TevraCouplingEnum Coupling,
+                            TevraAttenuationFactorEnum Range) = 0;
+  virtual HRESULT ResetProtection() = 0;
+  virtual HRESULT AutoLevelOnce() = 0;
+
  protected:
   ~ITevraChannel() = default;
 };
 
+// The class-compliant view of a channel: impedance and attenuation as numbers, the hysteresis
+// as noise rejection. The frequency filter limits are not available on this counter.
 struct IIviCounterChannel : IUnknown {
+  virtual HRESULT get_Impedance(double* val) = 0;
+  virtual HRESULT put_Impedance(double val) = 0;
+  virtual HRESULT get_Coupling(IviCounterCouplingEnum* val) = 0;
+  virtual HRESULT put_Coupling(IviCounterCouplingEnum val) = 0;
+  virtual HRESULT get_Attenuation(double* val) = 0;
+  virtual HRESULT put_Attenuation(double val) = 0;
+  virtual HRESULT get_Level(double* val) = 0;
+  virtual HRESULT put_Level(double val) = 0;
+  virtual HRESULT get_Hysteresis(double* val) = 0;
+  virtual HRESULT put_Hysteresis(double val) = 0;
+  virtual HRESULT get_FilterEnabled(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_FilterEnabled(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_Slope(IviCounterSlopeEnum* val) = 0;
+  virtual HRESULT put_Slope(IviCounterSlopeEnum val) = 0;
+  virtual HRESULT get_MinimumFrequency(double* val) = 0;
+  virtual HRESULT put_MinimumFrequency(double val) = 0;
+  virtual HRESULT get_MaximumFrequency(double* val) = 0;
+  virtual HRESULT put_MaximumFrequency(double val) = 0;
+  virtual HRESULT ConfigureLevel(double TriggerLevel, double Hysteresis) = 0;
+  virtual HRESULT Configure(double Impedance, IviCounterCouplingEnum Coupling,
+                            double Attenuation) = 0;
+  virtual HRESULT ConfigureFilter(double MinimumFrequency, double MaximumFrequency) = 0;
+
  protected:
   ~IIviCounterChannel() = default;
 };
@@ -132,6 +193,11 @@ struct ITevraChannels : IUnknown {
   virtual HRESULT get_Count(LONG* val) = 0;
   virtual HRESULT get_Item(BSTR Name, ITevraChannel** val) = 0;
   virtual HRESULT get_Name(LONG Index, BSTR* val) = 0;
+  // Lets the counter choose levels and ranges for the signals present.
+  virtual HRESULT Autoscale() = 0;
+  // The lowest signal frequency the automatic trigger levels follow.
+  virtual HRESULT get_AutoLevelFrequency(TevraAutoLevelFrequencyEnum* val) = 0;
+  virtual HRESULT put_AutoLevelFrequency(TevraAutoLevelFrequencyEnum val) = 0;
 
  protected:
   ~ITevraChannels() = default;
@@ -150,6 +216,26 @@ struct IIviCounterChannels : IUnknown {
 // IIviDriver slots as the instrument functions are added.
 struct ITevra : IIviDriver {
   virtual HRESULT get_Channels(ITevraChannels** val) = 0;
+  // The measurement functions. Configure returns the instrument's "CONF?" text; GetFunction the
+  // selected function's word; SetFunction selects a function without configuring it.
+  virtual HRESULT Configure(BSTR* Val) = 0;
+  virtual HRESULT GetFunction(BSTR* Val) = 0;
+  virtual HRESULT SetFunction(TevraMeasurementFunctionEnum MeasurementFunction) = 0;
+  virtual HRESULT get_Frequency(struct ITevraFrequency** val) = 0;
+  virtual HRESULT get_Period(struct ITevraPeriod** val) = 0;
+  virtual HRESULT get_PulseWidth(struct ITevraPulseWidth** val) = 0;
+  virtual HRESULT get_DutyCycle(struct ITevraDutyCycle** val) = 0;
+  virtual HRESULT get_EdgeTime(struct ITevraEdgeTime** val) = 0;
+  virtual HRESULT get_FrequencyRatio(struct ITevraFrequencyRatio** val) = 0;
+  virtual HRESULT get_TimeInterval(struct ITevraTimeInterval** val) = 0;
+  virtual HRESULT get_Phase(struct ITevraPhase** val) = 0;
+  virtual HRESULT get_TotalizeContinuous(struct ITevraTotalizeContinuous** val) = 0;
+  virtual HRESULT get_TotalizeGated(struct ITevraTotalizeGated** val) = 0;
+  virtual HRESULT get_TotalizeTimed(struct ITevraTotalizeTimed** val) = 0;
+  virtual HRESULT get_Voltage(struct ITevraVoltage** val) = 0;
+  virtual HRESULT get_SinglePeriod(struct ITevraSinglePeriod** val) = 0;
+  virtual HRESULT get_TimeStamp(struct ITevraTimeStamp** val) = 0;
+  virtual HRESULT get_Burst(struct ITevraBurst** val) = 0;
 
  protected:
   ~ITevra() = default;
@@ -164,5 +250,9 @@ TEVRA_API HRESULT DllCanUnloadNow();
 // The library's version text, "1.2.2.0".
 TEVRA_API const char* TevraLibraryVersion();
 }
+
+#include "tevra/TevraArmInterfaces.h"
+#include "tevra/TevraFunctionInterfaces.h"
+#include "tevra/TevraMeasurementInterfaces.h"
 
 #endif

@@ -1,11 +1,17 @@
 // The list of the driver object's interface groups; each group lives in its own files.
 #include "counter/InterfaceGroup.h"
 
+#include "counter/ArmGroup.h"
+#include "counter/FunctionGroup.h"
+#include "counter/MeasurementGroup.h"
+
 namespace tevra::counter {
 
 std::vector<std::unique_ptr<InterfaceGroup>> CreateInterfaceGroups(Tevra& driver) {
   std::vector<std::unique_ptr<InterfaceGroup>> groups;
-  static_cast<void>(driver);
+  groups.push_back(CreateMeasurementGroup(driver));
+  groups.push_back(CreateArmGroup(driver));
+  groups.push_back(CreateFunctionGroup(driver));
   return groups;
 }
 

@@ -125,7 +125,9 @@ TEST(SimulatedDefaults, KeysAreUniqueAndNamedInterfaceDotProperty) {
     ASSERT_NE(dot, std::string_view::npos) << d.key;
     EXPECT_EQ(d.key.front(), 'I') << d.key;
     EXPECT_EQ(d.key.find('.', dot + 1), std::string_view::npos) << d.key;
-    if (d.type == state::SettingType::Bool) EXPECT_TRUE(d.number == 0 || d.number == -1) << d.key;
+    if (d.type == state::SettingType::Bool) {
+      EXPECT_TRUE(d.number == 0 || d.number == -1) << d.key;
+    }
   }
   EXPECT_EQ(keys.size(), 88u);
 }
