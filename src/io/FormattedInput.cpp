@@ -333,10 +333,20 @@ class InputScanner {
     }
   };
 
-  // A destination that collects the elements of a list of unknown length.
+  // A destination that collects the elements of a list of unknown length. A list holds reals
+  // or integers, never both; each is kept in its widest form, 8 bytes an element.
   struct Collected {
-    std::vector<Number> numbers;
+    std::vector<double> reals;
+    std::vector<std::int64_t> integers;
     std::vector<std::string> texts;
+
+    void Add(const Number& number) {
+      if (number.real)
+        reals.push_back(number.single ? static_cast<float>(number.floating) : number.floating);
+      else
+        integers.push_back(number.integer);
+    }
+    std::size_t NumberCount() const { return reals.empty() ? integers.size() : reals.size(); }
   };
 
   // --- numbers ---
@@ -697,7 +707,7 @@ class InputScanner {
         return S_OK;
       }
       case ScanArg::Kind::SafeArray:
-        collected.numbers.push_back(number);
+        collected.Add(number);
         return S_OK;
       default:
         return E_INVALIDARG;
@@ -775,7 +785,7 @@ class InputScanner {
   HRESULT CreateSafeArray(const FormatToken& token, const ScanArg* a, const Collected& collected) {
     const VARTYPE vt = VarTypeOf(token);
     const bool texts = vt == VT_BSTR;
-    const std::size_t n = texts ? collected.texts.size() : collected.numbers.size();
+    const std::size_t n = texts ? collected.texts.size() : collected.NumberCount();
     platform::SafeArrayPtr array(SafeArrayCreateVector(vt, 0, static_cast<ULONG>(n)));
     if (!array.get())
       return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
@@ -787,9 +797,10 @@ class InputScanner {
           return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
                                              "Could not allocate BSTR memory for Read.", {});
         static_cast<BSTR*>(array.get()->pvData)[i] = s;
+      } else if (!collected.reals.empty()) {
+        StoreNumber(array.get()->pvData, ElemTypeOfVarType(vt), i, collected.reals[i]);
       } else {
-        collected.numbers[i].Visit(
-            [&](auto v) { StoreNumber(array.get()->pvData, ElemTypeOfVarType(vt), i, v); });
+        StoreNumber(array.get()->pvData, ElemTypeOfVarType(vt), i, collected.integers[i]);
       }
     }
     SAFEARRAY** slot = static_cast<SAFEARRAY**>(a->where);
