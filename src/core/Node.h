@@ -80,8 +80,8 @@ class CNode {
 
  private:
   static constexpr std::size_t kMaxTemplateArgs = 12;
-  HRESULT FormatTemplate(CDriver& driver, const MethodRecord& method,
-                         std::span<const Param> params, std::string& command);
+  HRESULT FormatTemplate(CDriver& driver, const MethodRecord& method, std::span<const Param> params,
+                         std::string& command);
   HRESULT RunEntry(const MethodRecord& method, std::span<const Param> params,
                    FunctionRef<HRESULT(CallFrame&)> body) noexcept;
 
