@@ -159,6 +159,8 @@ struct ITevraPhase : IUnknown {
 struct ITevraTotalizeContinuous : IUnknown {
   virtual HRESULT Configure(LONG Channel) = 0;
   virtual HRESULT FetchCount(double* Val) = 0;
+  virtual HRESULT Start() = 0;
+  virtual HRESULT Stop() = 0;
 
  protected:
   ~ITevraTotalizeContinuous() = default;

@@ -80,6 +80,8 @@ struct ITevraTotalizeContinuous2 : ITevraTotalizeContinuous {
 
 struct ITevraSystem : IUnknown {
   virtual HRESULT WaitForOperationComplete(LONG MaxTimeMilliseconds) = 0;
+  virtual HRESULT get_TraceEnabled(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_TraceEnabled(VARIANT_BOOL val) = 0;
 
  protected:
   ~ITevraSystem() = default;

@@ -56,8 +56,8 @@ class CTraceLog final : public core::ITraceLog {
   // ITevraSystem.TraceEnabled on a live session. Get: recording. Put true: a new file when
   // tracing is not enabled, else recording resumes in the same file unless the size limit
   // stopped it. Put false: recording pauses; the file stays open.
-  bool GetTraceEnabled() const;
-  HRESULT PutTraceEnabled(bool on);
+  bool GetTraceEnabled() const override;
+  HRESULT PutTraceEnabled(bool on) override;
 
   // The trace event's receivers. Register returns a cookie (never 0; 0 when the sink is null or
   // memory runs out); Unregister returns whether the cookie was registered.

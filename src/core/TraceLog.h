@@ -34,6 +34,11 @@ class ITraceLog {
   // The DriverSetup "Trace" pair. Off while recording stops the trace and switches tracing off;
   // off while already stopped fails with E_UNEXPECTED and leaves tracing on.
   virtual HRESULT ApplyTraceSwitch(bool on) = 0;
+  // The TraceEnabled property on a live session. Get: recording. Put true: a new file when
+  // tracing was not enabled, else recording resumes unless the size limit stopped it. Put false:
+  // recording pauses, the file stays open.
+  virtual bool GetTraceEnabled() const { return State() == TraceState::Recording; }
+  virtual HRESULT PutTraceEnabled(bool on) = 0;
 
   // Initialize: the log takes the driver's identifier and starts when tracing is on.
   virtual HRESULT Prepare(std::string_view logName) = 0;
@@ -60,6 +65,11 @@ class NullTraceLog final : public ITraceLog {
     if (state_ == TraceState::Stopped) return E_UNEXPECTED;
     if (state_ == TraceState::Recording) state_ = TraceState::Stopped;
     enabled_ = false;
+    return S_OK;
+  }
+  // Without a file, enabling only records the wish.
+  HRESULT PutTraceEnabled(bool on) override {
+    if (on) enabled_ = true;
     return S_OK;
   }
   HRESULT Prepare(std::string_view) override { return S_OK; }

@@ -49,6 +49,7 @@ HRESULT FunctionGroup::Query(REFIID riid, void** ppv) {
       {&IID_ITevraTimeInterval, &timeInterval_},
       {&IID_ITevraPhase, &phase_},
       {&IID_ITevraTotalizeContinuous, &totalizeContinuous_},
+      {&IID_ITevraTotalizeContinuous2, &totalizeContinuous_},
       {&IID_ITevraTotalizeGated, &totalizeGated_},
       {&IID_ITevraTotalizeTimed, &totalizeTimed_},
       {&IID_ITevraVoltage, &voltage_},

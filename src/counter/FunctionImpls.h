@@ -105,11 +105,15 @@ class TimeStampImpl final : public FunctionImpl<ITevraTimeStamp> {
   HRESULT Measure(LONG Count, LONG Channel, SAFEARRAY** Val) override;
 };
 
-class TotalizeContinuousImpl final : public FunctionImpl<ITevraTotalizeContinuous> {
+// Answers ITevraTotalizeContinuous and its second version.
+class TotalizeContinuousImpl final : public FunctionImpl<ITevraTotalizeContinuous2> {
  public:
   using FunctionImpl::FunctionImpl;
   HRESULT Configure(LONG Channel) override;
   HRESULT FetchCount(double* Val) override;
+  HRESULT Start() override;
+  HRESULT Stop() override;
+  HRESULT ReadCount(double* Val) override;
 };
 
 class TotalizeGatedImpl final : public FunctionImpl<ITevraTotalizeGated> {

@@ -4,6 +4,7 @@
 
 #include "counter/FunctionImpls.h"
 #include "counter/FunctionTable.h"
+#include "counter/MeasurementTotalize.h"
 
 namespace tevra::counter {
 namespace {
@@ -70,6 +71,12 @@ HRESULT TotalizeContinuousImpl::FetchCount(double* Val) {
             "Please use the method named ReadCount for this functionality.");
       },
       Out("Val", Val));
+}
+
+HRESULT TotalizeContinuousImpl::Start() { return StartContinuousTotalize(d_); }
+HRESULT TotalizeContinuousImpl::Stop() { return StopContinuousTotalize(d_); }
+HRESULT TotalizeContinuousImpl::ReadCount(double* Val) {
+  return ReadContinuousTotalizeCount(d_, Val);
 }
 
 HRESULT TotalizeGatedImpl::Configure(LONG Channel, TevraArmSourceEnum GateSource,

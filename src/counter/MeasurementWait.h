@@ -1,5 +1,6 @@
-// ITevraSystem.WaitForOperationComplete: waits for the instrument's "*OPC?" reply, at least
-// 100 ms, with the status check off for the wait.
+// ITevraSystem: WaitForOperationComplete waits for the instrument's "*OPC?" reply, at least
+// 100 ms, with the status check off for the wait; TraceEnabled switches the method trace
+// (SystemTrace.cpp).
 #pragma once
 
 #include "core/Embedded.h"
@@ -15,6 +16,8 @@ class OperationCompleteInterface final : public core::Embedded<ITevraSystem> {
       : Embedded(root), driver_(driver) {}
 
   HRESULT WaitForOperationComplete(LONG MaxTimeMilliseconds) override;
+  HRESULT get_TraceEnabled(VARIANT_BOOL* val) override;
+  HRESULT put_TraceEnabled(VARIANT_BOOL val) override;
 
  private:
   Tevra& driver_;

@@ -21,6 +21,7 @@
 #include "platform/Bstr.h"
 #include "platform/SafeArray.h"
 #include "support/DriverHandle.h"
+#include "support/ScriptedIoSession.h"
 #include "support/UnconnectedSession.h"
 
 namespace tevra::testing {
@@ -31,11 +32,12 @@ using core::TraceState;
 
 // A driver object whose trace log writes the trace file; the test keeps a view of the log.
 struct TracedDriver {
-  explicit TracedDriver(api::CTraceLog::CalendarClock clock = nullptr) {
+  explicit TracedDriver(api::CTraceLog::CalendarClock clock = nullptr,
+                        std::unique_ptr<core::IIoSession> io = nullptr) {
     auto owned = std::make_unique<api::CTraceLog>(clock);
     log = owned.get();
-    EXPECT_EQ(counter::Tevra::Create(std::make_unique<UnconnectedSession>(), std::move(owned),
-                                     IID_ITevra, (void**)&driver),
+    if (!io) io = std::make_unique<UnconnectedSession>();
+    EXPECT_EQ(counter::Tevra::Create(std::move(io), std::move(owned), IID_ITevra, (void**)&driver),
               S_OK);
     driver->QueryInterface(IID_IIviDriverOperation, (void**)&operation);
     driver->QueryInterface(IID_IIviDriverIdentity, (void**)&identity);
@@ -45,8 +47,9 @@ struct TracedDriver {
     operation->Release();
     driver->Release();
   }
-  HRESULT Initialize(std::string_view options, bool idQuery = false) {
-    platform::Bstr resource("");
+  HRESULT Initialize(std::string_view options, bool idQuery = false,
+                     std::string_view resourceName = "") {
+    platform::Bstr resource(resourceName);
     platform::Bstr optionString(options);
     return driver->Initialize(resource.get(), idQuery ? VARIANT_TRUE : VARIANT_FALSE, VARIANT_FALSE,
                               optionString.get());
@@ -339,6 +342,48 @@ TEST_F(TraceTest, TraceEnabledPausesAndResumesTheSameFile) {
   EXPECT_EQ(e.driver->Close(), S_OK);
   EXPECT_EQ(Count(ReadFile(late), "<Method "), 2);
   EXPECT_TRUE(XmlLintAccepts(late));
+}
+
+// The property of the system interface: the log on a live session, a stored setting in
+// simulation.
+TEST_F(TraceTest, TraceEnabledPropertyOfTheSystemInterface) {
+  const auto systemOf = [](TracedDriver& d) {
+    ITevraSystem* system = nullptr;
+    EXPECT_EQ(d.driver->QueryInterface(IID_ITevraSystem, (void**)&system), S_OK);
+    return system;
+  };
+  VARIANT_BOOL on = VARIANT_FALSE;
+
+  TracedDriver simulated;
+  ASSERT_EQ(simulated.Initialize(Options("TraceName=" + (dir_ / "sim.xml").string())), S_OK);
+  ITevraSystem* system = systemOf(simulated);
+  EXPECT_EQ(system->put_TraceEnabled(VARIANT_TRUE), S_OK);
+  EXPECT_EQ(system->get_TraceEnabled(&on), S_OK);
+  EXPECT_EQ(on, VARIANT_TRUE);
+  EXPECT_FALSE(simulated.log->Enabled());
+  system->Release();
+
+  const fs::path file = dir_ / "live.xml";
+  ScriptedIoSession::Script script;
+  script.Expect("*IDN?", "Orvane Technologies,QX1300,SN0042,2.0.1");
+  script.Expect("*OPT?", "431");
+  TracedDriver live(nullptr, std::make_unique<ScriptedIoSession>(script));
+  ASSERT_EQ(live.Initialize("DriverSetup=Trace=true, TraceName=" + file.string(), false,
+                            "TCPIP::h::5025::SOCKET"),
+            S_OK)
+      << TakeErrorDescription();
+  system = systemOf(live);
+  EXPECT_EQ(system->get_TraceEnabled(&on), S_OK);
+  EXPECT_EQ(on, VARIANT_TRUE);
+  EXPECT_EQ(system->put_TraceEnabled(VARIANT_FALSE), S_OK);  // recorded before the pause
+  EXPECT_EQ(system->get_TraceEnabled(&on), S_OK);            // not recorded
+  EXPECT_EQ(on, VARIANT_FALSE);
+  EXPECT_EQ(live.log->State(), TraceState::Off);
+  system->Release();
+  EXPECT_EQ(live.driver->Close(), S_OK);
+  const std::string text = ReadFile(file);
+  EXPECT_EQ(Count(text, "Name=\"put_TraceEnabled\""), 1);
+  EXPECT_EQ(Count(text, "Name=\"get_TraceEnabled\""), 1);
 }
 
 // The DriverSetup "Trace" pair against each state of the log.

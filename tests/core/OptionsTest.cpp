@@ -118,6 +118,7 @@ class ScriptedTraceLog final : public ITraceLog {
   TraceSettings& Settings() override { return settings; }
   bool Enabled() const override { return false; }
   TraceState State() const override { return TraceState::Off; }
+  HRESULT PutTraceEnabled(bool) override { return S_OK; }
   HRESULT ApplyTraceSwitch(bool on) override {
     switches.push_back(on);
     return switchStatus;

@@ -24,6 +24,7 @@ class RecordingTraceLog final : public core::ITraceLog {
   bool Enabled() const override { return true; }
   core::TraceState State() const override { return core::TraceState::Recording; }
   HRESULT ApplyTraceSwitch(bool) override { return S_OK; }
+  HRESULT PutTraceEnabled(bool) override { return S_OK; }
   HRESULT Prepare(std::string_view) override { return S_OK; }
   void SessionEnding() override {}
   bool BeginRecord(const core::MethodRecord& m, std::span<const core::Param>) override {
