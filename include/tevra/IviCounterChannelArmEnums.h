@@ -3,17 +3,17 @@
 #ifndef TEVRA_IVICOUNTER_CHANNEL_ARM_ENUMS_H
 #define TEVRA_IVICOUNTER_CHANNEL_ARM_ENUMS_H
 
-enum IviCounterCouplingEnum {
+enum IviCounterCouplingEnum : int {
   IviCounterCouplingAC = 1,
   IviCounterCouplingDC = 2,
 };
 
-enum IviCounterSlopeEnum {
+enum IviCounterSlopeEnum : int {
   IviCounterSlopeNegative = 0,
   IviCounterSlopePositive = 1,
 };
 
-enum IviCounterArmTypeEnum {
+enum IviCounterArmTypeEnum : int {
   IviCounterArmTypeImmediate = 1,
   IviCounterArmTypeExternal = 2,
 };

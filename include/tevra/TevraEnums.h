@@ -1,8 +1,9 @@
-// The enumerations of the object interfaces, with their fixed values.
+// The enumerations of the object interfaces, with their fixed values. Each is an int underneath,
+// so that any value a caller passes is a value of the type (and can be refused cleanly).
 #ifndef TEVRA_ENUMS_H
 #define TEVRA_ENUMS_H
 
-enum TevraMeasurementFunctionEnum {
+enum TevraMeasurementFunctionEnum : int {
   TevraMeasurementFunctionFrequency2 = 0,
   TevraMeasurementFunctionFrequency1 = 1,
   TevraMeasurementFunctionFrequencyRatio1and3 = 2,
@@ -47,27 +48,27 @@ enum TevraMeasurementFunctionEnum {
   TevraMeasurementFunctionPositiveBurstWidth = 50,
 };
 
-enum TevraReferenceTypeEnum {
+enum TevraReferenceTypeEnum : int {
   TevraReferenceTypeVoltage = 1,
   TevraReferenceTypePercent = 2,
 };
 
-enum TevraPolarityEnum {
+enum TevraPolarityEnum : int {
   TevraPolarityPositive = 0,
   TevraPolarityNegative = 1,
 };
 
-enum TevraEdgeTypeEnum {
+enum TevraEdgeTypeEnum : int {
   TevraEdgeTypeFalling = 0,
   TevraEdgeTypeRising = 1,
 };
 
-enum TevraSlopeEnum {
+enum TevraSlopeEnum : int {
   TevraSlopeNegative = 0,
   TevraSlopePositive = 1,
 };
 
-enum TevraArmSourceEnum {
+enum TevraArmSourceEnum : int {
   TevraArmSourceChannel1 = 0,
   TevraArmSourceChannel2 = 1,
   TevraArmSourceExternal = 2,
@@ -76,60 +77,60 @@ enum TevraArmSourceEnum {
   TevraArmSourceImmediate = 5,
 };
 
-enum TevraVoltageFunctionEnum {
+enum TevraVoltageFunctionEnum : int {
   TevraVoltageFunctionDC = 0,
   TevraVoltageFunctionMaximum = 1,
   TevraVoltageFunctionMinimum = 2,
   TevraVoltageFunctionPeakToPeak = 3,
 };
 
-enum TevraPulseWidthTypeEnum {
+enum TevraPulseWidthTypeEnum : int {
   TevraPulseWidthTypePositive = 0,
   TevraPulseWidthTypeNegative = 1,
 };
 
-enum TevraFrequencyMeasurementModeEnum {
+enum TevraFrequencyMeasurementModeEnum : int {
   TevraFrequencyMeasurementModeAuto = 0,
   TevraFrequencyMeasurementModeReciprocal = 1,
   TevraFrequencyMeasurementModeContinuous = 2,
 };
 
-enum TevraArmMeasurementTypeEnum {
+enum TevraArmMeasurementTypeEnum : int {
   TevraArmMeasurementTypeFrequency = 0,
   TevraArmMeasurementTypeTimeInterval = 1,
   TevraArmMeasurementTypeTotalize = 2,
 };
 
-enum TevraArmTypeEnum {
+enum TevraArmTypeEnum : int {
   TevraArmTypeImmediate = 1,
   TevraArmTypeExternal = 2,
 };
 
-enum TevraExternalSourceEnum {
+enum TevraExternalSourceEnum : int {
   TevraExternalSourceBNC = 0,
   TevraExternalSourceChannel1 = 1,
   TevraExternalSourceChannel2 = 2,
 };
 
-enum TevraDelayHoldOffSourceEnum {
+enum TevraDelayHoldOffSourceEnum : int {
   TevraDelayHoldOffSourceImmediate = 0,
   TevraDelayHoldOffSourceTime = 1,
   TevraDelayHoldOffSourceEvents = 2,
 };
 
-enum TevraTriggerSourceEnum {
+enum TevraTriggerSourceEnum : int {
   TevraTriggerSourceImmediate = 0,
   TevraTriggerSourceExternal = 1,
   TevraTriggerSourceBus = 2,
 };
 
-enum TevraSmoothingResponseEnum {
+enum TevraSmoothingResponseEnum : int {
   TevraSmoothingResponseSlow = 0,
   TevraSmoothingResponseMedium = 1,
   TevraSmoothingResponseFast = 2,
 };
 
-enum TevraScalingFunctionEnum {
+enum TevraScalingFunctionEnum : int {
   TevraScalingFunctionNull = 0,
   TevraScalingFunctionPercent = 1,
   TevraScalingFunctionPPM = 2,
@@ -137,14 +138,14 @@ enum TevraScalingFunctionEnum {
   TevraScalingFunctionScale = 4,
 };
 
-enum TevraStatusRegisterEnum {
+enum TevraStatusRegisterEnum : int {
   TevraStatusRegisterStatusByte = 0,
   TevraStatusRegisterStandardEvent = 1,
   TevraStatusRegisterOperation = 2,
   TevraStatusRegisterQuestionable = 3,
 };
 
-enum TevraStatusSubRegisterEnum {
+enum TevraStatusSubRegisterEnum : int {
   TevraStatusSubRegisterCondition = 0,
   TevraStatusSubRegisterNegativeTransition = 1,
   TevraStatusSubRegisterPositiveTransition = 2,
@@ -152,32 +153,32 @@ enum TevraStatusSubRegisterEnum {
   TevraStatusSubRegisterEnable = 4,
 };
 
-enum TevraImpedanceEnum {
+enum TevraImpedanceEnum : int {
   TevraImpedance1E6 = 0,
   TevraImpedance50 = 1,
 };
 
-enum TevraCouplingEnum {
+enum TevraCouplingEnum : int {
   TevraCouplingAC = 1,
   TevraCouplingDC = 2,
 };
 
-enum TevraAttenuationFactorEnum {
+enum TevraAttenuationFactorEnum : int {
   TevraAttenuationFactor1 = 0,
   TevraAttenuationFactor10 = 1,
 };
 
-enum TevraProbeFactorEnum {
+enum TevraProbeFactorEnum : int {
   TevraProbeFactor1x = 0,
   TevraProbeFactor10x = 1,
 };
 
-enum TevraAutoLevelFrequencyEnum {
+enum TevraAutoLevelFrequencyEnum : int {
   TevraAutoLevelFrequency50 = 0,
   TevraAutoLevelFrequency10E3 = 1,
 };
 
-enum TevraMemoryLocationEnum {
+enum TevraMemoryLocationEnum : int {
   TevraMemoryLocation0 = 0,
   TevraMemoryLocation1 = 1,
   TevraMemoryLocation2 = 2,
@@ -185,41 +186,41 @@ enum TevraMemoryLocationEnum {
   TevraMemoryLocation4 = 4,
 };
 
-enum TevraReferenceOscillatorSourceEnum {
+enum TevraReferenceOscillatorSourceEnum : int {
   TevraReferenceOscillatorSourceInternal = 0,
   TevraReferenceOscillatorSourceExternal = 1,
 };
 
-enum TevraExternalFrequencyEnum {
+enum TevraExternalFrequencyEnum : int {
   TevraExternalFrequency1E6 = 0,
   TevraExternalFrequency5E6 = 1,
   TevraExternalFrequency10E6 = 2,
 };
 
-enum TevraOutSignalPolarityEnum {
+enum TevraOutSignalPolarityEnum : int {
   TevraOutSignalPolarityNormal = 0,
   TevraOutSignalPolarityInverted = 1,
 };
 
-enum TevraDisplayModeEnum {
+enum TevraDisplayModeEnum : int {
   TevraDisplayModeNumeric = 0,
   TevraDisplayModeHistogram = 1,
   TevraDisplayModeTchart = 2,
 };
 
-enum TevraBurstLevelEnum {
+enum TevraBurstLevelEnum : int {
   TevraBurstLevelLevel1 = 0,
   TevraBurstLevelLevel2 = 1,
 };
 
-enum TevraTimeStampRateEnum {
+enum TevraTimeStampRateEnum : int {
   TevraTimeStampRate10E3 = 0,
   TevraTimeStampRate100E3 = 1,
   TevraTimeStampRate800E3 = 2,
   TevraTimeStampRate1E6 = 3,
 };
 
-enum TevraPhaseRangeEnum {
+enum TevraPhaseRangeEnum : int {
   TevraPhaseRangeAuto = 0,
   TevraPhaseRangePositive = 1,
   TevraPhaseRangeCentered = 2,

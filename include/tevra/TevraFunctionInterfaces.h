@@ -43,7 +43,7 @@ TEVRA_FUNCTION_IID(IID_IIviCounterVoltage, 0x4C);
 #undef TEVRA_FUNCTION_IID
 
 // The class-compliant measurement functions, as IIviCounter.Function reports them.
-enum IviCounterMeasurementFunctionEnum {
+enum IviCounterMeasurementFunctionEnum : int {
   IviCounterMeasurementFunctionFrequency = 1,
   IviCounterMeasurementFunctionFrequencyWithAperture = 2,
   IviCounterMeasurementFunctionPeriod = 3,
@@ -64,7 +64,7 @@ enum IviCounterMeasurementFunctionEnum {
   IviCounterMeasurementFunctionPeakToPeakVoltage = 18,
 };
 
-enum IviCounterEdgeTimeReferenceTypeEnum {
+enum IviCounterEdgeTimeReferenceTypeEnum : int {
   IviCounterEdgeTimeReferenceTypeVoltage = 1,
   IviCounterEdgeTimeReferenceTypePercent = 2,
 };
@@ -372,6 +372,9 @@ struct IIviCounterTotalizeContinuous : IUnknown {
   virtual HRESULT get_Channel(BSTR* val) = 0;
   virtual HRESULT put_Channel(BSTR val) = 0;
   virtual HRESULT Configure(BSTR Channel) = 0;
+  virtual HRESULT Start() = 0;
+  virtual HRESULT Stop() = 0;
+  virtual HRESULT FetchCount(double* Val) = 0;
 
  protected:
   ~IIviCounterTotalizeContinuous() = default;

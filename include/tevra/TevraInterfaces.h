@@ -236,6 +236,7 @@ struct ITevra : IIviDriver {
   virtual HRESULT get_SinglePeriod(struct ITevraSinglePeriod** val) = 0;
   virtual HRESULT get_TimeStamp(struct ITevraTimeStamp** val) = 0;
   virtual HRESULT get_Burst(struct ITevraBurst** val) = 0;
+  virtual HRESULT get_TotalizeContinuous2(struct ITevraTotalizeContinuous2** val) = 0;
 
  protected:
   ~ITevra() = default;

@@ -21,7 +21,7 @@ inline constexpr IID IID_ITevraSystem = {
 inline constexpr IID IID_ITevraTotalizeContinuous2 = {
     0xC8035829, 0x0807, 0x4754, {0x8D, 0x86, 0x01, 0x98, 0xDB, 0xBB, 0xB2, 0x01}};
 
-enum IviCounterMeasurementStatusEnum {
+enum IviCounterMeasurementStatusEnum : int {
   IviCounterMeasurementStatusUnknown = -1,
   IviCounterMeasurementStatusInProgress = 0,
   IviCounterMeasurementStatusComplete = 1,

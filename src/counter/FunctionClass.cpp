@@ -13,6 +13,7 @@ namespace {
 
 using core::In;
 using core::InString;
+using core::Out;
 
 constexpr const char* kChannelNames[] = {"channel1", "channel2", "channel3"};
 
@@ -336,6 +337,28 @@ HRESULT IviTotalizeContinuousImpl::Configure(BSTR Channel) {
         return target_.Configure(channel);
       },
       InString("Channel", Channel));
+}
+
+HRESULT IviTotalizeContinuousImpl::Start() {
+  static constexpr core::MethodRecord kRecord{&IID_IIviCounterTotalizeContinuous,
+                                              "IIviCounterTotalizeContinuous", "Start", 0,
+                                              core::kQX1100};
+  return d_.Enter(kRecord, [&] { return target_.Start(); });
+}
+
+HRESULT IviTotalizeContinuousImpl::Stop() {
+  static constexpr core::MethodRecord kRecord{&IID_IIviCounterTotalizeContinuous,
+                                              "IIviCounterTotalizeContinuous", "Stop", 0,
+                                              core::kQX1100};
+  return d_.Enter(kRecord, [&] { return target_.Stop(); });
+}
+
+HRESULT IviTotalizeContinuousImpl::FetchCount(double* Val) {
+  static constexpr core::MethodRecord kRecord{&IID_IIviCounterTotalizeContinuous,
+                                              "IIviCounterTotalizeContinuous", "FetchCount", 0,
+                                              core::kQX1100};
+  return d_.Enter(
+      kRecord, [&] { return target_.FetchCount(Val); }, Out("Val", Val));
 }
 
 HRESULT IviTotalizeGatedImpl::Configure(BSTR Channel, BSTR GateSource, LONG GateSlope) {

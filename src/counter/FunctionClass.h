@@ -146,6 +146,10 @@ class IviTotalizeContinuousImpl final
   using ClassFunction::ClassFunction;
   TEVRA_UNSUPPORTED_PROPERTY(IIviCounterTotalizeContinuous, "TotalizeContinuous", Channel, BSTR)
   HRESULT Configure(BSTR Channel) override;
+  // Forwarded to the instrument-specific methods, on the models that offer them.
+  HRESULT Start() override;
+  HRESULT Stop() override;
+  HRESULT FetchCount(double* Val) override;
 };
 
 class IviTotalizeGatedImpl final

@@ -83,6 +83,7 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
     HRESULT get_SinglePeriod(ITevraSinglePeriod** val) override;
     HRESULT get_TimeStamp(ITevraTimeStamp** val) override;
     HRESULT get_Burst(ITevraBurst** val) override;
+    HRESULT get_TotalizeContinuous2(ITevraTotalizeContinuous2** val) override;
 
    private:
     Tevra& t_;
