@@ -1,41 +1,16 @@
 // ITevraArm: the gate keyword chosen per measurement family and model, the source words, the
 // "*cls" after a source change, and the combinations refused before anything is sent.
-#include <gtest/gtest.h>
-
-#include <functional>
-
-#include "support/DriverHandle.h"
-#include "support/ScriptedIoSession.h"
+#include "CounterTestSupport.h"
 
 namespace tevra::testing {
 namespace {
 
-constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80047010);
-constexpr HRESULT kModelNotSupported = static_cast<HRESULT>(0x80044216);
-
-class ArmGate : public ::testing::Test {
+class ArmGate : public ScriptedCounter {
  protected:
-  ArmGate() : handle(std::make_unique<ScriptedIoSession>(script)) {}
-  void TearDown() override {
-    EXPECT_TRUE(script.unexpected.empty()) << "first unexpected: " << script.unexpected.front();
-    EXPECT_TRUE(script.expected.empty()) << "never sent: " << script.expected.front().command;
-    if (arm) arm->Release();
-  }
   void Open(const char* model) {
-    script.Expect("*IDN?", std::string("Orvane Technologies,") + model + ",SN1,2.0");
-    script.Expect("*OPT?", "");
-    ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", true), S_OK);
-    script.sent.clear();
-    ASSERT_EQ(handle.driver->QueryInterface(IID_ITevraArm, (void**)&arm), S_OK);
+    d.Open(model);
+    arm = COUNTER_ITF(Arm);
   }
-  void Simulate(const char* model) {
-    ASSERT_EQ(handle.Initialize("SIM", std::string("Simulate=true,DriverSetup=Model=") + model),
-              S_OK);
-    ASSERT_EQ(handle.driver->QueryInterface(IID_ITevraArm, (void**)&arm), S_OK);
-  }
-
-  ScriptedIoSession::Script script;
-  DriverHandle handle;
   ITevraArm* arm = nullptr;
 };
 
@@ -62,8 +37,8 @@ TEST_F(ArmGate, SetSourceWritesTheFamilysSourceThenClearsStatus) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.command);
-    script.Expect(row.command);
-    script.Expect("*cls");
+    d.script.Expect(row.command);
+    d.script.Expect("*cls");
     EXPECT_EQ(arm->SetSource(row.type, row.source), S_OK) << TakeErrorDescription();
   }
 }
@@ -71,28 +46,28 @@ TEST_F(ArmGate, SetSourceWritesTheFamilysSourceThenClearsStatus) {
 TEST_F(ArmGate, GetsReadTheFirstFieldAndSetsWriteTheirWords) {
   Open("QX1300");
   TevraArmSourceEnum source{};
-  script.Expect("TOT:GATE:SOUR? ", "ADV,extra");
+  d.script.Expect("TOT:GATE:SOUR? ", "ADV,extra");
   EXPECT_EQ(arm->GetSource(kTotalize, &source), S_OK) << TakeErrorDescription();
   EXPECT_EQ(source, TevraArmSourceAdvanced);
-  script.Expect("FREQ:GATE:SOUR? ", "WHAT");
+  d.script.Expect("FREQ:GATE:SOUR? ", "WHAT");
   EXPECT_EQ(arm->GetSource(kFrequency, &source), S_OK);
   EXPECT_EQ(source, TevraArmSourceChannel1);  // an unknown word leaves the cleared output
 
   TevraPolarityEnum polarity{};
-  script.Expect("TINT:GATE:POL? ", "NEG");
+  d.script.Expect("TINT:GATE:POL? ", "NEG");
   EXPECT_EQ(arm->GetPolarity(kTimeInterval, &polarity), S_OK) << TakeErrorDescription();
   EXPECT_EQ(polarity, TevraPolarityNegative);
-  script.Expect("FREQ:GATE:POL NEG");
+  d.script.Expect("FREQ:GATE:POL NEG");
   EXPECT_EQ(arm->SetPolarity(kFrequency, TevraPolarityNegative), S_OK);
-  script.Expect("TOT:GATE:POL POS");
+  d.script.Expect("TOT:GATE:POL POS");
   EXPECT_EQ(arm->SetPolarity(kTotalize, TevraPolarityPositive), S_OK);
 
-  script.Expect("FREQ:GATE:TIME 1.000000e-01");
+  d.script.Expect("FREQ:GATE:TIME 1.000000e-01");
   EXPECT_EQ(arm->SetTime(kFrequency, 0.1), S_OK);
-  script.Expect("TOT:GATE:TIME 2.500000e+00");
+  d.script.Expect("TOT:GATE:TIME 2.500000e+00");
   EXPECT_EQ(arm->SetTime(kTotalize, 2.5), S_OK);
   double time = 0;
-  script.Expect("FREQ:GATE:TIME?", "+1.00000000E-002");
+  d.script.Expect("FREQ:GATE:TIME?", "+1.00000000E-002");
   EXPECT_EQ(arm->GetTime(kFrequency, &time), S_OK) << TakeErrorDescription();
   EXPECT_EQ(time, 0.01);
 }
@@ -103,11 +78,7 @@ TEST_F(ArmGate, RefusesCombinationsBeforeAnyIo) {
   TevraPolarityEnum polarity{};
   double time = 0;
   const auto undefined = static_cast<TevraArmMeasurementTypeEnum>(7);
-  struct Row {
-    const char* message;
-    std::function<HRESULT()> call;
-  };
-  const Row rows[] = {
+  const std::vector<Refusal> rows = {
       {"Invalid value 'TevraArmSourceImmediate' for method 'SetSource', parameter 'ArmSource'.",
        [&] { return arm->SetSource(kFrequency, TevraArmSourceImmediate); }},
       {"Invalid value 'ArmSourceChannel1' for method 'SetSource', parameter 'ArmSource'.",
@@ -137,16 +108,12 @@ TEST_F(ArmGate, RefusesCombinationsBeforeAnyIo) {
       {"Invalid value '7' for method 'Arm_GetTime', parameter 'ArmMeasurementType'.",
        [&] { return arm->GetTime(undefined, &time); }},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.message);
-    EXPECT_EQ(row.call(), kInvalidValue);
-    EXPECT_EQ(TakeErrorDescription(), std::string("Tevra: ") + row.message);
-  }
-  EXPECT_TRUE(script.sent.empty());
+  ExpectRefusals(d.script, rows);
 }
 
 TEST_F(ArmGate, SimulatedGatesAnswerFixedValuesAndStillCheck) {
-  Simulate("QX1100");
+  d.Simulate("QX1100");
+  arm = COUNTER_ITF(Arm);
   double time = 0;
   EXPECT_EQ(arm->GetTime(kFrequency, &time), S_OK);
   EXPECT_EQ(time, 0.1);

@@ -1,67 +1,29 @@
 // Start and stop arming: every setting's command and reply, the external level that follows the
 // external source, the configure sequences, the QX1100's refusals and the simulated memory.
-#include <gtest/gtest.h>
-
-#include <functional>
-
-#include "support/DriverHandle.h"
-#include "support/ScriptedIoSession.h"
+#include "CounterTestSupport.h"
 
 namespace tevra::testing {
 namespace {
 
-constexpr HRESULT kModelNotSupported = static_cast<HRESULT>(0x80044216);
-constexpr HRESULT kIoError = static_cast<HRESULT>(0x80044214);
-
-class ArmStartStop : public ::testing::Test {
+class ArmStartStop : public ScriptedCounter {
  protected:
-  ArmStartStop() : handle(std::make_unique<ScriptedIoSession>(script)) {}
-  void TearDown() override {
-    EXPECT_TRUE(script.unexpected.empty()) << "first unexpected: " << script.unexpected.front();
-    EXPECT_TRUE(script.expected.empty()) << "never sent: " << script.expected.front().command;
-    for (IUnknown* itf : held) itf->Release();
-  }
   void Open(const char* model, bool simulate = false) {
     if (simulate) {
-      ASSERT_EQ(handle.Initialize("SIM", std::string("Simulate=true,DriverSetup=Model=") + model),
-                S_OK);
+      d.Simulate(model);
     } else {
-      script.Expect("*IDN?", std::string("Orvane Technologies,") + model + ",SN1,2.0");
-      script.Expect("*OPT?", "");
-      ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", true), S_OK);
-      script.sent.clear();
+      d.Open(model);
     }
-    start = Query<ITevraArmStart>(IID_ITevraArmStart);
-    startExt = Query<ITevraArmStartExternal>(IID_ITevraArmStartExternal);
-    stop = Query<ITevraArmStop>(IID_ITevraArmStop);
-    stopExt = Query<ITevraArmStopExternal>(IID_ITevraArmStopExternal);
-  }
-  template <class Itf>
-  Itf* Query(REFIID riid) {
-    Itf* itf = nullptr;
-    EXPECT_EQ(handle.driver->QueryInterface(riid, (void**)&itf), S_OK);
-    held.push_back(itf);
-    return itf;
+    start = COUNTER_ITF(ArmStart);
+    startExt = COUNTER_ITF(ArmStartExternal);
+    stop = COUNTER_ITF(ArmStop);
+    stopExt = COUNTER_ITF(ArmStopExternal);
   }
 
-  ScriptedIoSession::Script script;
-  DriverHandle handle;
-  std::vector<IUnknown*> held;
   ITevraArmStart* start = nullptr;
   ITevraArmStartExternal* startExt = nullptr;
   ITevraArmStop* stop = nullptr;
   ITevraArmStopExternal* stopExt = nullptr;
 };
-
-template <class Itf, class T>
-std::function<HRESULT(double&)> Get(Itf* itf, HRESULT (Itf::*getter)(T*)) {
-  return [itf, getter](double& out) {
-    T value{};
-    const HRESULT hr = (itf->*getter)(&value);
-    out = static_cast<double>(value);
-    return hr;
-  };
-}
 
 TEST_F(ArmStartStop, EveryGetQueriesItsCommand) {
   Open("QX1300");
@@ -74,24 +36,27 @@ TEST_F(ArmStartStop, EveryGetQueriesItsCommand) {
     double expected;
   };
   const Row rows[] = {
-      {"GATE:STAR:SOUR?", "EXT", Get(start, &ITevraArmStart::get_Type), TevraArmTypeExternal},
-      {"GATE:STOP:SOUR?", "IMM", Get(stop, &ITevraArmStop::get_Type), TevraArmTypeImmediate},
-      {"GATE:EXT:SOUR?", "INP2", Get(startExt, &A::get_Source), TevraExternalSourceChannel2},
-      {"GATE:EXT:SOUR?", "BNC", Get(stopExt, &O::get_Source), TevraExternalSourceBNC},
-      {"GATE:STAR:SLOP?", "NEG", Get(startExt, &A::get_Slope), TevraSlopeNegative},
-      {"GATE:STOP:SLOP?", "POS", Get(stopExt, &O::get_Slope), TevraSlopePositive},
-      {"GATE:STAR:DEL:TIME?", "+1.0E-03", Get(startExt, &A::get_DelayTime), 1e-3},
-      {"GATE:STOP:HOLD:TIME?", "+2.0E-03", Get(stopExt, &O::get_HoldOffTime), 2e-3},
-      {"GATE:STAR:DEL:SOUR?", "EVEN", Get(startExt, &A::get_DelaySource),
+      {"GATE:STAR:SOUR?", "EXT", NumberGetter(start, &ITevraArmStart::get_Type),
+       TevraArmTypeExternal},
+      {"GATE:STOP:SOUR?", "IMM", NumberGetter(stop, &ITevraArmStop::get_Type),
+       TevraArmTypeImmediate},
+      {"GATE:EXT:SOUR?", "INP2", NumberGetter(startExt, &A::get_Source),
+       TevraExternalSourceChannel2},
+      {"GATE:EXT:SOUR?", "BNC", NumberGetter(stopExt, &O::get_Source), TevraExternalSourceBNC},
+      {"GATE:STAR:SLOP?", "NEG", NumberGetter(startExt, &A::get_Slope), TevraSlopeNegative},
+      {"GATE:STOP:SLOP?", "POS", NumberGetter(stopExt, &O::get_Slope), TevraSlopePositive},
+      {"GATE:STAR:DEL:TIME?", "+1.0E-03", NumberGetter(startExt, &A::get_DelayTime), 1e-3},
+      {"GATE:STOP:HOLD:TIME?", "+2.0E-03", NumberGetter(stopExt, &O::get_HoldOffTime), 2e-3},
+      {"GATE:STAR:DEL:SOUR?", "EVEN", NumberGetter(startExt, &A::get_DelaySource),
        TevraDelayHoldOffSourceEvents},
-      {"GATE:STOP:HOLD:SOUR?", "TIME", Get(stopExt, &O::get_HoldOffSource),
+      {"GATE:STOP:HOLD:SOUR?", "TIME", NumberGetter(stopExt, &O::get_HoldOffSource),
        TevraDelayHoldOffSourceTime},
-      {"GATE:STAR:DEL:EVEN?", "+12", Get(startExt, &A::get_DelayEvents), 12},
-      {"GATE:STOP:HOLD:EVEN?", "+34", Get(stopExt, &O::get_HoldOffEvents), 34},
+      {"GATE:STAR:DEL:EVEN?", "+12", NumberGetter(startExt, &A::get_DelayEvents), 12},
+      {"GATE:STOP:HOLD:EVEN?", "+34", NumberGetter(stopExt, &O::get_HoldOffEvents), 34},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.command + std::string(" -> ") + row.reply);
-    script.Expect(row.command, row.reply);
+    d.script.Expect(row.command, row.reply);
     double got = -99;
     EXPECT_EQ(row.get(got), S_OK) << TakeErrorDescription();
     EXPECT_EQ(got, row.expected);
@@ -122,7 +87,7 @@ TEST_F(ArmStartStop, EveryPutWritesItsCommand) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.command);
-    script.Expect(row.command);
+    d.script.Expect(row.command);
     EXPECT_EQ(row.put(), S_OK) << TakeErrorDescription();
   }
 }
@@ -140,11 +105,11 @@ TEST_F(ArmStartStop, TheExternalLevelFollowsTheExternalSource) {
                         Case{"BNC", "INP:LEV 0.500000 ", "INP:LEV?"},
                         Case{"INP", "INP:LEV 0.500000 ", "INP:LEV?"}}) {
     SCOPED_TRACE(c.source);
-    script.Expect("GATE:EXT:SOUR?", c.source);
-    script.Expect(c.put);
+    d.script.Expect("GATE:EXT:SOUR?", c.source);
+    d.script.Expect(c.put);
     EXPECT_EQ(startExt->put_Voltage(0.5), S_OK) << TakeErrorDescription();
-    script.Expect("GATE:EXT:SOUR?", c.source);
-    script.Expect(c.get, "-2.5E-01");
+    d.script.Expect("GATE:EXT:SOUR?", c.source);
+    d.script.Expect(c.get, "-2.5E-01");
     double level = 0;
     EXPECT_EQ(stopExt->get_Voltage(&level), S_OK) << TakeErrorDescription();
     EXPECT_EQ(level, -0.25);
@@ -154,71 +119,55 @@ TEST_F(ArmStartStop, TheExternalLevelFollowsTheExternalSource) {
 TEST_F(ArmStartStop, ConfigureRunsItsPutsInOrderAndStopsAtTheFirstFailure) {
   Open("QX1200");
   for (const char* command : {"GATE:EXT:SOUR INP2", "GATE:EXT:SOUR?"})
-    script.Expect(command, "INP2");
-  script.Expect("INP2:LEV 0.100000 ");
-  script.Expect("GATE:STAR:SLOP NEG");
-  script.Expect("GATE:STAR:DEL:TIME 0.002");
+    d.script.Expect(command, "INP2");
+  d.script.Expect("INP2:LEV 0.100000 ");
+  d.script.Expect("GATE:STAR:SLOP NEG");
+  d.script.Expect("GATE:STAR:DEL:TIME 0.002");
   EXPECT_EQ(startExt->Configure(TevraExternalSourceChannel2, 0.1, TevraSlopeNegative, 0.002), S_OK)
       << TakeErrorDescription();
 
-  script.Expect("GATE:EXT:SOUR BNC", "", kIoError);
-  EXPECT_EQ(stopExt->Configure(TevraExternalSourceBNC, 0.1, TevraSlopePositive, 0.5), kIoError);
-  EXPECT_EQ(script.sent.back().command, "GATE:EXT:SOUR BNC");
+  d.script.Expect("GATE:EXT:SOUR BNC", "", kIoFailure);
+  EXPECT_EQ(stopExt->Configure(TevraExternalSourceBNC, 0.1, TevraSlopePositive, 0.5), kIoFailure);
+  EXPECT_EQ(d.script.sent.back().command, "GATE:EXT:SOUR BNC");
 }
 
 TEST_F(ArmStartStop, TheQX1100RefusesEveryStartAndStopOperation) {
   Open("QX1100", true);
-  ITevraArm* arm = Query<ITevraArm>(IID_ITevraArm);
+  ITevraArm* arm = COUNTER_ITF(Arm);
   TevraArmTypeEnum type{};
-  double d = 0;
+  double level = 0;
   ITevraArmStart* startOut = nullptr;
   ITevraArmStopExternal* stopExtOut = nullptr;
-  struct Row {
-    const char* method;
-    std::function<HRESULT()> call;
-  };
-  const Row rows[] = {
-      {"get_Start", [&] { return arm->get_Start(&startOut); }},
-      {"get_Type", [&] { return start->get_Type(&type); }},
-      {"get_External", [&] { return stop->get_External(&stopExtOut); }},
-      {"get_Voltage", [&] { return stopExt->get_Voltage(&d); }},
-      {"Configure",
-       [&] { return stopExt->Configure(TevraExternalSourceBNC, 0, TevraSlopePositive, 0); }},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.method);
-    EXPECT_EQ(row.call(), kModelNotSupported);
-    EXPECT_EQ(
-        TakeErrorDescription(),
-        std::string("Tevra: Instrument model does not support this feature: ") + row.method + ".");
-  }
+  ExpectRefusals(d.script,
+                 {ModelRefusal("get_Start", [&] { return arm->get_Start(&startOut); }),
+                  ModelRefusal("get_Type", [&] { return start->get_Type(&type); }),
+                  ModelRefusal("get_External", [&] { return stop->get_External(&stopExtOut); }),
+                  ModelRefusal("get_Voltage", [&] { return stopExt->get_Voltage(&level); }),
+                  ModelRefusal("Configure", [&] {
+                    return stopExt->Configure(TevraExternalSourceBNC, 0, TevraSlopePositive, 0);
+                  })});
 }
 
 TEST_F(ArmStartStop, SimulatedSettingsRememberTheLastPut) {
   Open("QX1300", true);
-  LONG events = 0;
-  EXPECT_EQ(startExt->get_DelayEvents(&events), S_OK);
-  EXPECT_EQ(events, 1);
+  using A = ITevraArmStartExternal;
+  using O = ITevraArmStopExternal;
+  const auto expect = [](std::function<HRESULT(double&)> get, double expected) {
+    double got = -99;
+    EXPECT_EQ(get(got), S_OK);
+    EXPECT_EQ(got, expected);
+  };
+  // The defaults.
+  expect(NumberGetter(startExt, &A::get_DelayEvents), 1);
+  expect(NumberGetter(startExt, &A::get_Voltage), 0.1);
+  expect(NumberGetter(stopExt, &O::get_Voltage), 0.5);
+  expect(NumberGetter(start, &ITevraArmStart::get_Type), TevraArmTypeImmediate);
   EXPECT_EQ(startExt->put_DelayEvents(5), S_OK);
-  EXPECT_EQ(startExt->get_DelayEvents(&events), S_OK);
-  EXPECT_EQ(events, 5);
-  double startLevel = 0, stopLevel = 0;
-  EXPECT_EQ(startExt->get_Voltage(&startLevel), S_OK);
-  EXPECT_EQ(stopExt->get_Voltage(&stopLevel), S_OK);
-  EXPECT_EQ(startLevel, 0.1);
-  EXPECT_EQ(stopLevel, 0.5);
   EXPECT_EQ(stopExt->Configure(TevraExternalSourceChannel2, 0.3, TevraSlopePositive, 0.25), S_OK);
-  TevraExternalSourceEnum source{};
-  double holdOff = 0;
-  EXPECT_EQ(stopExt->get_Source(&source), S_OK);
-  EXPECT_EQ(stopExt->get_Voltage(&stopLevel), S_OK);
-  EXPECT_EQ(stopExt->get_HoldOffTime(&holdOff), S_OK);
-  EXPECT_EQ(source, TevraExternalSourceChannel2);
-  EXPECT_EQ(stopLevel, 0.3);
-  EXPECT_EQ(holdOff, 0.25);
-  TevraArmTypeEnum type{};
-  EXPECT_EQ(start->get_Type(&type), S_OK);
-  EXPECT_EQ(type, TevraArmTypeImmediate);
+  expect(NumberGetter(startExt, &A::get_DelayEvents), 5);
+  expect(NumberGetter(stopExt, &O::get_Source), TevraExternalSourceChannel2);
+  expect(NumberGetter(stopExt, &O::get_Voltage), 0.3);
+  expect(NumberGetter(stopExt, &O::get_HoldOffTime), 0.25);
 }
 
 }  // namespace

@@ -1,89 +1,53 @@
 // An input channel's settings on a live session: the exact command of every get and put, how
 // the replies are read, the multi-exchange rules of range and probe, and the refusals that
 // happen before anything is sent.
-#include <gtest/gtest.h>
-
-#include <functional>
-
-#include "support/DriverHandle.h"
-#include "support/ScriptedIoSession.h"
+#include "CounterTestSupport.h"
 
 namespace tevra::testing {
 namespace {
 
-constexpr HRESULT kModelNotSupported = static_cast<HRESULT>(0x80044216);
-constexpr HRESULT kInvalidInputChannel = static_cast<HRESULT>(0x80044218);
-constexpr HRESULT kUnexpectedResponse = static_cast<HRESULT>(0x80047059);
-
 // A live counter of the given model behind a scripted session; options decide the inputs.
-class LiveChannel : public ::testing::Test {
+class LiveChannel : public ScriptedCounter {
  protected:
-  LiveChannel() : handle(std::make_unique<ScriptedIoSession>(script)) {}
-  void TearDown() override {
-    EXPECT_TRUE(script.unexpected.empty()) << "first unexpected: " << script.unexpected.front();
-    EXPECT_TRUE(script.expected.empty()) << "never sent: " << script.expected.front().command;
-    if (channel) channel->Release();
-  }
   void Open(const char* model, const char* options, const char* name) {
-    script.Expect("*IDN?", std::string("Orvane Technologies,") + model + ",SN1,2.0");
-    script.Expect("*OPT?", options);
-    ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", true), S_OK)
-        << TakeErrorDescription();
-    script.sent.clear();
-    ITevraChannels* channels = nullptr;
-    ASSERT_EQ(handle.driver->get_Channels(&channels), S_OK);
-    platform::Bstr text(name);
-    ASSERT_EQ(channels->get_Item(text.get(), &channel), S_OK);
-    channels->Release();
+    d.Open(model, options);
+    channel = d.Channel(name);
   }
-
-  ScriptedIoSession::Script script;
-  DriverHandle handle;
   ITevraChannel* channel = nullptr;
 };
 
-// A getter of any value type, seen as a number.
-template <class T>
-std::function<HRESULT(ITevraChannel&, double&)> Get(HRESULT (ITevraChannel::*getter)(T*)) {
-  return [getter](ITevraChannel& c, double& out) {
-    T value{};
-    const HRESULT hr = (c.*getter)(&value);
-    out = static_cast<double>(value);
-    return hr;
-  };
-}
-
 TEST_F(LiveChannel, EveryGetQueriesItsCommandAndReadsTheReply) {
   Open("QX1200", "785", "Channel2");
+  const auto G = [this](auto getter) { return NumberGetter(channel, getter); };
   struct Row {
     const char* command;
     const char* reply;
-    std::function<HRESULT(ITevraChannel&, double&)> get;
+    std::function<HRESULT(double&)> get;
     double expected;
   };
   const Row rows[] = {
-      {"INP2:IMP?", "+5.00000000E+001", Get(&ITevraChannel::get_Impedance), TevraImpedance50},
-      {"INP2:IMP?", "+1.00000000E+006", Get(&ITevraChannel::get_Impedance), TevraImpedance1E6},
-      {"INP2:COUP?", "DC", Get(&ITevraChannel::get_Coupling), TevraCouplingDC},
-      {"INP2:RANG?", "+5.00000000E+000", Get(&ITevraChannel::get_Range), TevraAttenuationFactor1},
-      {"INP2:RANG?", "+5.00000000E+002", Get(&ITevraChannel::get_Range), TevraAttenuationFactor10},
-      {"INP2:LEV?", "-1.25E-01", Get(&ITevraChannel::get_Voltage1), -0.125},
-      {"INP2:LEV2?", "+2.5E+00", Get(&ITevraChannel::get_Voltage2), 2.5},
-      {"INP2:FILT?", "1", Get(&ITevraChannel::get_FilterEnabled), VARIANT_TRUE},
-      {"INP2:SLOP?", "NEG", Get(&ITevraChannel::get_Slope1), TevraSlopeNegative},
-      {"INP2:SLOP2?", "POS", Get(&ITevraChannel::get_Slope2), TevraSlopePositive},
-      {"INP2:NREJ?", " ON", Get(&ITevraChannel::get_NoiseRejectEnabled), VARIANT_TRUE},
-      {"INP2:PROB?", "+10", Get(&ITevraChannel::get_ProbeFactor), TevraProbeFactor10x},
-      {"INP2:LEV:AUTO?", "0", Get(&ITevraChannel::get_AutoLevelEnabled), VARIANT_FALSE},
-      {"INP2:PROT?", "1", Get(&ITevraChannel::get_IsProtectionEnable), VARIANT_TRUE},
-      {"INP2:LEV:REL?", "+30", Get(&ITevraChannel::get_Percentage1), 30},
-      {"INP2:LEV2:REL?", "+70", Get(&ITevraChannel::get_Percentage2), 70},
+      {"INP2:IMP?", "+5.00000000E+001", G(&ITevraChannel::get_Impedance), TevraImpedance50},
+      {"INP2:IMP?", "+1.00000000E+006", G(&ITevraChannel::get_Impedance), TevraImpedance1E6},
+      {"INP2:COUP?", "DC", G(&ITevraChannel::get_Coupling), TevraCouplingDC},
+      {"INP2:RANG?", "+5.00000000E+000", G(&ITevraChannel::get_Range), TevraAttenuationFactor1},
+      {"INP2:RANG?", "+5.00000000E+002", G(&ITevraChannel::get_Range), TevraAttenuationFactor10},
+      {"INP2:LEV?", "-1.25E-01", G(&ITevraChannel::get_Voltage1), -0.125},
+      {"INP2:LEV2?", "+2.5E+00", G(&ITevraChannel::get_Voltage2), 2.5},
+      {"INP2:FILT?", "1", G(&ITevraChannel::get_FilterEnabled), VARIANT_TRUE},
+      {"INP2:SLOP?", "NEG", G(&ITevraChannel::get_Slope1), TevraSlopeNegative},
+      {"INP2:SLOP2?", "POS", G(&ITevraChannel::get_Slope2), TevraSlopePositive},
+      {"INP2:NREJ?", " ON", G(&ITevraChannel::get_NoiseRejectEnabled), VARIANT_TRUE},
+      {"INP2:PROB?", "+10", G(&ITevraChannel::get_ProbeFactor), TevraProbeFactor10x},
+      {"INP2:LEV:AUTO?", "0", G(&ITevraChannel::get_AutoLevelEnabled), VARIANT_FALSE},
+      {"INP2:PROT?", "1", G(&ITevraChannel::get_IsProtectionEnable), VARIANT_TRUE},
+      {"INP2:LEV:REL?", "+30", G(&ITevraChannel::get_Percentage1), 30},
+      {"INP2:LEV2:REL?", "+70", G(&ITevraChannel::get_Percentage2), 70},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.command + std::string(" -> ") + row.reply);
-    script.Expect(row.command, row.reply);
+    d.script.Expect(row.command, row.reply);
     double got = -99;
-    EXPECT_EQ(row.get(*channel, got), S_OK) << TakeErrorDescription();
+    EXPECT_EQ(row.get(got), S_OK) << TakeErrorDescription();
     EXPECT_EQ(got, row.expected);
   }
 }
@@ -116,7 +80,7 @@ TEST_F(LiveChannel, EveryPutWritesItsCommand) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.command);
-    script.Expect(row.command);
+    d.script.Expect(row.command);
     EXPECT_EQ(row.put(), S_OK) << TakeErrorDescription();
   }
 }
@@ -125,7 +89,7 @@ TEST_F(LiveChannel, ConfigureMethodsRunTheirPutsInOrder) {
   Open("QX1200", "785", "Channel1");
   for (const char* command :
        {"INP1:LEV 0.25", "INP1:NREJ 1", "INP1:IMP 50.0", "INP1:COUP DC", "INP1:RANG MAX"})
-    script.Expect(command);
+    d.script.Expect(command);
   EXPECT_EQ(channel->ConfigureLevel(0.25, VARIANT_TRUE), S_OK) << TakeErrorDescription();
   EXPECT_EQ(channel->Configure(TevraImpedance50, TevraCouplingDC, TevraAttenuationFactor10), S_OK)
       << TakeErrorDescription();
@@ -141,13 +105,13 @@ TEST_F(LiveChannel, AnAmbiguousRangeAsksTheProbe) {
   for (const Case& c :
        {Case{"+10", TevraAttenuationFactor1}, Case{"+1", TevraAttenuationFactor10}}) {
     SCOPED_TRACE(c.probe);
-    script.Expect("INP1:RANG?", "+5.00000000E+001");
-    script.Expect("INP1:PROB?", c.probe);
+    d.script.Expect("INP1:RANG?", "+5.00000000E+001");
+    d.script.Expect("INP1:PROB?", c.probe);
     TevraAttenuationFactorEnum factor = TevraAttenuationFactor1;
     EXPECT_EQ(channel->get_Range(&factor), S_OK) << TakeErrorDescription();
     EXPECT_EQ(factor, c.expected);
   }
-  script.Expect("INP1:RANG?", "+2.0E+001");
+  d.script.Expect("INP1:RANG?", "+2.0E+001");
   TevraAttenuationFactorEnum factor = TevraAttenuationFactor1;
   EXPECT_EQ(channel->get_Range(&factor), kUnexpectedResponse);
   EXPECT_EQ(TakeErrorDescription(),
@@ -156,13 +120,11 @@ TEST_F(LiveChannel, AnAmbiguousRangeAsksTheProbe) {
 
 TEST_F(LiveChannel, ATenTimesProbeSelectsTheHighRangeFirst) {
   Open("QX1200", "", "Channel2");
-  script.Expect("INP2:RANG MAX");
-  script.Expect("INP2:PROB 10");
-  script.Expect("INP2:PROB 1");
+  d.script.Expect("INP2:RANG MAX");
+  d.script.Expect("INP2:PROB 10");
+  d.script.Expect("INP2:PROB 1");
   EXPECT_EQ(channel->put_ProbeFactor(TevraProbeFactor10x), S_OK) << TakeErrorDescription();
   EXPECT_EQ(channel->put_ProbeFactor(TevraProbeFactor1x), S_OK) << TakeErrorDescription();
-  EXPECT_EQ(script.Commands(),
-            (std::vector<std::string>{"INP2:RANG MAX", "INP2:PROB 10", "INP2:PROB 1"}));
 }
 
 // The microwave input refuses every setting except the second slope; its signal strength is the
@@ -170,7 +132,7 @@ TEST_F(LiveChannel, ATenTimesProbeSelectsTheHighRangeFirst) {
 TEST_F(LiveChannel, TheMicrowaveChannelRefusesSettingsBeforeAnyIo) {
   Open("QX1300", "785,431", "Channel3");
   ITevraChannel& c = *channel;
-  double d = 0;
+  double level = 0;
   LONG n = 0;
   VARIANT_BOOL b = 0;
   TevraCouplingEnum coupling{};
@@ -181,7 +143,7 @@ TEST_F(LiveChannel, TheMicrowaveChannelRefusesSettingsBeforeAnyIo) {
       [&] { return c.get_Coupling(&coupling); },
       [&] { return c.get_Range(&range); },
       [&] { return c.put_ProbeFactor(TevraProbeFactor10x); },
-      [&] { return c.get_Voltage1(&d); },
+      [&] { return c.get_Voltage1(&level); },
       [&] { return c.put_Percentage1(10); },
       [&] { return c.get_IsProtectionEnable(&b); },
       [&] { return c.ConfigureLevel(0.1, VARIANT_FALSE); },
@@ -193,11 +155,11 @@ TEST_F(LiveChannel, TheMicrowaveChannelRefusesSettingsBeforeAnyIo) {
     EXPECT_EQ(refused[i](), kInvalidInputChannel);
     EXPECT_EQ(TakeErrorDescription(), "Tevra: Invalid input channel3");
   }
-  EXPECT_TRUE(script.sent.empty());
+  EXPECT_TRUE(d.script.sent.empty());
 
-  script.Expect("INP3:SLOP2 NEG");
+  d.script.Expect("INP3:SLOP2 NEG");
   EXPECT_EQ(c.put_Slope2(TevraSlopeNegative), S_OK);
-  script.Expect("INP3:STR?", "+3");
+  d.script.Expect("INP3:STR?", "+3");
   EXPECT_EQ(c.get_Strength(&n), S_OK) << TakeErrorDescription();
   EXPECT_EQ(n, 3);
 }
@@ -210,83 +172,59 @@ TEST(ChannelStrength, OnlyTheMicrowaveInputOfEachModelAnswers) {
   };
   for (const Case& m : {Case{"QX1100", "762", 2}, Case{"QX1200", "785", 3}}) {
     SCOPED_TRACE(m.model);
-    ScriptedIoSession::Script script;
-    DriverHandle handle(std::make_unique<ScriptedIoSession>(script));
-    script.Expect("*IDN?", std::string("Orvane Technologies,") + m.model + ",SN1,2.0");
-    script.Expect("*OPT?", m.options);
-    ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", true), S_OK);
-    ITevraChannels* channels = nullptr;
-    ASSERT_EQ(handle.driver->get_Channels(&channels), S_OK);
+    CounterDriver d;
+    d.Open(m.model, m.options);
     LONG count = 0;
-    channels->get_Count(&count);
+    d.Channels()->get_Count(&count);
     for (LONG i = 1; i <= count; ++i) {
       SCOPED_TRACE(i);
-      platform::Bstr name("Channel" + std::to_string(i));
-      ITevraChannel* channel = nullptr;
-      ASSERT_EQ(channels->get_Item(name.get(), &channel), S_OK);
+      ITevraChannel* channel = d.Channel("Channel" + std::to_string(i));
       LONG strength = -1;
       if (i == m.answering) {
-        script.Expect("INP" + std::to_string(i) + ":STR?", "+2");
+        d.script.Expect("INP" + std::to_string(i) + ":STR?", "+2");
         EXPECT_EQ(channel->get_Strength(&strength), S_OK) << TakeErrorDescription();
         EXPECT_EQ(strength, 2);
       } else {
-        const std::size_t sent = script.sent.size();
         EXPECT_EQ(channel->get_Strength(&strength), kInvalidInputChannel);
         EXPECT_EQ(TakeErrorDescription(), "Tevra: Invalid input channel" + std::to_string(i));
-        EXPECT_EQ(script.sent.size(), sent);
       }
-      channel->Release();
     }
-    channels->Release();
-    EXPECT_TRUE(script.unexpected.empty());
+    EXPECT_EQ(d.script.sent.size(), 1u);  // the refused ones sent nothing
+    d.ExpectScriptPlayed();
   }
 }
 
 TEST_F(LiveChannel, TheQX1100HasNoSecondLevelOrSlope) {
   Open("QX1100", "762", "Channel1");
-  double d = 0;
-  LONG n = 0;
+  double level = 0;
+  LONG percentage = 0;
   TevraSlopeEnum slope{};
-  struct Row {
-    const char* method;
-    std::function<HRESULT()> call;
-  };
-  const Row rows[] = {
-      {"get_Voltage2", [&] { return channel->get_Voltage2(&d); }},
-      {"put_Voltage2", [&] { return channel->put_Voltage2(0.5); }},
-      {"get_Percentage2", [&] { return channel->get_Percentage2(&n); }},
-      {"put_Percentage2", [&] { return channel->put_Percentage2(50); }},
-      {"get_Slope2", [&] { return channel->get_Slope2(&slope); }},
-      {"put_Slope2", [&] { return channel->put_Slope2(TevraSlopePositive); }},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.method);
-    EXPECT_EQ(row.call(), kModelNotSupported);
-    EXPECT_EQ(TakeErrorDescription(), std::string("Tevra: Instrument model does not support this "
-                                                  "feature: ") +
-                                          row.method + ".");
-  }
-  EXPECT_TRUE(script.sent.empty());
+  ExpectRefusals(
+      d.script,
+      {ModelRefusal("get_Voltage2", [&] { return channel->get_Voltage2(&level); }),
+       ModelRefusal("put_Voltage2", [&] { return channel->put_Voltage2(0.5); }),
+       ModelRefusal("get_Percentage2", [&] { return channel->get_Percentage2(&percentage); }),
+       ModelRefusal("put_Percentage2", [&] { return channel->put_Percentage2(50); }),
+       ModelRefusal("get_Slope2", [&] { return channel->get_Slope2(&slope); }),
+       ModelRefusal("put_Slope2", [&] { return channel->put_Slope2(TevraSlopePositive); })});
 }
 
 TEST_F(LiveChannel, TheCollectionAutoscalesAndSetsTheAutoLevelFrequency) {
   Open("QX1200", "", "Channel1");
-  ITevraChannels* channels = nullptr;
-  ASSERT_EQ(handle.driver->get_Channels(&channels), S_OK);
-  script.Expect("AUT");
+  ITevraChannels* channels = d.Channels();
+  d.script.Expect("AUT");
   EXPECT_EQ(channels->Autoscale(), S_OK);
-  script.Expect("SYST:ALEV:FREQ 10E3");
+  d.script.Expect("SYST:ALEV:FREQ 10E3");
   EXPECT_EQ(channels->put_AutoLevelFrequency(TevraAutoLevelFrequency10E3), S_OK);
-  script.Expect("SYST:ALEV:FREQ 50.0");
+  d.script.Expect("SYST:ALEV:FREQ 50.0");
   EXPECT_EQ(channels->put_AutoLevelFrequency(TevraAutoLevelFrequency50), S_OK);
   for (auto [reply, expected] : {std::pair{"+1.00000000E+004", TevraAutoLevelFrequency10E3},
                                  std::pair{"+5.00000000E+001", TevraAutoLevelFrequency50}}) {
-    script.Expect("SYST:ALEV:FREQ?", reply);
+    d.script.Expect("SYST:ALEV:FREQ?", reply);
     TevraAutoLevelFrequencyEnum got = TevraAutoLevelFrequency50;
     EXPECT_EQ(channels->get_AutoLevelFrequency(&got), S_OK) << TakeErrorDescription();
     EXPECT_EQ(got, expected) << reply;
   }
-  channels->Release();
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// The channel collection: how many inputs each model has, finding channels by name, and
-// channel objects that outlive their driver's session.
-#include <gtest/gtest.h>
-
+// The channel collection: how many inputs each model has, finding channels by name, channel
+// objects that outlive their driver's session, and simulated channels, each with its own
+// settings and unset ones at their defaults, whose methods still check their channel.
+#include "CounterTestSupport.h"
 #include "counter/ChannelProbe.h"
-#include "support/DriverHandle.h"
 
 namespace tevra::testing {
 namespace {
@@ -38,22 +37,22 @@ TEST(ChannelProbe, InputsFromModelAndOptions) {
 class ChannelCollection : public ::testing::Test {
  protected:
   void Open(const char* model) {
-    ASSERT_EQ(handle.Initialize("SIM", std::string("Simulate=true,DriverSetup=Model=") + model),
-              S_OK);
-    ASSERT_EQ(handle.driver->get_Channels(&channels), S_OK);
+    d.Simulate(model);
+    channels = d.Channels();
+    LONG count = 0;
+    channels->get_Count(&count);
+    for (LONG i = 1; i <= count; ++i) list.push_back(d.Channel("Channel" + std::to_string(i)));
   }
-  ~ChannelCollection() override {
-    if (channels) channels->Release();
-  }
+  // The channel of this name, which the caller releases; null when there is none.
   ITevraChannel* Item(const char* name) {
     ITevraChannel* channel = nullptr;
     platform::Bstr text(name);
-    const HRESULT hr = channels->get_Item(text.get(), &channel);
-    return SUCCEEDED(hr) ? channel : nullptr;
+    return SUCCEEDED(channels->get_Item(text.get(), &channel)) ? channel : nullptr;
   }
 
-  DriverHandle handle;
+  CounterDriver d;
   ITevraChannels* channels = nullptr;
+  std::vector<ITevraChannel*> list;  // held by d
 };
 
 TEST_F(ChannelCollection, CountsTheSimulatedInputs) {
@@ -87,31 +86,25 @@ TEST_F(ChannelCollection, NameRefusesIndicesOutsideTheCollection) {
   Open("QX1200");
   BSTR name = nullptr;
   for (LONG index : {0, 4}) {
-    EXPECT_EQ(channels->get_Name(index, &name), static_cast<HRESULT>(0x80047010));
+    EXPECT_EQ(channels->get_Name(index, &name), kInvalidValue);
     EXPECT_EQ(TakeErrorDescription(), "Tevra: Invalid value '" + std::to_string(index) +
                                           "' for method 'get_Name', parameter 'Index'.");
   }
   LONG count = 0;
   EXPECT_EQ(channels->get_Count(nullptr), static_cast<HRESULT>(0x80047058));
-  handle.Close();
+  d.handle.Close();
   EXPECT_EQ(channels->get_Count(&count), static_cast<HRESULT>(0x8004701D));
 }
 
 TEST_F(ChannelCollection, ClassInterfaceAndChannelIdentity) {
   Open("QX1300");
-  IIviCounterChannels* classChannels = nullptr;
-  ASSERT_EQ(handle.driver->QueryInterface(IID_IIviCounterChannels, (void**)&classChannels), S_OK);
+  auto* classChannels = d.Get<IIviCounterChannels>(IID_IIviCounterChannels);
   IIviCounterChannel* viaClass = nullptr;
   platform::Bstr name("Channel2");
   ASSERT_EQ(classChannels->get_Item(name.get(), &viaClass), S_OK);
-  ITevraChannel* viaInstrument = nullptr;
-  ASSERT_EQ(viaClass->QueryInterface(IID_ITevraChannel, (void**)&viaInstrument), S_OK);
-  ITevraChannel* direct = Item("Channel2");
-  EXPECT_EQ(viaInstrument, direct);
-  direct->Release();
-  viaInstrument->Release();
-  viaClass->Release();
-  classChannels->Release();
+  HeldInterfaces held;
+  held.Keep(viaClass);
+  EXPECT_EQ(held.Query<ITevraChannel>(viaClass, IID_ITevraChannel), d.Channel("Channel2"));
 }
 
 TEST(ChannelLifetime, AChannelHeldByTheCallerOutlivesCloseAndTheDriver) {
@@ -131,6 +124,62 @@ TEST(ChannelLifetime, AChannelHeldByTheCallerOutlivesCloseAndTheDriver) {
   EXPECT_EQ(channel->QueryInterface(IID_IUnknown, (void**)&unknown), S_OK);
   unknown->Release();
   channel->Release();
+}
+
+// A put on channel 2 leaves channels 1 and 3 at their defaults; a reset restores channel 2's.
+TEST_F(ChannelCollection, EachChannelKeepsItsOwnSettings) {
+  Open("QX1200");
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[1]->put_Coupling(TevraCouplingDC), S_OK);
+  EXPECT_EQ(list[1]->ConfigureLevel(0.75, VARIANT_TRUE), S_OK);
+  EXPECT_EQ(list[1]->put_Slope2(TevraSlopePositive), S_OK);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    SCOPED_TRACE(i);
+    TevraCouplingEnum coupling{};
+    TevraSlopeEnum slope2{};
+    double level = -1;
+    VARIANT_BOOL noise = 0;
+    EXPECT_EQ(list[i]->get_Coupling(&coupling), S_OK);
+    EXPECT_EQ(list[i]->get_Slope2(&slope2), S_OK);
+    EXPECT_EQ(list[i]->get_Voltage1(&level), S_OK);
+    EXPECT_EQ(list[i]->get_NoiseRejectEnabled(&noise), S_OK);
+    EXPECT_EQ(coupling, i == 1 ? TevraCouplingDC : TevraCouplingAC);
+    EXPECT_EQ(slope2, i == 1 ? TevraSlopePositive : TevraSlopeNegative);
+    EXPECT_EQ(level, i == 1 ? 0.75 : 0.0);
+    EXPECT_EQ(noise, i == 1 ? VARIANT_TRUE : VARIANT_FALSE);
+  }
+  EXPECT_EQ(d.handle.utility->Reset(), S_OK);
+  TevraCouplingEnum coupling{};
+  EXPECT_EQ(list[1]->get_Coupling(&coupling), S_OK);
+  EXPECT_EQ(coupling, TevraCouplingAC);
+
+  TevraAutoLevelFrequencyEnum frequency = TevraAutoLevelFrequency10E3;
+  EXPECT_EQ(channels->get_AutoLevelFrequency(&frequency), S_OK);
+  EXPECT_EQ(frequency, TevraAutoLevelFrequency50);
+  EXPECT_EQ(channels->put_AutoLevelFrequency(TevraAutoLevelFrequency10E3), S_OK);
+  EXPECT_EQ(channels->get_AutoLevelFrequency(&frequency), S_OK);
+  EXPECT_EQ(frequency, TevraAutoLevelFrequency10E3);
+  EXPECT_EQ(channels->Autoscale(), S_OK);
+}
+
+// Properties answer from the store before the channel check; methods check their channel, and
+// the model gate applies as on an instrument.
+TEST_F(ChannelCollection, MethodsStillCheckTheirChannelAndModel) {
+  Open("QX1300");
+  ITevraChannel& microwave = *list[2];
+  TevraImpedanceEnum impedance{};
+  EXPECT_EQ(microwave.get_Impedance(&impedance), S_OK);
+  EXPECT_EQ(impedance, TevraImpedance50);
+  EXPECT_EQ(microwave.ResetProtection(), kInvalidInputChannel);
+  EXPECT_EQ(TakeErrorDescription(), "Tevra: Invalid input channel3");
+  EXPECT_EQ(microwave.Configure(TevraImpedance50, TevraCouplingAC, TevraAttenuationFactor1),
+            kInvalidInputChannel);
+  EXPECT_EQ(list[0]->ResetProtection(), S_OK);
+  EXPECT_EQ(list[0]->AutoLevelOnce(), S_OK);
+
+  CounterDriver qx1100;
+  qx1100.Simulate("QX1100");
+  EXPECT_EQ(qx1100.Channel("Channel1")->put_Voltage2(1.0), kModelNotSupported);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // The function selector of the root interface (SetFunction per model, GetFunction, Configure)
 // and the class-compliant readback of the selected function, with the voltage selection that
 // takes its place.
-#include "FunctionTestDriver.h"
-#include "tevra/TevraInterfaces.h"
+#include "CounterTestSupport.h"
 
 namespace tevra::testing {
 namespace {
@@ -71,7 +70,7 @@ TEST(SetFunction, WritesTheWordOfEveryFunctionTheModelOffers) {
                                     {"QX1300", "762", kQX1300},
                                     {"QX1300", "762,431", kBurstOption}};
   for (const Instrument& instrument : instruments) {
-    FunctionDriver driver;
+    CounterDriver driver;
     driver.Open(instrument.model, instrument.options);
     for (const FunctionWord& word : kWords) {
       SCOPED_TRACE(std::string(instrument.model) + " " + instrument.options + " " + word.command);
@@ -93,7 +92,7 @@ TEST(SetFunction, WritesTheWordOfEveryFunctionTheModelOffers) {
 }
 
 TEST(SetFunction, SimulationRecordsTheMapWordThatGetFunctionReturns) {
-  FunctionDriver driver;
+  CounterDriver driver;
   driver.Simulate("QX1300");
   EXPECT_EQ(GetText([&](BSTR* v) { return driver.handle.driver->GetFunction(v); }), "FREQ");
   struct Row {
@@ -113,40 +112,35 @@ TEST(SetFunction, SimulationRecordsTheMapWordThatGetFunctionReturns) {
             "FREQ +1.00000000000000E+007,+1.00000000000000E-003,(@2)");
 
   // A simulated model still refuses what it lacks, and keeps the last word.
-  FunctionDriver qx1200;
+  CounterDriver qx1200;
   qx1200.Simulate("QX1200");
   EXPECT_EQ(qx1200.handle.driver->SetFunction(TevraMeasurementFunctionTimeStamp1), kInvalidValue);
   EXPECT_EQ(TakeErrorDescription(), InvalidValue("13", "SetFunction", "MeasurementFunction"));
   EXPECT_EQ(GetText([&](BSTR* v) { return qx1200.handle.driver->GetFunction(v); }), "FREQ");
 }
 
-TEST(SetFunction, GetFunctionAndConfigureReturnTheRepliesWithoutQuotes) {
-  FunctionDriver driver;
-  driver.Open("QX1200", "");
-  driver.script.Expect("FUNC?", "\"PER 1\"");
-  EXPECT_EQ(GetText([&](BSTR* v) { return driver.handle.driver->GetFunction(v); }), "PER 1");
-  driver.script.Expect("CONF?", "\"FREQ +1.0E+7,+1.0E-3,(@1)\"");
-  EXPECT_EQ(GetText([&](BSTR* v) { return driver.handle.driver->Configure(v); }),
-            "FREQ +1.0E+7,+1.0E-3,(@1)");
-  driver.ExpectScriptPlayed();
-}
-
-class FunctionReadback : public ::testing::Test {
+class FunctionReadback : public ScriptedCounter {
  protected:
   void SetUp() override {
-    driver.Open("QX1300", "785,431");
-    counter = driver.Get<IIviCounter>(IID_IIviCounter);
+    d.Open("QX1300", "785,431");
+    counter = d.Get<IIviCounter>(IID_IIviCounter);
   }
-  void TearDown() override { driver.ExpectScriptPlayed(); }
   IviCounterMeasurementFunctionEnum Function(HRESULT expected = S_OK) {
     IviCounterMeasurementFunctionEnum function{};
     EXPECT_EQ(counter->get_Function(&function), expected) << TakeErrorDescription();
     return function;
   }
 
-  FunctionDriver driver;
   IIviCounter* counter = nullptr;
 };
+
+TEST_F(FunctionReadback, GetFunctionAndConfigureReturnTheRepliesWithoutQuotes) {
+  d.script.Expect("FUNC?", "\"PER 1\"");
+  EXPECT_EQ(GetText([&](BSTR* v) { return d.handle.driver->GetFunction(v); }), "PER 1");
+  d.script.Expect("CONF?", "\"FREQ +1.0E+7,+1.0E-3,(@1)\"");
+  EXPECT_EQ(GetText([&](BSTR* v) { return d.handle.driver->Configure(v); }),
+            "FREQ +1.0E+7,+1.0E-3,(@1)");
+}
 
 TEST_F(FunctionReadback, TheFirstWordFoundInTheReplyDecides) {
   struct Row {
@@ -161,10 +155,10 @@ TEST_F(FunctionReadback, TheFirstWordFoundInTheReplyDecides) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.reply);
-    driver.script.Expect("FUNC?", row.reply);
+    d.script.Expect("FUNC?", row.reply);
     EXPECT_EQ(Function(), row.function);
   }
-  driver.script.Expect("FUNC?", "\"TST 1\"");
+  d.script.Expect("FUNC?", "\"TST 1\"");
   Function(kUnexpectedResponse);
   EXPECT_EQ(TakeErrorDescription(),
             "Tevra: Unexpected response from the instrument.\r\nget_Function");
@@ -177,7 +171,7 @@ TEST_F(FunctionReadback, TheFirstWordFoundInTheReplyDecides) {
 // A voltage selection answers without asking the instrument until another configure clears it;
 // the time stamps and SetFunction leave it in place.
 TEST_F(FunctionReadback, TheVoltageSelectionStandsUntilAnotherConfigure) {
-  auto* voltage = driver.Get<ITevraVoltage>(IID_ITevraVoltage);
+  auto* voltage = d.Get<ITevraVoltage>(IID_ITevraVoltage);
   struct Row {
     TevraVoltageFunctionEnum function;
     int classFunction;
@@ -191,21 +185,21 @@ TEST_F(FunctionReadback, TheVoltageSelectionStandsUntilAnotherConfigure) {
     EXPECT_EQ(voltage->Configure(1, row.function), S_OK);
     EXPECT_EQ(Function(), row.classFunction);
   }
-  EXPECT_TRUE(driver.script.sent.empty());
+  EXPECT_TRUE(d.script.sent.empty());
 
-  driver.script.Expect("CONF:ARR:TST (5),(@1)");
-  EXPECT_EQ(driver.Get<ITevraTimeStamp>(IID_ITevraTimeStamp)->Configure(5, 1), S_OK);
-  driver.script.Expect("FUNC \"PER 2\"");
-  EXPECT_EQ(driver.handle.driver->SetFunction(TevraMeasurementFunctionPeriod2), S_OK);
+  d.script.Expect("CONF:ARR:TST (5),(@1)");
+  EXPECT_EQ(d.Get<ITevraTimeStamp>(IID_ITevraTimeStamp)->Configure(5, 1), S_OK);
+  d.script.Expect("FUNC \"PER 2\"");
+  EXPECT_EQ(d.handle.driver->SetFunction(TevraMeasurementFunctionPeriod2), S_OK);
   EXPECT_EQ(Function(), 18);
 
   // A refused configure leaves it too.
-  EXPECT_EQ(driver.Get<ITevraPeriod>(IID_ITevraPeriod)->ConfigureAuto(4), kInvalidValue);
+  EXPECT_EQ(d.Get<ITevraPeriod>(IID_ITevraPeriod)->ConfigureAuto(4), kInvalidValue);
   EXPECT_EQ(Function(), 18);
 
-  driver.script.Expect("CONF:PER (@1)");
-  EXPECT_EQ(driver.Get<ITevraPeriod>(IID_ITevraPeriod)->ConfigureAuto(1), S_OK);
-  driver.script.Expect("FUNC?", "\"PER 1\"");
+  d.script.Expect("CONF:PER (@1)");
+  EXPECT_EQ(d.Get<ITevraPeriod>(IID_ITevraPeriod)->ConfigureAuto(1), S_OK);
+  d.script.Expect("FUNC?", "\"PER 1\"");
   EXPECT_EQ(Function(), 3);
 }
 

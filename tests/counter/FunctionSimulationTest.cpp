@@ -1,87 +1,61 @@
 // The measurement functions in simulation: fixed readings after the same checks as on an
 // instrument, and nothing sent.
-#include <functional>
-
-#include "FunctionTestDriver.h"
-#include "platform/SafeArray.h"
-#include "tevra/TevraInterfaces.h"
+#include "CounterTestSupport.h"
 
 namespace tevra::testing {
 namespace {
 
-using Measure = std::function<HRESULT(FunctionDriver&, double*)>;
-
-#define ITF FUNCTION_ITF
+#define ITF COUNTER_ITF
 
 TEST(FunctionSimulation, MeasuresReturnTheirFixedReadings) {
-  FunctionDriver driver;
-  driver.Simulate("QX1300");
+  CounterDriver d;
+  d.Simulate("QX1300");
   constexpr auto kPercent = TevraReferenceTypePercent;
   struct Row {
     const char* method;
     double reading;
-    Measure call;
+    std::function<HRESULT()> call;
   };
+  double r = -1;
   const Row rows[] = {
-      {"Frequency", 1000000.0,
-       [](FunctionDriver& d, double* r) { return ITF(Frequency)->Measure(1, 1, 3, r); }},
-      {"Period", 1e-06,
-       [](FunctionDriver& d, double* r) { return ITF(Period)->Measure(1, 1, 1, r); }},
+      {"Frequency", 1000000.0, [&] { return ITF(Frequency)->Measure(1, 1, 3, &r); }},
+      {"Period", 1e-06, [&] { return ITF(Period)->Measure(1, 1, 1, &r); }},
       {"PulseWidth", 1e-06,
-       [](FunctionDriver& d, double* r) {
-         return ITF(PulseWidth)->Measure(1, 50, kPercent, TevraPolarityPositive, r);
-       }},
+       [&] { return ITF(PulseWidth)->Measure(1, 50, kPercent, TevraPolarityPositive, &r); }},
       {"DutyCycle", 0.5,
-       [](FunctionDriver& d, double* r) {
-         return ITF(DutyCycle)->Measure(2, 50, kPercent, TevraPolarityNegative, r);
-       }},
+       [&] { return ITF(DutyCycle)->Measure(2, 50, kPercent, TevraPolarityNegative, &r); }},
       {"EdgeTime", 1e-06,
-       [](FunctionDriver& d, double* r) {
-         return ITF(EdgeTime)->Measure(1, kPercent, 90, 10, TevraEdgeTypeRising, r);
-       }},
-      {"FrequencyRatio", 1.0,
-       [](FunctionDriver& d, double* r) { return ITF(FrequencyRatio)->Measure(1, 1, 1, 2, r); }},
-      {"TimeInterval", 1e-06,
-       [](FunctionDriver& d, double* r) { return ITF(TimeInterval)->Measure(1, 2, r); }},
-      {"Phase", 0.0, [](FunctionDriver& d, double* r) { return ITF(Phase)->Measure(1, 2, r); }},
-      {"TotalizeTimed", 1e-06,
-       [](FunctionDriver& d, double* r) { return ITF(TotalizeTimed)->Measure(1, 1, r); }},
-      {"SinglePeriod", 1e-06,
-       [](FunctionDriver& d, double* r) { return ITF(SinglePeriod)->Measure(2, r); }},
-      {"Burst", 4300133983.0, [](FunctionDriver& d, double* r) { return ITF(Burst)->Measure(r); }},
-      {"BurstPRF", 1215133.983,
-       [](FunctionDriver& d, double* r) { return ITF(Burst)->MeasurePRF(1, 1, 3, r); }},
-      {"BurstPRI", 8.33337934613473e-07,
-       [](FunctionDriver& d, double* r) { return ITF(Burst)->MeasurePRI(1, 1, 3, r); }},
+       [&] { return ITF(EdgeTime)->Measure(1, kPercent, 90, 10, TevraEdgeTypeRising, &r); }},
+      {"FrequencyRatio", 1.0, [&] { return ITF(FrequencyRatio)->Measure(1, 1, 1, 2, &r); }},
+      {"TimeInterval", 1e-06, [&] { return ITF(TimeInterval)->Measure(1, 2, &r); }},
+      {"Phase", 0.0, [&] { return ITF(Phase)->Measure(1, 2, &r); }},
+      {"TotalizeTimed", 1e-06, [&] { return ITF(TotalizeTimed)->Measure(1, 1, &r); }},
+      {"SinglePeriod", 1e-06, [&] { return ITF(SinglePeriod)->Measure(2, &r); }},
+      {"Burst", 4300133983.0, [&] { return ITF(Burst)->Measure(&r); }},
+      {"BurstPRF", 1215133.983, [&] { return ITF(Burst)->MeasurePRF(1, 1, 3, &r); }},
+      {"BurstPRI", 8.33337934613473e-07, [&] { return ITF(Burst)->MeasurePRI(1, 1, 3, &r); }},
       {"BurstWidth", 5.1052e-06,
-       [](FunctionDriver& d, double* r) {
-         return ITF(Burst)->MeasureWidth(TevraPulseWidthTypeNegative, r);
-       }},
+       [&] { return ITF(Burst)->MeasureWidth(TevraPulseWidthTypeNegative, &r); }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.method);
-    double reading = -1;
-    EXPECT_EQ(row.call(driver, &reading), S_OK) << TakeErrorDescription();
-    EXPECT_EQ(reading, row.reading);
+    r = -1;
+    EXPECT_EQ(row.call(), S_OK) << TakeErrorDescription();
+    EXPECT_EQ(r, row.reading);
   }
 }
 
 TEST(FunctionSimulation, TimeStampsAreOneMicrosecondApart) {
-  FunctionDriver driver;
+  CounterDriver driver;
   driver.Simulate("QX1300");
   auto* stamps = driver.Get<ITevraTimeStamp>(IID_ITevraTimeStamp);
   SAFEARRAY* values = nullptr;
   ASSERT_EQ(stamps->Measure(5, 3, &values), S_OK) << TakeErrorDescription();
-  platform::SafeArrayPtr owned(values);
-  LONG upper = -1;
-  ASSERT_EQ(SafeArrayGetUBound(values, 1, &upper), S_OK);
-  ASSERT_EQ(upper, 4);
-  void* data = nullptr;
-  ASSERT_EQ(SafeArrayAccessData(values, &data), S_OK);
-  for (int i = 0; i < 5; ++i) EXPECT_NEAR(static_cast<double*>(data)[i], i * 1e-06, 1e-15) << i;
-  SafeArrayUnaccessData(values);
+  const std::vector<double> got = Readings(values);
+  ASSERT_EQ(got.size(), 5u);
+  for (int i = 0; i < 5; ++i) EXPECT_NEAR(got[i], i * 1e-06, 1e-15) << i;
 
-  FunctionDriver qx1200;
+  CounterDriver qx1200;
   qx1200.Simulate("QX1200");
   SAFEARRAY* none = nullptr;
   EXPECT_EQ(qx1200.Get<ITevraTimeStamp>(IID_ITevraTimeStamp)->Measure(5, 1, &none),
@@ -102,7 +76,7 @@ TEST(FunctionSimulation, ChecksRunAsOnAnInstrument) {
                       {"QX1300", 2, S_OK}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.model) + " channel " + std::to_string(row.channel));
-    FunctionDriver driver;
+    CounterDriver driver;
     driver.Simulate(row.model);
     double reading = -1;
     EXPECT_EQ(
@@ -112,7 +86,7 @@ TEST(FunctionSimulation, ChecksRunAsOnAnInstrument) {
     EXPECT_EQ(reading, row.status == S_OK ? 1e-06 : 0.0);
   }
 
-  FunctionDriver driver;
+  CounterDriver driver;
   driver.Simulate("QX1300");
   double reading = -1;
   EXPECT_EQ(driver.Get<ITevraBurst>(IID_ITevraBurst)->MeasurePRF(1, 1, 1, &reading), kInvalidValue);

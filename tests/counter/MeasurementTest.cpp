@@ -1,15 +1,7 @@
 // Readings in simulation, and on a scripted session: the timeouts slow reads run with, the
-// voltage queries, the wait for "*OPC?" and the mode words each model accepts.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <tuple>
-#include <vector>
-
-#include "platform/SafeArray.h"
-#include "support/DriverHandle.h"
-#include "support/ScriptedIoSession.h"
+// voltage queries, the wait for "*OPC?", the mode words each model accepts and the count of a
+// continuous totalize.
+#include "CounterTestSupport.h"
 
 namespace tevra::testing {
 namespace {
@@ -17,32 +9,12 @@ namespace {
 using ::testing::ElementsAre;
 using Sent = ScriptedIoSession::Sent;
 
-constexpr HRESULT kIoTimeout = static_cast<HRESULT>(0x80044215);
-constexpr HRESULT kIoError = static_cast<HRESULT>(0x80044214);
-
-template <class Itf>
-Itf* Query(ITevra* driver, const IID& iid) {
-  Itf* itf = nullptr;
-  EXPECT_EQ(driver->QueryInterface(iid, reinterpret_cast<void**>(&itf)), S_OK);
-  return itf;
-}
-
-// The doubles of a reading array, which it destroys; {-999} when it is no such array.
-std::vector<double> Readings(SAFEARRAY* array) {
-  const platform::SafeArrayPtr owned(array);
-  constexpr VARTYPE kDoubles[] = {VT_R8};
-  void* data = nullptr;
-  std::size_t count = 0;
-  if (!platform::ViewVector(array, kDoubles, data, count)) return {-999.0};
-  return {static_cast<double*>(data), static_cast<double*>(data) + count};
-}
-
 TEST(SimulatedMeasurement, ReadingsAreZerosSizedByTheTriggerAndSampleCounts) {
-  DriverHandle handle;
-  ASSERT_EQ(handle.Initialize("SIM", "Simulate=true,DriverSetup=Model=QX1300"), S_OK);
-  auto* measurement = Query<ITevraMeasurement>(handle.driver, IID_ITevraMeasurement);
-  auto* classMeasurement = Query<IIviCounterMeasurement>(handle.driver, IID_IIviCounterMeasurement);
-  auto* trigger = Query<ITevraTrigger>(handle.driver, IID_ITevraTrigger);
+  CounterDriver d;
+  d.Simulate("QX1300");
+  auto* measurement = COUNTER_ITF(Measurement);
+  auto* classMeasurement = d.Get<IIviCounterMeasurement>(IID_IIviCounterMeasurement);
+  auto* trigger = COUNTER_ITF(Trigger);
   SAFEARRAY* array = nullptr;
   ASSERT_EQ(measurement->Read(1000, &array), S_OK);
   EXPECT_THAT(Readings(array), ElementsAre(0.0));  // one trigger of one sample until set
@@ -64,7 +36,7 @@ TEST(SimulatedMeasurement, ReadingsAreZerosSizedByTheTriggerAndSampleCounts) {
   ASSERT_EQ(trigger->put_Count(0), S_OK);
   EXPECT_EQ(classMeasurement->Fetch(&value), E_INVALIDARG);
   IviCounterMeasurementStatusEnum status{};
-  EXPECT_EQ(classMeasurement->IsMeasurementComplete(&status), static_cast<HRESULT>(0x80047011));
+  EXPECT_EQ(classMeasurement->IsMeasurementComplete(&status), kMethodNotSupported);
   EXPECT_EQ(TakeErrorDescription(),
             "Tevra: Does not support this class-compliant feature: method "
             "'Measurement_IsMeasurementComplete'.");
@@ -75,46 +47,22 @@ TEST(SimulatedMeasurement, ReadingsAreZerosSizedByTheTriggerAndSampleCounts) {
   TevraFrequencyMeasurementModeEnum mode = TevraFrequencyMeasurementModeContinuous;
   EXPECT_EQ(measurement->get_Mode(&mode), S_OK);
   EXPECT_EQ(mode, TevraFrequencyMeasurementModeAuto);
-  auto* system = Query<ITevraSystem>(handle.driver, IID_ITevraSystem);
-  EXPECT_EQ(system->WaitForOperationComplete(10), S_OK);
-  for (IUnknown* itf :
-       std::initializer_list<IUnknown*>{measurement, classMeasurement, trigger, system})
-    itf->Release();
+  EXPECT_EQ(COUNTER_ITF(System)->WaitForOperationComplete(10), S_OK);
 }
 
-class ScriptedMeasurement : public ::testing::Test {
+class ScriptedMeasurement : public ScriptedCounter {
  protected:
-  ScriptedMeasurement() : handle(std::make_unique<ScriptedIoSession>(script)) {}
-  void Open(const std::string& model, bool statusChecking = false) {
-    // With status checking, "*CLS" first and "*ESR?" after every exchange.
-    const auto exchange = [&](const char* command, std::string reply) {
-      if (statusChecking) script.Expect("*ESR?", "0");
-      script.Expect(command, std::move(reply));
-    };
-    if (statusChecking) script.Expect("*CLS");
-    exchange("*IDN?", "Orvane Technologies," + model + ",SN1,2.0.1");
-    exchange("*OPT?", "431");
-    if (statusChecking) script.Expect("*ESR?", "0");
-    ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET",
-                                statusChecking ? "QueryInstrStatus=true" : "", true),
-              S_OK);
-    script.sent.clear();
-    measurement = Query<ITevraMeasurement>(handle.driver, IID_ITevraMeasurement);
-  }
-  void TearDown() override {
-    if (measurement) measurement->Release();
-    EXPECT_THAT(script.unexpected, ElementsAre());
-    EXPECT_TRUE(script.expected.empty()) << "never sent: " << script.expected.front().command;
+  void Open(const std::string& model) {
+    d.Open(model, "431");
+    measurement = COUNTER_ITF(Measurement);
   }
 
-  ScriptedIoSession::Script script;
-  DriverHandle handle;
   ITevraMeasurement* measurement = nullptr;
 };
 
 TEST_F(ScriptedMeasurement, TriggerSettingsWriteAndReadTheirCommands) {
   Open("QX1200");
-  auto* trigger = Query<ITevraTrigger>(handle.driver, IID_ITevraTrigger);
+  auto* trigger = COUNTER_ITF(Trigger);
   LONG number = 0;
   TevraSlopeEnum slope{};
   TevraTriggerSourceEnum source{};
@@ -132,13 +80,12 @@ TEST_F(ScriptedMeasurement, TriggerSettingsWriteAndReadTheirCommands) {
       {"SAMP:COUN?", "+250", [&] { return trigger->get_SampleCount(&number); }},
   };
   for (const auto& [command, reply, call] : cases) {
-    script.Expect(command, reply);
+    d.script.Expect(command, reply);
     EXPECT_EQ(call(), S_OK) << command;
   }
   EXPECT_EQ(number, 250);
   EXPECT_EQ(slope, TevraSlopeNegative);
   EXPECT_EQ(source, TevraTriggerSourceExternal);
-  trigger->Release();
 }
 
 TEST_F(ScriptedMeasurement, ReadAndFetchRunWithAtLeastFiftySecondsAndRestoreTheTimeout) {
@@ -156,23 +103,23 @@ TEST_F(ScriptedMeasurement, ReadAndFetchRunWithAtLeastFiftySecondsAndRestoreTheT
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.command) + " " + std::to_string(c.status));
-    script.timeout = c.sessionTimeout;
-    script.sent.clear();
-    script.Expect(c.command, "+1.5E+06,+2.5E+06", c.status);
+    d.script.timeout = c.sessionTimeout;
+    d.script.sent.clear();
+    d.script.Expect(c.command, "+1.5E+06,+2.5E+06", c.status);
     SAFEARRAY* array = nullptr;
     EXPECT_EQ(c.command[1] == 'R' ? measurement->Read(5000, &array) : measurement->Fetch(&array),
               c.status);
     if (c.status == S_OK) {
       EXPECT_THAT(Readings(array), ElementsAre(1.5e6, 2.5e6));
     }
-    EXPECT_THAT(script.sent, ElementsAre(Sent{c.command, c.inForce}));
-    EXPECT_EQ(script.timeout, c.sessionTimeout);
+    EXPECT_THAT(d.script.sent, ElementsAre(Sent{c.command, c.inForce}));
+    EXPECT_EQ(d.script.timeout, c.sessionTimeout);
   }
 }
 
 TEST_F(ScriptedMeasurement, AfterAVoltageConfigureReadAndFetchQueryTheVoltage) {
   Open("QX1200");
-  auto* voltage = Query<ITevraVoltage>(handle.driver, IID_ITevraVoltage);
+  auto* voltage = COUNTER_ITF(Voltage);
   const std::pair<TevraVoltageFunctionEnum, const char*> cases[] = {
       {TevraVoltageFunctionDC, "INP2:COUP DC; LEV:MAX?"},
       {TevraVoltageFunctionMaximum, "INP2:LEV:MAX?"},
@@ -183,38 +130,44 @@ TEST_F(ScriptedMeasurement, AfterAVoltageConfigureReadAndFetchQueryTheVoltage) {
     SCOPED_TRACE(fetch);
     ASSERT_EQ(voltage->Configure(2, function), S_OK) << TakeErrorDescription();
     const std::string read = std::string("ABOR; ") + fetch;
-    script.sent.clear();
-    script.Expect(read, "+1.25E+00");
-    script.Expect(fetch, "", kIoError);
+    d.script.sent.clear();
+    d.script.Expect(read, "+1.25E+00");
+    d.script.Expect(fetch, "", kIoFailure);
     SAFEARRAY* array = nullptr;
     EXPECT_EQ(measurement->Read(5000, &array), S_OK);
     EXPECT_THAT(Readings(array), ElementsAre(1.25));
-    EXPECT_EQ(measurement->Fetch(&array), kIoError);
+    EXPECT_EQ(measurement->Fetch(&array), kIoFailure);
     EXPECT_EQ(array, nullptr);
     // Read takes the caller's limit for this one query; Fetch the session timeout.
-    EXPECT_THAT(script.sent, ElementsAre(Sent{read, 5000}, Sent{fetch, 2000}));
+    EXPECT_THAT(d.script.sent, ElementsAre(Sent{read, 5000}, Sent{fetch, 2000}));
   }
-  voltage->Release();
 }
 
 TEST_F(ScriptedMeasurement, WaitForOperationCompleteSuspendsTheStatusCheck) {
-  Open("QX1200", true);
-  auto* system = Query<ITevraSystem>(handle.driver, IID_ITevraSystem);
-  script.Expect("*OPC?", "1");
-  script.Expect("*OPC?", "+1");
-  script.Expect("*OPC?", "", kIoTimeout);
+  // With status checking, "*CLS" first and "*ESR?" after every exchange.
+  d.script.Expect("*CLS");
+  d.script.Expect("*ESR?", "0");
+  d.script.Expect("*IDN?", "Orvane Technologies,QX1200,SN1,2.0.1");
+  d.script.Expect("*ESR?", "0");
+  d.script.Expect("*OPT?", "431");
+  d.script.Expect("*ESR?", "0");
+  ASSERT_EQ(d.handle.Initialize("TCPIP::h::5025::SOCKET", "QueryInstrStatus=true", true), S_OK);
+  d.script.sent.clear();
+  auto* system = COUNTER_ITF(System);
+  d.script.Expect("*OPC?", "1");
+  d.script.Expect("*OPC?", "+1");
+  d.script.Expect("*OPC?", "", kIoTimeout);
   EXPECT_EQ(system->WaitForOperationComplete(10), S_OK);
   EXPECT_EQ(system->WaitForOperationComplete(3000), S_OK);
   EXPECT_EQ(system->WaitForOperationComplete(10), kIoTimeout);
   EXPECT_EQ(TakeErrorDescription(), "Tevra: I/O timeout error: WaitForOperationComplete.");
   // No "*ESR?" in between, and the check is on again afterwards.
-  EXPECT_THAT(script.sent,
+  EXPECT_THAT(d.script.sent,
               ElementsAre(Sent{"*OPC?", 100}, Sent{"*OPC?", 3000}, Sent{"*OPC?", 100}));
-  EXPECT_EQ(script.timeout, 2000);
+  EXPECT_EQ(d.script.timeout, 2000);
   VARIANT_BOOL checking = 0;
-  EXPECT_EQ(handle.operation->get_QueryInstrumentStatus(&checking), S_OK);
+  EXPECT_EQ(d.handle.operation->get_QueryInstrumentStatus(&checking), S_OK);
   EXPECT_EQ(checking, VARIANT_TRUE);
-  system->Release();
 }
 
 TEST_F(ScriptedMeasurement, ContinuousModeOnlyOnTheQX1300) {
@@ -224,28 +177,67 @@ TEST_F(ScriptedMeasurement, ContinuousModeOnlyOnTheQX1300) {
       {"FREQ:MODE CONT", TevraFrequencyMeasurementModeContinuous}};
   for (const char* model : {"QX1100", "QX1200", "QX1300"}) {
     SCOPED_TRACE(model);
-    if (measurement) measurement->Release();
     Open(model);
     for (const auto& [command, mode] : words) {
       if (mode == TevraFrequencyMeasurementModeContinuous && model != std::string("QX1300")) {
-        EXPECT_EQ(measurement->put_Mode(mode), static_cast<HRESULT>(0x80047010));
+        EXPECT_EQ(measurement->put_Mode(mode), kInvalidValue);
         EXPECT_EQ(TakeErrorDescription(),
                   "Tevra: Invalid value '2' for method 'Measurement_put_Mode', parameter 'val'.");
         continue;
       }
-      script.Expect(command);
+      d.script.Expect(command);
       EXPECT_EQ(measurement->put_Mode(mode), S_OK);
     }
-    handle.Close();
+    d.handle.Close();
   }
 }
 
 TEST_F(ScriptedMeasurement, AFailedFormatCommandStopsTheBinaryRead) {
   Open("QX1300");
-  script.Expect("FORM REAL,64", "", kIoError);
+  d.script.Expect("FORM REAL,64", "", kIoFailure);
   SAFEARRAY* array = nullptr;
-  EXPECT_EQ(measurement->DestructiveReadUpToCount(5, &array), kIoError);
+  EXPECT_EQ(measurement->DestructiveReadUpToCount(5, &array), kIoFailure);
   EXPECT_EQ(array, nullptr);
+}
+
+// The count control of a continuous totalize.
+TEST(ContinuousTotalize, StartStopAndReadCount) {
+  CounterDriver d;
+  d.Open("QX1300", "431");
+  d.script.Expect("INIT");
+  d.script.Expect("TOT:DATA?", "+1.234500000000000E+04");
+  d.script.Expect("ABOR");
+  auto* totalize = d.Get<ITevraTotalizeContinuous2>(IID_ITevraTotalizeContinuous2);
+  double count = 0;
+  EXPECT_EQ(totalize->Start(), S_OK);
+  EXPECT_EQ(totalize->ReadCount(&count), S_OK);
+  EXPECT_EQ(count, 12345.0);
+  EXPECT_EQ(totalize->Stop(), S_OK);
+  // The class-compliant interface forwards; its FetchCount is refused as the instrument's is.
+  d.script.Expect("INIT");
+  d.script.Expect("ABOR");
+  auto* classTotalize = d.Get<IIviCounterTotalizeContinuous>(IID_IIviCounterTotalizeContinuous);
+  EXPECT_EQ(classTotalize->Start(), S_OK);
+  EXPECT_EQ(classTotalize->Stop(), S_OK);
+  EXPECT_EQ(classTotalize->FetchCount(&count), kMethodNotSupported);
+  EXPECT_EQ(TakeErrorDescription(),
+            "Tevra: Does not support this class-compliant feature: method 'Please use the method "
+            "named ReadCount for this functionality.'.");
+  d.ExpectScriptPlayed();
+}
+
+TEST(ContinuousTotalize, TheQX1100HasNone) {
+  CounterDriver d;
+  d.Simulate("QX1100");
+  auto* totalize = d.Get<ITevraTotalizeContinuous2>(IID_ITevraTotalizeContinuous2);
+  double count = 0;
+  EXPECT_EQ(totalize->Stop(), kModelNotSupported);
+  EXPECT_EQ(TakeErrorDescription(), "Tevra: " + ModelLacks("Stop"));
+  EXPECT_EQ(totalize->ReadCount(&count), kModelNotSupported);
+  EXPECT_EQ(totalize->Start(), kModelNotSupported);
+  auto* classTotalize = d.Get<IIviCounterTotalizeContinuous>(IID_IIviCounterTotalizeContinuous);
+  EXPECT_EQ(classTotalize->Start(), kModelNotSupported);
+  EXPECT_EQ(TakeErrorDescription(), "Tevra: " + ModelLacks("Start"));
 }
 
 }  // namespace

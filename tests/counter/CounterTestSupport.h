@@ -1,0 +1,212 @@
+// Drivers for the counter tests: one on a scripted session (live or simulated) and one on the
+// fake instrument over a loopback socket, each with the interfaces it handed out released with it,
+// and the status codes and helpers the counter tests share.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "io/VisaComSession.h"
+#include "platform/SafeArray.h"
+#include "support/DriverHandle.h"
+#include "support/FakeInstrument.h"
+#include "support/ScriptedIoSession.h"
+#include "tevra/TevraInterfaces.h"
+
+namespace tevra::testing {
+
+inline constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80047010);
+inline constexpr HRESULT kMethodNotSupported = static_cast<HRESULT>(0x80047011);
+inline constexpr HRESULT kPropertyNotSupported = static_cast<HRESULT>(0x80047012);
+inline constexpr HRESULT kUnexpectedResponse = static_cast<HRESULT>(0x80047059);
+inline constexpr HRESULT kModelNotSupported = static_cast<HRESULT>(0x80044216);
+inline constexpr HRESULT kInvalidInputChannel = static_cast<HRESULT>(0x80044218);
+inline constexpr HRESULT kOptionNotInstalled = static_cast<HRESULT>(0x80044001);
+inline constexpr HRESULT kIoFailure = static_cast<HRESULT>(0x80044214);
+inline constexpr HRESULT kIoTimeout = static_cast<HRESULT>(0x80044215);
+
+// Interfaces queried from a driver, released when the holder goes (before the driver does).
+class HeldInterfaces {
+ public:
+  HeldInterfaces() = default;
+  HeldInterfaces(const HeldInterfaces&) = delete;
+  HeldInterfaces& operator=(const HeldInterfaces&) = delete;
+  ~HeldInterfaces() {
+    for (IUnknown* itf : held_) itf->Release();
+  }
+  template <class Itf>
+  Itf* Query(IUnknown* from, REFIID iid) {
+    Itf* itf = nullptr;
+    EXPECT_EQ(from->QueryInterface(iid, reinterpret_cast<void**>(&itf)), S_OK);
+    if (itf) held_.push_back(itf);
+    return itf;
+  }
+  template <class Itf>
+  Itf* Keep(Itf* itf) {
+    if (itf) held_.push_back(itf);
+    return itf;
+  }
+
+ private:
+  std::vector<IUnknown*> held_;
+};
+
+class CounterDriver {
+ public:
+  CounterDriver() : handle(std::make_unique<ScriptedIoSession>(script)) {}
+
+  // A live instrument of this model whose "*OPT?" answers options.
+  void Open(const std::string& model, const std::string& options = "") {
+    script.Expect("*IDN?", "Orvane Technologies," + model + ",SN1,2.0");
+    script.Expect("*OPT?", options);
+    ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", true), S_OK)
+        << TakeErrorDescription();
+    script.sent.clear();
+  }
+  void Simulate(const std::string& model) {
+    ASSERT_EQ(handle.Initialize("SIM", "Simulate=true,DriverSetup=Model=" + model), S_OK)
+        << TakeErrorDescription();
+  }
+
+  template <class Itf>
+  Itf* Get(REFIID iid) {
+    return held_.Query<Itf>(handle.driver, iid);
+  }
+  // The instrument-specific channel of this name.
+  ITevraChannel* Channel(const std::string& name) {
+    ITevraChannels* channels = Channels();
+    ITevraChannel* channel = nullptr;
+    platform::Bstr text(name);
+    EXPECT_EQ(channels->get_Item(text.get(), &channel), S_OK) << name;
+    return held_.Keep(channel);
+  }
+  ITevraChannels* Channels() {
+    ITevraChannels* channels = nullptr;
+    EXPECT_EQ(handle.driver->get_Channels(&channels), S_OK);
+    return held_.Keep(channels);
+  }
+
+  // Whether the script was played exactly: nothing left over, nothing unexpected.
+  void ExpectScriptPlayed() {
+    EXPECT_TRUE(script.unexpected.empty()) << "first unexpected: " << script.unexpected.front();
+    EXPECT_TRUE(script.expected.empty()) << "never sent: " << script.expected.front().command;
+    script.unexpected.clear();
+    script.expected.clear();
+  }
+
+  ScriptedIoSession::Script script;
+  DriverHandle handle;
+
+ private:
+  HeldInterfaces held_;
+};
+
+// A fixture over a CounterDriver that checks the script was played at the end.
+class ScriptedCounter : public ::testing::Test {
+ protected:
+  void TearDown() override { d.ExpectScriptPlayed(); }
+  CounterDriver d;
+};
+
+// A driver talking to the fake instrument through the socket session.
+class SocketDriver {
+ public:
+  SocketDriver() : handle(std::make_unique<io::CVisaComSession>()) {}
+
+  void Open(const std::string& model, const std::string& options) {
+    fake.On("*IDN?").Reply("Orvane Technologies," + model + ",SN0042,2.0.1\n");
+    fake.On("*OPT?").Reply(options + "\n").Times(1);
+    ASSERT_TRUE(fake.Start());
+    ASSERT_EQ(Initialize(), S_OK) << TakeErrorDescription();
+  }
+  // Initializes with an identity query on the started fake; the wire is checked from here on.
+  HRESULT Initialize(std::string_view settings = "") {
+    const HRESULT hr = handle.Initialize(fake.ResourceName(), settings, true);
+    start_ = fake.Transcript().size();
+    return hr;
+  }
+  template <class Itf>
+  Itf* Get(REFIID iid) {
+    return held_.Query<Itf>(handle.driver, iid);
+  }
+  // Whether exactly these bytes arrived since Open or the last check.
+  void ExpectWire(std::string_view expected) {
+    EXPECT_TRUE(fake.WaitForTranscript(start_ + expected.size(), Milliseconds(2000)));
+    EXPECT_EQ(fake.Transcript().substr(start_), expected);
+    start_ = fake.Transcript().size();
+  }
+
+  FakeInstrument fake;
+  DriverHandle handle;
+
+ private:
+  std::size_t start_ = 0;
+  HeldInterfaces held_;
+};
+
+// A getter of any value type bound to its interface, seen as a number.
+template <class Itf, class T>
+std::function<HRESULT(double&)> NumberGetter(Itf* itf, HRESULT (Itf::*getter)(T*)) {
+  return [itf, getter](double& out) {
+    T value{};
+    const HRESULT hr = (itf->*getter)(&value);
+    out = static_cast<double>(value);
+    return hr;
+  };
+}
+
+// A call that must fail with this status and message (after "Tevra: ").
+struct Refusal {
+  std::string message;
+  std::function<HRESULT()> call;
+  HRESULT status = kInvalidValue;
+};
+
+// Every refusal, and nothing sent for any of them.
+inline void ExpectRefusals(ScriptedIoSession::Script& script, const std::vector<Refusal>& rows) {
+  for (const Refusal& row : rows) {
+    SCOPED_TRACE(row.message);
+    EXPECT_EQ(row.call(), row.status);
+    EXPECT_EQ(TakeErrorDescription(), "Tevra: " + row.message);
+    EXPECT_TRUE(script.sent.empty()) << script.sent.front().command;
+    script.sent.clear();
+  }
+}
+
+// "Instrument model does not support this feature: <method>."
+inline std::string ModelLacks(const std::string& method) {
+  return "Instrument model does not support this feature: " + method + ".";
+}
+
+// A call the connected model lacks.
+inline Refusal ModelRefusal(const std::string& method, std::function<HRESULT()> call) {
+  return {ModelLacks(method), std::move(call), kModelNotSupported};
+}
+
+// "Tevra: " and the message of an invalid value.
+inline std::string InvalidValue(const std::string& value, const std::string& method,
+                                const std::string& parameter) {
+  return "Tevra: Invalid value '" + value + "' for method '" + method + "', parameter '" +
+         parameter + "'.";
+}
+
+// The doubles of a reading array, which it destroys; {-999} when it is no such array.
+inline std::vector<double> Readings(SAFEARRAY* array) {
+  const platform::SafeArrayPtr owned(array);
+  constexpr VARTYPE kDoubles[] = {VT_R8};
+  void* data = nullptr;
+  std::size_t count = 0;
+  if (!platform::ViewVector(array, kDoubles, data, count)) return {-999.0};
+  return {static_cast<double*>(data), static_cast<double*>(data) + count};
+}
+
+// An instrument-specific interface of the CounterDriver d in scope.
+#define COUNTER_ITF(Name) d.Get<ITevra##Name>(IID_ITevra##Name)
+
+}  // namespace tevra::testing
