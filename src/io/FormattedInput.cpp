@@ -35,6 +35,7 @@ HRESULT DropBytes(IIoBuffer& buffer, std::size_t count) {
     const std::size_t n = std::min(count, sizeof chunk);
     std::size_t got = 0;
     const HRESULT hr = buffer.ReadBytes(std::span<std::uint8_t>(chunk, n), got);
+    if (hr == kEndOfMessage) return S_OK;  // the response ended: nothing left to drop
     if (hr != S_OK) return hr;
     count -= got;
   }
