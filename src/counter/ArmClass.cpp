@@ -5,6 +5,7 @@
 #include <cctype>
 #include <string>
 
+#include "core/Options.h"
 #include "counter/ArmGroup.h"
 #include "counter/Setting.h"
 
@@ -73,12 +74,6 @@ bool SourceOfName(std::string name, TevraExternalSourceEnum& source) {
   else
     return false;
   return true;
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 template <class Arm>
@@ -182,7 +177,7 @@ HRESULT ConfigureByName(Tevra& driver, const core::MethodRecord& method, const c
   return driver.Enter(
       method,
       [&]() -> HRESULT {
-        const std::string name = Trimmed(platform::BstrToUtf8(sourceName));
+        const std::string name = std::string(core::Trim(platform::BstrToUtf8(sourceName)));
         TevraExternalSourceEnum source = TevraExternalSourceBNC;
         if (!SourceOfName(name, source))
           return driver.Reporter().ReportInvalidValueText(reportedMethod, "Source", name);

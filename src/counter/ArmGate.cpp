@@ -89,21 +89,9 @@ HRESULT SourceWord(Tevra& driver, TevraArmMeasurementTypeEnum type, TevraArmSour
 HRESULT QueryGateWord(Tevra& driver, const std::string& keyword, std::string_view typeName,
                       std::int32_t& value) {
   std::string reply;
-  const std::string query = keyword + "?";
-  const core::FormatArg command[] = {core::FormatArg(query)};
-  const core::ScanArg into[] = {core::ScanArg(&reply)};
-  const HRESULT hr =
-      driver.Io().QueryFormatted("%s ", command, "%$C[^,]", into, core::kDefaultTimeout);
+  const HRESULT hr = QueryCommand(driver.Io(), keyword + "? ", "%$C[^,]", core::ScanArg(&reply));
   if (FAILED(hr)) return hr;
-  const core::CallFrame* frame = driver.Calls().TopCallContext();
-  const auto converter =
-      state::FindEnumConverter(typeName, state::EnumContextOf(frame ? frame->method : nullptr));
-  const std::size_t first = reply.find_first_not_of(" \t\r\n");
-  const std::size_t last = reply.find_last_not_of(" \t\r\n");
-  const std::string_view word = first == std::string::npos
-                                    ? std::string_view()
-                                    : std::string_view(reply).substr(first, last - first + 1);
-  if (converter) converter->FromCommand(driver.Family(), word, value);
+  state::TryParseEnum({driver.Calls(), driver.Family(), driver.Reporter()}, typeName, reply, value);
   return hr;
 }
 

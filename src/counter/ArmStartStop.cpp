@@ -85,11 +85,7 @@ constexpr core::MethodRecord kStopConfigure = StopExt("Configure");
 // when the source is "INP2", channel 1 for channel 1 and for the rear BNC.
 HRESULT ExternalLevelChannel(Tevra& driver, const char*& prefix) {
   std::string word;
-  const std::string query = "GATE:EXT:SOUR?";
-  const core::FormatArg command[] = {core::FormatArg(query)};
-  const core::ScanArg into[] = {core::ScanArg(&word)};
-  const HRESULT hr =
-      driver.Io().QueryFormatted("%s", command, "%$C[^,]", into, core::kDefaultTimeout);
+  const HRESULT hr = QueryCommand(driver.Io(), "GATE:EXT:SOUR?", "%$C[^,]", core::ScanArg(&word));
   if (FAILED(hr)) return hr;
   const std::size_t end = word.find_last_not_of(" \t\r\n");
   word.resize(end == std::string::npos ? 0 : end + 1);

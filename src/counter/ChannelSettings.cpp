@@ -263,21 +263,11 @@ HRESULT ChannelSettings::Configure(TevraImpedanceEnum Impedance, TevraCouplingEn
 }
 
 HRESULT ChannelSettings::ResetProtection() {
-  return channel_.Enter(kResetProtection, [&](core::CallFrame& frame) -> HRESULT {
-    if (HRESULT hr = CheckNotMicrowave(); FAILED(hr)) return hr;
-    Tevra& driver = DriverOf(channel_);
-    if (driver.Simulating()) return S_OK;
-    return driver.Io().WriteString(frame.command, true, core::kDefaultTimeout);
-  });
+  return SendCommand(channel_, kResetProtection, [&] { return CheckNotMicrowave(); });
 }
 
 HRESULT ChannelSettings::AutoLevelOnce() {
-  return channel_.Enter(kAutoLevelOnce, [&](core::CallFrame& frame) -> HRESULT {
-    if (HRESULT hr = CheckNotMicrowave(); FAILED(hr)) return hr;
-    Tevra& driver = DriverOf(channel_);
-    if (driver.Simulating()) return S_OK;
-    return driver.Io().WriteString(frame.command, true, core::kDefaultTimeout);
-  });
+  return SendCommand(channel_, kAutoLevelOnce, [&] { return CheckNotMicrowave(); });
 }
 
 }  // namespace tevra::counter

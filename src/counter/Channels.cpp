@@ -116,10 +116,7 @@ HRESULT ChannelCollection::InstrumentCollection::get_Name(LONG Index, BSTR* val)
   return c_.Name(kName, Index, val);
 }
 HRESULT ChannelCollection::InstrumentCollection::Autoscale() {
-  return c_.driver_.Enter(kAutoscale, [&](core::CallFrame& frame) -> HRESULT {
-    if (c_.driver_.Simulating()) return S_OK;
-    return c_.driver_.Io().WriteString(frame.command, true, core::kDefaultTimeout);
-  });
+  return SendCommand(c_.driver_, kAutoscale);
 }
 HRESULT ChannelCollection::InstrumentCollection::get_AutoLevelFrequency(
     TevraAutoLevelFrequencyEnum* val) {

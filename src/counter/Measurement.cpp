@@ -50,18 +50,7 @@ HRESULT NewArray(Tevra& driver, LONG count, SAFEARRAY** val) {
   return driver.Reporter().ReportStatusText(E_OUTOFMEMORY, "Could not allocate necessary memory.");
 }
 
-std::string_view Trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 }  // namespace
-
-HRESULT MeasurementInterface::Write(const core::CallFrame& frame) {
-  if (driver_.Simulating()) return S_OK;
-  return driver_.Io().WriteString(frame.command, true, core::kDefaultTimeout);
-}
 
 HRESULT MeasurementInterface::SimulatedReadings(SAFEARRAY** val) {
   LONG triggers = 0;
@@ -97,10 +86,7 @@ HRESULT MeasurementInterface::Readings(core::CallFrame& frame, bool read, LONG m
   if (driver_.Simulating()) return SimulatedReadings(val);
   core::IIoSession& io = driver_.Io();
   return WithTimeoutAtLeast(io, kReadTimeoutFloor, [&] {
-    const core::FormatArg command[] = {core::FormatArg(frame.command)};
-    const core::ScanArg into[] = {core::ScanArg(val)};
-    return io.QueryFormatted("%s", command, frame.method->responseFormat, into,
-                             core::kDefaultTimeout);
+    return QueryCommand(io, frame.command, frame.method->responseFormat, core::ScanArg(val));
   });
 }
 
@@ -117,13 +103,9 @@ HRESULT MeasurementInterface::Fetch(SAFEARRAY** Val) {
       core::Out("Val", Val));
 }
 
-HRESULT MeasurementInterface::Abort() {
-  return driver_.Enter(kAbort, [&](core::CallFrame& frame) { return Write(frame); });
-}
+HRESULT MeasurementInterface::Abort() { return SendCommand(driver_, kAbort); }
 
-HRESULT MeasurementInterface::Initiate() {
-  return driver_.Enter(kInitiate, [&](core::CallFrame& frame) { return Write(frame); });
-}
+HRESULT MeasurementInterface::Initiate() { return SendCommand(driver_, kInitiate); }
 
 HRESULT MeasurementInterface::QueryLast(double* LastMeasurement, BSTR* MeasurementUnit) {
   return driver_.Enter(
@@ -131,10 +113,8 @@ HRESULT MeasurementInterface::QueryLast(double* LastMeasurement, BSTR* Measureme
       [&](core::CallFrame& frame) -> HRESULT {
         if (driver_.Simulating()) return S_OK;
         std::string reply;
-        const core::FormatArg command[] = {core::FormatArg(frame.command)};
-        const core::ScanArg into[] = {core::ScanArg(&reply)};
-        const HRESULT hr = driver_.Io().QueryFormatted("%s", command, frame.method->responseFormat,
-                                                       into, core::kDefaultTimeout);
+        const HRESULT hr = QueryCommand(driver_.Io(), frame.command, frame.method->responseFormat,
+                                        core::ScanArg(&reply));
         if (FAILED(hr)) return hr;
         // "<number> <unit>": the number as strtod reads it, the unit as it stands.
         const std::size_t blank = reply.find(' ');
@@ -156,10 +136,8 @@ HRESULT MeasurementInterface::ReadingCount(LONG* Val) {
       [&](core::CallFrame& frame) -> HRESULT {
         // The simulated instrument keeps no reading memory.
         if (driver_.Simulating()) return S_OK;
-        const core::FormatArg command[] = {core::FormatArg(frame.command)};
-        const core::ScanArg into[] = {core::ScanArg(Val)};
-        return driver_.Io().QueryFormatted("%s", command, frame.method->responseFormat, into,
-                                           core::kDefaultTimeout);
+        return QueryCommand(driver_.Io(), frame.command, frame.method->responseFormat,
+                            core::ScanArg(Val));
       },
       core::Out("Val", Val));
 }
@@ -203,16 +181,13 @@ HRESULT MeasurementInterface::get_Mode(TevraFrequencyMeasurementModeEnum* val) {
       [&](core::CallFrame& frame) -> HRESULT {
         if (driver_.Simulating()) return state::GetSimulated(driver_, kModeKey, *val);
         std::string word;
-        const core::FormatArg command[] = {core::FormatArg(frame.command)};
-        const core::ScanArg into[] = {core::ScanArg(&word)};
-        const HRESULT hr = driver_.Io().QueryFormatted("%s", command, frame.method->responseFormat,
-                                                       into, core::kDefaultTimeout);
+        const HRESULT hr = QueryCommand(driver_.Io(), frame.command, frame.method->responseFormat,
+                                        core::ScanArg(&word));
         if (FAILED(hr)) return hr;
         // A word the model's map does not know leaves the output as it is.
-        const auto converter = state::FindEnumConverter("TevraFrequencyMeasurementModeEnum",
-                                                        state::EnumContextOf(frame.method));
         std::int32_t value = 0;
-        if (converter && converter->FromCommand(driver_.Family(), Trimmed(word), value))
+        if (state::TryParseEnum({driver_.Calls(), driver_.Family(), driver_.Reporter()},
+                                "TevraFrequencyMeasurementModeEnum", word, value))
           *val = static_cast<TevraFrequencyMeasurementModeEnum>(value);
         return hr;
       },

@@ -37,7 +37,6 @@ class MeasurementInterface final : public core::Embedded<ITevraMeasurement> {
   HRESULT Readings(core::CallFrame& frame, bool read, LONG maxTime, SAFEARRAY** val);
   HRESULT VoltageReading(bool read, LONG maxTime, SAFEARRAY** val);
   HRESULT SimulatedReadings(SAFEARRAY** val);
-  HRESULT Write(const core::CallFrame& frame);
 
   Tevra& driver_;
   ITevraTrigger& trigger_;

@@ -1,5 +1,6 @@
 #include "counter/MeasurementTotalize.h"
 
+#include "counter/Setting.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::counter {
@@ -20,18 +21,11 @@ constexpr core::MethodRecord kReadCount{&IID_ITevraTotalizeContinuous2,
                                         "TOT:DATA?",
                                         "%lg"};
 
-HRESULT WriteCommand(core::CDriver& driver, const core::MethodRecord& record) {
-  return driver.Enter(record, [&](core::CallFrame& frame) -> HRESULT {
-    if (driver.Simulating()) return S_OK;
-    return driver.Io().WriteString(frame.command, true, core::kDefaultTimeout);
-  });
-}
-
 }  // namespace
 
-HRESULT StartContinuousTotalize(core::CDriver& driver) { return WriteCommand(driver, kStart); }
+HRESULT StartContinuousTotalize(core::CDriver& driver) { return SendCommand(driver, kStart); }
 
-HRESULT StopContinuousTotalize(core::CDriver& driver) { return WriteCommand(driver, kStop); }
+HRESULT StopContinuousTotalize(core::CDriver& driver) { return SendCommand(driver, kStop); }
 
 HRESULT ReadContinuousTotalizeCount(core::CDriver& driver, double* Val) {
   return driver.Enter(
@@ -39,10 +33,8 @@ HRESULT ReadContinuousTotalizeCount(core::CDriver& driver, double* Val) {
       [&](core::CallFrame& frame) -> HRESULT {
         // The simulated instrument counts nothing.
         if (driver.Simulating()) return S_OK;
-        const core::FormatArg command[] = {core::FormatArg(frame.command)};
-        const core::ScanArg into[] = {core::ScanArg(Val)};
-        return driver.Io().QueryFormatted("%s", command, frame.method->responseFormat, into,
-                                          core::kDefaultTimeout);
+        return QueryCommand(driver.Io(), frame.command, frame.method->responseFormat,
+                            core::ScanArg(Val));
       },
       core::Out("Val", Val));
 }

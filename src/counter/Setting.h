@@ -27,6 +27,7 @@
 #include "core/Node.h"
 #include "counter/Tevra.h"
 #include "platform/Bstr.h"
+#include "state/EnumFormatter.h"
 #include "state/SimulatedValue.h"
 
 namespace tevra::counter {
@@ -42,6 +43,13 @@ inline Tevra& DriverOf(core::CNode& node) { return static_cast<Tevra&>(node.Driv
 struct NoCheck {
   HRESULT operator()() const { return S_OK; }
 };
+
+// Sends a command as it stands and reads its reply with format into into.
+inline HRESULT QueryCommand(core::IIoSession& io, const std::string& command, const char* format,
+                            core::ScanArg into, std::int32_t timeout = core::kDefaultTimeout) {
+  const core::FormatArg text[] = {core::FormatArg(command)};
+  return io.QueryFormatted("%s", text, format, {&into, 1}, timeout);
+}
 
 // Sends the frame's formatted command and reads its reply into value.
 template <class T>
@@ -61,11 +69,9 @@ HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value) {
   } else {
     using Scanned = std::conditional_t<std::is_enum_v<T>, std::int32_t, T>;
     Scanned scanned{};
-    const core::FormatArg command[] = {core::FormatArg(frame.command)};
-    const core::ScanArg into[] = {core::ScanArg(&scanned)};
     const char* format = frame.method->responseFormat;
     if (!format) format = std::is_floating_point_v<T> ? "%lf" : "%ld";
-    const HRESULT hr = io.QueryFormatted("%s", command, format, into, core::kDefaultTimeout);
+    const HRESULT hr = QueryCommand(io, frame.command, format, core::ScanArg(&scanned));
     if (SUCCEEDED(hr)) value = static_cast<T>(scanned);
     return hr;
   }
@@ -95,6 +101,18 @@ HRESULT PutSetting(core::CNode& node, const Setting& setting, T val, Check check
         return driver.Io().WriteString(frame.command, true, core::kDefaultTimeout);
       },
       core::In("val", val));
+}
+
+// A method that only sends its formatted command; in simulation nothing is sent. The check runs
+// first, in simulation too (the channel checks of methods).
+template <class Check = NoCheck>
+HRESULT SendCommand(core::CNode& node, const core::MethodRecord& method, Check check = {}) {
+  return node.Enter(method, [&](core::CallFrame& frame) -> HRESULT {
+    if (HRESULT hr = check(); FAILED(hr)) return hr;
+    Tevra& driver = DriverOf(node);
+    if (driver.Simulating()) return S_OK;
+    return driver.Io().WriteString(frame.command, true, core::kDefaultTimeout);
+  });
 }
 
 }  // namespace tevra::counter

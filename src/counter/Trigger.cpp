@@ -34,10 +34,7 @@ constexpr core::MethodRecord kSendSoftwareTrigger{kIid, kItf,      "SendSoftware
 }  // namespace
 
 HRESULT TriggerInterface::SendSoftwareTrigger() {
-  return driver_.Enter(kSendSoftwareTrigger, [&](core::CallFrame& frame) -> HRESULT {
-    if (driver_.Simulating()) return S_OK;
-    return driver_.Io().WriteString(frame.command, true, core::kDefaultTimeout);
-  });
+  return SendCommand(driver_, kSendSoftwareTrigger);
 }
 
 HRESULT TriggerInterface::get_Count(LONG* val) { return GetSetting(driver_, kCount, val); }

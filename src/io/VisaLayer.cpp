@@ -7,6 +7,8 @@
 #include <limits>
 #include <type_traits>
 
+#include "core/Options.h"
+
 namespace tevra::io {
 namespace {
 
@@ -22,14 +24,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return std::tolower(static_cast<unsigned char>(x)) ==
            std::tolower(static_cast<unsigned char>(y));
   });
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-    text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-    text.remove_suffix(1);
-  return text;
 }
 
 // The platform's variant conversion, for the kinds attributes have: numbers change kind when
@@ -51,7 +45,7 @@ bool ConvertAttribute(const AttributeValue& value, T& out) {
     return true;
   } else if constexpr (std::is_same_v<T, bool>) {
     if (const auto* text = std::get_if<std::string>(&value)) {
-      const std::string_view word = Trim(*text);
+      const std::string_view word = core::Trim(*text);
       if (EqualsNoCase(word, "true")) return out = true, true;
       if (EqualsNoCase(word, "false")) return out = false, true;
       double number = 0;
@@ -66,7 +60,7 @@ bool ConvertAttribute(const AttributeValue& value, T& out) {
     return true;
   } else {
     if (const auto* text = std::get_if<std::string>(&value)) {
-      const std::string_view word = Trim(*text);
+      const std::string_view word = core::Trim(*text);
       std::int64_t number = 0;
       const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), number);
       if (ec != std::errc() || end != word.data() + word.size() || number < 0 ||

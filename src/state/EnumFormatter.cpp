@@ -52,6 +52,13 @@ HRESULT ParseEnum(const EnumScope& scope, std::string_view typeName, std::string
   return S_OK;
 }
 
+bool TryParseEnum(const EnumScope& scope, std::string_view typeName, std::string_view word,
+                  std::int32_t& value) {
+  const std::optional<CEnumCommandConverter> converter =
+      FindEnumConverter(typeName, CurrentContext(scope.calls));
+  return converter && converter->FromCommand(scope.family, core::Trim(word), value);
+}
+
 HRESULT ParseBooleanResponse(const EnumScope& scope, std::string_view reply, VARIANT_BOOL& value) {
   // Only the message terminator is dropped: the leading blank of " ON" is part of the word.
   while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r')) reply.remove_suffix(1);

@@ -24,6 +24,11 @@ HRESULT FormatEnum(const EnumScope& scope, std::string_view typeName, std::int32
 // The word is trimmed of white space first.
 HRESULT ParseEnum(const EnumScope& scope, std::string_view typeName, std::string_view word,
                   std::int32_t& value);
+// The value of a reply word (trimmed first) in the running method's table, without a report: false
+// when there is no table or the word is not in it. For replies whose unknown words are not
+// failures.
+bool TryParseEnum(const EnumScope& scope, std::string_view typeName, std::string_view word,
+                  std::int32_t& value);
 // A boolean setting's reply, read with the boolean words of the running method; an unknown reply
 // is reported as an unexpected response.
 HRESULT ParseBooleanResponse(const EnumScope& scope, std::string_view reply, VARIANT_BOOL& value);
