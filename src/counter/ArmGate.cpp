@@ -5,7 +5,7 @@
 
 #include "counter/ArmGroup.h"
 #include "counter/Setting.h"
-#include "state/EnumMaps.h"
+#include "state/EnumFormatter.h"
 
 namespace tevra::counter {
 namespace {
@@ -91,7 +91,7 @@ HRESULT QueryGateWord(Tevra& driver, const std::string& keyword, std::string_vie
   std::string reply;
   const HRESULT hr = QueryCommand(driver.Io(), keyword + "? ", "%$C[^,]", core::ScanArg(&reply));
   if (FAILED(hr)) return hr;
-  state::TryParseEnum({driver.Calls(), driver.Family(), driver.Reporter()}, typeName, reply, value);
+  state::TryParseEnum(driver.EnumWords(), typeName, reply, value);
   return hr;
 }
 

@@ -6,7 +6,7 @@
 
 #include "counter/MeasurementTimeout.h"
 #include "counter/Setting.h"
-#include "state/EnumMaps.h"
+#include "state/EnumFormatter.h"
 
 namespace tevra::counter {
 namespace {
@@ -186,8 +186,8 @@ HRESULT MeasurementInterface::get_Mode(TevraFrequencyMeasurementModeEnum* val) {
         if (FAILED(hr)) return hr;
         // A word the model's map does not know leaves the output as it is.
         std::int32_t value = 0;
-        if (state::TryParseEnum({driver_.Calls(), driver_.Family(), driver_.Reporter()},
-                                "TevraFrequencyMeasurementModeEnum", word, value))
+        if (state::TryParseEnum(driver_.EnumWords(), "TevraFrequencyMeasurementModeEnum", word,
+                                value))
           *val = static_cast<TevraFrequencyMeasurementModeEnum>(value);
         return hr;
       },

@@ -46,15 +46,15 @@ HRESULT Tevra::FormatCommand(const char* commandTemplate, std::span<const core::
 }
 
 HRESULT Tevra::Format(std::string_view typeName, std::int32_t value, std::string_view& word) {
-  return state::FormatEnum({Calls(), Family(), Reporter()}, typeName, value, word);
+  return state::FormatEnum(EnumWords(), typeName, value, word);
 }
 
 HRESULT Tevra::Parse(std::string_view typeName, std::string_view word, std::int32_t& value) {
-  return state::ParseEnum({Calls(), Family(), Reporter()}, typeName, word, value);
+  return state::ParseEnum(EnumWords(), typeName, word, value);
 }
 
 HRESULT Tevra::ParseBooleanResponse(std::string_view reply, VARIANT_BOOL& value) {
-  return state::ParseBooleanResponse({Calls(), Family(), Reporter()}, reply, value);
+  return state::ParseBooleanResponse(EnumWords(), reply, value);
 }
 
 HRESULT Tevra::QueryObject(REFIID riid, void** ppv) {

@@ -11,6 +11,7 @@
 #include "counter/ChannelProbe.h"
 #include "counter/Channels.h"
 #include "counter/InterfaceGroup.h"
+#include "state/EnumFormatter.h"
 
 namespace tevra::counter {
 
@@ -59,6 +60,8 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   HRESULT Format(std::string_view typeName, std::int32_t value, std::string_view& word) override;
   HRESULT Parse(std::string_view typeName, std::string_view word, std::int32_t& value) override;
   HRESULT ParseBooleanResponse(std::string_view reply, VARIANT_BOOL& value);
+  // What the enumeration lookups need: the running method, the model family, the reporter.
+  state::EnumScope EnumWords() { return {Calls(), Family(), Reporter()}; }
 
   class Root final : public core::IviDriverImpl<ITevra> {
    public:
