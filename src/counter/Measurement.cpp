@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "counter/MeasurementTimeout.h"
 #include "counter/Setting.h"
 #include "state/EnumFormatter.h"
 
@@ -84,10 +83,12 @@ HRESULT MeasurementInterface::Readings(core::CallFrame& frame, bool read, LONG m
                                        SAFEARRAY** val) {
   if (driver_.Measurement().voltageChannel != 0) return VoltageReading(read, maxTime, val);
   if (driver_.Simulating()) return SimulatedReadings(val);
+  // The query runs with the session timeout raised to the floor; the session puts it back.
   core::IIoSession& io = driver_.Io();
-  return WithTimeoutAtLeast(io, kReadTimeoutFloor, [&] {
-    return QueryCommand(io, frame.command, frame.method->responseFormat, core::ScanArg(val));
-  });
+  std::int32_t timeout = 0;
+  if (HRESULT hr = io.GetTimeout(timeout); FAILED(hr)) return hr;
+  return QueryCommand(io, frame.command, frame.method->responseFormat, core::ScanArg(val),
+                      std::max(timeout, kReadTimeoutFloor));
 }
 
 HRESULT MeasurementInterface::Read(LONG MaxTimeMilliseconds, SAFEARRAY** Val) {
