@@ -4,6 +4,12 @@
 #include "io/FormattedOutput.h"
 
 namespace tevra::io {
+namespace {
+
+// A string read longer than this comes back in parts, each with kResultMoreData but the last.
+constexpr std::size_t kStringReadChunk = 4096;
+
+}  // namespace
 
 TimeoutScope::TimeoutScope(core::IIoSession& session, std::int32_t timeout) : session_(session) {
   if (timeout == core::kDefaultTimeout) return;
@@ -122,6 +128,25 @@ HRESULT CIoSession::DiscardRead(std::int32_t timeout) {
 }
 
 HRESULT CIoSession::PollInstrumentErrors() { return poller_ ? poller_->CheckInstrument() : S_OK; }
+
+// --- unbuffered strings ---
+
+HRESULT CIoSession::LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) {
+  std::size_t written = 0;
+  return LowLevelWriteNoPoll(std::span<const std::uint8_t>(
+                                 reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                             written, timeout);
+}
+
+HRESULT CIoSession::LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) {
+  text.resize(kStringReadChunk);
+  std::size_t count = 0;
+  const HRESULT hr = LowLevelReadNoPoll(
+      std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), text.size()), count,
+      timeout);
+  text.resize(count);
+  return hr;
+}
 
 HRESULT CIoSession::Finish(HRESULT transfer) {
   if (FAILED(transfer)) return transfer;

@@ -41,6 +41,11 @@ class CIoSession : public core::IIoSession {
 
   HRESULT PollInstrumentErrors() override;
 
+  // The string forms of the unbuffered transfers, over the byte forms: a read takes at most
+  // 4096 bytes (kResultMoreData when the message goes on).
+  HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) final;
+  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) final;
+
   HRESULT WriteFormatted(std::string_view format, std::span<const core::FormatArg> args,
                          std::int32_t timeout) override;
   HRESULT ReadFormatted(std::string_view format, std::span<const core::ScanArg> args,

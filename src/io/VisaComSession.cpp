@@ -1,13 +1,6 @@
 #include "io/VisaComSession.h"
 
 namespace tevra::io {
-namespace {
-
-// A read longer than this comes back in parts, each with kResultMoreData but the last.
-constexpr std::size_t kStringReadChunk = 4096;
-
-}  // namespace
-
 CVisaComSession::CVisaComSession() = default;
 
 CVisaComSession::~CVisaComSession() { Close(); }
@@ -157,23 +150,6 @@ HRESULT CVisaComSession::LowLevelWriteNoPoll(std::span<const std::uint8_t> data,
   const TimeoutScope scope(*this, timeout);
   if (FAILED(scope.Status())) return scope.Status();
   return Library(session_->Write(data, written));
-}
-
-HRESULT CVisaComSession::LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) {
-  std::size_t written = 0;
-  return LowLevelWriteNoPoll(std::span<const std::uint8_t>(
-                                 reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-                             written, timeout);
-}
-
-HRESULT CVisaComSession::LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) {
-  text.resize(kStringReadChunk);
-  std::size_t count = 0;
-  const HRESULT hr = LowLevelReadNoPoll(
-      std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), text.size()), count,
-      timeout);
-  text.resize(count);
-  return hr;
 }
 
 }  // namespace tevra::io

@@ -37,8 +37,6 @@ class CVisaComSession final : public CVisaSession {
                              std::int32_t timeout) override;
   HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
                               std::int32_t timeout) override;
-  HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) override;
-  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) override;
 
   // The status of the library's last operation, success codes included.
   HRESULT GetLastStatus(HRESULT& status);

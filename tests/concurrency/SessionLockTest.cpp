@@ -63,10 +63,6 @@ class SlowSession final : public io::CIoSession {
     reply_.erase(0, n);
     return S_OK;
   }
-  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return S_OK; }
-  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t) override {
-    return text = "0", S_OK;
-  }
 
  protected:
   HRESULT OpenResource(std::string_view) override { return S_OK; }

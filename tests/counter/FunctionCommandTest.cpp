@@ -33,7 +33,9 @@ class FunctionCommands : public ScriptedCounter {
       d.script.Expect(row.command, query ? "+1.25000000E-006" : "");
       r = -1;
       EXPECT_EQ(row.call(), S_OK) << TakeErrorDescription();
-      if (query) EXPECT_DOUBLE_EQ(r, 1.25e-06);
+      if (query) {
+        EXPECT_DOUBLE_EQ(r, 1.25e-06);
+      }
       d.ExpectScriptPlayed();
     }
   }

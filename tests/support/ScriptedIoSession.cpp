@@ -66,21 +66,6 @@ HRESULT ScriptedIoSession::LowLevelReadNoPoll(std::span<std::uint8_t> buffer, st
   return pendingRead_.empty() ? S_OK : core::kResultMoreData;
 }
 
-HRESULT ScriptedIoSession::LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) {
-  std::size_t written = 0;
-  return LowLevelWriteNoPoll({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
-                             written, timeout);
-}
-
-HRESULT ScriptedIoSession::LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) {
-  text.resize(1024);
-  std::size_t count = 0;
-  const HRESULT hr = LowLevelReadNoPoll({reinterpret_cast<std::uint8_t*>(text.data()), text.size()},
-                                        count, timeout);
-  text.resize(count);
-  return hr;
-}
-
 HRESULT ScriptedIoSession::Clear() {
   if (!s_.open) return NotConnected();
   ++s_.clears;

@@ -64,8 +64,6 @@ class ScriptedIoSession final : public io::CIoSession {
                              std::int32_t timeout) override;
   HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
                               std::int32_t timeout) override;
-  HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) override;
-  HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) override;
 
  protected:
   HRESULT OpenResource(std::string_view resourceDescriptor) override;

@@ -34,10 +34,6 @@ class UnconnectedSession final : public io::CIoSession {
     written = 0;
     return NotConnected();
   }
-  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override {
-    return NotConnected();
-  }
-  HRESULT LowLevelReadStringNoPoll(std::string&, std::int32_t) override { return NotConnected(); }
 
  protected:
   HRESULT OpenResource(std::string_view) override {
