@@ -153,6 +153,26 @@ bool CTraceLog::BeginRecord(const core::MethodRecord& method, std::span<const co
   return true;
 }
 
+void CTraceLog::RecordDroppedInput(std::string_view reason, std::string_view head,
+                                   std::uint64_t total) {
+  if (state_.load(std::memory_order_acquire) != TraceState::Recording) return;
+  try {
+    std::lock_guard lock(mutex_);
+    const pid_t thread = gettid();
+    const bool open = std::any_of(openRecords_.begin(), openRecords_.end(),
+                                  [thread](const OpenRecord& r) { return r.thread == thread; });
+    if (!open || !doc_.IsOpen()) return;
+    // Inside the running call's record, where the input was dropped.
+    doc_.StartElement("DroppedInput", true);
+    doc_.AddAttribute("Reason", reason);
+    doc_.AddAttribute("Bytes", std::to_string(total));
+    doc_.AddAttribute("Data", head);
+    doc_.EndElement(true);
+  } catch (...) {
+    // the trace never fails the call it records
+  }
+}
+
 void CTraceLog::EndRecord(const core::MethodRecord&, std::span<const core::Param> params,
                           HRESULT result) {
   const std::uint64_t end = PerformanceCounter();

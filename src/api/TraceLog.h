@@ -52,6 +52,8 @@ class CTraceLog final : public core::ITraceLog {
   bool BeginRecord(const core::MethodRecord& method, std::span<const core::Param> params) override;
   void EndRecord(const core::MethodRecord& method, std::span<const core::Param> params,
                  HRESULT result) override;
+  void RecordDroppedInput(std::string_view reason, std::string_view head,
+                          std::uint64_t total) override;
 
   // ITevraSystem.TraceEnabled on a live session. Get: recording. Put true: a new file when
   // tracing is not enabled, else recording resumes in the same file unless the size limit

@@ -16,6 +16,7 @@ namespace tevra::core {
 enum MethodFlags : std::uint32_t {
   kMethodNone = 0,
   kNoInitCheck = 1u << 0,  // callable before Initialize (identity constants, interface getters)
+  kKeepsOutputs = 1u << 1,  // outputs are left as the caller gave them until the body sets them
 };
 
 // Bit per instrument model, for the unsupported-model list of a method.

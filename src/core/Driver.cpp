@@ -145,6 +145,7 @@ HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BST
       return reporter_.ReportUnknownResource(elaboration);
     }
     if (FAILED(hr)) return hr;
+    io_->SetObserver(this);
   }
 
   initialized_ = true;
@@ -234,6 +235,8 @@ HRESULT CDriver::IdentifyInstrument() {
     rest.remove_prefix(comma + 1);
   }
   identificationReply_ = std::move(reply);
+  // The identity query always gets this reply: the session uses it to get back in step.
+  if (!identificationReply_.empty()) io_->SetStepMarker("*IDN?", identificationReply_);
   return hr;
 }
 
@@ -265,6 +268,13 @@ void CDriver::ReleaseChildren() {
 }
 
 // --- Status check ---------------------------------------------------------------------------
+
+void CDriver::OnInputDropped(Dropped why, std::string_view head, std::uint64_t total) {
+  const char* reason = why == Dropped::Unsolicited   ? "unsolicited"
+                       : why == Dropped::RestOfReply ? "rest of an earlier reply"
+                                                     : "resynchronised";
+  trace_->RecordDroppedInput(reason, head, total);
+}
 
 HRESULT CDriver::CheckInstrument() {
   if (!flags_.queryInstrumentStatus) return S_OK;

@@ -21,7 +21,7 @@
 
 namespace tevra::core {
 
-class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter {
+class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter, public IIoObserver {
  public:
   // root: the object this driver is embedded in (identity and reference count of every
   // interface); io: the session Initialize opens unless simulating; trace: the trace log.
@@ -76,6 +76,8 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter {
 
   // The status check after each exchange.
   HRESULT CheckInstrument() override;
+  // Input the session dropped to keep replies matched to queries goes into the trace.
+  void OnInputDropped(Dropped why, std::string_view head, std::uint64_t total) override;
 
  protected:
   // Hooks of the instrument class.

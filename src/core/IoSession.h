@@ -63,8 +63,13 @@ class ILowLevelIo {
   // Writes the bytes; END follows the last byte when sending END is enabled.
   virtual HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
                                       std::int32_t timeout) = 0;
+  // One whole message (END after it), begun with StartMessage.
   virtual HRESULT LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) = 0;
   virtual HRESULT LowLevelReadStringNoPoll(std::string& text, std::int32_t timeout) = 0;
+  // A new message is about to be written. The session first gets back in step with the
+  // instrument when an earlier exchange was given up, and from then on takes nothing that
+  // arrived before this moment as a reply.
+  virtual HRESULT StartMessage() { return S_OK; }
 
   virtual HRESULT GetTerminationCharacterEnabled(bool& enabled) = 0;
   virtual HRESULT SetTerminationCharacterEnabled(bool enabled) = 0;
@@ -73,6 +78,22 @@ class ILowLevelIo {
 
  protected:
   ~ILowLevelIo() = default;
+};
+
+// Told when the session drops input on its own to keep every reply matched to the query that
+// asked for it, so that the trace shows what the instrument said.
+class IIoObserver {
+ public:
+  enum class Dropped : std::uint8_t {
+    Unsolicited,     // input that arrived before the message being answered was written
+    RestOfReply,     // the unread rest of a reply, before the next message
+    Resynchronised,  // everything before the answer to the query that got the session back in step
+  };
+  // head: the first bytes dropped; total: how many in all.
+  virtual void OnInputDropped(Dropped why, std::string_view head, std::uint64_t total) = 0;
+
+ protected:
+  ~IIoObserver() = default;
 };
 
 // Which buffer SetBufferSize resizes.
@@ -122,6 +143,13 @@ class IIoSession : public ILowLevelIo {
 
   virtual HRESULT PollInstrumentErrors() = 0;
 
+  // Keeping replies matched to queries. The observer hears of dropped input. The marker is a
+  // query the instrument always answers with the same reply (the identity query and the reply
+  // it gave at Initialize): after an exchange was given up, the session sends it and drops
+  // everything before that reply, so no late reply to an earlier query answers a later one.
+  virtual void SetObserver(IIoObserver* observer) = 0;
+  virtual void SetStepMarker(std::string_view query, std::string_view reply) = 0;
+
   // Formatted I/O.
   virtual HRESULT WriteFormatted(std::string_view format, std::span<const FormatArg> args,
                                  std::int32_t timeout) = 0;
@@ -145,6 +173,10 @@ class IIoSession : public ILowLevelIo {
                               std::int32_t timeout) = 0;
   virtual HRESULT WriteBinaryBlock(FormatArg values, bool flushEnd, std::int32_t timeout) = 0;
   virtual HRESULT ReadBinaryBlock(ScanArg values, bool flush, std::int32_t timeout) = 0;
+  // Writes the command and reads its reply as a definite-length block, dropping the rest of the
+  // response; the status check follows the whole exchange.
+  virtual HRESULT QueryBinaryBlock(std::string_view command, ScanArg values,
+                                   std::int32_t timeout) = 0;
 };
 
 }  // namespace tevra::core

@@ -175,7 +175,8 @@ HRESULT CNode::FormatTemplate(CDriver& driver, const MethodRecord& method,
                               command);
 }
 
-HRESULT CNode::RunEntry(const MethodRecord& method, std::span<const Param> params,
+HRESULT CNode::RunEntry(Formatting formatting, const MethodRecord& method,
+                        std::span<const Param> params,
                         FunctionRef<HRESULT(CallFrame&)> body) noexcept {
   CDriver& driver = Driver();
   CTevraErrorReporter& reporter = driver.Reporter();
@@ -192,7 +193,7 @@ HRESULT CNode::RunEntry(const MethodRecord& method, std::span<const Param> param
     for (const Param& p : params) {
       if (p.dir == Dir::In) continue;
       if (!p.ptr) return reporter.ReportNullPointer(method.methodName, p.name);
-      if (p.dir == Dir::Out) ZeroOutput(p);
+      if (p.dir == Dir::Out && !(method.flags & kKeepsOutputs)) ZeroOutput(p);
     }
 
     HRESULT result = S_OK;
@@ -201,6 +202,7 @@ HRESULT CNode::RunEntry(const MethodRecord& method, std::span<const Param> param
       if (method.unsupportedModels & driver.ModelBit()) {
         result = reporter.ReportModelNotSupported(method.methodName);
       } else if (method.commandTemplate &&
+                 (formatting == Formatting::Always || !driver.Simulating()) &&
                  FAILED(result = FormatTemplate(driver, method, params, frame.command))) {
         // the formatter reported the failure
       } else {

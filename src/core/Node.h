@@ -65,25 +65,38 @@ class CNode {
   // outputs are checked for null and zeroed before the body runs.
   template <class Body, class... P>
   HRESULT Enter(const MethodRecord& method, Body&& body, P... params) noexcept {
-    const std::array<Param, sizeof...(P)> list{params...};
-    const std::span<const Param> args(list.data(), list.size());
-    if constexpr (std::is_invocable_v<Body&, CallFrame&>) {
-      return RunEntry(method, args, FunctionRef<HRESULT(CallFrame&)>(body));
-    } else {
-      auto withoutFrame = [&body](CallFrame&) { return body(); };
-      return RunEntry(method, args, FunctionRef<HRESULT(CallFrame&)>(withoutFrame));
-    }
+    return EnterWith(Formatting::Always, method, body, params...);
+  }
+  // The entry protocol of a property that simulation answers from the cache: its template is
+  // formatted only on a live session, so a simulated put stores any value, as given.
+  template <class Body, class... P>
+  HRESULT EnterCached(const MethodRecord& method, Body&& body, P... params) noexcept {
+    return EnterWith(Formatting::LiveOnly, method, body, params...);
   }
 
   // The node's own re-entrant lock.
   std::recursive_mutex& Mutex() { return mutex_; }
 
  private:
+  enum class Formatting : std::uint8_t { Always, LiveOnly };
+  template <class Body, class... P>
+  HRESULT EnterWith(Formatting formatting, const MethodRecord& method, Body& body,
+                    P... params) noexcept {
+    const std::array<Param, sizeof...(P)> list{params...};
+    const std::span<const Param> args(list.data(), list.size());
+    if constexpr (std::is_invocable_v<Body&, CallFrame&>) {
+      return RunEntry(formatting, method, args, FunctionRef<HRESULT(CallFrame&)>(body));
+    } else {
+      auto withoutFrame = [&body](CallFrame&) { return body(); };
+      return RunEntry(formatting, method, args, FunctionRef<HRESULT(CallFrame&)>(withoutFrame));
+    }
+  }
+
   static constexpr std::size_t kMaxTemplateArgs = 12;
   HRESULT FormatTemplate(CDriver& driver, const MethodRecord& method, std::span<const Param> params,
                          std::string& command);
-  HRESULT RunEntry(const MethodRecord& method, std::span<const Param> params,
-                   FunctionRef<HRESULT(CallFrame&)> body) noexcept;
+  HRESULT RunEntry(Formatting formatting, const MethodRecord& method,
+                   std::span<const Param> params, FunctionRef<HRESULT(CallFrame&)> body) noexcept;
 
   CDriver* driver_;
   std::recursive_mutex mutex_;

@@ -49,6 +49,10 @@ class ITraceLog {
   virtual bool BeginRecord(const MethodRecord& method, std::span<const Param> params) = 0;
   virtual void EndRecord(const MethodRecord& method, std::span<const Param> params,
                          HRESULT result) = 0;
+  // Input the I/O session dropped during the calling thread's open record: why, its first bytes
+  // and how many in all. Nothing when no record is open.
+  virtual void RecordDroppedInput(std::string_view reason, std::string_view head,
+                                  std::uint64_t total) {}
 };
 
 class NullTraceLog final : public ITraceLog {

@@ -19,7 +19,8 @@ constexpr core::MethodRecord kRead{kIid, kItf, "Read", 0, kNoModels, ":READ?", "
 constexpr core::MethodRecord kFetch{kIid, kItf, "Fetch", 0, kNoModels, ":FETC?", "%,$Slg"};
 constexpr core::MethodRecord kAbort{kIid, kItf, "Abort", 0, kNoModels, "ABOR"};
 constexpr core::MethodRecord kInitiate{kIid, kItf, "Initiate", 0, kNoModels, "INIT"};
-constexpr core::MethodRecord kQueryLast{kIid,      kItf,         "QueryLast", 0,
+// In simulation the outputs stay as the caller gave them.
+constexpr core::MethodRecord kQueryLast{kIid,      kItf,         "QueryLast", core::kKeepsOutputs,
                                         kNoModels, "DATA:LAST?", "%$C[^,] "};
 constexpr core::MethodRecord kReadingCount{kIid,         kItf, "ReadingCount", 0, kNoModels,
                                            "DATA:POIN?", "%d"};
@@ -162,16 +163,10 @@ HRESULT MeasurementInterface::DestructiveReadUpToCount(LONG MaxCount, SAFEARRAY*
         core::IIoSession& io = driver_.Io();
         if (HRESULT hr = io.WriteString("FORM REAL,64", true, core::kDefaultTimeout); FAILED(hr))
           return hr;
-        if (HRESULT hr = io.WriteString(frame.command, true, core::kDefaultTimeout); FAILED(hr))
-          return hr;
-        // The block's reals are taken as they lie on the wire, without swapping their bytes.
-        bool swap = false;
-        if (HRESULT hr = io.GetByteSwap(swap); FAILED(hr)) return hr;
-        if (HRESULT hr = io.SetByteSwap(false); FAILED(hr)) return hr;
-        const HRESULT hr = io.ReadBinaryBlock(core::ScanArg(Val, core::ElemType::F64), true,
-                                              core::kDefaultTimeout);
-        io.SetByteSwap(swap);
-        return hr;
+        // The instrument sends the reals in its default byte order, most significant byte first
+        // (FORM:BORD NORM, never changed by the driver), which the session's byte order expects.
+        return io.QueryBinaryBlock(frame.command, core::ScanArg(Val, core::ElemType::F64),
+                                   core::kDefaultTimeout);
       },
       core::In("MaxCount", MaxCount), core::Out("Val", Val));
 }

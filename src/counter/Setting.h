@@ -79,7 +79,7 @@ HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value) {
 
 template <class T, class Check = NoCheck>
 HRESULT GetSetting(core::CNode& node, const Setting& setting, T* val, Check check = {}) {
-  return node.Enter(
+  return node.EnterCached(
       setting.get,
       [&](core::CallFrame& frame) -> HRESULT {
         Tevra& driver = DriverOf(node);
@@ -92,7 +92,7 @@ HRESULT GetSetting(core::CNode& node, const Setting& setting, T* val, Check chec
 
 template <class T, class Check = NoCheck>
 HRESULT PutSetting(core::CNode& node, const Setting& setting, T val, Check check = {}) {
-  return node.Enter(
+  return node.EnterCached(
       setting.put,
       [&](core::CallFrame& frame) -> HRESULT {
         Tevra& driver = DriverOf(node);

@@ -4,6 +4,7 @@
 
 #include "io/CommandFormat.h"
 #include "io/VisaComSession.h"
+#include "platform/ErrorInfo.h"
 #include "platform/ModuleCount.h"
 #include "state/EnumFormatter.h"
 
@@ -85,9 +86,13 @@ HRESULT Tevra::CreateRepCapObjects() {
     SetInstalledOptions(std::string(kOptionBurst));
     layout_ = SimulatedLayout(Model());
   } else {
+    // An instrument that does not answer "*OPT?" is taken to have no options installed; the
+    // session gets back in step before its next message.
     std::string options;
-    const HRESULT hr = Io().QueryString("*OPT?", options, core::kDefaultTimeout);
-    if (FAILED(hr)) return hr;
+    if (FAILED(Io().QueryString("*OPT?", options, core::kDefaultTimeout))) {
+      options.clear();
+      platform::ClearThreadError();
+    }
     layout_ = InstrumentLayout(Model(), options);
     SetInstalledOptions(std::move(options));
   }

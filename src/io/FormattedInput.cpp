@@ -62,18 +62,46 @@ HRESULT ReadBlockHeader(IIoBuffer& buffer, core::IErrorReporter& reporter, bool 
   return S_OK;
 }
 
-// The data of a block of length bytes: what fits into into, then the rest dropped.
-HRESULT ReadBlockData(IIoBuffer& buffer, std::span<std::uint8_t> into, std::size_t elementSize,
-                      std::uint64_t length, bool dropTerminator, std::size_t& elementsRead) {
-  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length, into.size()));
+// Block storage that never outgrows what arrived: a header may claim up to a gigabyte, so the
+// destination grows with the data, from kBlockStart bytes, doubling.
+constexpr std::size_t kBlockStart = 1 << 20;
+
+// A caller's array: all of it is there from the start.
+struct FixedBlockStorage {
+  std::span<std::uint8_t> bytes;
+  std::span<std::uint8_t> Room(std::size_t got, std::size_t) { return bytes.subspan(got); }
+  void Trim(std::size_t) {}
+};
+
+// Wire order is big-endian when the swap flag is set, else host order on a little-endian host.
+void ToHostOrder(const IIoBuffer& buffer, std::uint8_t* data, std::size_t count, std::size_t size) {
+  if (size > 1 && buffer.GetByteSwap() == (std::endian::native == std::endian::little))
+    ReverseEachElement(data, count, size);
+}
+
+// Reads the data of a block of length bytes: as much as the storage may take (limit bytes),
+// then the rest of the block is dropped.
+template <class Storage>
+HRESULT ReadBlockData(IIoBuffer& buffer, Storage& storage, std::size_t elementSize,
+                      std::uint64_t length, std::size_t limit, std::size_t& elementsRead) {
+  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length, limit));
   std::size_t got = 0;
-  HRESULT hr = buffer.ReadBytes(into.first(wanted), got);
-  if (buffer.GetByteSwap() && elementSize > 1)
-    ReverseEachElement(into.data(), got / elementSize, elementSize);
+  HRESULT hr = S_OK;
+  while (got < wanted) {
+    std::span<std::uint8_t> room = storage.Room(got, wanted);
+    if (room.empty()) return E_OUTOFMEMORY;
+    room = room.first(std::min(room.size(), wanted - got));
+    std::size_t piece = 0;
+    hr = buffer.ReadBytes(room, piece);
+    got += piece;
+    if (hr != S_OK) break;
+  }
   elementsRead = got / elementSize;
+  storage.Trim(elementsRead * elementSize);
+  ToHostOrder(buffer, storage.Room(0, 0).data(), elementsRead, elementSize);
   if (FAILED(hr)) return hr;
   if (hr != S_OK) return E_UNEXPECTED;  // the response ended inside the block
-  return DropBytes(buffer, static_cast<std::size_t>(length - wanted) + (dropTerminator ? 1 : 0));
+  return DropBytes(buffer, static_cast<std::size_t>(length - wanted));
 }
 
 // The input of one formatted read: the buffer's bytes in place, refilled at their end.
@@ -195,6 +223,8 @@ class InputScanner {
     while (SUCCEEDED(hr) && NextFormatToken(Direction::Input, format, pos, token))
       hr = token.IsLiteral() ? Literal(token.text) : Specifier(token);
     in_.Commit();
+    // A read that failed on the way fails the scan, whatever was parsed before it.
+    if (SUCCEEDED(hr) && FAILED(in_.Status())) hr = in_.Status();
     return FAILED(hr) ? hr : S_OK;
   }
 
@@ -422,17 +452,31 @@ class InputScanner {
     };
     while (budget && isDigit(in_.Peek())) take();
     if (n == 0) return NoInput();
+    // A number the destination cannot hold is a reply that does not match, never a wrapped
+    // value.
     std::uint64_t magnitude = 0;
     const auto result = std::from_chars(text, text + std::min(n, sizeof text), magnitude, base);
-    if (result.ec == std::errc::result_out_of_range || n > sizeof text)
-      magnitude = std::numeric_limits<std::uint64_t>::max();
-    const std::uint64_t limit =
-        negative ? std::uint64_t{1} << 63 : std::numeric_limits<std::uint64_t>::max();
-    if (token.conversion != 'u' && token.conversion != 'x' && token.conversion != 'o')
-      magnitude = std::min(magnitude, negative ? limit : limit >> 1);
+    if (result.ec == std::errc::result_out_of_range || n > sizeof text) return E_UNEXPECTED;
+    const int bits = IntegerBits(token);
+    const bool isSigned = token.conversion != 'u' && token.conversion != 'x' &&
+                          token.conversion != 'o' && token.numericFormat != 'H' &&
+                          token.numericFormat != 'Q' && token.numericFormat != 'B';
+    const std::uint64_t highest = bits == 64 ? std::numeric_limits<std::uint64_t>::max()
+                                             : (std::uint64_t{1} << bits) - 1;
+    if (isSigned) {
+      const std::uint64_t limit = (highest >> 1) + (negative ? 1 : 0);
+      if (magnitude > limit) return E_UNEXPECTED;
+    } else if (negative ? magnitude != 0 : magnitude > highest) {
+      return E_UNEXPECTED;
+    }
     value =
         negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
     return S_OK;
+  }
+
+  // The width of an integer conversion: "b" 8 bits, "h" 16, "I" 64, none or "l" 32.
+  static int IntegerBits(const FormatToken& token) {
+    return token.size == 'b' ? 8 : token.size == 'h' ? 16 : token.size == 'I' ? 64 : 32;
   }
 
   template <class T>
@@ -470,23 +514,7 @@ class InputScanner {
   HRESULT ReadNumber(const FormatToken& token, std::size_t width, Number& number) {
     const auto kind = static_cast<InKind>(token.kind);
     number.real = kind == InKind::Real || kind == InKind::RealList;
-    if (!number.real) {
-      HRESULT hr = ReadInteger(token, width, number.integer);
-      if (SUCCEEDED(hr)) {
-        const int bits = token.size == 'b'   ? 8
-                         : token.size == 'h' ? 16
-                         : token.size == 'I' ? 64
-                                             : 32;
-        if (bits < 64) {
-          const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
-          std::uint64_t v = static_cast<std::uint64_t>(number.integer) & mask;
-          const bool isSigned = token.conversion == 'd' || token.conversion == 'i';
-          if (isSigned && (v >> (bits - 1))) v |= ~mask;
-          number.integer = static_cast<std::int64_t>(v);
-        }
-      }
-      return hr;
-    }
+    if (!number.real) return ReadInteger(token, width, number.integer);
     number.single = token.size == 0;
     if (number.single) {
       float f = 0;
@@ -497,9 +525,20 @@ class InputScanner {
     return ReadRealAs(width, number.floating);
   }
 
+  // Whether an integer fits a destination of the element type, read as signed or as unsigned
+  // (a hexadecimal reply fills a signed destination's bit pattern).
+  static bool FitsElement(ElemType type, std::int64_t v) {
+    const std::size_t size = ElemSize(type);
+    if (size >= 8 || type == ElemType::F32 || type == ElemType::F64) return true;
+    const std::int64_t low = -(std::int64_t{1} << (size * 8 - 1));
+    const std::int64_t high = (std::int64_t{1} << (size * 8)) - 1;
+    return v >= low && v <= high;
+  }
+
   HRESULT StoreScalar(const ScanArg* a, const Number& number) {
     if (!a || a->kind != ScanArg::Kind::Scalar || !IsNumeric(a->elem) || !a->where)
       return E_INVALIDARG;
+    if (!number.real && !FitsElement(a->elem, number.integer)) return E_UNEXPECTED;
     number.Visit([&](auto v) { StoreNumber(a->where, a->elem, 0, v); });
     return S_OK;
   }
@@ -921,6 +960,41 @@ class InputScanner {
     return E_INVALIDARG;
   }
 
+  // A safe array that grows with the block's data.
+  struct SafeArrayBlockStorage {
+    platform::SafeArrayPtr array;
+    std::size_t elementSize;
+    std::span<std::uint8_t> Room(std::size_t got, std::size_t wanted) {
+      const std::size_t have = array.get()->rgsabound[0].cElements * elementSize;
+      if (got >= have && got < wanted) {
+        const std::size_t grown = std::min(wanted, std::max(have * 2, kBlockStart));
+        if (!platform::ResizeVector(array.get(), static_cast<ULONG>(grown / elementSize)))
+          return {};
+      }
+      return std::span<std::uint8_t>(static_cast<std::uint8_t*>(array.get()->pvData),
+                                     array.get()->rgsabound[0].cElements * elementSize)
+          .subspan(got);
+    }
+    void Trim(std::size_t bytes) {
+      platform::ResizeVector(array.get(), static_cast<ULONG>(bytes / elementSize));
+    }
+  };
+
+  // A vector that grows with the block's data.
+  struct VectorBlockStorage {
+    const ScanArg* a;
+    std::size_t elementSize;
+    std::span<std::uint8_t> bytes;
+    std::span<std::uint8_t> Room(std::size_t got, std::size_t wanted) {
+      if (got >= bytes.size() && got < wanted) {
+        const std::size_t grown = std::min(wanted, std::max(bytes.size() * 2, kBlockStart));
+        if (FAILED(ResizeVector(a, grown / elementSize, bytes))) return {};
+      }
+      return bytes.subspan(got);
+    }
+    void Trim(std::size_t n) { ResizeVector(a, n / elementSize, bytes); }
+  };
+
   HRESULT Block(const FormatToken& token, const Fields& f) {
     const ScanArg* a = token.suppress ? nullptr : NextArg();
     in_.Commit();
@@ -928,40 +1002,43 @@ class InputScanner {
     if (HRESULT hr = ReadBlockHeader(buffer_, reporter_, false, length); FAILED(hr)) return hr;
     const std::size_t size = BinaryElementSize(token.size);
     if (token.suppress) return DropBytes(buffer_, static_cast<std::size_t>(length));
+    // At most the count's elements; the data of a partial element at the end is read and dropped.
+    const std::size_t limit =
+        static_cast<std::size_t>(std::min<std::uint64_t>(f.count, length / size)) * size;
     std::size_t elements = 0;
     HRESULT hr = S_OK;
     if (token.safeArray) {
       if (!a || a->kind != ScanArg::Kind::SafeArray || !a->where) return E_INVALIDARG;
-      const std::size_t n = std::min<std::uint64_t>(f.count, length / size);
-      platform::SafeArrayPtr array(
-          SafeArrayCreateVector(VarTypeOf(token), 0, static_cast<ULONG>(n)));
-      if (!array.get())
-        return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
-                                           "Could not allocate SAFEARRAY memory for Read.", {});
-      hr = ReadBlockData(
-          buffer_,
-          std::span<std::uint8_t>(static_cast<std::uint8_t*>(array.get()->pvData), n * size), size,
-          length, false, elements);
+      SafeArrayBlockStorage storage{
+          platform::SafeArrayPtr(SafeArrayCreateVector(VarTypeOf(token), 0, 0)), size};
+      if (!storage.array.get()) return OutOfSafeArrayMemory();
+      hr = ReadBlockData(buffer_, storage, size, length, limit, elements);
+      if (hr == E_OUTOFMEMORY) return OutOfSafeArrayMemory();
       if (FAILED(hr)) return hr;
       SAFEARRAY** slot = static_cast<SAFEARRAY**>(a->where);
       if (*slot) SafeArrayDestroy(*slot);
-      *slot = array.release();
+      *slot = storage.array.release();
     } else if (a && a->kind == ScanArg::Kind::Vector) {
-      const std::size_t n = std::min<std::uint64_t>(f.count, length / size);
       const bool floating = token.size == 'z' || token.size == 'Z';
       const bool elemFloating = a->elem == ElemType::F32 || a->elem == ElemType::F64;
       if (!IsNumeric(a->elem) || ElemSize(a->elem) != size || floating != elemFloating)
         return E_INVALIDARG;
-      std::span<std::uint8_t> bytes;
-      if (HRESULT r = ResizeVector(a, n, bytes); FAILED(r)) return r;
-      hr = ReadBlockData(buffer_, bytes, size, length, false, elements);
+      VectorBlockStorage storage{a, size, {}};
+      if (HRESULT r = ResizeVector(a, 0, storage.bytes); FAILED(r)) return r;
+      hr = ReadBlockData(buffer_, storage, size, length, limit, elements);
     } else {
       std::span<std::uint8_t> bytes;
       if (HRESULT r = BinaryDestination(token, a, f.count, size, bytes); FAILED(r)) return r;
-      hr = ReadBlockData(buffer_, bytes, size, length, false, elements);
+      FixedBlockStorage storage{bytes};
+      hr = ReadBlockData(buffer_, storage, size, length, std::min(limit, bytes.size()), elements);
     }
     if (f.countOut) *f.countOut = static_cast<std::int32_t>(elements);
     return hr;
+  }
+
+  HRESULT OutOfSafeArrayMemory() {
+    return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
+                                       "Could not allocate SAFEARRAY memory for Read.", {});
   }
 
   static HRESULT ResizeVector(const ScanArg* a, std::size_t n, std::span<std::uint8_t>& bytes) {
@@ -1110,7 +1187,12 @@ HRESULT ReadDefiniteBlock(IIoBuffer& buffer, core::IErrorReporter& reporter,
   std::uint64_t length = 0;
   if (HRESULT hr = ReadBlockHeader(buffer, reporter, mode.skipToHeader, length); FAILED(hr))
     return hr;
-  return ReadBlockData(buffer, into, elementSize, length, mode.discardRest, elementsRead);
+  FixedBlockStorage storage{into};
+  const HRESULT hr = ReadBlockData(buffer, storage, elementSize, length,
+                                   into.size() / elementSize * elementSize, elementsRead);
+  // The rest of the response, its terminator included, to the end of the message.
+  if (SUCCEEDED(hr) && mode.discardRest) return buffer.DiscardRead();
+  return hr;
 }
 
 }  // namespace tevra::io

@@ -48,22 +48,38 @@ void CInstrBuffer::ClearRead() {
 
 HRESULT CInstrBuffer::Refill() {
   ClearRead();
+  // One failed read ends the operation: asking again would start a new wait, and a reply that
+  // came late would then answer a call that had already given up on it.
+  if (FAILED(readFailure_)) return readFailure_;
   std::size_t count = 0;
   const HRESULT hr = session_.LowLevelReadNoPoll(
       std::span<std::uint8_t>(read_.get(), static_cast<std::size_t>(readCapacity_)), count,
       core::kDefaultTimeout);
-  if (FAILED(hr)) return hr;
-  available_ = static_cast<std::int32_t>(std::min<std::size_t>(count, readCapacity_));
+  available_ = scannerAvailable_ =
+      static_cast<std::int32_t>(std::min<std::size_t>(count, readCapacity_));
+  if (FAILED(hr)) {
+    // Bytes that came before the failure stay readable; the message did not end.
+    readFailure_ = hr;
+    messageComplete_ = false;
+    holdsResponse_ = available_ > 0;
+    return available_ > 0 ? S_OK : hr;
+  }
   holdsResponse_ = true;
   messageComplete_ = hr != core::kResultMoreData;
-  scannerAvailable_ = available_;
   if (messageComplete_ && EndsWith(read_.get(), available_, readTerminator_))
     scannerAvailable_ -= static_cast<std::int32_t>(readTerminator_.size());
   return S_OK;
 }
 
 void CInstrBuffer::BeginScan() {
+  readFailure_ = S_OK;
   if (holdsResponse_ && messageComplete_ && position_ >= scannerAvailable_) ClearRead();
+}
+
+void CInstrBuffer::ResetRead() {
+  ClearRead();
+  messageComplete_ = true;
+  readFailure_ = S_OK;
 }
 
 HRESULT CInstrBuffer::Peek(std::string_view& text) {
@@ -74,6 +90,7 @@ HRESULT CInstrBuffer::Peek(std::string_view& text) {
       return S_OK;
     }
     text = {};
+    if (FAILED(readFailure_)) return readFailure_;
     if (holdsResponse_ && messageComplete_) return kEndOfMessage;
     if (HRESULT hr = Refill(); FAILED(hr)) return hr;
   }
@@ -103,9 +120,10 @@ HRESULT CInstrBuffer::PushBack() {
 
 HRESULT CInstrBuffer::ReadBytes(std::span<std::uint8_t> into, std::size_t& count) {
   count = std::min<std::size_t>(into.size(), static_cast<std::size_t>(available_ - position_));
-  std::memcpy(into.data(), read_.get() + position_, count);
+  if (count > 0) std::memcpy(into.data(), read_.get() + position_, count);
   position_ += static_cast<std::int32_t>(count);
   if (count == into.size()) return S_OK;
+  if (FAILED(readFailure_)) return readFailure_;
   // The rest goes straight into place, in reads that end only at the count: binary data holds
   // bytes equal to the termination character, which must not cut it (nor may a read that ended
   // on such a byte count as the end of the response).
@@ -122,7 +140,11 @@ HRESULT CInstrBuffer::ReadBytes(std::span<std::uint8_t> into, std::size_t& count
     if (FAILED(hr) || hr != core::kResultMoreData) break;
   }
   if (termCharEnabled) session_.SetTerminationCharacterEnabled(true);
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr)) {
+    readFailure_ = hr;
+    messageComplete_ = false;
+    return hr;
+  }
   // The terminator follows unless the instrument ended the message with END.
   holdsResponse_ = true;
   messageComplete_ = hr == S_OK;
@@ -131,15 +153,16 @@ HRESULT CInstrBuffer::ReadBytes(std::span<std::uint8_t> into, std::size_t& count
 
 HRESULT CInstrBuffer::DiscardRead() {
   HRESULT hr = S_OK;
-  if (!messageComplete_) {
+  // After a failed read the session is out of step and gets back in step before its next
+  // message; waiting here for the rest would only add a second wait.
+  if (!messageComplete_ && SUCCEEDED(readFailure_)) {
     std::uint8_t chunk[kDiscardChunk];
     do {
       std::size_t count = 0;
       hr = session_.LowLevelReadNoPoll(chunk, count, core::kDefaultTimeout);
     } while (hr == core::kResultMoreData);
   }
-  ClearRead();
-  messageComplete_ = true;
+  ResetRead();
   return FAILED(hr) ? hr : S_OK;
 }
 
@@ -188,6 +211,15 @@ HRESULT CInstrBuffer::FlushWrite(bool sendEnd) {
 
 HRESULT CInstrBuffer::Send(bool sendEnd) {
   if (pending_ == 0) return S_OK;
+  if (!midMessage_) {
+    // A new message: the session gets in step first, and what is left of an earlier response
+    // is void.
+    if (HRESULT hr = session_.StartMessage(); FAILED(hr)) {
+      pending_ = 0;
+      return hr;
+    }
+    ResetRead();
+  }
   // A flush without END must not end the message on the line: a long message reaches the
   // instrument as one.
   bool restoreEnd = false;
@@ -205,8 +237,10 @@ HRESULT CInstrBuffer::Send(bool sendEnd) {
       core::kDefaultTimeout);
   if (restoreEnd) session_.SetSendEndEnabled(true);
   pending_ = 0;
+  midMessage_ = SUCCEEDED(hr) && !sendEnd;
   if (FAILED(hr)) return hr;
   if (written < static_cast<std::size_t>(pending)) {
+    midMessage_ = false;
     char text[160];
     std::snprintf(text, sizeof text,
                   "Flush of formatted I/O write buffer only successfully sent %d of %d bytes to "

@@ -51,6 +51,10 @@ class CInstrBuffer final : public IIoBuffer {
 
   // Bytes written but not yet sent.
   std::int32_t PendingBytes() const { return pending_; }
+  // Whether the message being read has no more data in the instrument.
+  bool MessageComplete() const { return messageComplete_; }
+  // Forgets the read state: the next read starts a new response.
+  void ResetRead();
 
  private:
   CInstrBuffer(core::ILowLevelIo& session, core::IErrorReporter& reporter);
@@ -71,6 +75,8 @@ class CInstrBuffer final : public IIoBuffer {
   std::int32_t position_ = 0;
   bool messageComplete_ = true;  // the instrument has no more data for this response
   bool holdsResponse_ = false;   // the read buffer holds (part of) a response
+  bool midMessage_ = false;      // a message was sent in part; its end is still to come
+  HRESULT readFailure_ = S_OK;   // the failure of the last read of the current operation
   std::string writeTerminator_;
   std::string readTerminator_;
   bool byteSwap_ = true;  // the wire carries big-endian data

@@ -42,6 +42,8 @@ HRESULT CIoSession::Open(std::string_view resourceDescriptor, core::IInstrErrorP
   poller_ = poller;
   reporter_ = reporter;
   enums_ = formatter;
+  inStep_ = true;
+  messageOpen_ = writeCut_ = dropping_ = false;
   const HRESULT hr = OpenResource(resourceDescriptor);
   if (FAILED(hr)) {
     buffer_.reset();
@@ -55,6 +57,8 @@ HRESULT CIoSession::Close() {
   CloseResource();
   poller_ = nullptr;
   enums_ = nullptr;
+  markerQuery_.clear();
+  markerReply_.clear();
   // The reporter belongs to the driver and outlives the session: operations on the closed
   // session still report that no connection is established.
   return S_OK;
@@ -132,6 +136,7 @@ HRESULT CIoSession::PollInstrumentErrors() { return poller_ ? poller_->CheckInst
 // --- unbuffered strings ---
 
 HRESULT CIoSession::LowLevelWriteStringNoPoll(std::string_view text, std::int32_t timeout) {
+  if (HRESULT hr = StartMessage(); FAILED(hr)) return hr;
   std::size_t written = 0;
   return LowLevelWriteNoPoll(std::span<const std::uint8_t>(
                                  reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
@@ -154,22 +159,37 @@ HRESULT CIoSession::Finish(HRESULT transfer) {
   return FAILED(polled) ? polled : transfer;
 }
 
+HRESULT CIoSession::ReportUnexpected(HRESULT scanned) {
+  if (scanned != E_UNEXPECTED) return scanned;
+  return reporter_->Report(core::Code::UnexpectedResponse);
+}
+
+HRESULT CIoSession::ScanReply(std::string_view format, std::span<const core::ScanArg> args) {
+  const HRESULT hr = ScanInput(*buffer_, *reporter_, enums_, format, args);
+  // The rest of a reply given up on may still be on its way.
+  if (FAILED(hr) && !buffer_->MessageComplete()) inStep_ = false;
+  return ReportUnexpected(hr);
+}
+
+HRESULT CIoSession::CheckSingleReply(HRESULT scanned) {
+  if (FAILED(scanned) || !buffer_->MessageComplete() || !LibraryHoldsInput()) return scanned;
+  inStep_ = false;
+  return reporter_->ReportElaboratedV(core::Code::UnexpectedResponse,
+                                      "The instrument sent more than one reply.", {});
+}
+
 // --- formatted I/O ---
 
 HRESULT CIoSession::WriteFormatted(std::string_view format, std::span<const core::FormatArg> args,
                                    std::int32_t timeout) {
   if (!buffer_) return NotConnected();
-  const TimeoutScope scope(*this, timeout);
-  if (FAILED(scope.Status())) return scope.Status();
-  return FormatOutput(*buffer_, enums_, format, args);
+  return WithTimeout(timeout, [&] { return FormatOutput(*buffer_, enums_, format, args); });
 }
 
 HRESULT CIoSession::ReadFormatted(std::string_view format, std::span<const core::ScanArg> args,
                                   std::int32_t timeout) {
   if (!buffer_) return NotConnected();
-  const TimeoutScope scope(*this, timeout);
-  if (FAILED(scope.Status())) return scope.Status();
-  return ScanInput(*buffer_, *reporter_, enums_, format, args);
+  return WithTimeout(timeout, [&] { return CheckSingleReply(ScanReply(format, args)); });
 }
 
 HRESULT CIoSession::QueryFormatted(std::string_view writeFormat,
@@ -177,13 +197,13 @@ HRESULT CIoSession::QueryFormatted(std::string_view writeFormat,
                                    std::string_view readFormat,
                                    std::span<const core::ScanArg> readArgs, std::int32_t timeout) {
   if (!buffer_) return NotConnected();
-  const TimeoutScope scope(*this, timeout);
-  if (FAILED(scope.Status())) return scope.Status();
-  HRESULT hr = buffer_->DiscardRead();
-  if (SUCCEEDED(hr)) hr = FormatOutput(*buffer_, enums_, writeFormat, writeArgs);
-  if (SUCCEEDED(hr)) hr = buffer_->FlushWrite(true);
-  if (SUCCEEDED(hr)) hr = ScanInput(*buffer_, *reporter_, enums_, readFormat, readArgs);
-  return Finish(hr);
+  return Finish(WithTimeout(timeout, [&] {
+    HRESULT hr = buffer_->DiscardRead();
+    if (SUCCEEDED(hr)) hr = FormatOutput(*buffer_, enums_, writeFormat, writeArgs);
+    if (SUCCEEDED(hr)) hr = buffer_->FlushWrite(true);
+    if (SUCCEEDED(hr)) hr = CheckSingleReply(ScanReply(readFormat, readArgs));
+    return hr;
+  }));
 }
 
 }  // namespace tevra::io

@@ -126,12 +126,6 @@ const char* NameOf(ElemType type) {
 
 }  // namespace
 
-// A reply the scanner could not read as the operation's type is the instrument's fault.
-HRESULT CIoSession::ReportUnexpected(HRESULT scanned) {
-  if (scanned != E_UNEXPECTED) return scanned;
-  return reporter_->Report(core::Code::UnexpectedResponse);
-}
-
 HRESULT CIoSession::SendCommand(std::string_view command) {
   std::size_t taken = 0;
   HRESULT hr = buffer_->DiscardRead();
@@ -145,8 +139,8 @@ HRESULT CIoSession::ScanNumber(const ScanArg& value) {
   if (value.kind != ScanArg::Kind::Scalar || TypedIndex(value.elem) < 0 || !value.where)
     return E_INVALIDARG;
   double number = 0;
-  if (HRESULT hr = Scan(*buffer_, *reporter_, enums_, "%le", &number); FAILED(hr))
-    return ReportUnexpected(hr);
+  const ScanArg target(&number);
+  if (HRESULT hr = ScanReply("%le", {&target, 1}); FAILED(hr)) return hr;
   if (StoreNumber(number, value)) return S_OK;
   char text[120];
   std::snprintf(text, sizeof text, "Overflow or underflow reading value of '%e' into a %s.", number,
@@ -175,34 +169,34 @@ HRESULT CIoSession::WriteTyped(const char* format, std::span<const FormatArg> ar
                                std::int32_t timeout) {
   if (!buffer_) return NotConnected();
   if (!format) return E_INVALIDARG;
-  const TimeoutScope scope(*this, timeout);
-  if (FAILED(scope.Status())) return scope.Status();
-  const HRESULT hr = FormatOutput(*buffer_, enums_, format, args);
-  if (FAILED(hr) || !flushEnd) return hr;
-  return Finish(buffer_->FlushWrite(true));
+  const HRESULT hr = WithTimeout(timeout, [&] {
+    const HRESULT formatted = FormatOutput(*buffer_, enums_, format, args);
+    return FAILED(formatted) || !flushEnd ? formatted : buffer_->FlushWrite(true);
+  });
+  return flushEnd ? Finish(hr) : hr;
 }
 
 HRESULT CIoSession::ReadTyped(const char* format, const ScanArg& values, bool flush,
                               std::int32_t timeout) {
   if (!buffer_) return NotConnected();
   if (!format) return E_INVALIDARG;
-  const TimeoutScope scope(*this, timeout);
-  if (FAILED(scope.Status())) return scope.Status();
-  HRESULT hr = ReportUnexpected(ScanInput(*buffer_, *reporter_, enums_, format, {&values, 1}));
-  if (SUCCEEDED(hr) && flush) hr = buffer_->DiscardRead();
-  return Finish(hr);
+  return Finish(WithTimeout(timeout, [&] {
+    HRESULT hr = ScanReply(format, {&values, 1});
+    if (SUCCEEDED(hr) && flush) hr = buffer_->DiscardRead();
+    return CheckSingleReply(hr);
+  }));
 }
 
 HRESULT CIoSession::QueryTyped(std::string_view command, const char* format, const ScanArg& values,
-                               std::int32_t timeout) {
+                               bool discardRest, std::int32_t timeout) {
   if (!buffer_) return NotConnected();
   if (!format) return E_INVALIDARG;
-  const TimeoutScope scope(*this, timeout);
-  if (FAILED(scope.Status())) return scope.Status();
-  HRESULT hr = SendCommand(command);
-  if (SUCCEEDED(hr))
-    hr = ReportUnexpected(ScanInput(*buffer_, *reporter_, enums_, format, {&values, 1}));
-  return Finish(hr);
+  return Finish(WithTimeout(timeout, [&] {
+    HRESULT hr = SendCommand(command);
+    if (SUCCEEDED(hr)) hr = ScanReply(format, {&values, 1});
+    if (SUCCEEDED(hr) && discardRest) hr = buffer_->DiscardRead();
+    return CheckSingleReply(hr);
+  }));
 }
 
 HRESULT CIoSession::WriteNumber(FormatArg value, bool flushEnd, std::int32_t timeout) {
@@ -214,20 +208,20 @@ HRESULT CIoSession::WriteNumber(FormatArg value, bool flushEnd, std::int32_t tim
 
 HRESULT CIoSession::ReadNumber(ScanArg value, bool flush, std::int32_t timeout) {
   if (!buffer_) return NotConnected();
-  const TimeoutScope scope(*this, timeout);
-  if (FAILED(scope.Status())) return scope.Status();
-  HRESULT hr = ScanNumber(value);
-  if (SUCCEEDED(hr) && flush) hr = buffer_->DiscardRead();
-  return Finish(hr);
+  return Finish(WithTimeout(timeout, [&] {
+    HRESULT hr = ScanNumber(value);
+    if (SUCCEEDED(hr) && flush) hr = buffer_->DiscardRead();
+    return CheckSingleReply(hr);
+  }));
 }
 
 HRESULT CIoSession::QueryNumber(std::string_view command, ScanArg value, std::int32_t timeout) {
   if (!buffer_) return NotConnected();
-  const TimeoutScope scope(*this, timeout);
-  if (FAILED(scope.Status())) return scope.Status();
-  HRESULT hr = SendCommand(command);
-  if (SUCCEEDED(hr)) hr = ScanNumber(value);
-  return Finish(hr);
+  return Finish(WithTimeout(timeout, [&] {
+    HRESULT hr = SendCommand(command);
+    if (SUCCEEDED(hr)) hr = ScanNumber(value);
+    return CheckSingleReply(hr);
+  }));
 }
 
 HRESULT CIoSession::WriteList(FormatArg values, bool flushEnd, std::int32_t timeout) {
@@ -247,17 +241,18 @@ HRESULT CIoSession::ReadList(ScanArg values, bool flush, std::int32_t timeout) {
 }
 
 HRESULT CIoSession::QueryList(std::string_view command, ScanArg values, std::int32_t timeout) {
-  return QueryTyped(command, ReadFormatOf(values, kReadList, kReadListSafeArray), values, timeout);
+  return QueryTyped(command, ReadFormatOf(values, kReadList, kReadListSafeArray), values, false,
+                    timeout);
 }
 
 HRESULT CIoSession::WriteString(std::string_view text, bool flushEnd, std::int32_t timeout) {
   if (!buffer_) return NotConnected();
-  const TimeoutScope scope(*this, timeout);
-  if (FAILED(scope.Status())) return scope.Status();
-  std::size_t taken = 0;
-  HRESULT hr = buffer_->WriteString(text, false, taken);
-  if (FAILED(hr) || !flushEnd) return hr;
-  return Finish(buffer_->FlushWrite(true));
+  const HRESULT hr = WithTimeout(timeout, [&] {
+    std::size_t taken = 0;
+    const HRESULT written = buffer_->WriteString(text, false, taken);
+    return FAILED(written) || !flushEnd ? written : buffer_->FlushWrite(true);
+  });
+  return flushEnd ? Finish(hr) : hr;
 }
 
 HRESULT CIoSession::ReadString(std::string& text, bool flush, std::int32_t timeout) {
@@ -266,7 +261,7 @@ HRESULT CIoSession::ReadString(std::string& text, bool flush, std::int32_t timeo
 
 HRESULT CIoSession::QueryString(std::string_view command, std::string& reply,
                                 std::int32_t timeout) {
-  return QueryTyped(command, "%$Ct", ScanArg(&reply), timeout);
+  return QueryTyped(command, "%$Ct", ScanArg(&reply), false, timeout);
 }
 
 HRESULT CIoSession::WriteBinaryBlock(FormatArg values, bool flushEnd, std::int32_t timeout) {
@@ -279,6 +274,12 @@ HRESULT CIoSession::WriteBinaryBlock(FormatArg values, bool flushEnd, std::int32
 
 HRESULT CIoSession::ReadBinaryBlock(ScanArg values, bool flush, std::int32_t timeout) {
   return ReadTyped(ReadFormatOf(values, kReadBlock, kReadBlockSafeArray), values, flush, timeout);
+}
+
+HRESULT CIoSession::QueryBinaryBlock(std::string_view command, ScanArg values,
+                                     std::int32_t timeout) {
+  return QueryTyped(command, ReadFormatOf(values, kReadBlock, kReadBlockSafeArray), values, true,
+                    timeout);
 }
 
 }  // namespace tevra::io

@@ -110,7 +110,9 @@ HRESULT CVisaComSession::ReadStatusByte(std::int16_t& statusByte) {
 
 HRESULT CVisaComSession::Clear() {
   if (!session_) return NotConnected();
-  return Library(session_->Clear());
+  const HRESULT hr = Library(session_->Clear());
+  if (SUCCEEDED(hr)) Cleared(session_->ClearResetsInstrument());
+  return hr;
 }
 
 HRESULT CVisaComSession::AssertLibraryTrigger(std::uint16_t visaProtocol) {
@@ -134,8 +136,8 @@ HRESULT CVisaComSession::Unlock() {
   return Library(session_->Unlock());
 }
 
-HRESULT CVisaComSession::LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
-                                            std::int32_t timeout) {
+HRESULT CVisaComSession::LibraryRead(std::span<std::uint8_t> buffer, std::size_t& count,
+                                    std::int32_t timeout) {
   count = 0;
   if (!session_) return NotConnected();
   const TimeoutScope scope(*this, timeout);
@@ -143,13 +145,27 @@ HRESULT CVisaComSession::LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std:
   return Library(session_->Read(buffer, count));
 }
 
-HRESULT CVisaComSession::LowLevelWriteNoPoll(std::span<const std::uint8_t> data,
-                                             std::size_t& written, std::int32_t timeout) {
+HRESULT CVisaComSession::LibraryWrite(std::span<const std::uint8_t> data, std::size_t& written,
+                                     std::int32_t timeout) {
   written = 0;
   if (!session_) return NotConnected();
   const TimeoutScope scope(*this, timeout);
   if (FAILED(scope.Status())) return scope.Status();
   return Library(session_->Write(data, written));
+}
+
+void CVisaComSession::LibraryBeginExchange() {
+  if (session_) session_->BeginExchange();
+}
+
+bool CVisaComSession::LibraryReadWasStale() const {
+  return session_ && session_->LastReadWasStale();
+}
+
+bool CVisaComSession::LibraryHoldsInput() const { return session_ && session_->HoldsInput(); }
+
+bool CVisaComSession::LibraryClearResetsInstrument() const {
+  return session_ && session_->ClearResetsInstrument();
 }
 
 }  // namespace tevra::io

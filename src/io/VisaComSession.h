@@ -33,11 +33,6 @@ class CVisaComSession final : public CVisaSession {
                std::string& accessKey) override;
   HRESULT Unlock() override;
 
-  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
-                             std::int32_t timeout) override;
-  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
-                              std::int32_t timeout) override;
-
   // The status of the library's last operation, success codes included.
   HRESULT GetLastStatus(HRESULT& status);
 
@@ -47,6 +42,14 @@ class CVisaComSession final : public CVisaSession {
   HRESULT GetLibraryAttribute(visa::ViAttr id, visa::AttributeValue& value) override;
   HRESULT SetLibraryAttribute(visa::ViAttr id, const visa::AttributeValue& value) override;
   HRESULT AssertLibraryTrigger(std::uint16_t visaProtocol) override;
+  HRESULT LibraryRead(std::span<std::uint8_t> buffer, std::size_t& count,
+                      std::int32_t timeout) override;
+  HRESULT LibraryWrite(std::span<const std::uint8_t> data, std::size_t& written,
+                       std::int32_t timeout) override;
+  void LibraryBeginExchange() override;
+  bool LibraryReadWasStale() const override;
+  bool LibraryHoldsInput() const override;
+  bool LibraryClearResetsInstrument() const override;
 
  private:
   // The status of a library call; failures are reported.

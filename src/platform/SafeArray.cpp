@@ -59,6 +59,23 @@ bool ViewVector(const SAFEARRAY* array, std::span<const VARTYPE> accepted, void*
   return true;
 }
 
+bool ResizeVector(SAFEARRAY* array, ULONG elements) {
+  if (!array || array->cDims != 1 || (array->fFeatures & FADF_BSTR) || array->cLocks > 0)
+    return false;
+  const std::size_t size = array->cbElements;
+  if (elements > (std::size_t{1} << 31) / size) return false;
+  if (elements == 0) {
+    std::free(array->pvData);
+    array->pvData = nullptr;
+  } else {
+    void* data = std::realloc(array->pvData, elements * size);
+    if (!data) return false;
+    array->pvData = data;
+  }
+  array->rgsabound[0].cElements = elements;
+  return true;
+}
+
 }  // namespace tevra::platform
 
 using tevra::platform::ElementSizeOf;

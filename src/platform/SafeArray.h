@@ -18,6 +18,11 @@ std::size_t ElementSizeOf(VARTYPE vt);
 bool ViewVector(const SAFEARRAY* array, std::span<const VARTYPE> accepted, void*& data,
                 std::size_t& count);
 
+// Changes the length of a one-dimensional array of numbers in place, keeping its first elements;
+// elements past the old length are not initialised. False (nothing changed) when the array is
+// not such an array or memory runs out.
+bool ResizeVector(SAFEARRAY* array, ULONG elements);
+
 class SafeArrayPtr {
  public:
   SafeArrayPtr() = default;

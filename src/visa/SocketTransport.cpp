@@ -62,6 +62,19 @@ void SetNonBlocking(int descriptor, bool nonBlocking) {
   fcntl(descriptor, F_SETFL, nonBlocking ? flags | O_NONBLOCK : flags & ~O_NONBLOCK);
 }
 
+// Whether the kernel's receive stamp of a chunk lies before the moment the exchange began; a
+// chunk without a stamp counts as new.
+bool ArrivedBefore(msghdr& message, const timespec& moment) {
+  for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+    if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMPNS) continue;
+    timespec stamp{};
+    std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+    return stamp.tv_sec < moment.tv_sec ||
+           (stamp.tv_sec == moment.tv_sec && stamp.tv_nsec < moment.tv_nsec);
+  }
+  return false;
+}
+
 std::string NumericAddress(const sockaddr* address, socklen_t length) {
   char text[NI_MAXHOST] = {};
   if (getnameinfo(address, length, text, sizeof text, nullptr, 0, NI_NUMERICHOST) != 0) return {};
@@ -136,6 +149,9 @@ ViStatus SocketTransport::Connect(const std::string& host, std::uint16_t port,
     setsockopt(descriptor, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdleSeconds, sizeof(int));
     setsockopt(descriptor, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveIntervalSeconds, sizeof(int));
     setsockopt(descriptor, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbeCount, sizeof(int));
+    const int on = 1;
+    socket->receiveStamps_ =
+        setsockopt(descriptor, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on) == 0;
     detail.clear();
     return kViSuccess;
   }
@@ -198,9 +214,19 @@ ViStatus SocketTransport::ReceiveSome(std::uint8_t* destination, std::size_t siz
   bool blocking = firstWait && timeoutMs != kViTmoImmediate;
   if (blocking) ApplyTimeout(SO_RCVTIMEO, timeoutMs, appliedReceiveTimeoutMs_);
   for (;;) {
-    const ssize_t result = recv(descriptor_, destination, size, blocking ? 0 : MSG_DONTWAIT);
+    iovec piece{destination, size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+    msghdr message{};
+    message.msg_iov = &piece;
+    message.msg_iovlen = 1;
+    if (receiveStamps_ && exchangeBegun_) {
+      message.msg_control = control;
+      message.msg_controllen = sizeof control;
+    }
+    const ssize_t result = recvmsg(descriptor_, &message, blocking ? 0 : MSG_DONTWAIT);
     if (result > 0) {
       received = static_cast<std::size_t>(result);
+      lastChunkStale_ = message.msg_control && ArrivedBefore(message, exchangeStart_);
       return kViSuccess;
     }
     if (result == 0) {
@@ -222,14 +248,17 @@ ViStatus SocketTransport::ReceiveSome(std::uint8_t* destination, std::size_t siz
 ViStatus SocketTransport::Read(std::span<std::uint8_t> buffer, const LineSettings& line,
                                std::size_t& count) {
   count = 0;
+  lastReadStale_ = false;
   const auto started = Clock::now();
   bool firstWait = true;
   for (;;) {
-    // Deliver what is buffered, up to and including a termination character.
+    // Deliver what is buffered, up to and including a termination character. Bytes that arrived
+    // before the exchange began go out on a read of their own.
     const std::size_t buffered = bufferEnd_ - bufferStart_;
     if (buffered > 0) {
+      const bool stale = count == 0 && bufferStart_ < staleEnd_;
       const std::uint8_t* from = receiveBuffer_.get() + bufferStart_;
-      std::size_t take = std::min(buffered, buffer.size() - count);
+      std::size_t take = std::min(stale ? staleEnd_ - bufferStart_ : buffered, buffer.size() - count);
       bool endsOnTermChar = false;
       if (line.termCharEnabled) {
         if (const void* found = std::memchr(from, line.termChar, take)) {
@@ -240,12 +269,14 @@ ViStatus SocketTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
       std::memcpy(buffer.data() + count, from, take);
       bufferStart_ += take;
       count += take;
+      lastReadStale_ = stale;
       if (endsOnTermChar) return kViSuccessTermChar;
+      if (stale) return kViSuccessMaxCnt;  // the stale message goes on in what follows
     }
     if (count == buffer.size()) return kViSuccessMaxCnt;
     if (connectionLost_) return Fail(kViErrorConnLost, "the connection was lost earlier");
 
-    bufferStart_ = bufferEnd_ = 0;
+    bufferStart_ = bufferEnd_ = staleEnd_ = 0;
     const std::size_t wanted = buffer.size() - count;
     std::size_t received = 0;
     if (wanted < kReceiveBufferSize) {
@@ -253,6 +284,7 @@ ViStatus SocketTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
                                           started, firstWait, received);
       if (status != kViSuccess) return status;
       bufferEnd_ = received;
+      if (lastChunkStale_ && count == 0) staleEnd_ = received;
     } else {
       // A large read: straight into the caller's buffer; what follows a termination character
       // goes back to ours, so a receive then takes no more than ours holds.
@@ -261,20 +293,46 @@ ViStatus SocketTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
       const ViStatus status =
           ReceiveSome(into, limit, line.timeoutMs, started, firstWait, received);
       if (status != kViSuccess) return status;
+      const bool stale = lastChunkStale_ && count == 0;
+      lastReadStale_ = stale;
       if (line.termCharEnabled) {
         if (const void* found = std::memchr(into, line.termChar, received)) {
           const std::size_t kept =
               static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - into) + 1;
           std::memcpy(receiveBuffer_.get(), into + kept, received - kept);
           bufferEnd_ = received - kept;
+          if (stale) staleEnd_ = bufferEnd_;
           count += kept;
           return kViSuccessTermChar;
         }
       }
       count += received;
+      if (stale) return kViSuccessMaxCnt;
     }
     firstWait = false;
   }
+}
+
+void SocketTransport::BeginExchange() {
+  // Whatever is buffered arrived before this moment.
+  staleEnd_ = bufferEnd_;
+  exchangeBegun_ = true;
+  clock_gettime(CLOCK_REALTIME, &exchangeStart_);
+  if (receiveStamps_ || connectionLost_) return;
+  // Without time stamps, what the kernel holds now is collected and marked instead.
+  if (bufferStart_ > 0) {
+    std::memmove(receiveBuffer_.get(), receiveBuffer_.get() + bufferStart_,
+                 bufferEnd_ - bufferStart_);
+    bufferEnd_ -= bufferStart_;
+    bufferStart_ = 0;
+  }
+  while (bufferEnd_ < kReceiveBufferSize) {
+    const ssize_t result = recv(descriptor_, receiveBuffer_.get() + bufferEnd_,
+                                kReceiveBufferSize - bufferEnd_, MSG_DONTWAIT);
+    if (result <= 0) break;  // nothing waiting, or a failure the next read reports
+    bufferEnd_ += static_cast<std::size_t>(result);
+  }
+  staleEnd_ = bufferEnd_;
 }
 
 ViStatus SocketTransport::SendAll(std::span<const std::uint8_t> data, bool appendLineFeed,
@@ -325,7 +383,7 @@ ViStatus SocketTransport::Write(std::span<const std::uint8_t> data, bool end,
 }
 
 ViStatus SocketTransport::Clear(const LineSettings&) {
-  bufferStart_ = bufferEnd_ = 0;
+  bufferStart_ = bufferEnd_ = staleEnd_ = 0;
   if (connectionLost_) return Fail(kViErrorConnLost, "the connection was lost earlier");
   for (;;) {
     const ssize_t result =

@@ -9,6 +9,11 @@
 //   An empty write sends nothing, not even the line feed;
 // - Clear drops the buffered input and drains what the peer has already sent (there is no device
 //   clear on the wire);
+// - input that arrived before BeginExchange is told apart by the kernel's receive time stamp of
+//   each chunk (SO_TIMESTAMPNS), at no cost of its own: the read that would have received it
+//   anyway sees its time. Such input is delivered on reads of its own, flagged as stale. Where
+//   the kernel gives no time stamps, BeginExchange drains what has arrived instead (one
+//   non-blocking receive);
 // - the status byte and a trigger exist only with the 488.2-strings protocol (VI_ATTR_IO_PROT),
 //   as the "*STB?" query and the "*TRG" command;
 // - the peer closing the connection, or the kernel declaring it dead (TCP keepalive), is
@@ -18,6 +23,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -52,6 +58,9 @@ class SocketTransport final : public Transport {
   ViStatus AssertTrigger(const LineSettings& line, std::uint16_t protocol) override;
   ViStatus GetAttribute(ViAttr attribute, AttributeValue& value) const override;
   ViStatus SetAttribute(ViAttr attribute, const AttributeValue& value) override;
+  void BeginExchange() override;
+  bool LastReadWasStale() const override { return lastReadStale_; }
+  bool HoldsInput() const override { return bufferEnd_ > bufferStart_; }
 
   // Bytes received and not yet delivered by a read.
   std::size_t BufferedByteCount() const { return bufferEnd_ - bufferStart_; }
@@ -65,7 +74,8 @@ class SocketTransport final : public Transport {
   SocketTransport(int descriptor, std::string host, std::string peerAddress, std::uint16_t port);
 
   // One recv of up to size bytes into destination, waiting at most until the operation's
-  // deadline; received > 0 on success.
+  // deadline; received > 0 on success. lastChunkStale_ tells whether the bytes arrived before
+  // the current exchange began.
   ViStatus ReceiveSome(std::uint8_t* destination, std::size_t size, std::uint32_t timeoutMs,
                        Clock::time_point started, bool firstWait, std::size_t& received);
   ViStatus SendAll(std::span<const std::uint8_t> data, bool appendLineFeed, std::uint32_t timeoutMs,
@@ -89,6 +99,13 @@ class SocketTransport final : public Transport {
   std::unique_ptr<std::uint8_t[]> receiveBuffer_;
   std::size_t bufferStart_ = 0;
   std::size_t bufferEnd_ = 0;
+  // Buffered bytes before this index arrived before the current exchange began.
+  std::size_t staleEnd_ = 0;
+  bool receiveStamps_ = false;  // the kernel stamps each received chunk with its arrival time
+  bool exchangeBegun_ = false;
+  timespec exchangeStart_{};  // CLOCK_REALTIME, the clock of the kernel's receive stamps
+  bool lastChunkStale_ = false;
+  bool lastReadStale_ = false;
 };
 
 }  // namespace tevra::visa

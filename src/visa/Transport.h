@@ -53,6 +53,19 @@ class Transport {
   virtual ViStatus ReadStatusByte(const LineSettings& line, std::uint16_t& statusByte);
   virtual ViStatus AssertTrigger(const LineSettings& line, std::uint16_t protocol);
 
+  // Keeping replies matched to the queries that asked for them. A session calls BeginExchange
+  // just before it writes a new message: input received before that moment cannot be the reply
+  // to it. A transport that can tell such input apart delivers it on reads of its own, never
+  // together with later input, and says so through LastReadWasStale.
+  virtual void BeginExchange() {}
+  virtual bool LastReadWasStale() const { return false; }
+  // Whether input is held that the last read did not deliver (bytes that came after the end of
+  // the message it read).
+  virtual bool HoldsInput() const { return false; }
+  // Whether Clear is a device clear that empties the instrument's own input and output queues
+  // (VXI-11, HiSLIP, USBTMC), rather than only what the host has received (a raw socket).
+  virtual bool ClearResetsInstrument() const { return false; }
+
   // A transport-specific attribute (VI_ATTR_TCPIP_...): kViErrorNsupAttr when it has none.
   virtual ViStatus GetAttribute(ViAttr attribute, AttributeValue& value) const;
   virtual ViStatus SetAttribute(ViAttr attribute, const AttributeValue& value);

@@ -37,6 +37,11 @@ class VisaSession {
   ViStatus Write(std::span<const std::uint8_t> data, std::size_t& written);
   ViStatus Write(std::string_view text, std::size_t& written);
   ViStatus Clear();
+  // The transport's reply matching (Transport::BeginExchange and the rest).
+  void BeginExchange() { transport_->BeginExchange(); }
+  bool LastReadWasStale() const { return transport_->LastReadWasStale(); }
+  bool HoldsInput() const { return transport_->HoldsInput(); }
+  bool ClearResetsInstrument() const { return transport_->ClearResetsInstrument(); }
   ViStatus ReadStatusByte(std::uint16_t& statusByte);
   ViStatus AssertTrigger(std::uint16_t protocol);
 

@@ -1,5 +1,7 @@
 // The measurement commands against the fake instrument: the bytes on the wire and the parsing
 // of each reply shape (long ASCII lists, a value with its unit, a binary block of reals).
+#include <cstring>
+
 #include "CounterTestSupport.h"
 #include "support/SampleReplies.h"
 
@@ -23,8 +25,13 @@ TEST_F(LiveMeasurement, ReadingsArriveAsAsciiListsOrAsABinaryBlock) {
   std::vector<double> list;  // the values of MakeAsciiList
   for (int i = 0; i < 5000; ++i) list.push_back(1.0e7 + 0.001 * i);
   const std::vector<double> block = {1.5e6, -2.25, 0.0, 1e-9, 4.0e9};
-  // The block's reals go out as they lie in memory: the driver reads them unswapped.
-  const std::string blockBytes(reinterpret_cast<const char*>(block.data()), 40);
+  // The instrument sends its reals most significant byte first (FORM:BORD NORM).
+  std::string blockBytes;
+  for (double v : block) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, 8);
+    for (int shift = 56; shift >= 0; shift -= 8) blockBytes += static_cast<char>(bits >> shift);
+  }
   d.fake.On(":READ?").Reply(MakeAsciiList(5000));
   d.fake.On(":FETC?").Reply("+1.0E+06\n");
   d.fake.On("DATA:REM? 3").Reply("+1.0E+06,+2.0E+06,+3.0E+06\n");

@@ -41,7 +41,7 @@ HRESULT ScriptedIoSession::Send(std::string_view command) {
   return S_OK;
 }
 
-HRESULT ScriptedIoSession::LowLevelWriteNoPoll(std::span<const std::uint8_t> data,
+HRESULT ScriptedIoSession::LibraryWrite(std::span<const std::uint8_t> data,
                                                std::size_t& written, std::int32_t timeout) {
   written = 0;
   const io::TimeoutScope scope(*this, timeout);
@@ -52,7 +52,7 @@ HRESULT ScriptedIoSession::LowLevelWriteNoPoll(std::span<const std::uint8_t> dat
   return hr;
 }
 
-HRESULT ScriptedIoSession::LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
+HRESULT ScriptedIoSession::LibraryRead(std::span<std::uint8_t> buffer, std::size_t& count,
                                               std::int32_t) {
   count = 0;
   if (!s_.open) return NotConnected();
@@ -70,6 +70,7 @@ HRESULT ScriptedIoSession::Clear() {
   if (!s_.open) return NotConnected();
   ++s_.clears;
   pendingRead_.clear();
+  Cleared(true);
   return S_OK;
 }
 

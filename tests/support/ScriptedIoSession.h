@@ -60,13 +60,15 @@ class ScriptedIoSession final : public io::CIoSession {
   HRESULT Lock(std::int32_t mode, std::int32_t timeout, std::string_view requestedKey,
                std::string& accessKey) override;
   HRESULT Unlock() override;
-  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
+  HRESULT LibraryRead(std::span<std::uint8_t> buffer, std::size_t& count,
                              std::int32_t timeout) override;
-  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
+  HRESULT LibraryWrite(std::span<const std::uint8_t> data, std::size_t& written,
                               std::int32_t timeout) override;
 
  protected:
   HRESULT OpenResource(std::string_view resourceDescriptor) override;
+  // The scripted bus has a device clear: a session out of step gets back in step by it.
+  bool LibraryClearResetsInstrument() const override { return true; }
   void CloseResource() override;
 
  private:

@@ -25,11 +25,11 @@ class UnconnectedSession final : public io::CIoSession {
     return NotConnected();
   }
   HRESULT Unlock() override { return NotConnected(); }
-  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t>, std::size_t& count, std::int32_t) override {
+  HRESULT LibraryRead(std::span<std::uint8_t>, std::size_t& count, std::int32_t) override {
     count = 0;
     return NotConnected();
   }
-  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t>, std::size_t& written,
+  HRESULT LibraryWrite(std::span<const std::uint8_t>, std::size_t& written,
                               std::int32_t) override {
     written = 0;
     return NotConnected();
