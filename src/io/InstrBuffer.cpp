@@ -152,10 +152,11 @@ HRESULT CInstrBuffer::ReadBytes(std::span<std::uint8_t> into, std::size_t& count
 }
 
 HRESULT CInstrBuffer::DiscardRead() {
-  HRESULT hr = S_OK;
   // After a failed read the session is out of step and gets back in step before its next
-  // message; waiting here for the rest would only add a second wait.
-  if (!messageComplete_ && SUCCEEDED(readFailure_)) {
+  // message; waiting here for the rest would only add a second wait. The failure is the
+  // operation's.
+  HRESULT hr = readFailure_;
+  if (!messageComplete_ && SUCCEEDED(hr)) {
     std::uint8_t chunk[kDiscardChunk];
     do {
       std::size_t count = 0;

@@ -55,6 +55,8 @@ class CInstrBuffer final : public IIoBuffer {
   bool MessageComplete() const { return messageComplete_; }
   // Forgets the read state: the next read starts a new response.
   void ResetRead();
+  // Whether the last read failed; the operation that met the failure has returned it.
+  bool ReadFailed() const { return FAILED(readFailure_); }
 
  private:
   CInstrBuffer(core::ILowLevelIo& session, core::IErrorReporter& reporter);

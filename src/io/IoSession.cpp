@@ -164,6 +164,13 @@ HRESULT CIoSession::ReportUnexpected(HRESULT scanned) {
   return reporter_->Report(core::Code::UnexpectedResponse);
 }
 
+HRESULT CIoSession::DiscardBeforeQuery() {
+  // A failure of an earlier operation was returned by it; the rest of its reply is the
+  // session's to get rid of before the next message.
+  if (buffer_->ReadFailed()) buffer_->ResetRead();
+  return buffer_->DiscardRead();
+}
+
 HRESULT CIoSession::ScanReply(std::string_view format, std::span<const core::ScanArg> args) {
   const HRESULT hr = ScanInput(*buffer_, *reporter_, enums_, format, args);
   // The rest of a reply given up on may still be on its way.
@@ -198,7 +205,7 @@ HRESULT CIoSession::QueryFormatted(std::string_view writeFormat,
                                    std::span<const core::ScanArg> readArgs, std::int32_t timeout) {
   if (!buffer_) return NotConnected();
   return Finish(WithTimeout(timeout, [&] {
-    HRESULT hr = buffer_->DiscardRead();
+    HRESULT hr = DiscardBeforeQuery();
     if (SUCCEEDED(hr)) hr = FormatOutput(*buffer_, enums_, writeFormat, writeArgs);
     if (SUCCEEDED(hr)) hr = buffer_->FlushWrite(true);
     if (SUCCEEDED(hr)) hr = CheckSingleReply(ScanReply(readFormat, readArgs));

@@ -123,6 +123,8 @@ class CIoSession : public core::IIoSession {
   // Sends a command as it stands (no format) and flushes it with END.
   HRESULT SendCommand(std::string_view command);
   HRESULT ScanNumber(const core::ScanArg& value);
+  // The discard a query starts with: whatever is left of the last response goes.
+  HRESULT DiscardBeforeQuery();
   HRESULT ReportUnexpected(HRESULT scanned);
   // Scans the reply in the buffer; a reply that does not match is code 23, and one given up
   // before its end puts the session out of step.
@@ -163,10 +165,10 @@ class CIoSession : public core::IIoSession {
 
   std::string markerQuery_;
   std::string markerReply_;
-  bool inStep_ = true;       // nothing of a given-up exchange can still arrive
-  bool messageOpen_ = false; // the last read stopped before the end of its message
-  bool writeCut_ = false;    // a message went out in part: the instrument holds its beginning
-  bool dropping_ = false;    // the rest of a message that arrived before its exchange is dropped
+  bool inStep_ = true;        // nothing of a given-up exchange can still arrive
+  bool messageOpen_ = false;  // the last read stopped before the end of its message
+  bool writeCut_ = false;     // a message went out in part: the instrument holds its beginning
+  bool dropping_ = false;     // the rest of a message that arrived before its exchange is dropped
 };
 
 // Holds a per-operation timeout for its life: a timeout other than kDefaultTimeout replaces the

@@ -20,7 +20,9 @@ constexpr std::size_t kDropHead = 64;
 // input to stop arriving instead, and drops it.
 constexpr std::int32_t kGraceMs = 100;
 
-bool IsTimeout(HRESULT hr) { return hr == core::ComStatusOf(static_cast<int>(core::Code::IoTimeout)); }
+bool IsTimeout(HRESULT hr) {
+  return hr == core::ComStatusOf(static_cast<int>(core::Code::IoTimeout));
+}
 
 }  // namespace
 
@@ -44,7 +46,8 @@ struct CIoSession::DropRecord {
 };
 
 void CIoSession::Report(DropRecord& record) {
-  if (record.total > 0 && observer_)
+  // A resynchronisation shows in the trace even when nothing had to be dropped.
+  if ((record.total > 0 || record.why == Dropped::Resynchronised) && observer_)
     observer_->OnInputDropped(record.why, std::string_view(record.head, record.headSize),
                               record.total);
   record.total = record.headSize = 0;
@@ -144,9 +147,8 @@ HRESULT CIoSession::ResynchroniseByMarker() {
   // A message cut short is ended first, so that the marker is a message of its own.
   const std::string message = (writeCut_ ? "\n" : "") + markerQuery_ + writeTerminator_;
   std::size_t written = 0;
-  HRESULT hr = LibraryWrite(
-      {reinterpret_cast<const std::uint8_t*>(message.data()), message.size()}, written,
-      core::kDefaultTimeout);
+  HRESULT hr = LibraryWrite({reinterpret_cast<const std::uint8_t*>(message.data()), message.size()},
+                            written, core::kDefaultTimeout);
   if (FAILED(hr)) return hr;
   writeCut_ = false;
 
@@ -160,7 +162,8 @@ HRESULT CIoSession::ResynchroniseByMarker() {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     std::size_t count = 0;
-    hr = LibraryRead(chunk, count, timeout < 0 ? -1 : static_cast<std::int32_t>(std::max<long long>(left, 1)));
+    hr = LibraryRead(chunk, count,
+                     timeout < 0 ? -1 : static_cast<std::int32_t>(std::max<long long>(left, 1)));
     const std::string_view got(reinterpret_cast<const char*>(chunk), count);
     if (!tooLong && current.size() + got.size() <= longest) {
       current += got;

@@ -128,7 +128,7 @@ const char* NameOf(ElemType type) {
 
 HRESULT CIoSession::SendCommand(std::string_view command) {
   std::size_t taken = 0;
-  HRESULT hr = buffer_->DiscardRead();
+  HRESULT hr = DiscardBeforeQuery();
   if (SUCCEEDED(hr)) hr = buffer_->WriteString(command, false, taken);
   if (SUCCEEDED(hr)) hr = buffer_->FlushWrite(true);
   return hr;

@@ -15,12 +15,15 @@
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "core/Driver.h"
 #include "counter/Tevra.h"
+#include "io/VisaComSession.h"
 #include "platform/Bstr.h"
 #include "platform/SafeArray.h"
 #include "support/DriverHandle.h"
+#include "support/FakeInstrument.h"
 #include "support/ScriptedIoSession.h"
 #include "support/UnconnectedSession.h"
 
@@ -701,6 +704,45 @@ TEST(TraceValueText, ScalarsByType) {
   EXPECT_EQ(api::ValueText(core::ValueType::Double, &dbl), "0.333333333333333");
   EXPECT_EQ(api::ValueText(core::ValueType::String, &none), "");
   EXPECT_EQ(api::ValueText(core::ValueType::Interface, &none), "(interface)");
+}
+
+// Input the session drops to keep replies matched to queries is in the record of the call that
+// dropped it: a line the instrument sent unasked, and what came before the identity query's
+// answer after a query went unanswered.
+TEST_F(TraceTest, DroppedInputIsRecordedInTheCall) {
+  FakeInstrument fake;
+  fake.On("*IDN?").Reply("Orvane Technologies,QX1300,SN0042,2.0.1\n");
+  fake.On("*OPT?").Reply("431\n");
+  fake.On("INIT").Reply("1\n");
+  fake.On("DATA:POIN?").NoReply().Times(1);
+  fake.On("DATA:POIN?").Reply("42\n").After(Milliseconds(5));
+  ASSERT_TRUE(fake.Start());
+  auto owned = std::make_unique<io::CVisaComSession>();
+  io::CVisaComSession* session = owned.get();
+  const fs::path file = dir_ / "dropped.xml";
+  {
+    TracedDriver d(nullptr, std::move(owned));
+    ASSERT_EQ(d.Initialize("DriverSetup=Trace=true, TraceName=" + file.string(), false,
+                           fake.ResourceName()),
+              S_OK);
+    ASSERT_EQ(session->SetTimeout(150), S_OK);
+    ITevraMeasurement* measurement = nullptr;
+    ASSERT_EQ(d.driver->QueryInterface(IID_ITevraMeasurement, (void**)&measurement), S_OK);
+    EXPECT_EQ(measurement->Initiate(), S_OK);
+    std::this_thread::sleep_for(Milliseconds(50));
+    LONG count = 0;
+    EXPECT_NE(measurement->ReadingCount(&count), S_OK);  // the line goes, no answer comes
+    EXPECT_EQ(measurement->ReadingCount(&count), S_OK);
+    EXPECT_EQ(count, 42);
+    measurement->Release();
+    EXPECT_EQ(d.driver->Close(), S_OK);
+  }
+  const std::string text = ReadFile(file);
+  const auto dropped = [&](const std::string& element) {
+    return std::regex_search(text, std::regex("Name=\"ReadingCount\"[^\n]*\n[^<]*" + element));
+  };
+  EXPECT_TRUE(dropped("<DroppedInput Reason=\"unsolicited\" Bytes=\"2\" Data=\"1")) << text;
+  EXPECT_TRUE(dropped("<DroppedInput Reason=\"resynchronised\"")) << text;
 }
 
 }  // namespace

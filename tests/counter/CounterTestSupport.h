@@ -117,13 +117,13 @@ class ScriptedCounter : public ::testing::Test {
 // A driver talking to the fake instrument through the socket session.
 class SocketDriver {
  public:
-  SocketDriver() : handle(std::make_unique<io::CVisaComSession>()) {}
+  SocketDriver() : handle(MakeSession(session)) {}
 
-  void Open(const std::string& model, const std::string& options) {
+  void Open(const std::string& model, const std::string& options, std::string_view settings = "") {
     fake.On("*IDN?").Reply("Orvane Technologies," + model + ",SN0042,2.0.1\n");
     fake.On("*OPT?").Reply(options + "\n").Times(1);
     ASSERT_TRUE(fake.Start());
-    ASSERT_EQ(Initialize(), S_OK) << TakeErrorDescription();
+    ASSERT_EQ(Initialize(settings), S_OK) << TakeErrorDescription();
   }
   // Initializes with an identity query on the started fake; the wire is checked from here on.
   HRESULT Initialize(std::string_view settings = "") {
@@ -142,10 +142,19 @@ class SocketDriver {
     start_ = fake.Transcript().size();
   }
 
+  // The session timeout, set as the timeout property would.
+  void SetTimeout(std::int32_t milliseconds) { ASSERT_EQ(session->SetTimeout(milliseconds), S_OK); }
+
   FakeInstrument fake;
+  io::CVisaComSession* session = nullptr;  // owned by the driver
   DriverHandle handle;
 
  private:
+  static std::unique_ptr<io::CVisaComSession> MakeSession(io::CVisaComSession*& at) {
+    auto made = std::make_unique<io::CVisaComSession>();
+    at = made.get();
+    return made;
+  }
   std::size_t start_ = 0;
   HeldInterfaces held_;
 };

@@ -51,6 +51,16 @@ FakeRule& FakeRule::Times(int uses) {
   return *this;
 }
 
+FakeRule& FakeRule::Then(std::string bytes, Milliseconds after) {
+  parts_.push_back({std::make_shared<const std::string>(std::move(bytes)), after});
+  return *this;
+}
+
+FakeRule& FakeRule::ThenDisconnect(Milliseconds after) {
+  parts_.push_back({nullptr, after});
+  return *this;
+}
+
 bool FakeRule::Matches(std::string_view command) const {
   if (usesLeft_ == 0) return false;
   return match_ == Match::Exact ? command == pattern_ : command.starts_with(pattern_);
@@ -219,6 +229,7 @@ void FakeInstrument::Answer(Connection& connection, const std::string& command) 
   Milliseconds delay{0};
   Microseconds chunkGap{0};
   std::size_t maxChunk = 0;
+  std::vector<FakeRule::Part> parts;
   {
     std::lock_guard guard(mutex_);
     commands_.push_back(command);
@@ -234,6 +245,7 @@ void FakeInstrument::Answer(Connection& connection, const std::string& command) 
       delay = rule->delay_;
       maxChunk = rule->maxChunk_;
       chunkGap = rule->chunkGap_;
+      parts = rule->parts_;
       if (action == FakeRule::Action::Garbage) {
         std::string garbage(rule->garbageSize_, '\0');
         std::uniform_int_distribution<int> byte(0, 254);
@@ -256,6 +268,22 @@ void FakeInstrument::Answer(Connection& connection, const std::string& command) 
     connection.lastDue = due;
     return;
   }
+  QueueReply(connection, reply, due, maxChunk, chunkGap);
+  for (const FakeRule::Part& part : parts) {
+    const Clock::time_point partDue = connection.lastDue + part.after;
+    if (part.bytes) {
+      const auto framed = connection.wire->FrameReply(part.bytes);
+      connection.pending.push_back({partDue, framed, 0, framed->size()});
+    } else {
+      connection.pending.push_back({partDue, nullptr, 0, 0});
+    }
+    connection.lastDue = partDue;
+  }
+}
+
+void FakeInstrument::QueueReply(Connection& connection, std::shared_ptr<const std::string> reply,
+                                Clock::time_point due, std::size_t maxChunk,
+                                Microseconds chunkGap) {
   const std::shared_ptr<const std::string> framed = connection.wire->FrameReply(reply);
   if (maxChunk == 0 || framed->size() <= 1) {
     connection.pending.push_back({due, framed, 0, framed->size()});

@@ -62,6 +62,11 @@ class FakeRule {
   FakeRule& InChunks(std::size_t maxChunk, Microseconds gap = Microseconds(200));
   // Matches at most this many commands.
   FakeRule& Times(int uses);
+  // A further part of the reply, sent this long after the part before it: a reply that stalls
+  // in the middle, or a line the instrument sends unasked after its answer.
+  FakeRule& Then(std::string bytes, Milliseconds after);
+  // Closes the connection this long after the last part.
+  FakeRule& ThenDisconnect(Milliseconds after);
 
  private:
   friend class FakeInstrument;
@@ -76,6 +81,11 @@ class FakeRule {
   Microseconds chunkGap_{200};
   std::size_t garbageSize_ = 0;
   int usesLeft_ = -1;  // -1: no limit
+  struct Part {
+    std::shared_ptr<const std::string> bytes;  // null: disconnect
+    Milliseconds after;
+  };
+  std::vector<Part> parts_;
 };
 
 // The framing of one connection; one instance per accepted connection.
@@ -162,6 +172,8 @@ class FakeInstrument {
   // false when the peer closed or the connection failed.
   bool ReceiveFrom(Connection& connection);
   void Answer(Connection& connection, const std::string& command);
+  void QueueReply(Connection& connection, std::shared_ptr<const std::string> reply,
+                  Clock::time_point due, std::size_t maxChunk, Microseconds chunkGap);
   // false when the connection is to be closed.
   bool SendDue(Connection& connection, Clock::time_point now);
   void CloseConnection(Connection& connection);
