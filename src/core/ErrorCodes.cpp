@@ -77,6 +77,9 @@ HRESULT ComStatusOf(int code) {
   return info ? info->comStatus : E_UNEXPECTED;
 }
 
+// The longest argument a message shows in full.
+constexpr std::size_t kArgumentLimit = 1024;
+
 std::string FormatCodeMessage(int code, std::initializer_list<std::string_view> args) {
   const CodeInfo* info = FindCode(code);
   if (!info) return {};
@@ -85,7 +88,7 @@ std::string FormatCodeMessage(int code, std::initializer_list<std::string_view> 
   for (const char* p = info->message; *p; ++p) {
     if (p[0] == '%' && p[1] >= '1' && p[1] <= '3') {
       const std::size_t n = static_cast<std::size_t>(p[1] - '1');
-      if (n < args.size()) text += args.begin()[n];
+      if (n < args.size()) AppendExcerpt(text, args.begin()[n], kArgumentLimit);
       ++p;
     } else {
       text += *p;
@@ -95,6 +98,24 @@ std::string FormatCodeMessage(int code, std::initializer_list<std::string_view> 
   text.erase(text.find_last_not_of(kSpace) + 1);  // npos + 1 == 0: all blank
   text.erase(0, text.find_first_not_of(kSpace));
   return text;
+}
+
+void AppendExcerpt(std::string& to, std::string_view text, std::size_t limit) {
+  const bool cut = text.size() > limit;
+  if (cut) text = text.substr(0, limit);
+  for (std::size_t nul; (nul = text.find('\0')) != std::string_view::npos;) {
+    to.append(text.substr(0, nul));
+    to.append("\\0");
+    text.remove_prefix(nul + 1);
+  }
+  to.append(text);
+  if (cut) to.append("...");
+}
+
+std::string Excerpt(std::string_view text, std::size_t limit) {
+  std::string out;
+  AppendExcerpt(out, text, limit);
+  return out;
 }
 
 std::int32_t ToCStatus(HRESULT status) {

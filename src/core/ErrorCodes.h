@@ -2,6 +2,7 @@
 // ErrorCodes.def so that nothing is kept in step by hand.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -39,6 +40,13 @@ HRESULT ComStatusOf(int code);
 // The message of a code with the prefix, %1..%3 replaced in order by args (a placeholder without
 // an argument becomes empty), trimmed of white space at both ends. Empty for an unknown code.
 std::string FormatCodeMessage(int code, std::initializer_list<std::string_view> args = {});
+
+// Text from outside (an instrument's reply, a caller's option value) as a message shows it: a
+// NUL byte as "\0", so that no reader of the message stops there, and at most limit bytes of it,
+// then "...".
+inline constexpr std::size_t kQuoteLimit = 256;
+void AppendExcerpt(std::string& to, std::string_view text, std::size_t limit = kQuoteLimit);
+std::string Excerpt(std::string_view text, std::size_t limit = kQuoteLimit);
 
 // COM status -> C status: 0 stays 0, a status of the table gives its C status, anything else
 // 0x80000000.

@@ -62,7 +62,9 @@ HRESULT CErrorReporter::ReportElaboratedV(Code code, std::string_view elaboratio
   std::string text = FormatMessageText(code, args);
   if (!elaboration.empty()) {
     text += "\r\n";
-    text += elaboration;
+    // Elaborations quote replies; each quotes a bounded excerpt, and this bounds the whole.
+    constexpr std::size_t kElaborationLimit = 4096;
+    AppendExcerpt(text, elaboration, kElaborationLimit);
   }
   return PublishError(code, text);
 }

@@ -14,11 +14,10 @@ EnumContext CurrentContext(const core::ICallContextProvider& calls) {
   return EnumContextOf(top ? top->method : nullptr);
 }
 
+// A reply word may be as long as the reply: the message quotes an excerpt of it.
 std::string Quoted(std::string_view text) {
-  std::string quoted;
-  quoted.reserve(text.size() + 2);
-  quoted += '\'';
-  quoted += text;
+  std::string quoted = "'";
+  core::AppendExcerpt(quoted, text);
   quoted += '\'';
   return quoted;
 }

@@ -122,6 +122,10 @@ TEST_F(SimulatedSession, InitializeFailuresLeaveTheDriverUninitialised) {
   EXPECT_EQ(handle.Initialize("SIM", "Simulate=yes"), kUnknownOptionValue);
   EXPECT_EQ(TakeErrorDescription(), "Tevra: The 'yes' value in the option string is unknown.");
   EXPECT_FALSE(handle.Initialized());
+
+  // A NUL in the value is shown, so no reader of the message stops there.
+  EXPECT_EQ(handle.Initialize("SIM", std::string("Simulate=y\0es", 13)), kUnknownOptionValue);
+  EXPECT_EQ(TakeErrorDescription(), "Tevra: The 'y\\0es' value in the option string is unknown.");
 }
 
 TEST_F(SimulatedSession, SecondInitializeFailsAndTheFirstSessionStays) {

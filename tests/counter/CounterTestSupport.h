@@ -135,6 +135,15 @@ class SocketDriver {
   Itf* Get(REFIID iid) {
     return held_.Query<Itf>(handle.driver, iid);
   }
+  ITevraChannel* Channel(const std::string& name) {
+    ITevraChannels* channels = nullptr;
+    EXPECT_EQ(handle.driver->get_Channels(&channels), S_OK);
+    held_.Keep(channels);
+    ITevraChannel* channel = nullptr;
+    platform::Bstr text(name);
+    EXPECT_EQ(channels->get_Item(text.get(), &channel), S_OK) << name;
+    return held_.Keep(channel);
+  }
   // Whether exactly these bytes arrived since Open or the last check.
   void ExpectWire(std::string_view expected) {
     EXPECT_TRUE(fake.WaitForTranscript(start_ + expected.size(), Milliseconds(2000)));

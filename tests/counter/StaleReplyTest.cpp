@@ -12,9 +12,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::int32_t kTimeoutMs = 150;
-// Later than any call waits.
-constexpr Milliseconds kLate(kTimeoutMs + 150);
+constexpr std::int32_t kTimeoutMs = 200;
+// After the call that waited for it gave up, and within the wait of the call after it.
+constexpr Milliseconds kLate(kTimeoutMs + 100);
 // What a call may take beyond its timeout.
 constexpr Milliseconds kMargin(150);
 
