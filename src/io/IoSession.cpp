@@ -173,8 +173,9 @@ HRESULT CIoSession::DiscardBeforeQuery() {
 
 HRESULT CIoSession::ScanReply(std::string_view format, std::span<const core::ScanArg> args) {
   const HRESULT hr = ScanInput(*buffer_, *reporter_, enums_, format, args);
-  // The rest of a reply given up on may still be on its way.
-  if (FAILED(hr) && !buffer_->MessageComplete()) inStep_ = false;
+  // The rest of a reply given up on may still be on its way, and more may follow one that came
+  // with more than it should.
+  if (FAILED(hr) && (!buffer_->MessageComplete() || LibraryHoldsInput())) inStep_ = false;
   return ReportUnexpected(hr);
 }
 

@@ -152,11 +152,11 @@ HRESULT CIoSession::ResynchroniseByMarker() {
   if (FAILED(hr)) return hr;
   writeCut_ = false;
 
-  // Whole messages are dropped until one is the marker's reply.
+  // Whole messages are dropped until one ends in the marker's reply: garbage without a
+  // terminator may run into it.
   DropRecord dropped(Dropped::Resynchronised);
   const std::size_t longest = markerReply_.size() + readTerminator_.size();
-  std::string current;
-  bool tooLong = false;
+  std::string tail;  // the last bytes of the message being read
   std::uint8_t chunk[1024];
   for (;;) {
     const auto left =
@@ -165,26 +165,22 @@ HRESULT CIoSession::ResynchroniseByMarker() {
     hr = LibraryRead(chunk, count,
                      timeout < 0 ? -1 : static_cast<std::int32_t>(std::max<long long>(left, 1)));
     const std::string_view got(reinterpret_cast<const char*>(chunk), count);
-    if (!tooLong && current.size() + got.size() <= longest) {
-      current += got;
-    } else {
-      if (!tooLong) dropped.Add(current);
-      dropped.Add(got);
-      tooLong = true;
-    }
+    dropped.Add(got);
+    tail += got;
+    if (tail.size() > longest) tail.erase(0, tail.size() - longest);
     if (FAILED(hr)) break;
     if (hr == core::kResultMoreData) continue;
-    std::string_view reply = current;
+    std::string_view reply = tail;
     if (reply.ends_with(readTerminator_)) reply.remove_suffix(readTerminator_.size());
-    if (!tooLong && reply == markerReply_) {
+    if (reply.ends_with(markerReply_)) {
+      dropped.total -= std::min<std::uint64_t>(dropped.total, tail.size());
+      if (dropped.headSize > dropped.total) dropped.headSize = dropped.total;
       Report(dropped);
       inStep_ = true;
       messageOpen_ = false;
       return S_OK;
     }
-    if (!tooLong) dropped.Add(current);
-    current.clear();
-    tooLong = false;
+    tail.clear();
   }
   Report(dropped);
   const std::string text = "no answer to " + markerQuery_ +
