@@ -47,8 +47,7 @@ class SlowSession final : public io::CIoSession {
   HRESULT SetSendEndEnabled(bool) override { return S_OK; }
   HRESULT Lock(std::int32_t, std::int32_t, std::string_view, std::string&) override { return S_OK; }
   HRESULT Unlock() override { return S_OK; }
-  HRESULT LibraryWrite(std::span<const std::uint8_t> data, std::size_t& n,
-                              std::int32_t) override {
+  HRESULT LibraryWrite(std::span<const std::uint8_t> data, std::size_t& n, std::int32_t) override {
     const std::string_view command(reinterpret_cast<const char*>(data.data()), data.size());
     n = data.size();
     if (command.starts_with("*IDN?")) reply_ = "Orvane Technologies,QX1300,1,1\n";
@@ -56,8 +55,7 @@ class SlowSession final : public io::CIoSession {
     if (command.starts_with("*TST?")) SelfTest();
     return S_OK;
   }
-  HRESULT LibraryRead(std::span<std::uint8_t> buffer, std::size_t& n,
-                             std::int32_t) override {
+  HRESULT LibraryRead(std::span<std::uint8_t> buffer, std::size_t& n, std::int32_t) override {
     n = std::min(buffer.size(), reply_.size());
     std::copy_n(reply_.begin(), n, buffer.begin());
     reply_.erase(0, n);

@@ -142,6 +142,11 @@ std::string FakeInstrument::ResourceName() const {
   return "TCPIP::" + host + "::" + std::to_string(port_) + "::SOCKET";
 }
 
+void FakeInstrument::SetRecording(bool on) {
+  std::lock_guard guard(mutex_);
+  recording_ = on;
+}
+
 std::string FakeInstrument::Transcript() const {
   std::lock_guard guard(mutex_);
   return transcript_;
@@ -210,7 +215,7 @@ bool FakeInstrument::ReceiveFrom(Connection& connection) {
     connection.wire->Receive(chunk, messages, immediate);
     {
       std::lock_guard guard(mutex_);
-      transcript_.append(chunk);
+      if (recording_) transcript_.append(chunk);
       changed_.notify_all();
     }
     if (!immediate.empty()) {
@@ -232,7 +237,7 @@ void FakeInstrument::Answer(Connection& connection, const std::string& command) 
   std::vector<FakeRule::Part> parts;
   {
     std::lock_guard guard(mutex_);
-    commands_.push_back(command);
+    if (recording_) commands_.push_back(command);
     const auto rule = std::find_if(rules_.begin(), rules_.end(), [&](const FakeRule& candidate) {
       return candidate.Matches(command);
     });

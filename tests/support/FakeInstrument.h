@@ -140,6 +140,8 @@ class FakeInstrument {
   // "TCPIP::127.0.0.1::<port>::SOCKET" or "TCPIP::[::1]::<port>::SOCKET".
   std::string ResourceName() const;
 
+  // Whether the transcript and the command list grow (long runs switch them off).
+  void SetRecording(bool on);
   // Every byte received, over all connections, in arrival order.
   std::string Transcript() const;
   std::vector<std::string> Commands() const;
@@ -191,6 +193,7 @@ class FakeInstrument {
   std::string transcript_;
   std::vector<std::string> commands_;
   std::vector<std::string> unmatched_;
+  bool recording_ = true;
   int connectionCount_ = 0;
   int closedConnectionCount_ = 0;
 };

@@ -41,8 +41,8 @@ HRESULT ScriptedIoSession::Send(std::string_view command) {
   return S_OK;
 }
 
-HRESULT ScriptedIoSession::LibraryWrite(std::span<const std::uint8_t> data,
-                                               std::size_t& written, std::int32_t timeout) {
+HRESULT ScriptedIoSession::LibraryWrite(std::span<const std::uint8_t> data, std::size_t& written,
+                                        std::int32_t timeout) {
   written = 0;
   const io::TimeoutScope scope(*this, timeout);
   std::string_view command(reinterpret_cast<const char*>(data.data()), data.size());
@@ -53,7 +53,7 @@ HRESULT ScriptedIoSession::LibraryWrite(std::span<const std::uint8_t> data,
 }
 
 HRESULT ScriptedIoSession::LibraryRead(std::span<std::uint8_t> buffer, std::size_t& count,
-                                              std::int32_t) {
+                                       std::int32_t) {
   count = 0;
   if (!s_.open) return NotConnected();
   if (pendingRead_.empty()) {

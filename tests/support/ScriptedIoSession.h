@@ -61,9 +61,9 @@ class ScriptedIoSession final : public io::CIoSession {
                std::string& accessKey) override;
   HRESULT Unlock() override;
   HRESULT LibraryRead(std::span<std::uint8_t> buffer, std::size_t& count,
-                             std::int32_t timeout) override;
+                      std::int32_t timeout) override;
   HRESULT LibraryWrite(std::span<const std::uint8_t> data, std::size_t& written,
-                              std::int32_t timeout) override;
+                       std::int32_t timeout) override;
 
  protected:
   HRESULT OpenResource(std::string_view resourceDescriptor) override;

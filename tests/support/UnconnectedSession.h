@@ -29,8 +29,7 @@ class UnconnectedSession final : public io::CIoSession {
     count = 0;
     return NotConnected();
   }
-  HRESULT LibraryWrite(std::span<const std::uint8_t>, std::size_t& written,
-                              std::int32_t) override {
+  HRESULT LibraryWrite(std::span<const std::uint8_t>, std::size_t& written, std::int32_t) override {
     written = 0;
     return NotConnected();
   }
