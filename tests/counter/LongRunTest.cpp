@@ -92,7 +92,9 @@ TEST(LongRun, SessionsAndCallsLeaveNothingBehind) {
   }
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(OpenDescriptors(), descriptors + 2);  // both ends of the open connection
-  if (!kSanitized) EXPECT_LT(ResidentKilobytes() - resident, 4096);
+  if (!kSanitized) {
+    EXPECT_LT(ResidentKilobytes() - resident, 4096);
+  }
 }
 
 }  // namespace
