@@ -461,8 +461,8 @@ class InputScanner {
     const bool isSigned = token.conversion != 'u' && token.conversion != 'x' &&
                           token.conversion != 'o' && token.numericFormat != 'H' &&
                           token.numericFormat != 'Q' && token.numericFormat != 'B';
-    const std::uint64_t highest = bits == 64 ? std::numeric_limits<std::uint64_t>::max()
-                                             : (std::uint64_t{1} << bits) - 1;
+    const std::uint64_t highest =
+        bits == 64 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << bits) - 1;
     if (isSigned) {
       const std::uint64_t limit = (highest >> 1) + (negative ? 1 : 0);
       if (magnitude > limit) return E_UNEXPECTED;

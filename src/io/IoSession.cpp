@@ -21,6 +21,17 @@ TimeoutScope::~TimeoutScope() {
   if (restore_) session_.SetTimeout(saved_);
 }
 
+HRESULT DropArraysOnFailure(HRESULT hr, std::span<const core::ScanArg> outputs) {
+  if (SUCCEEDED(hr)) return hr;
+  for (const core::ScanArg& output : outputs) {
+    if (output.kind != core::ScanArg::Kind::SafeArray || !output.where) continue;
+    SAFEARRAY** slot = static_cast<SAFEARRAY**>(output.where);
+    SafeArrayDestroy(*slot);
+    *slot = nullptr;
+  }
+  return hr;
+}
+
 CIoSession::~CIoSession() = default;
 
 HRESULT CIoSession::NotConnected() {
@@ -197,7 +208,8 @@ HRESULT CIoSession::WriteFormatted(std::string_view format, std::span<const core
 HRESULT CIoSession::ReadFormatted(std::string_view format, std::span<const core::ScanArg> args,
                                   std::int32_t timeout) {
   if (!buffer_) return NotConnected();
-  return WithTimeout(timeout, [&] { return CheckSingleReply(ScanReply(format, args)); });
+  return DropArraysOnFailure(
+      WithTimeout(timeout, [&] { return CheckSingleReply(ScanReply(format, args)); }), args);
 }
 
 HRESULT CIoSession::QueryFormatted(std::string_view writeFormat,
@@ -205,13 +217,14 @@ HRESULT CIoSession::QueryFormatted(std::string_view writeFormat,
                                    std::string_view readFormat,
                                    std::span<const core::ScanArg> readArgs, std::int32_t timeout) {
   if (!buffer_) return NotConnected();
-  return Finish(WithTimeout(timeout, [&] {
+  const HRESULT hr = WithTimeout(timeout, [&] {
     HRESULT hr = DiscardBeforeQuery();
     if (SUCCEEDED(hr)) hr = FormatOutput(*buffer_, enums_, writeFormat, writeArgs);
     if (SUCCEEDED(hr)) hr = buffer_->FlushWrite(true);
     if (SUCCEEDED(hr)) hr = CheckSingleReply(ScanReply(readFormat, readArgs));
     return hr;
-  }));
+  });
+  return Finish(DropArraysOnFailure(hr, readArgs));
 }
 
 }  // namespace tevra::io

@@ -171,6 +171,9 @@ class CIoSession : public core::IIoSession {
   bool dropping_ = false;     // the rest of a message that arrived before its exchange is dropped
 };
 
+// A read that failed after it made a safe array for an output hands no array out.
+HRESULT DropArraysOnFailure(HRESULT hr, std::span<const core::ScanArg> outputs);
+
 // Holds a per-operation timeout for its life: a timeout other than kDefaultTimeout replaces the
 // session's and the earlier one is put back at the end, when it could be read.
 class TimeoutScope {

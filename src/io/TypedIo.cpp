@@ -180,23 +180,25 @@ HRESULT CIoSession::ReadTyped(const char* format, const ScanArg& values, bool fl
                               std::int32_t timeout) {
   if (!buffer_) return NotConnected();
   if (!format) return E_INVALIDARG;
-  return Finish(WithTimeout(timeout, [&] {
+  const HRESULT hr = WithTimeout(timeout, [&] {
     HRESULT hr = ScanReply(format, {&values, 1});
     if (SUCCEEDED(hr) && flush) hr = buffer_->DiscardRead();
     return CheckSingleReply(hr);
-  }));
+  });
+  return Finish(DropArraysOnFailure(hr, {&values, 1}));
 }
 
 HRESULT CIoSession::QueryTyped(std::string_view command, const char* format, const ScanArg& values,
                                bool discardRest, std::int32_t timeout) {
   if (!buffer_) return NotConnected();
   if (!format) return E_INVALIDARG;
-  return Finish(WithTimeout(timeout, [&] {
+  const HRESULT hr = WithTimeout(timeout, [&] {
     HRESULT hr = SendCommand(command);
     if (SUCCEEDED(hr)) hr = ScanReply(format, {&values, 1});
     if (SUCCEEDED(hr) && discardRest) hr = buffer_->DiscardRead();
     return CheckSingleReply(hr);
-  }));
+  });
+  return Finish(DropArraysOnFailure(hr, {&values, 1}));
 }
 
 HRESULT CIoSession::WriteNumber(FormatArg value, bool flushEnd, std::int32_t timeout) {

@@ -137,7 +137,7 @@ HRESULT CVisaComSession::Unlock() {
 }
 
 HRESULT CVisaComSession::LibraryRead(std::span<std::uint8_t> buffer, std::size_t& count,
-                                    std::int32_t timeout) {
+                                     std::int32_t timeout) {
   count = 0;
   if (!session_) return NotConnected();
   const TimeoutScope scope(*this, timeout);
@@ -146,7 +146,7 @@ HRESULT CVisaComSession::LibraryRead(std::span<std::uint8_t> buffer, std::size_t
 }
 
 HRESULT CVisaComSession::LibraryWrite(std::span<const std::uint8_t> data, std::size_t& written,
-                                     std::int32_t timeout) {
+                                      std::int32_t timeout) {
   written = 0;
   if (!session_) return NotConnected();
   const TimeoutScope scope(*this, timeout);

@@ -37,12 +37,14 @@ struct Bench {
   std::vector<double> Counted(LONG n, HRESULT& hr) {
     SAFEARRAY* array = nullptr;
     hr = measurement->DestructiveReadCounted(n, &array);
-    return SUCCEEDED(hr) ? Readings(array) : std::vector<double>{};
+    const std::vector<double> readings = Readings(array);
+    return SUCCEEDED(hr) ? readings : std::vector<double>{};
   }
   std::vector<double> UpToCount(LONG n, HRESULT& hr) {
     SAFEARRAY* array = nullptr;
     hr = measurement->DestructiveReadUpToCount(n, &array);
-    return SUCCEEDED(hr) ? Readings(array) : std::vector<double>{};
+    const std::vector<double> readings = Readings(array);
+    return SUCCEEDED(hr) ? readings : std::vector<double>{};
   }
 
   SocketDriver d;
