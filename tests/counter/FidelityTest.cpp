@@ -144,6 +144,25 @@ TEST(Fidelity, TheStatusCheckFollowsTheWholeExchange) {
   SysFreeString(message);
 }
 
+// A status reply longer than the check reads is drained before the next message, which gets its
+// own answer.
+TEST(Fidelity, ALongStatusReplyIsReadToItsEnd) {
+  SocketDriver d;
+  d.fake.On("*ESR?").Reply("+0\n").Times(3);
+  d.fake.On("*ESR?").Reply("+0" + std::string(10 << 20, ' ') + "\n").Times(1);
+  d.fake.On("*ESR?").Reply("+0\n");
+  d.fake.On("DATA:POIN?").Reply("5\n").Times(1);
+  d.fake.On("DATA:POIN?").Reply("6\n");
+  d.Open("QX1300", "431", "QueryInstrStatus=true");
+  ITevraMeasurement* measurement = d.Get<ITevraMeasurement>(IID_ITevraMeasurement);
+  LONG count = 0;
+  EXPECT_EQ(measurement->ReadingCount(&count), S_OK) << TakeErrorDescription();
+  EXPECT_EQ(count, 5);
+  EXPECT_EQ(measurement->ReadingCount(&count), S_OK) << TakeErrorDescription();
+  EXPECT_EQ(count, 6);
+  d.ExpectWire("DATA:POIN?\n*ESR?\nDATA:POIN?\n*ESR?\n");
+}
+
 // An instrument that does not answer "*OPT?" has no options; Initialize goes on, and so do the
 // calls after it.
 TEST(Fidelity, InitializeWithoutAnOptionReply) {
