@@ -15,7 +15,7 @@ namespace tevra::core {
 // Flags of a method's static record.
 enum MethodFlags : std::uint32_t {
   kMethodNone = 0,
-  kNoInitCheck = 1u << 0,  // callable before Initialize (identity constants, interface getters)
+  kNoInitCheck = 1u << 0,   // callable before Initialize (identity constants, interface getters)
   kKeepsOutputs = 1u << 1,  // outputs are left as the caller gave them until the body sets them
 };
 

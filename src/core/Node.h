@@ -95,8 +95,8 @@ class CNode {
   static constexpr std::size_t kMaxTemplateArgs = 12;
   HRESULT FormatTemplate(CDriver& driver, const MethodRecord& method, std::span<const Param> params,
                          std::string& command);
-  HRESULT RunEntry(Formatting formatting, const MethodRecord& method,
-                   std::span<const Param> params, FunctionRef<HRESULT(CallFrame&)> body) noexcept;
+  HRESULT RunEntry(Formatting formatting, const MethodRecord& method, std::span<const Param> params,
+                   FunctionRef<HRESULT(CallFrame&)> body) noexcept;
 
   CDriver* driver_;
   std::recursive_mutex mutex_;

@@ -258,7 +258,8 @@ ViStatus SocketTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
     if (buffered > 0) {
       const bool stale = count == 0 && bufferStart_ < staleEnd_;
       const std::uint8_t* from = receiveBuffer_.get() + bufferStart_;
-      std::size_t take = std::min(stale ? staleEnd_ - bufferStart_ : buffered, buffer.size() - count);
+      std::size_t take =
+          std::min(stale ? staleEnd_ - bufferStart_ : buffered, buffer.size() - count);
       bool endsOnTermChar = false;
       if (line.termCharEnabled) {
         if (const void* found = std::memchr(from, line.termChar, take)) {

@@ -23,9 +23,9 @@
 #pragma once
 
 #include <chrono>
-#include <ctime>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 
