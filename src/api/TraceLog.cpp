@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/TextUtil.h"
+
 namespace tevra::api {
 namespace {
 
@@ -29,13 +31,7 @@ double CounterSeconds(std::uint64_t ticks) {
   return static_cast<double>(ticks) * Period::num / Period::den;
 }
 
-bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-  if (text.size() < suffix.size()) return false;
-  return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
-}
+using core::EndsWithNoCase;
 
 // Relative names lie in the process's current directory.
 std::string InCurrentDirectory(const std::filesystem::path& name) {

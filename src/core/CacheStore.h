@@ -1,12 +1,10 @@
-// The per-node store of simulated settings: one typed entry per property, keyed by
-// "Interface.Property". In simulation a property setter records its value here and the getter
+// The per-node store of simulated settings: one typed entry per property, keyed by the
+// property's registry row. In simulation a property setter records its value here and the getter
 // answers from here; a live session never touches it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <string_view>
 #include <unordered_map>
 
 #include "tevra/TevraTypes.h"
@@ -76,10 +74,9 @@ class CCacheStore {
   // The entry for the key, created empty on first use. Null when the key already holds an entry
   // of another type, which means two settings share a key.
   template <class T>
-  CCacheEntry<T>* GetCacheEntry(std::string_view key) {
+  CCacheEntry<T>* GetCacheEntry(const void* key) {
     auto it = entries_.find(key);
-    if (it == entries_.end())
-      it = entries_.emplace(std::string(key), std::make_unique<CCacheEntry<T>>()).first;
+    if (it == entries_.end()) it = entries_.emplace(key, std::make_unique<CCacheEntry<T>>()).first;
     return dynamic_cast<CCacheEntry<T>*>(it->second.get());
   }
   void InvalidateAll() {
@@ -89,14 +86,7 @@ class CCacheStore {
   std::size_t Size() const { return entries_.size(); }
 
  private:
-  struct KeyHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view key) const {
-      return std::hash<std::string_view>{}(key);
-    }
-  };
-  std::unordered_map<std::string, std::unique_ptr<CCacheEntryBase>, KeyHash, std::equal_to<>>
-      entries_;
+  std::unordered_map<const void*, std::unique_ptr<CCacheEntryBase>> entries_;
 };
 
 }  // namespace tevra::core

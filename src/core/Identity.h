@@ -25,15 +25,22 @@ inline constexpr std::int32_t kSpecificationMinorVersion = 0;
 inline constexpr std::string_view kProgId = "Tevra.Tevra.1";
 inline constexpr std::string_view kDefaultFamily = "DefaultFamily";
 
+// The models: the bit that the unsupported-model columns of the member rows use, the number of
+// ordinary inputs (a microwave input, when installed, is the next channel) and whether the
+// pulsed/burst option can be installed.
 struct ModelEntry {
   std::string_view model;
   std::string_view family;
   ModelMask bit;
+  std::int32_t inputs;
+  bool burstOption;
+
+  constexpr std::int32_t MicrowaveChannel() const { return inputs + 1; }
 };
 inline constexpr ModelEntry kModels[] = {
-    {"QX1100", kDefaultFamily, kQX1100},
-    {"QX1200", kDefaultFamily, kQX1200},
-    {"QX1300", kDefaultFamily, kQX1300},
+    {"QX1100", kDefaultFamily, kQX1100, 1, false},
+    {"QX1200", kDefaultFamily, kQX1200, 2, false},
+    {"QX1300", kDefaultFamily, kQX1300, 2, true},
 };
 
 // Exact, case-sensitive lookup; null for a model outside the table.

@@ -11,30 +11,7 @@ namespace {
 constexpr std::string_view kDriverSetupKeyword = "driversetup";
 constexpr std::string_view kDriverSetupAssignment = "driversetup=";
 
-bool IsWhiteSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 bool IsPairDelimiter(char c) { return c == ',' || c == '='; }
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoreCase(std::string_view left, std::string_view right) {
-  if (left.size() != right.size()) return false;
-  for (std::size_t i = 0; i < left.size(); ++i) {
-    if (LowerAscii(left[i]) != LowerAscii(right[i])) return false;
-  }
-  return true;
-}
-
-// Position of the first occurrence of needle (lower case) in text, without regard to case.
-std::size_t FindIgnoreCase(std::string_view text, std::string_view needle) {
-  if (needle.size() > text.size()) return std::string_view::npos;
-  for (std::size_t at = 0; at + needle.size() <= text.size(); ++at) {
-    if (EqualsIgnoreCase(text.substr(at, needle.size()), needle)) return at;
-  }
-  return std::string_view::npos;
-}
 
 std::size_t SkipWhiteSpace(std::string_view text, std::size_t at) {
   while (at < text.size() && IsWhiteSpace(text[at])) ++at;
@@ -67,20 +44,6 @@ void StorePair(PairMap& map, std::string name, std::string_view value) {
 
 }  // namespace
 
-std::string_view Trim(std::string_view text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && IsWhiteSpace(text[first])) ++first;
-  while (last > first && IsWhiteSpace(text[last - 1])) --last;
-  return text.substr(first, last - first);
-}
-
-std::string ToLower(std::string_view text) {
-  std::string lowered(text);
-  for (char& c : lowered) c = LowerAscii(c);
-  return lowered;
-}
-
 // A run can only start at the beginning of a maximal stretch of characters other than ',' and
 // '=' (any later start inside the stretch ends at the same place), and it matches exactly when
 // that stretch ends at '=' and another such stretch follows at once; the value takes all of it.
@@ -111,14 +74,14 @@ void ScanPairs(std::string_view text, PairMap& out) {
 
 OptionSplit SplitDriverSetup(std::string_view optionString) {
   OptionSplit split{optionString, false, {}};
-  std::size_t keyword = FindIgnoreCase(optionString, kDriverSetupAssignment);
+  std::size_t keyword = FindNoCase(optionString, kDriverSetupAssignment);
   std::size_t textStart =
       keyword == std::string_view::npos ? 0 : keyword + kDriverSetupAssignment.size();
 
   // Without "DRIVERSETUP=", the first DRIVERSETUP followed by a blank is the section when only
   // white space stands between it and the next '=' or the end of the string.
   for (std::size_t from = 0; keyword == std::string_view::npos;) {
-    const std::size_t found = FindIgnoreCase(optionString.substr(from), kDriverSetupKeyword);
+    const std::size_t found = FindNoCase(optionString.substr(from), kDriverSetupKeyword);
     if (found == std::string_view::npos) return split;
     const std::size_t at = from + found;
     const std::size_t after = at + kDriverSetupKeyword.size();
@@ -141,13 +104,13 @@ OptionSplit SplitDriverSetup(std::string_view optionString) {
 bool ParseBoolWord(std::string_view text, bool& value) {
   const std::string_view word = Trim(text);
   for (std::string_view trueWord : {"true", "VI_TRUE", "1"}) {
-    if (EqualsIgnoreCase(word, trueWord)) {
+    if (EqualsNoCase(word, trueWord)) {
       value = true;
       return true;
     }
   }
   for (std::string_view falseWord : {"false", "VI_FALSE", "0"}) {
-    if (EqualsIgnoreCase(word, falseWord)) {
+    if (EqualsNoCase(word, falseWord)) {
       value = false;
       return true;
     }

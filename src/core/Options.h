@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/ErrorReporter.h"
+#include "core/TextUtil.h"
 #include "core/TraceLog.h"
 
 namespace tevra::core {
@@ -39,9 +40,6 @@ OptionSplit SplitDriverSetup(std::string_view optionString);
 bool ParseBoolWord(std::string_view text, bool& value);
 // Leading white space, optional sign, decimal digits; the rest ignored; no digits gives 0.
 std::int32_t ParseDecimalInt(std::string_view text);
-
-std::string_view Trim(std::string_view text);
-std::string ToLower(std::string_view text);
 
 // What option processing changes on the driver.
 struct OptionTarget {

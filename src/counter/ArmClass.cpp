@@ -1,52 +1,14 @@
 // The class-compliant arm interfaces: arm types and slopes pass through, external sources are
 // named "Channel1", "Channel2" and "BNC", and every call runs the instrument-specific operation as
 // a nested call of its own.
-#include <algorithm>
-#include <cctype>
 #include <string>
 
-#include "core/Options.h"
+#include "core/TextUtil.h"
 #include "counter/ArmGroup.h"
-#include "counter/Setting.h"
+#include "counter/Property.h"
 
 namespace tevra::counter {
 namespace {
-
-constexpr core::MethodRecord StartM(const char* name) {
-  return {&IID_IIviCounterArmStart, "IIviCounterArmStart", name};
-}
-constexpr core::MethodRecord StopM(const char* name) {
-  return {&IID_IIviCounterArmStop, "IIviCounterArmStop", name};
-}
-constexpr core::MethodRecord StartExtM(const char* name) {
-  return {&IID_IIviCounterArmStartExternal, "IIviCounterArmStartExternal", name};
-}
-constexpr core::MethodRecord StopExtM(const char* name) {
-  return {&IID_IIviCounterArmStopExternal, "IIviCounterArmStopExternal", name};
-}
-
-constexpr core::MethodRecord kStartGetType = StartM("get_Type");
-constexpr core::MethodRecord kStartPutType = StartM("put_Type");
-constexpr core::MethodRecord kStopGetType = StopM("get_Type");
-constexpr core::MethodRecord kStopPutType = StopM("put_Type");
-constexpr core::MethodRecord kStartGetSource = StartExtM("get_Source");
-constexpr core::MethodRecord kStartPutSource = StartExtM("put_Source");
-constexpr core::MethodRecord kStartGetLevel = StartExtM("get_Level");
-constexpr core::MethodRecord kStartPutLevel = StartExtM("put_Level");
-constexpr core::MethodRecord kStartGetSlope = StartExtM("get_Slope");
-constexpr core::MethodRecord kStartPutSlope = StartExtM("put_Slope");
-constexpr core::MethodRecord kStartGetDelay = StartExtM("get_Delay");
-constexpr core::MethodRecord kStartPutDelay = StartExtM("put_Delay");
-constexpr core::MethodRecord kStartConfigure = StartExtM("Configure");
-constexpr core::MethodRecord kStopGetSource = StopExtM("get_Source");
-constexpr core::MethodRecord kStopPutSource = StopExtM("put_Source");
-constexpr core::MethodRecord kStopGetLevel = StopExtM("get_Level");
-constexpr core::MethodRecord kStopPutLevel = StopExtM("put_Level");
-constexpr core::MethodRecord kStopGetSlope = StopExtM("get_Slope");
-constexpr core::MethodRecord kStopPutSlope = StopExtM("put_Slope");
-constexpr core::MethodRecord kStopGetHoldoff = StopExtM("get_Holdoff");
-constexpr core::MethodRecord kStopPutHoldoff = StopExtM("put_Holdoff");
-constexpr core::MethodRecord kStopConfigure = StopExtM("Configure");
 
 // The class-compliant name of an external source; empty for a source it has no name for.
 const char* SourceName(TevraExternalSourceEnum source) {
@@ -62,14 +24,12 @@ const char* SourceName(TevraExternalSourceEnum source) {
 }
 
 // The source a class-compliant name selects, ignoring case; false for any other name.
-bool SourceOfName(std::string name, TevraExternalSourceEnum& source) {
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (name == "channel1")
+bool SourceOfName(std::string_view name, TevraExternalSourceEnum& source) {
+  if (core::EqualsNoCase(name, "channel1"))
     source = TevraExternalSourceChannel1;
-  else if (name == "channel2")
+  else if (core::EqualsNoCase(name, "channel2"))
     source = TevraExternalSourceChannel2;
-  else if (name == "bnc")
+  else if (core::EqualsNoCase(name, "bnc"))
     source = TevraExternalSourceBNC;
   else
     return false;
@@ -191,89 +151,93 @@ HRESULT ConfigureByName(Tevra& driver, const core::MethodRecord& method, const c
 
 ArmGroup::ClassStart::ClassStart(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
 HRESULT ArmGroup::ClassStart::get_Type(IviCounterArmTypeEnum* val) {
-  return GetType(g_.driver_, kStartGetType, &g_.start_, val);
+  return GetType(g_.driver_, rows::IIviCounterArmStart_Type.get, &g_.start_, val);
 }
 HRESULT ArmGroup::ClassStart::put_Type(IviCounterArmTypeEnum val) {
-  return PutType(g_.driver_, kStartPutType, &g_.start_, val);
+  return PutType(g_.driver_, rows::IIviCounterArmStart_Type.put, &g_.start_, val);
 }
 
 ArmGroup::ClassStop::ClassStop(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
 HRESULT ArmGroup::ClassStop::get_Type(IviCounterArmTypeEnum* val) {
-  return GetType(g_.driver_, kStopGetType, &g_.stop_, val);
+  return GetType(g_.driver_, rows::IIviCounterArmStop_Type.get, &g_.stop_, val);
 }
 HRESULT ArmGroup::ClassStop::put_Type(IviCounterArmTypeEnum val) {
-  return PutType(g_.driver_, kStopPutType, &g_.stop_, val);
+  return PutType(g_.driver_, rows::IIviCounterArmStop_Type.put, &g_.stop_, val);
 }
 
 ArmGroup::ClassStartExternal::ClassStartExternal(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
 HRESULT ArmGroup::ClassStartExternal::get_Source(BSTR* val) {
-  return GetSource(g_.driver_, kStartGetSource, &g_.startExternal_, val);
+  return GetSource(g_.driver_, rows::IIviCounterArmStartExternal_Source.get, &g_.startExternal_,
+                   val);
 }
 HRESULT ArmGroup::ClassStartExternal::put_Source(BSTR val) {
-  return PutSource(g_.driver_, kStartPutSource, "ArmStartExternal_Source", &g_.startExternal_, val);
+  return PutSource(g_.driver_, rows::IIviCounterArmStartExternal_Source.put,
+                   "ArmStartExternal_Source", &g_.startExternal_, val);
 }
 HRESULT ArmGroup::ClassStartExternal::get_Level(double* val) {
-  return GetDouble(g_.driver_, kStartGetLevel, &g_.startExternal_,
+  return GetDouble(g_.driver_, rows::IIviCounterArmStartExternal_Level.get, &g_.startExternal_,
                    &ITevraArmStartExternal::get_Voltage, val);
 }
 HRESULT ArmGroup::ClassStartExternal::put_Level(double val) {
-  return PutDouble(g_.driver_, kStartPutLevel, &g_.startExternal_,
+  return PutDouble(g_.driver_, rows::IIviCounterArmStartExternal_Level.put, &g_.startExternal_,
                    &ITevraArmStartExternal::put_Voltage, val);
 }
 HRESULT ArmGroup::ClassStartExternal::get_Slope(IviCounterSlopeEnum* val) {
-  return GetSlope(g_.driver_, kStartGetSlope, &g_.startExternal_, val);
+  return GetSlope(g_.driver_, rows::IIviCounterArmStartExternal_Slope.get, &g_.startExternal_, val);
 }
 HRESULT ArmGroup::ClassStartExternal::put_Slope(IviCounterSlopeEnum val) {
-  return PutSlope(g_.driver_, kStartPutSlope, &g_.startExternal_, val);
+  return PutSlope(g_.driver_, rows::IIviCounterArmStartExternal_Slope.put, &g_.startExternal_, val);
 }
 HRESULT ArmGroup::ClassStartExternal::get_Delay(double* val) {
-  return GetDouble(g_.driver_, kStartGetDelay, &g_.startExternal_,
+  return GetDouble(g_.driver_, rows::IIviCounterArmStartExternal_Delay.get, &g_.startExternal_,
                    &ITevraArmStartExternal::get_DelayTime, val);
 }
 HRESULT ArmGroup::ClassStartExternal::put_Delay(double val) {
-  return PutDouble(g_.driver_, kStartPutDelay, &g_.startExternal_,
+  return PutDouble(g_.driver_, rows::IIviCounterArmStartExternal_Delay.put, &g_.startExternal_,
                    &ITevraArmStartExternal::put_DelayTime, val);
 }
 HRESULT ArmGroup::ClassStartExternal::Configure(BSTR Source, double Level,
                                                 IviCounterSlopeEnum Slope, double Delay) {
-  return ConfigureByName(g_.driver_, kStartConfigure, "ArmStartExternal_Source", &g_.startExternal_,
-                         Source, Level, Slope, "Delay", Delay);
+  return ConfigureByName(g_.driver_, rows::IIviCounterArmStartExternal_Configure.record,
+                         "ArmStartExternal_Source", &g_.startExternal_, Source, Level, Slope,
+                         "Delay", Delay);
 }
 
 ArmGroup::ClassStopExternal::ClassStopExternal(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
 HRESULT ArmGroup::ClassStopExternal::get_Source(BSTR* val) {
-  return GetSource(g_.driver_, kStopGetSource, &g_.stopExternal_, val);
+  return GetSource(g_.driver_, rows::IIviCounterArmStopExternal_Source.get, &g_.stopExternal_, val);
 }
 HRESULT ArmGroup::ClassStopExternal::put_Source(BSTR val) {
-  return PutSource(g_.driver_, kStopPutSource, "ArmStopExternal_put_Source", &g_.stopExternal_,
-                   val);
+  return PutSource(g_.driver_, rows::IIviCounterArmStopExternal_Source.put,
+                   "ArmStopExternal_put_Source", &g_.stopExternal_, val);
 }
 HRESULT ArmGroup::ClassStopExternal::get_Level(double* val) {
-  return GetDouble(g_.driver_, kStopGetLevel, &g_.stopExternal_,
+  return GetDouble(g_.driver_, rows::IIviCounterArmStopExternal_Level.get, &g_.stopExternal_,
                    &ITevraArmStopExternal::get_Voltage, val);
 }
 HRESULT ArmGroup::ClassStopExternal::put_Level(double val) {
-  return PutDouble(g_.driver_, kStopPutLevel, &g_.stopExternal_,
+  return PutDouble(g_.driver_, rows::IIviCounterArmStopExternal_Level.put, &g_.stopExternal_,
                    &ITevraArmStopExternal::put_Voltage, val);
 }
 HRESULT ArmGroup::ClassStopExternal::get_Slope(IviCounterSlopeEnum* val) {
-  return GetSlope(g_.driver_, kStopGetSlope, &g_.stopExternal_, val);
+  return GetSlope(g_.driver_, rows::IIviCounterArmStopExternal_Slope.get, &g_.stopExternal_, val);
 }
 HRESULT ArmGroup::ClassStopExternal::put_Slope(IviCounterSlopeEnum val) {
-  return PutSlope(g_.driver_, kStopPutSlope, &g_.stopExternal_, val);
+  return PutSlope(g_.driver_, rows::IIviCounterArmStopExternal_Slope.put, &g_.stopExternal_, val);
 }
 HRESULT ArmGroup::ClassStopExternal::get_Holdoff(double* val) {
-  return GetDouble(g_.driver_, kStopGetHoldoff, &g_.stopExternal_,
+  return GetDouble(g_.driver_, rows::IIviCounterArmStopExternal_Holdoff.get, &g_.stopExternal_,
                    &ITevraArmStopExternal::get_HoldOffTime, val);
 }
 HRESULT ArmGroup::ClassStopExternal::put_Holdoff(double val) {
-  return PutDouble(g_.driver_, kStopPutHoldoff, &g_.stopExternal_,
+  return PutDouble(g_.driver_, rows::IIviCounterArmStopExternal_Holdoff.put, &g_.stopExternal_,
                    &ITevraArmStopExternal::put_HoldOffTime, val);
 }
 HRESULT ArmGroup::ClassStopExternal::Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope,
                                                double Holdoff) {
-  return ConfigureByName(g_.driver_, kStopConfigure, "ArmStopExternal_Source", &g_.stopExternal_,
-                         Source, Level, Slope, "Holdoff", Holdoff);
+  return ConfigureByName(g_.driver_, rows::IIviCounterArmStopExternal_Configure.record,
+                         "ArmStopExternal_Source", &g_.stopExternal_, Source, Level, Slope,
+                         "Holdoff", Holdoff);
 }
 
 }  // namespace tevra::counter

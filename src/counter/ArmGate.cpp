@@ -4,21 +4,11 @@
 #include <string>
 
 #include "counter/ArmGroup.h"
-#include "counter/Setting.h"
+#include "counter/Property.h"
 #include "state/EnumFormatter.h"
 
 namespace tevra::counter {
 namespace {
-
-constexpr core::MethodRecord Method(const char* name) {
-  return {&IID_ITevraArm, "ITevraArm", name};
-}
-constexpr core::MethodRecord kSetSource = Method("SetSource");
-constexpr core::MethodRecord kGetSource = Method("GetSource");
-constexpr core::MethodRecord kSetPolarity = Method("SetPolarity");
-constexpr core::MethodRecord kGetPolarity = Method("GetPolarity");
-constexpr core::MethodRecord kSetTime = Method("SetTime");
-constexpr core::MethodRecord kGetTime = Method("GetTime");
 
 constexpr double kSimulatedGateTime = 0.1;
 
@@ -104,7 +94,7 @@ ArmGroup::Gate::Gate(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
 HRESULT ArmGroup::Gate::SetSource(TevraArmMeasurementTypeEnum ArmMeasurementType,
                                   TevraArmSourceEnum ArmSource) {
   return g_.driver_.Enter(
-      kSetSource,
+      rows::ITevraArm_SetSource.record,
       [&]() -> HRESULT {
         Tevra& driver = g_.driver_;
         std::string keyword;
@@ -125,7 +115,7 @@ HRESULT ArmGroup::Gate::SetSource(TevraArmMeasurementTypeEnum ArmMeasurementType
 HRESULT ArmGroup::Gate::GetSource(TevraArmMeasurementTypeEnum ArmMeasurementType,
                                   TevraArmSourceEnum* ArmSource) {
   return g_.driver_.Enter(
-      kGetSource,
+      rows::ITevraArm_GetSource.record,
       [&]() -> HRESULT {
         Tevra& driver = g_.driver_;
         std::string keyword;
@@ -144,7 +134,7 @@ HRESULT ArmGroup::Gate::GetSource(TevraArmMeasurementTypeEnum ArmMeasurementType
 HRESULT ArmGroup::Gate::SetPolarity(TevraArmMeasurementTypeEnum ArmMeasurementType,
                                     TevraPolarityEnum Polarity) {
   return g_.driver_.Enter(
-      kSetPolarity,
+      rows::ITevraArm_SetPolarity.record,
       [&]() -> HRESULT {
         Tevra& driver = g_.driver_;
         std::string keyword;
@@ -161,7 +151,7 @@ HRESULT ArmGroup::Gate::SetPolarity(TevraArmMeasurementTypeEnum ArmMeasurementTy
 HRESULT ArmGroup::Gate::GetPolarity(TevraArmMeasurementTypeEnum ArmMeasurementType,
                                     TevraPolarityEnum* Polarity) {
   return g_.driver_.Enter(
-      kGetPolarity,
+      rows::ITevraArm_GetPolarity.record,
       [&]() -> HRESULT {
         Tevra& driver = g_.driver_;
         std::string keyword;
@@ -179,7 +169,7 @@ HRESULT ArmGroup::Gate::GetPolarity(TevraArmMeasurementTypeEnum ArmMeasurementTy
 
 HRESULT ArmGroup::Gate::SetTime(TevraArmMeasurementTypeEnum ArmMeasurementType, double Time) {
   return g_.driver_.Enter(
-      kSetTime,
+      rows::ITevraArm_SetTime.record,
       [&]() -> HRESULT {
         Tevra& driver = g_.driver_;
         std::string keyword;
@@ -196,7 +186,7 @@ HRESULT ArmGroup::Gate::SetTime(TevraArmMeasurementTypeEnum ArmMeasurementType, 
 
 HRESULT ArmGroup::Gate::GetTime(TevraArmMeasurementTypeEnum ArmMeasurementType, double* Time) {
   return g_.driver_.Enter(
-      kGetTime,
+      rows::ITevraArm_GetTime.record,
       [&]() -> HRESULT {
         Tevra& driver = g_.driver_;
         std::string keyword;

@@ -1,29 +1,15 @@
 #include "counter/ArmGroup.h"
 
+#include "counter/Rows.h"
 #include "counter/Tevra.h"
 
 namespace tevra::counter {
 namespace {
 
-// Interface getters answer before Initialize; the instrument-specific start and stop arming does
-// not exist on the QX1100.
-constexpr core::MethodRecord kGetStart{&IID_ITevraArm, "ITevraArm", "get_Start", core::kNoInitCheck,
-                                       core::kQX1100};
-constexpr core::MethodRecord kGetStop{&IID_ITevraArm, "ITevraArm", "get_Stop", core::kNoInitCheck,
-                                      core::kQX1100};
-constexpr core::MethodRecord kGetStartExternal{&IID_ITevraArmStart, "ITevraArmStart",
-                                               "get_External", core::kNoInitCheck, core::kQX1100};
-constexpr core::MethodRecord kGetStopExternal{&IID_ITevraArmStop, "ITevraArmStop", "get_External",
-                                              core::kNoInitCheck, core::kQX1100};
-constexpr core::MethodRecord kGetClassStartExternal{&IID_IIviCounterArmStart, "IIviCounterArmStart",
-                                                    "get_External", core::kNoInitCheck};
-constexpr core::MethodRecord kGetClassStopExternal{&IID_IIviCounterArmStop, "IIviCounterArmStop",
-                                                   "get_External", core::kNoInitCheck};
-
 template <class Itf>
-HRESULT GiveSubInterface(Tevra& driver, const core::MethodRecord& method, Itf* itf, Itf** val) {
+HRESULT GiveSubInterface(Tevra& driver, const Property& row, Itf* itf, Itf** val) {
   return driver.Enter(
-      method, [&] { return core::GiveInterface<Itf>(itf, reinterpret_cast<void**>(val)); },
+      row.get, [&] { return core::GiveInterface<Itf>(itf, reinterpret_cast<void**>(val)); },
       core::Out("val", val));
 }
 
@@ -65,25 +51,25 @@ std::unique_ptr<InterfaceGroup> CreateArmGroup(Tevra& driver) {
 }
 
 HRESULT ArmGroup::Gate::get_Start(ITevraArmStart** val) {
-  return GiveSubInterface<ITevraArmStart>(g_.driver_, kGetStart, &g_.start_, val);
+  return GiveSubInterface<ITevraArmStart>(g_.driver_, rows::ITevraArm_Start, &g_.start_, val);
 }
 HRESULT ArmGroup::Gate::get_Stop(ITevraArmStop** val) {
-  return GiveSubInterface<ITevraArmStop>(g_.driver_, kGetStop, &g_.stop_, val);
+  return GiveSubInterface<ITevraArmStop>(g_.driver_, rows::ITevraArm_Stop, &g_.stop_, val);
 }
 HRESULT ArmGroup::Start::get_External(ITevraArmStartExternal** val) {
-  return GiveSubInterface<ITevraArmStartExternal>(g_.driver_, kGetStartExternal, &g_.startExternal_,
-                                                  val);
+  return GiveSubInterface<ITevraArmStartExternal>(g_.driver_, rows::ITevraArmStart_External,
+                                                  &g_.startExternal_, val);
 }
 HRESULT ArmGroup::Stop::get_External(ITevraArmStopExternal** val) {
-  return GiveSubInterface<ITevraArmStopExternal>(g_.driver_, kGetStopExternal, &g_.stopExternal_,
-                                                 val);
+  return GiveSubInterface<ITevraArmStopExternal>(g_.driver_, rows::ITevraArmStop_External,
+                                                 &g_.stopExternal_, val);
 }
 HRESULT ArmGroup::ClassStart::get_External(IIviCounterArmStartExternal** val) {
-  return GiveSubInterface<IIviCounterArmStartExternal>(g_.driver_, kGetClassStartExternal,
-                                                       &g_.classStartExternal_, val);
+  return GiveSubInterface<IIviCounterArmStartExternal>(
+      g_.driver_, rows::IIviCounterArmStart_External, &g_.classStartExternal_, val);
 }
 HRESULT ArmGroup::ClassStop::get_External(IIviCounterArmStopExternal** val) {
-  return GiveSubInterface<IIviCounterArmStopExternal>(g_.driver_, kGetClassStopExternal,
+  return GiveSubInterface<IIviCounterArmStopExternal>(g_.driver_, rows::IIviCounterArmStop_External,
                                                       &g_.classStopExternal_, val);
 }
 

@@ -32,8 +32,8 @@ class ArmGroup final : public InterfaceGroup {
                         TevraPolarityEnum* Polarity) override;
     HRESULT SetTime(TevraArmMeasurementTypeEnum ArmMeasurementType, double Time) override;
     HRESULT GetTime(TevraArmMeasurementTypeEnum ArmMeasurementType, double* Time) override;
-    HRESULT get_Start(ITevraArmStart** val) override;
-    HRESULT get_Stop(ITevraArmStop** val) override;
+#define TEVRA_ROWS "counter/members/ITevraArm.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -42,9 +42,8 @@ class ArmGroup final : public InterfaceGroup {
   class Start final : public core::Embedded<ITevraArmStart> {
    public:
     Start(ArmGroup& g);
-    HRESULT get_Type(TevraArmTypeEnum* val) override;
-    HRESULT put_Type(TevraArmTypeEnum val) override;
-    HRESULT get_External(ITevraArmStartExternal** val) override;
+#define TEVRA_ROWS "counter/members/ITevraArmStart.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -53,20 +52,10 @@ class ArmGroup final : public InterfaceGroup {
   class StartExternal final : public core::Embedded<ITevraArmStartExternal> {
    public:
     StartExternal(ArmGroup& g);
-    HRESULT get_Source(TevraExternalSourceEnum* val) override;
-    HRESULT put_Source(TevraExternalSourceEnum val) override;
-    HRESULT get_Slope(TevraSlopeEnum* val) override;
-    HRESULT put_Slope(TevraSlopeEnum val) override;
-    HRESULT get_DelayTime(double* val) override;
-    HRESULT put_DelayTime(double val) override;
-    HRESULT get_DelaySource(TevraDelayHoldOffSourceEnum* val) override;
-    HRESULT put_DelaySource(TevraDelayHoldOffSourceEnum val) override;
-    HRESULT get_DelayEvents(LONG* val) override;
-    HRESULT put_DelayEvents(LONG val) override;
-    HRESULT get_Voltage(double* val) override;
-    HRESULT put_Voltage(double val) override;
     HRESULT Configure(TevraExternalSourceEnum Source, double Voltage, TevraSlopeEnum Slope,
                       double DelayTime) override;
+#define TEVRA_ROWS "counter/members/ITevraArmStartExternal.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -75,9 +64,8 @@ class ArmGroup final : public InterfaceGroup {
   class Stop final : public core::Embedded<ITevraArmStop> {
    public:
     Stop(ArmGroup& g);
-    HRESULT get_Type(TevraArmTypeEnum* val) override;
-    HRESULT put_Type(TevraArmTypeEnum val) override;
-    HRESULT get_External(ITevraArmStopExternal** val) override;
+#define TEVRA_ROWS "counter/members/ITevraArmStop.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -86,20 +74,10 @@ class ArmGroup final : public InterfaceGroup {
   class StopExternal final : public core::Embedded<ITevraArmStopExternal> {
    public:
     StopExternal(ArmGroup& g);
-    HRESULT get_Source(TevraExternalSourceEnum* val) override;
-    HRESULT put_Source(TevraExternalSourceEnum val) override;
-    HRESULT get_Slope(TevraSlopeEnum* val) override;
-    HRESULT put_Slope(TevraSlopeEnum val) override;
-    HRESULT get_HoldOffTime(double* val) override;
-    HRESULT put_HoldOffTime(double val) override;
-    HRESULT get_HoldOffSource(TevraDelayHoldOffSourceEnum* val) override;
-    HRESULT put_HoldOffSource(TevraDelayHoldOffSourceEnum val) override;
-    HRESULT get_HoldOffEvents(LONG* val) override;
-    HRESULT put_HoldOffEvents(LONG val) override;
-    HRESULT get_Voltage(double* val) override;
-    HRESULT put_Voltage(double val) override;
     HRESULT Configure(TevraExternalSourceEnum Source, double Voltage, TevraSlopeEnum Slope,
                       double HoldOffTime) override;
+#define TEVRA_ROWS "counter/members/ITevraArmStopExternal.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -108,9 +86,8 @@ class ArmGroup final : public InterfaceGroup {
   class ClassStart final : public core::Embedded<IIviCounterArmStart> {
    public:
     ClassStart(ArmGroup& g);
-    HRESULT get_Type(IviCounterArmTypeEnum* val) override;
-    HRESULT put_Type(IviCounterArmTypeEnum val) override;
-    HRESULT get_External(IIviCounterArmStartExternal** val) override;
+#define TEVRA_ROWS "counter/members/IIviCounterArmStart.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -119,15 +96,9 @@ class ArmGroup final : public InterfaceGroup {
   class ClassStartExternal final : public core::Embedded<IIviCounterArmStartExternal> {
    public:
     ClassStartExternal(ArmGroup& g);
-    HRESULT get_Source(BSTR* val) override;
-    HRESULT put_Source(BSTR val) override;
-    HRESULT get_Level(double* val) override;
-    HRESULT put_Level(double val) override;
-    HRESULT get_Slope(IviCounterSlopeEnum* val) override;
-    HRESULT put_Slope(IviCounterSlopeEnum val) override;
-    HRESULT get_Delay(double* val) override;
-    HRESULT put_Delay(double val) override;
     HRESULT Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope, double Delay) override;
+#define TEVRA_ROWS "counter/members/IIviCounterArmStartExternal.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -136,9 +107,8 @@ class ArmGroup final : public InterfaceGroup {
   class ClassStop final : public core::Embedded<IIviCounterArmStop> {
    public:
     ClassStop(ArmGroup& g);
-    HRESULT get_Type(IviCounterArmTypeEnum* val) override;
-    HRESULT put_Type(IviCounterArmTypeEnum val) override;
-    HRESULT get_External(IIviCounterArmStopExternal** val) override;
+#define TEVRA_ROWS "counter/members/IIviCounterArmStop.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -147,16 +117,10 @@ class ArmGroup final : public InterfaceGroup {
   class ClassStopExternal final : public core::Embedded<IIviCounterArmStopExternal> {
    public:
     ClassStopExternal(ArmGroup& g);
-    HRESULT get_Source(BSTR* val) override;
-    HRESULT put_Source(BSTR val) override;
-    HRESULT get_Level(double* val) override;
-    HRESULT put_Level(double val) override;
-    HRESULT get_Slope(IviCounterSlopeEnum* val) override;
-    HRESULT put_Slope(IviCounterSlopeEnum val) override;
-    HRESULT get_Holdoff(double* val) override;
-    HRESULT put_Holdoff(double val) override;
     HRESULT Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope,
                       double Holdoff) override;
+#define TEVRA_ROWS "counter/members/IIviCounterArmStopExternal.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;

@@ -4,30 +4,12 @@
 #include <string>
 
 #include "core/Options.h"
-#include "counter/Setting.h"
+#include "counter/Property.h"
 #include "platform/Bstr.h"
 #include "state/Selector.h"
 
 namespace tevra::counter {
 namespace {
-
-constexpr core::MethodRecord kCount{&IID_ITevraChannels, "ITevraChannels", "get_Count"};
-constexpr core::MethodRecord kItem{&IID_ITevraChannels, "ITevraChannels", "get_Item"};
-constexpr core::MethodRecord kName{&IID_ITevraChannels, "ITevraChannels", "get_Name"};
-constexpr core::MethodRecord kAutoscale{&IID_ITevraChannels, "ITevraChannels", "Autoscale",
-                                        core::kMethodNone,   core::kNoModels,  "AUT"};
-constexpr Setting kAutoLevelFrequency{
-    {&IID_ITevraChannels, "ITevraChannels", "get_AutoLevelFrequency", core::kMethodNone,
-     core::kNoModels, "SYST:ALEV:FREQ?", "%{TevraAutoLevelFrequencyEnum}s"},
-    {&IID_ITevraChannels, "ITevraChannels", "put_AutoLevelFrequency", core::kMethodNone,
-     core::kNoModels, "SYST:ALEV:FREQ %{TevraAutoLevelFrequencyEnum}s"},
-    "ITevraChannels.AutoLevelFrequency"};
-constexpr core::MethodRecord kClassCount{&IID_IIviCounterChannels, "IIviCounterChannels",
-                                         "get_Count"};
-constexpr core::MethodRecord kClassItem{&IID_IIviCounterChannels, "IIviCounterChannels",
-                                        "get_Item"};
-constexpr core::MethodRecord kClassName{&IID_IIviCounterChannels, "IIviCounterChannels",
-                                        "get_Name"};
 
 template <class Itf>
 Itf* InterfaceOf(TevraChannel& channel) {
@@ -38,6 +20,11 @@ Itf* InterfaceOf(TevraChannel& channel) {
 }
 
 }  // namespace
+
+#define TEVRA_ROWS "counter/members/ITevraChannels.def"
+#define TEVRA_CLASS ChannelCollection::InstrumentCollection
+#define TEVRA_NODE c_.driver_
+#include "counter/DefineAccessors.inc"
 
 ChannelCollection::ChannelCollection(core::CDriver& driver, core::IObjectRoot& driverRoot)
     : driver_(driver),
@@ -107,34 +94,23 @@ HRESULT ChannelCollection::Name(const core::MethodRecord& method, LONG index, BS
 
 HRESULT ChannelCollection::InstrumentCollection::get_Count(LONG* val) {
   return c_.driver_.Enter(
-      kCount, [&] { return c_.Count(val); }, core::Out("val", val));
+      rows::ITevraChannels_Count.get, [&] { return c_.Count(val); }, core::Out("val", val));
 }
 HRESULT ChannelCollection::InstrumentCollection::get_Item(BSTR Name, ITevraChannel** val) {
-  return c_.Item(kItem, Name, val);
+  return c_.Item(rows::ITevraChannels_get_Item.record, Name, val);
 }
 HRESULT ChannelCollection::InstrumentCollection::get_Name(LONG Index, BSTR* val) {
-  return c_.Name(kName, Index, val);
-}
-HRESULT ChannelCollection::InstrumentCollection::Autoscale() {
-  return SendCommand(c_.driver_, kAutoscale);
-}
-HRESULT ChannelCollection::InstrumentCollection::get_AutoLevelFrequency(
-    TevraAutoLevelFrequencyEnum* val) {
-  return GetSetting(c_.driver_, kAutoLevelFrequency, val);
-}
-HRESULT ChannelCollection::InstrumentCollection::put_AutoLevelFrequency(
-    TevraAutoLevelFrequencyEnum val) {
-  return PutSetting(c_.driver_, kAutoLevelFrequency, val);
+  return c_.Name(rows::ITevraChannels_get_Name.record, Index, val);
 }
 HRESULT ChannelCollection::ClassCollection::get_Item(BSTR Name, IIviCounterChannel** val) {
-  return c_.Item(kClassItem, Name, val);
+  return c_.Item(rows::IIviCounterChannels_get_Item.record, Name, val);
 }
 HRESULT ChannelCollection::ClassCollection::get_Count(LONG* val) {
   return c_.driver_.Enter(
-      kClassCount, [&] { return c_.Count(val); }, core::Out("val", val));
+      rows::IIviCounterChannels_Count.get, [&] { return c_.Count(val); }, core::Out("val", val));
 }
 HRESULT ChannelCollection::ClassCollection::get_Name(LONG Index, BSTR* val) {
-  return c_.Name(kClassName, Index, val);
+  return c_.Name(rows::IIviCounterChannels_get_Name.record, Index, val);
 }
 
 }  // namespace tevra::counter

@@ -40,12 +40,10 @@ class ChannelCollection {
   class InstrumentCollection final : public core::Embedded<ITevraChannels> {
    public:
     InstrumentCollection(core::IObjectRoot& root, ChannelCollection& c) : Embedded(root), c_(c) {}
-    HRESULT get_Count(LONG* val) override;
     HRESULT get_Item(BSTR Name, ITevraChannel** val) override;
     HRESULT get_Name(LONG Index, BSTR* val) override;
-    HRESULT Autoscale() override;
-    HRESULT get_AutoLevelFrequency(TevraAutoLevelFrequencyEnum* val) override;
-    HRESULT put_AutoLevelFrequency(TevraAutoLevelFrequencyEnum val) override;
+#define TEVRA_ROWS "counter/members/ITevraChannels.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ChannelCollection& c_;
@@ -54,8 +52,9 @@ class ChannelCollection {
    public:
     ClassCollection(core::IObjectRoot& root, ChannelCollection& c) : Embedded(root), c_(c) {}
     HRESULT get_Item(BSTR Name, IIviCounterChannel** val) override;
-    HRESULT get_Count(LONG* val) override;
     HRESULT get_Name(LONG Index, BSTR* val) override;
+#define TEVRA_ROWS "counter/members/IIviCounterChannels.def"
+#include "counter/DeclareAccessors.inc"
 
    private:
     ChannelCollection& c_;

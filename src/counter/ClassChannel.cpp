@@ -1,6 +1,6 @@
 #include "counter/ClassChannel.h"
 
-#include "counter/Setting.h"
+#include "counter/Property.h"
 #include "counter/TevraChannel.h"
 
 namespace tevra::counter {

@@ -20,39 +20,39 @@ auto WidthText(TevraPulseWidthTypeEnum type, const char* positive, const char* n
 
 }  // namespace
 
-HRESULT BurstImpl::Configure() { return RunTemplate(d_, kBurstConfigure, {}, nullptr); }
+HRESULT BurstImpl::Configure() { return RunTemplate(d_, rows::ITevraBurst_Configure, {}, nullptr); }
 HRESULT BurstImpl::Measure(double* Val) {
-  return RunTemplate(d_, kBurstMeasure, {}, Val, Out("Val", Val));
+  return RunTemplate(d_, rows::ITevraBurst_Measure, {}, Val, Out("Val", Val));
 }
 HRESULT BurstImpl::ConfigureWidth(TevraPulseWidthTypeEnum PulseWidthType) {
-  return RunFunction(d_, kBurstConfigureWidth, {}, nullptr,
+  return RunFunction(d_, rows::ITevraBurst_ConfigureWidth, {}, nullptr,
                      WidthText(PulseWidthType, "CONF:PWID:BURS", "CONF:NWID:BURS"),
                      In("PulseWidthType", PulseWidthType));
 }
 HRESULT BurstImpl::MeasureWidth(TevraPulseWidthTypeEnum PulseWidthType, double* Value) {
-  return RunFunction(d_, kBurstMeasureWidth, {}, Value,
+  return RunFunction(d_, rows::ITevraBurst_MeasureWidth, {}, Value,
                      WidthText(PulseWidthType, "MEAS:PWID:BURS?", "MEAS:NWID:BURS?"),
                      In("PulseWidthType", PulseWidthType), Out("Value", Value));
 }
 HRESULT BurstImpl::ConfigurePRF(double ExpectedFrequency, double Resolution, LONG Channel) {
-  return RunTemplate(d_, kBurstConfigurePRF, {{"Channel", double(Channel)}}, nullptr,
+  return RunTemplate(d_, rows::ITevraBurst_ConfigurePRF, {{"Channel", double(Channel)}}, nullptr,
                      In("ExpectedFrequency", ExpectedFrequency), In("Resolution", Resolution),
                      In("Channel", Channel));
 }
 HRESULT BurstImpl::ConfigurePRI(double ExpectedFrequency, double Resolution, LONG Channel) {
-  return RunTemplate(d_, kBurstConfigurePRI, {{"Channel", double(Channel)}}, nullptr,
+  return RunTemplate(d_, rows::ITevraBurst_ConfigurePRI, {{"Channel", double(Channel)}}, nullptr,
                      In("ExpectedFrequency", ExpectedFrequency), In("Resolution", Resolution),
                      In("Channel", Channel));
 }
 HRESULT BurstImpl::MeasurePRF(double ExpectedFrequency, double Resolution, LONG Channel,
                               double* Data) {
-  return RunTemplate(d_, kBurstMeasurePRF, {{"Channel", double(Channel)}}, Data,
+  return RunTemplate(d_, rows::ITevraBurst_MeasurePRF, {{"Channel", double(Channel)}}, Data,
                      In("ExpectedFrequency", ExpectedFrequency), In("Resolution", Resolution),
                      In("Channel", Channel), Out("Data", Data));
 }
 HRESULT BurstImpl::MeasurePRI(double ExpectedInterval, double Resolution, LONG Channel,
                               double* Data) {
-  return RunTemplate(d_, kBurstMeasurePRI, {{"Channel", double(Channel)}}, Data,
+  return RunTemplate(d_, rows::ITevraBurst_MeasurePRI, {{"Channel", double(Channel)}}, Data,
                      In("ExpectedInterval", ExpectedInterval), In("Resolution", Resolution),
                      In("Channel", Channel), Out("Data", Data));
 }

@@ -188,20 +188,8 @@ class IviVoltageImpl final : public ClassFunction<IIviCounterVoltage, ITevraVolt
 class IviCounterRoot final : public core::IviDriverImpl<IIviCounter> {
  public:
   IviCounterRoot(Tevra& driver) : IviDriverImpl(driver, driver), t_(driver) {}
-  HRESULT get_Function(IviCounterMeasurementFunctionEnum* val) override;
-  HRESULT put_Function(IviCounterMeasurementFunctionEnum val) override;
-  HRESULT get_Frequency(IIviCounterFrequency** val) override;
-  HRESULT get_Period(IIviCounterPeriod** val) override;
-  HRESULT get_PulseWidth(IIviCounterPulseWidth** val) override;
-  HRESULT get_DutyCycle(IIviCounterDutyCycle** val) override;
-  HRESULT get_EdgeTime(IIviCounterEdgeTime** val) override;
-  HRESULT get_FrequencyRatio(IIviCounterFrequencyRatio** val) override;
-  HRESULT get_TimeInterval(IIviCounterTimeInterval** val) override;
-  HRESULT get_Phase(IIviCounterPhase** val) override;
-  HRESULT get_TotalizeContinuous(IIviCounterTotalizeContinuous** val) override;
-  HRESULT get_TotalizeGated(IIviCounterTotalizeGated** val) override;
-  HRESULT get_TotalizeTimed(IIviCounterTotalizeTimed** val) override;
-  HRESULT get_Voltage(IIviCounterVoltage** val) override;
+#define TEVRA_ROWS "counter/members/IIviCounter.def"
+#include "counter/DeclareAccessors.inc"
 
  private:
   Tevra& t_;

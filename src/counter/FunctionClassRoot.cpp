@@ -1,17 +1,14 @@
 // The class-compliant root: which class function the instrument is set to, and the
 // class-compliant function interfaces.
-#include <algorithm>
-#include <cctype>
 #include <string>
+#include <string_view>
 
+#include "core/TextUtil.h"
 #include "counter/FunctionClass.h"
-#include "state/SimulatedValue.h"
+#include "counter/Property.h"
 
 namespace tevra::counter {
 namespace {
-
-constexpr core::MethodRecord kGetFunction{&IID_IIviCounter, "IIviCounter", "get_Function"};
-constexpr core::MethodRecord kPutFunction{&IID_IIviCounter, "IIviCounter", "put_Function"};
 
 // The FUNC? words, searched in this order: a ratio also contains "FREQ".
 struct FunctionWordMatch {
@@ -44,13 +41,6 @@ constexpr VoltageFunctionMatch kVoltageFunctions[] = {
     {TevraVoltageFunctionPeakToPeak, IviCounterMeasurementFunctionPeakToPeakVoltage},
 };
 
-std::string Trimmed(std::string text) {
-  auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
-  text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
-  text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
-  return text;
-}
-
 HRESULT ReadFunction(Tevra& driver, IviCounterMeasurementFunctionEnum& function) {
   const Tevra::MeasurementState& state = driver.Measurement();
   if (state.voltageChannel != 0) {
@@ -64,29 +54,22 @@ HRESULT ReadFunction(Tevra& driver, IviCounterMeasurementFunctionEnum& function)
   std::string reply;
   if (HRESULT hr = driver.Io().QueryString("FUNC?", reply, core::kDefaultTimeout); FAILED(hr))
     return hr;
-  reply = Trimmed(std::move(reply));
+  const std::string_view word = core::Trim(reply);
   for (const FunctionWordMatch& m : kFunctionWords) {
-    if (reply.find(m.word) == std::string::npos) continue;
+    if (word.find(m.word) == std::string_view::npos) continue;
     function = m.function;
     return S_OK;
   }
   return driver.Reporter().ReportUnexpectedResponse("get_Function");
 }
 
-template <class Itf>
-HRESULT GiveClassInterface(Tevra& driver, const core::MethodRecord& method, REFIID iid, Itf** val) {
-  return driver.Enter(
-      method, [&] { return driver.QueryObject(iid, reinterpret_cast<void**>(val)); },
-      core::Out("val", val));
-}
-
 }  // namespace
 
 HRESULT IviCounterRoot::get_Function(IviCounterMeasurementFunctionEnum* val) {
   return t_.Enter(
-      kGetFunction,
+      rows::IIviCounter_Function.get,
       [&] {
-        if (t_.Simulating()) return state::GetSimulated(t_, "IIviCounter.Function", *val);
+        if (t_.Simulating()) return GetSimulated(t_, rows::IIviCounter_Function, *val);
         return ReadFunction(t_, *val);
       },
       core::Out("val", val));
@@ -94,7 +77,7 @@ HRESULT IviCounterRoot::get_Function(IviCounterMeasurementFunctionEnum* val) {
 
 HRESULT IviCounterRoot::put_Function(IviCounterMeasurementFunctionEnum val) {
   return t_.Enter(
-      kPutFunction,
+      rows::IIviCounter_Function.put,
       [&] {
         return t_.Reporter().ReportPropertyNotSupported(
             "put_Function - Use Configure method to change function");
@@ -102,26 +85,9 @@ HRESULT IviCounterRoot::put_Function(IviCounterMeasurementFunctionEnum val) {
       core::In("val", val));
 }
 
-#define TEVRA_CLASS_GETTER(Name)                                                               \
-  HRESULT IviCounterRoot::get_##Name(IIviCounter##Name** val) {                                \
-    static constexpr core::MethodRecord kRecord{&IID_IIviCounter, "IIviCounter", "get_" #Name, \
-                                                core::kNoInitCheck};                           \
-    return GiveClassInterface(t_, kRecord, IID_IIviCounter##Name, val);                        \
-  }
-
-TEVRA_CLASS_GETTER(Frequency)
-TEVRA_CLASS_GETTER(Period)
-TEVRA_CLASS_GETTER(PulseWidth)
-TEVRA_CLASS_GETTER(DutyCycle)
-TEVRA_CLASS_GETTER(EdgeTime)
-TEVRA_CLASS_GETTER(FrequencyRatio)
-TEVRA_CLASS_GETTER(TimeInterval)
-TEVRA_CLASS_GETTER(Phase)
-TEVRA_CLASS_GETTER(TotalizeContinuous)
-TEVRA_CLASS_GETTER(TotalizeGated)
-TEVRA_CLASS_GETTER(TotalizeTimed)
-TEVRA_CLASS_GETTER(Voltage)
-
-#undef TEVRA_CLASS_GETTER
+#define TEVRA_ROWS "counter/members/IIviCounter.def"
+#define TEVRA_CLASS IviCounterRoot
+#define TEVRA_NODE t_
+#include "counter/DefineAccessors.inc"
 
 }  // namespace tevra::counter

@@ -11,40 +11,41 @@ using core::Out;
 using namespace functions;
 
 HRESULT FrequencyImpl::ConfigureWithAperture(LONG Channel, double ApertureTime) {
-  return RunTemplate(d_, kFrequencyConfigureWithAperture, {{"Channel", double(Channel)}}, nullptr,
-                     In("Channel", Channel), In("ApertureTime", ApertureTime));
+  return RunTemplate(d_, rows::ITevraFrequency_ConfigureWithAperture,
+                     {{"Channel", double(Channel)}}, nullptr, In("Channel", Channel),
+                     In("ApertureTime", ApertureTime));
 }
 HRESULT FrequencyImpl::Configure(double Estimate, double Resolution, LONG Channel) {
-  return RunTemplate(d_, kFrequencyConfigure, {{"Channel", double(Channel)}}, nullptr,
+  return RunTemplate(d_, rows::ITevraFrequency_Configure, {{"Channel", double(Channel)}}, nullptr,
                      In("Estimate", Estimate), In("Resolution", Resolution),
                      In("Channel", Channel));
 }
 HRESULT FrequencyImpl::ConfigureAuto(LONG Channel) {
-  return RunTemplate(d_, kFrequencyConfigureAuto, {{"Channel", double(Channel)}}, nullptr,
-                     In("Channel", Channel));
+  return RunTemplate(d_, rows::ITevraFrequency_ConfigureAuto, {{"Channel", double(Channel)}},
+                     nullptr, In("Channel", Channel));
 }
 HRESULT FrequencyImpl::Measure(double Estimate, double Resolution, LONG Channel,
                                double* Frequency) {
-  return RunTemplate(d_, kFrequencyMeasure, {{"Channel", double(Channel)}}, Frequency,
+  return RunTemplate(d_, rows::ITevraFrequency_Measure, {{"Channel", double(Channel)}}, Frequency,
                      In("Estimate", Estimate), In("Resolution", Resolution), In("Channel", Channel),
                      Out("Frequency", Frequency));
 }
 
 HRESULT PeriodImpl::ConfigureWithAperture(LONG Channel, double ApertureTime) {
-  return RunTemplate(d_, kPeriodConfigureWithAperture, {{"Channel", double(Channel)}}, nullptr,
-                     In("Channel", Channel), In("ApertureTime", ApertureTime));
+  return RunTemplate(d_, rows::ITevraPeriod_ConfigureWithAperture, {{"Channel", double(Channel)}},
+                     nullptr, In("Channel", Channel), In("ApertureTime", ApertureTime));
 }
 HRESULT PeriodImpl::Configure(double Estimate, double Resolution, LONG Channel) {
-  return RunTemplate(d_, kPeriodConfigure, {{"Channel", double(Channel)}}, nullptr,
+  return RunTemplate(d_, rows::ITevraPeriod_Configure, {{"Channel", double(Channel)}}, nullptr,
                      In("Estimate", Estimate), In("Resolution", Resolution),
                      In("Channel", Channel));
 }
 HRESULT PeriodImpl::ConfigureAuto(LONG Channel) {
-  return RunTemplate(d_, kPeriodConfigureAuto, {{"Channel", double(Channel)}}, nullptr,
+  return RunTemplate(d_, rows::ITevraPeriod_ConfigureAuto, {{"Channel", double(Channel)}}, nullptr,
                      In("Channel", Channel));
 }
 HRESULT PeriodImpl::Measure(double Estimate, double Resolution, LONG Channel, double* Measurement) {
-  return RunTemplate(d_, kPeriodMeasure, {{"Channel", double(Channel)}}, Measurement,
+  return RunTemplate(d_, rows::ITevraPeriod_Measure, {{"Channel", double(Channel)}}, Measurement,
                      In("Estimate", Estimate), In("Resolution", Resolution), In("Channel", Channel),
                      Out("Measurement", Measurement));
 }
@@ -58,7 +59,7 @@ HRESULT FrequencyRatioImpl::Configure(double Estimate, double Resolution, LONG N
            std::to_string(DenominatorChannel) + ")";
     return S_OK;
   };
-  return RunFunction(d_, kFrequencyRatioConfigure,
+  return RunFunction(d_, rows::ITevraFrequencyRatio_Configure,
                      {{"NumeratorChannel", double(NumeratorChannel)},
                       {"DenominatorChannel", double(DenominatorChannel)}},
                      nullptr, build, In("Estimate", Estimate), In("Resolution", Resolution),
@@ -66,7 +67,7 @@ HRESULT FrequencyRatioImpl::Configure(double Estimate, double Resolution, LONG N
                      In("DenominatorChannel", DenominatorChannel));
 }
 HRESULT FrequencyRatioImpl::ConfigureAuto(LONG NumeratorChannel, LONG DenominatorChannel) {
-  return RunTemplate(d_, kFrequencyRatioConfigureAuto,
+  return RunTemplate(d_, rows::ITevraFrequencyRatio_ConfigureAuto,
                      {{"NumeratorChannel", double(NumeratorChannel)},
                       {"DenominatorChannel", double(DenominatorChannel)}},
                      nullptr, In("NumeratorChannel", NumeratorChannel),
@@ -74,7 +75,7 @@ HRESULT FrequencyRatioImpl::ConfigureAuto(LONG NumeratorChannel, LONG Denominato
 }
 HRESULT FrequencyRatioImpl::Measure(double Estimate, double Resolution, LONG NumeratorChannel,
                                     LONG DenominatorChannel, double* Ratio) {
-  return RunTemplate(d_, kFrequencyRatioMeasure,
+  return RunTemplate(d_, rows::ITevraFrequencyRatio_Measure,
                      {{"NumeratorChannel", double(NumeratorChannel)},
                       {"DenominatorChannel", double(DenominatorChannel)}},
                      Ratio, In("Estimate", Estimate), In("Resolution", Resolution),
@@ -83,11 +84,12 @@ HRESULT FrequencyRatioImpl::Measure(double Estimate, double Resolution, LONG Num
 }
 
 HRESULT SinglePeriodImpl::Configure(LONG ChannelNumber) {
-  return RunTemplate(d_, kSinglePeriodConfigure, {{"ChannelNumber", double(ChannelNumber)}},
-                     nullptr, In("ChannelNumber", ChannelNumber));
+  return RunTemplate(d_, rows::ITevraSinglePeriod_Configure,
+                     {{"ChannelNumber", double(ChannelNumber)}}, nullptr,
+                     In("ChannelNumber", ChannelNumber));
 }
 HRESULT SinglePeriodImpl::Measure(double ChannelNumber, double* Measurement) {
-  return RunTemplate(d_, kSinglePeriodMeasure, {{"ChannelNumber", ChannelNumber, true}},
+  return RunTemplate(d_, rows::ITevraSinglePeriod_Measure, {{"ChannelNumber", ChannelNumber, true}},
                      Measurement, In("ChannelNumber", ChannelNumber),
                      Out("Measurement", Measurement));
 }

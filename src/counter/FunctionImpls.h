@@ -111,9 +111,9 @@ class TotalizeContinuousImpl final : public FunctionImpl<ITevraTotalizeContinuou
   using FunctionImpl::FunctionImpl;
   HRESULT Configure(LONG Channel) override;
   HRESULT FetchCount(double* Val) override;
-  HRESULT Start() override;
-  HRESULT Stop() override;
   HRESULT ReadCount(double* Val) override;
+#define TEVRA_ROWS "counter/members/ITevraTotalizeContinuous.def"
+#include "counter/DeclareAccessors.inc"
 };
 
 class TotalizeGatedImpl final : public FunctionImpl<ITevraTotalizeGated> {

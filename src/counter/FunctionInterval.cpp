@@ -33,7 +33,7 @@ HRESULT SimulatedTimeStamps(LONG count, SAFEARRAY** val) {
 }
 
 // A time-stamp run needs at least one reading.
-HRESULT CheckCount(Tevra& driver, const FunctionMethod& method, LONG count) {
+HRESULT CheckCount(Tevra& driver, const Method& method, LONG count) {
   if (count >= 1) return S_OK;
   return driver.Reporter().ReportInvalidValueInt(method.errorName, "Count", count, "%d");
 }
@@ -41,16 +41,16 @@ HRESULT CheckCount(Tevra& driver, const FunctionMethod& method, LONG count) {
 }  // namespace
 
 HRESULT TimeIntervalImpl::Configure(LONG StartChannel, LONG StopChannel) {
-  return RunTemplate(d_, kTimeIntervalConfigure,
+  return RunTemplate(d_, rows::ITevraTimeInterval_Configure,
                      {{"StartChannel", double(StartChannel)}, {"StopChannel", double(StopChannel)}},
                      nullptr, In("StartChannel", StartChannel), In("StopChannel", StopChannel));
 }
 HRESULT TimeIntervalImpl::ConfigureSingleChannel(LONG Channel) {
-  return RunTemplate(d_, kTimeIntervalConfigureSingleChannel, {{"Channel", double(Channel)}},
-                     nullptr, In("Channel", Channel));
+  return RunTemplate(d_, rows::ITevraTimeInterval_ConfigureSingleChannel,
+                     {{"Channel", double(Channel)}}, nullptr, In("Channel", Channel));
 }
 HRESULT TimeIntervalImpl::Measure(LONG StartChannel, LONG StopChannel, double* Data) {
-  return RunTemplate(d_, kTimeIntervalMeasure,
+  return RunTemplate(d_, rows::ITevraTimeInterval_Measure,
                      {{"StartChannel", double(StartChannel)}, {"StopChannel", double(StopChannel)}},
                      Data, In("StartChannel", StartChannel), In("StopChannel", StopChannel),
                      Out("Data", Data));
@@ -59,13 +59,13 @@ HRESULT TimeIntervalImpl::Measure(LONG StartChannel, LONG StopChannel, double* D
 // The input channel is checked before the reference channel.
 HRESULT PhaseImpl::Configure(LONG ReferenceChannel, LONG InputChannel) {
   return RunTemplate(
-      d_, kPhaseConfigure,
+      d_, rows::ITevraPhase_Configure,
       {{"InputChannel", double(InputChannel)}, {"ReferenceChannel", double(ReferenceChannel)}},
       nullptr, In("ReferenceChannel", ReferenceChannel), In("InputChannel", InputChannel));
 }
 HRESULT PhaseImpl::Measure(LONG ReferenceChannel, LONG InputChannel, double* Measurement) {
   return RunTemplate(
-      d_, kPhaseMeasure,
+      d_, rows::ITevraPhase_Measure,
       {{"InputChannel", double(InputChannel)}, {"ReferenceChannel", double(ReferenceChannel)}},
       Measurement, In("ReferenceChannel", ReferenceChannel), In("InputChannel", InputChannel),
       Out("Measurement", Measurement));
@@ -74,14 +74,14 @@ HRESULT PhaseImpl::Measure(LONG ReferenceChannel, LONG InputChannel, double* Mea
 HRESULT TimeStampImpl::Configure(LONG Count, LONG Channel) {
   auto build = [&](const core::CallFrame& frame, std::string& text) {
     text = frame.command;
-    return CheckCount(d_, kTimeStampConfigure, Count);
+    return CheckCount(d_, rows::ITevraTimeStamp_Configure, Count);
   };
-  return RunFunction(d_, kTimeStampConfigure, {{"Channel", double(Channel)}}, nullptr, build,
-                     In("Count", Count), In("Channel", Channel));
+  return RunFunction(d_, rows::ITevraTimeStamp_Configure, {{"Channel", double(Channel)}}, nullptr,
+                     build, In("Count", Count), In("Channel", Channel));
 }
 
 HRESULT TimeStampImpl::Measure(LONG Count, LONG Channel, SAFEARRAY** Val) {
-  const FunctionMethod& method = kTimeStampMeasure;
+  const Method& method = rows::ITevraTimeStamp_Measure;
   return d_.Enter(
       method.record,
       [&](core::CallFrame& frame) -> HRESULT {

@@ -51,7 +51,7 @@ const char* EdgeKeyword(KeywordPair words, TevraEdgeTypeEnum edge) {
 }
 
 // "keyword low, high, (@channel)", the low level first; refuses levels out of order.
-auto EdgeText(Tevra& driver, const FunctionMethod& method, KeywordPair words, LONG channel,
+auto EdgeText(Tevra& driver, const Method& method, KeywordPair words, LONG channel,
               TevraReferenceTypeEnum type, double high, double low, TevraEdgeTypeEnum edge) {
   return [=, &driver, &method](const core::CallFrame&, std::string& text) -> HRESULT {
     if (!(low < high))
@@ -69,20 +69,20 @@ HRESULT PulseWidthImpl::Configure(LONG Channel, double Reference,
                                   TevraReferenceTypeEnum ReferenceType,
                                   TevraPolarityEnum Polarity) {
   return RunFunction(
-      d_, kPulseWidthConfigure, {{"Channel", double(Channel)}}, nullptr,
+      d_, rows::ITevraPulseWidth_Configure, {{"Channel", double(Channel)}}, nullptr,
       PulseText(kPulseWidthConfigureWords, Channel, Reference, ReferenceType, Polarity),
       In("Channel", Channel), In("Reference", Reference), In("ReferenceType", ReferenceType),
       In("Polarity", Polarity));
 }
 HRESULT PulseWidthImpl::ConfigureAuto(LONG Channel) {
-  return RunTemplate(d_, kPulseWidthConfigureAuto, {{"Channel", double(Channel)}}, nullptr,
-                     In("Channel", Channel));
+  return RunTemplate(d_, rows::ITevraPulseWidth_ConfigureAuto, {{"Channel", double(Channel)}},
+                     nullptr, In("Channel", Channel));
 }
 HRESULT PulseWidthImpl::Measure(LONG Channel, double Reference,
                                 TevraReferenceTypeEnum ReferenceType, TevraPolarityEnum Polarity,
                                 double* Measurement) {
   return RunFunction(
-      d_, kPulseWidthMeasure, {{"Channel", double(Channel)}}, Measurement,
+      d_, rows::ITevraPulseWidth_Measure, {{"Channel", double(Channel)}}, Measurement,
       PulseText(kPulseWidthMeasureWords, Channel, Reference, ReferenceType, Polarity),
       In("Channel", Channel), In("Reference", Reference), In("ReferenceType", ReferenceType),
       In("Polarity", Polarity), Out("Measurement", Measurement));
@@ -91,18 +91,18 @@ HRESULT PulseWidthImpl::Measure(LONG Channel, double Reference,
 HRESULT DutyCycleImpl::Configure(LONG Channel, double Reference,
                                  TevraReferenceTypeEnum ReferenceType, TevraPolarityEnum Polarity) {
   return RunFunction(
-      d_, kDutyCycleConfigure, {{"Channel", double(Channel)}}, nullptr,
+      d_, rows::ITevraDutyCycle_Configure, {{"Channel", double(Channel)}}, nullptr,
       PulseText(kDutyCycleConfigureWords, Channel, Reference, ReferenceType, Polarity),
       In("Channel", Channel), In("Reference", Reference), In("ReferenceType", ReferenceType),
       In("Polarity", Polarity));
 }
 HRESULT DutyCycleImpl::ConfigureAuto(LONG Channel) {
-  return RunTemplate(d_, kDutyCycleConfigureAuto, {{"Channel", double(Channel)}}, nullptr,
-                     In("Channel", Channel));
+  return RunTemplate(d_, rows::ITevraDutyCycle_ConfigureAuto, {{"Channel", double(Channel)}},
+                     nullptr, In("Channel", Channel));
 }
 HRESULT DutyCycleImpl::Measure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
                                TevraPolarityEnum Polarity, double* Measurement) {
-  return RunFunction(d_, kDutyCycleMeasure, {{"Channel", double(Channel)}}, Measurement,
+  return RunFunction(d_, rows::ITevraDutyCycle_Measure, {{"Channel", double(Channel)}}, Measurement,
                      PulseText(kDutyCycleMeasureWords, Channel, Reference, ReferenceType, Polarity),
                      In("Channel", Channel), In("Reference", Reference),
                      In("ReferenceType", ReferenceType), In("Polarity", Polarity),
@@ -114,14 +114,14 @@ HRESULT EdgeTimeImpl::ConfigureAuto(LONG Channel, TevraEdgeTypeEnum EdgeType) {
     text = std::string(EdgeKeyword(kEdgeTimeConfigureWords, EdgeType)) + " " + ChannelList(Channel);
     return S_OK;
   };
-  return RunFunction(d_, kEdgeTimeConfigureAuto, {{"Channel", double(Channel)}}, nullptr, build,
-                     In("Channel", Channel), In("EdgeType", EdgeType));
+  return RunFunction(d_, rows::ITevraEdgeTime_ConfigureAuto, {{"Channel", double(Channel)}},
+                     nullptr, build, In("Channel", Channel), In("EdgeType", EdgeType));
 }
 HRESULT EdgeTimeImpl::Configure(LONG Channel, TevraReferenceTypeEnum ReferenceType,
                                 double HighReference, double LowReference,
                                 TevraEdgeTypeEnum EdgeType) {
-  return RunFunction(d_, kEdgeTimeConfigure, {{"Channel", double(Channel)}}, nullptr,
-                     EdgeText(d_, kEdgeTimeConfigure, kEdgeTimeConfigureWords, Channel,
+  return RunFunction(d_, rows::ITevraEdgeTime_Configure, {{"Channel", double(Channel)}}, nullptr,
+                     EdgeText(d_, rows::ITevraEdgeTime_Configure, kEdgeTimeConfigureWords, Channel,
                               ReferenceType, HighReference, LowReference, EdgeType),
                      In("Channel", Channel), In("ReferenceType", ReferenceType),
                      In("HighReference", HighReference), In("LowReference", LowReference),
@@ -130,9 +130,9 @@ HRESULT EdgeTimeImpl::Configure(LONG Channel, TevraReferenceTypeEnum ReferenceTy
 HRESULT EdgeTimeImpl::Measure(LONG Channel, TevraReferenceTypeEnum ReferenceType,
                               double HighReference, double LowReference, TevraEdgeTypeEnum EdgeType,
                               double* Value) {
-  return RunFunction(d_, kEdgeTimeMeasure, {{"Channel", double(Channel)}}, Value,
-                     EdgeText(d_, kEdgeTimeMeasure, kEdgeTimeMeasureWords, Channel, ReferenceType,
-                              HighReference, LowReference, EdgeType),
+  return RunFunction(d_, rows::ITevraEdgeTime_Measure, {{"Channel", double(Channel)}}, Value,
+                     EdgeText(d_, rows::ITevraEdgeTime_Measure, kEdgeTimeMeasureWords, Channel,
+                              ReferenceType, HighReference, LowReference, EdgeType),
                      In("Channel", Channel), In("ReferenceType", ReferenceType),
                      In("HighReference", HighReference), In("LowReference", LowReference),
                      In("EdgeType", EdgeType), Out("Value", Value));

@@ -22,10 +22,10 @@ bool Accepts(const ChannelLayout& layout, ChannelRule rule, double channel) {
 
 }  // namespace
 
-HRESULT CheckChannels(Tevra& driver, const FunctionMethod& method,
+HRESULT CheckChannels(Tevra& driver, const Method& method,
                       std::initializer_list<ChannelArg> channels) {
   for (const ChannelArg& c : channels) {
-    if (Accepts(driver.Layout(), method.rule, c.value)) continue;
+    if (Accepts(driver.Layout(), method.channels, c.value)) continue;
     if (c.real)
       return driver.Reporter().ReportInvalidValueDouble(method.errorName, c.name, c.value,
                                                         "%0.15lg");
@@ -35,7 +35,7 @@ HRESULT CheckChannels(Tevra& driver, const FunctionMethod& method,
   return S_OK;
 }
 
-HRESULT SendFunctionCommand(Tevra& driver, const FunctionMethod& method, std::string_view text,
+HRESULT SendFunctionCommand(Tevra& driver, const Method& method, std::string_view text,
                             double* reading) {
   core::IIoSession& io = driver.Io();
   if (method.needsBurstOption) {

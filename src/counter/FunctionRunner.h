@@ -10,29 +10,10 @@
 
 #include "core/CallContext.h"
 #include "core/IoSession.h"
+#include "counter/Registry.h"
 #include "counter/Tevra.h"
 
 namespace tevra::counter {
-
-// The channel numbers a function accepts.
-enum class ChannelRule : std::uint8_t {
-  None,         // takes no channel
-  Any,          // 1..ChannelCount
-  NoMicrowave,  // 1..ChannelCount, except the microwave input
-  Microwave,    // only the microwave input, the last channel
-};
-
-// One configure or measure method: its entry record (command template, unsupported models) and
-// what its body needs besides.
-struct FunctionMethod {
-  core::MethodRecord record;
-  const char* errorName;  // the method as invalid-value messages name it
-  ChannelRule rule = ChannelRule::None;
-  double simulated = 0.0;  // a measure's reading in simulation
-  std::int32_t timeout = core::kDefaultTimeout;
-  bool keepsVoltage = false;      // leaves the voltage selection as it is
-  bool needsBurstOption = false;  // asks "*OPT?" for the burst option before any other I/O
-};
 
 // A channel argument; real for the one method that takes its channel as a double.
 struct ChannelArg {
@@ -42,12 +23,12 @@ struct ChannelArg {
 };
 
 // Message 8 for the first channel the method's rule refuses, in argument order.
-HRESULT CheckChannels(Tevra& driver, const FunctionMethod& method,
+HRESULT CheckChannels(Tevra& driver, const Method& method,
                       std::initializer_list<ChannelArg> channels);
 
 // The live part of a method: the burst-option gate, then text as one flushed message, or as a
 // query whose one number goes to *reading.
-HRESULT SendFunctionCommand(Tevra& driver, const FunctionMethod& method, std::string_view text,
+HRESULT SendFunctionCommand(Tevra& driver, const Method& method, std::string_view text,
                             double* reading);
 
 // The command text is the formatted template.
@@ -61,9 +42,8 @@ struct UseTemplate {
 // Runs a method through the entry path. build makes the command text (or refuses the arguments)
 // after the channel checks; reading is null for a configure method.
 template <class Build, class... P>
-HRESULT RunFunction(Tevra& driver, const FunctionMethod& method,
-                    std::initializer_list<ChannelArg> channels, double* reading, Build build,
-                    P... params) {
+HRESULT RunFunction(Tevra& driver, const Method& method, std::initializer_list<ChannelArg> channels,
+                    double* reading, Build build, P... params) {
   return driver.Enter(
       method.record,
       [&](core::CallFrame& frame) -> HRESULT {
@@ -72,7 +52,7 @@ HRESULT RunFunction(Tevra& driver, const FunctionMethod& method,
         if (HRESULT hr = build(frame, text); FAILED(hr)) return hr;
         if (!method.keepsVoltage) driver.Measurement().voltageChannel = 0;
         if (driver.Simulating()) {
-          if (reading) *reading = method.simulated;
+          if (reading) *reading = method.reading;
           return S_OK;
         }
         return SendFunctionCommand(driver, method, text, reading);
@@ -82,8 +62,8 @@ HRESULT RunFunction(Tevra& driver, const FunctionMethod& method,
 
 // A method whose command is its template.
 template <class... P>
-HRESULT RunTemplate(Tevra& driver, const FunctionMethod& method,
-                    std::initializer_list<ChannelArg> channels, double* reading, P... params) {
+HRESULT RunTemplate(Tevra& driver, const Method& method, std::initializer_list<ChannelArg> channels,
+                    double* reading, P... params) {
   return RunFunction(driver, method, channels, reading, UseTemplate{}, params...);
 }
 

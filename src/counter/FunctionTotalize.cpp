@@ -4,7 +4,7 @@
 
 #include "counter/FunctionImpls.h"
 #include "counter/FunctionTable.h"
-#include "counter/MeasurementTotalize.h"
+#include "counter/Property.h"
 
 namespace tevra::counter {
 namespace {
@@ -12,9 +12,6 @@ namespace {
 using core::In;
 using core::Out;
 using namespace functions;
-
-constexpr core::MethodRecord kFetchCount{&IID_ITevraTotalizeContinuous, "ITevraTotalizeContinuous",
-                                         "FetchCount", core::kMethodNone, kQX1100};
 
 // The gate sources a gated totalize can use; an input gate first sets its level to 0 V.
 struct GateSourceWord {
@@ -60,12 +57,12 @@ HRESULT WriteGatedTotalize(Tevra& driver, LONG channel, const GateSourceWord& ga
 }  // namespace
 
 HRESULT TotalizeContinuousImpl::Configure(LONG Channel) {
-  return RunTemplate(d_, kTotalizeContinuousConfigure, {{"Channel", double(Channel)}}, nullptr,
-                     In("Channel", Channel));
+  return RunTemplate(d_, rows::ITevraTotalizeContinuous_Configure, {{"Channel", double(Channel)}},
+                     nullptr, In("Channel", Channel));
 }
 HRESULT TotalizeContinuousImpl::FetchCount(double* Val) {
   return d_.Enter(
-      kFetchCount,
+      rows::ITevraTotalizeContinuous_FetchCount.record,
       [&] {
         return d_.Reporter().ReportMethodNotSupported(
             "Please use the method named ReadCount for this functionality.");
@@ -73,15 +70,26 @@ HRESULT TotalizeContinuousImpl::FetchCount(double* Val) {
       Out("Val", Val));
 }
 
-HRESULT TotalizeContinuousImpl::Start() { return StartContinuousTotalize(d_); }
-HRESULT TotalizeContinuousImpl::Stop() { return StopContinuousTotalize(d_); }
+#define TEVRA_ROWS "counter/members/ITevraTotalizeContinuous.def"
+#define TEVRA_CLASS TotalizeContinuousImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+
 HRESULT TotalizeContinuousImpl::ReadCount(double* Val) {
-  return ReadContinuousTotalizeCount(d_, Val);
+  return d_.Enter(
+      rows::ITevraTotalizeContinuous2_ReadCount.record,
+      [&](core::CallFrame& frame) -> HRESULT {
+        // The simulated instrument counts nothing.
+        if (d_.Simulating()) return S_OK;
+        return QueryCommand(d_.Io(), frame.command, frame.method->responseFormat,
+                            core::ScanArg(Val));
+      },
+      Out("Val", Val));
 }
 
 HRESULT TotalizeGatedImpl::Configure(LONG Channel, TevraArmSourceEnum GateSource,
                                      TevraSlopeEnum GateSlope, double GateTime) {
-  const FunctionMethod& method = kTotalizeGatedConfigure;
+  const Method& method = rows::ITevraTotalizeGated_Configure;
   return d_.Enter(
       method.record,
       [&]() -> HRESULT {
@@ -103,17 +111,17 @@ HRESULT TotalizeGatedImpl::Configure(LONG Channel, TevraArmSourceEnum GateSource
 }
 
 HRESULT TotalizeTimedImpl::Configure(double GateTime, LONG Channel) {
-  return RunTemplate(d_, kTotalizeTimedConfigure, {{"Channel", double(Channel)}}, nullptr,
-                     In("GateTime", GateTime), In("Channel", Channel));
+  return RunTemplate(d_, rows::ITevraTotalizeTimed_Configure, {{"Channel", double(Channel)}},
+                     nullptr, In("GateTime", GateTime), In("Channel", Channel));
 }
 HRESULT TotalizeTimedImpl::Measure(double GateTime, LONG Channel, double* Data) {
-  return RunTemplate(d_, kTotalizeTimedMeasure, {{"Channel", double(Channel)}}, Data,
+  return RunTemplate(d_, rows::ITevraTotalizeTimed_Measure, {{"Channel", double(Channel)}}, Data,
                      In("GateTime", GateTime), In("Channel", Channel), Out("Data", Data));
 }
 
 // Nothing is sent: Read and Fetch measure the selected voltage.
 HRESULT VoltageImpl::Configure(LONG Channel, TevraVoltageFunctionEnum VoltageFunction) {
-  const FunctionMethod& method = kVoltageConfigure;
+  const Method& method = rows::ITevraVoltage_Configure;
   return d_.Enter(
       method.record,
       [&]() -> HRESULT {

@@ -4,34 +4,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "counter/Setting.h"
+#include "counter/Property.h"
 #include "state/EnumFormatter.h"
 
 namespace tevra::counter {
 namespace {
-
-using core::kNoModels;
-
-constexpr const IID* kIid = &IID_ITevraMeasurement;
-constexpr const char* kItf = "ITevraMeasurement";
-
-constexpr core::MethodRecord kRead{kIid, kItf, "Read", 0, kNoModels, ":READ?", "%,$Slg"};
-constexpr core::MethodRecord kFetch{kIid, kItf, "Fetch", 0, kNoModels, ":FETC?", "%,$Slg"};
-constexpr core::MethodRecord kAbort{kIid, kItf, "Abort", 0, kNoModels, "ABOR"};
-constexpr core::MethodRecord kInitiate{kIid, kItf, "Initiate", 0, kNoModels, "INIT"};
-// In simulation the outputs stay as the caller gave them.
-constexpr core::MethodRecord kQueryLast{kIid,      kItf,         "QueryLast", core::kKeepsOutputs,
-                                        kNoModels, "DATA:LAST?", "%$C[^,] "};
-constexpr core::MethodRecord kReadingCount{kIid,         kItf, "ReadingCount", 0, kNoModels,
-                                           "DATA:POIN?", "%d"};
-constexpr core::MethodRecord kDestructiveReadCounted{
-    kIid, kItf, "DestructiveReadCounted", 0, kNoModels, "DATA:REM? %d", "%,$Slg"};
-constexpr core::MethodRecord kDestructiveReadUpToCount{kIid, kItf,      "DestructiveReadUpToCount",
-                                                       0,    kNoModels, "R? %d"};
-constexpr core::MethodRecord kGetMode{kIid,      kItf,         "get_Mode", 0,
-                                      kNoModels, "FREQ:MODE?", "%$C[^,]"};
-constexpr core::MethodRecord kPutMode{kIid, kItf, "put_Mode"};
-constexpr const char* kModeKey = "ITevraMeasurement.Mode";
 
 // Long trigger and sample counts make Read and Fetch slow: they run with at least this timeout.
 constexpr std::int32_t kReadTimeoutFloor = 50000;
@@ -51,6 +28,11 @@ HRESULT NewArray(Tevra& driver, LONG count, SAFEARRAY** val) {
 }
 
 }  // namespace
+
+#define TEVRA_ROWS "counter/members/ITevraMeasurement.def"
+#define TEVRA_CLASS MeasurementInterface
+#define TEVRA_NODE driver_
+#include "counter/DefineAccessors.inc"
 
 HRESULT MeasurementInterface::SimulatedReadings(SAFEARRAY** val) {
   LONG triggers = 0;
@@ -94,24 +76,21 @@ HRESULT MeasurementInterface::Readings(core::CallFrame& frame, bool read, LONG m
 
 HRESULT MeasurementInterface::Read(LONG MaxTimeMilliseconds, SAFEARRAY** Val) {
   return driver_.Enter(
-      kRead,
+      rows::ITevraMeasurement_Read.record,
       [&](core::CallFrame& frame) { return Readings(frame, true, MaxTimeMilliseconds, Val); },
       core::In("MaxTimeMilliseconds", MaxTimeMilliseconds), core::Out("Val", Val));
 }
 
 HRESULT MeasurementInterface::Fetch(SAFEARRAY** Val) {
   return driver_.Enter(
-      kFetch, [&](core::CallFrame& frame) { return Readings(frame, false, 0, Val); },
+      rows::ITevraMeasurement_Fetch.record,
+      [&](core::CallFrame& frame) { return Readings(frame, false, 0, Val); },
       core::Out("Val", Val));
 }
 
-HRESULT MeasurementInterface::Abort() { return SendCommand(driver_, kAbort); }
-
-HRESULT MeasurementInterface::Initiate() { return SendCommand(driver_, kInitiate); }
-
 HRESULT MeasurementInterface::QueryLast(double* LastMeasurement, BSTR* MeasurementUnit) {
   return driver_.Enter(
-      kQueryLast,
+      rows::ITevraMeasurement_QueryLast.record,
       [&](core::CallFrame& frame) -> HRESULT {
         if (driver_.Simulating()) return S_OK;
         std::string reply;
@@ -134,7 +113,7 @@ HRESULT MeasurementInterface::QueryLast(double* LastMeasurement, BSTR* Measureme
 
 HRESULT MeasurementInterface::ReadingCount(LONG* Val) {
   return driver_.Enter(
-      kReadingCount,
+      rows::ITevraMeasurement_ReadingCount.record,
       [&](core::CallFrame& frame) -> HRESULT {
         // The simulated instrument keeps no reading memory.
         if (driver_.Simulating()) return S_OK;
@@ -146,7 +125,7 @@ HRESULT MeasurementInterface::ReadingCount(LONG* Val) {
 
 HRESULT MeasurementInterface::DestructiveReadCounted(LONG NumReadings, SAFEARRAY** Val) {
   return driver_.Enter(
-      kDestructiveReadCounted,
+      rows::ITevraMeasurement_DestructiveReadCounted.record,
       [&](core::CallFrame& frame) -> HRESULT {
         if (driver_.Simulating()) return NewArray(driver_, NumReadings, Val);
         return driver_.Io().QueryList(frame.command, core::ScanArg(Val, core::ElemType::F64),
@@ -157,7 +136,7 @@ HRESULT MeasurementInterface::DestructiveReadCounted(LONG NumReadings, SAFEARRAY
 
 HRESULT MeasurementInterface::DestructiveReadUpToCount(LONG MaxCount, SAFEARRAY** Val) {
   return driver_.Enter(
-      kDestructiveReadUpToCount,
+      rows::ITevraMeasurement_DestructiveReadUpToCount.record,
       [&](core::CallFrame& frame) -> HRESULT {
         if (driver_.Simulating()) return NewArray(driver_, MaxCount, Val);
         core::IIoSession& io = driver_.Io();
@@ -173,9 +152,9 @@ HRESULT MeasurementInterface::DestructiveReadUpToCount(LONG MaxCount, SAFEARRAY*
 
 HRESULT MeasurementInterface::get_Mode(TevraFrequencyMeasurementModeEnum* val) {
   return driver_.Enter(
-      kGetMode,
+      rows::ITevraMeasurement_Mode.get,
       [&](core::CallFrame& frame) -> HRESULT {
-        if (driver_.Simulating()) return state::GetSimulated(driver_, kModeKey, *val);
+        if (driver_.Simulating()) return GetSimulated(driver_, rows::ITevraMeasurement_Mode, *val);
         std::string word;
         const HRESULT hr = QueryCommand(driver_.Io(), frame.command, frame.method->responseFormat,
                                         core::ScanArg(&word));
@@ -192,9 +171,9 @@ HRESULT MeasurementInterface::get_Mode(TevraFrequencyMeasurementModeEnum* val) {
 
 HRESULT MeasurementInterface::put_Mode(TevraFrequencyMeasurementModeEnum val) {
   return driver_.Enter(
-      kPutMode,
+      rows::ITevraMeasurement_Mode.put,
       [&]() -> HRESULT {
-        if (driver_.Simulating()) return state::PutSimulated(driver_, kModeKey, val);
+        if (driver_.Simulating()) return PutSimulated(driver_, rows::ITevraMeasurement_Mode, val);
         const bool continuousRefused = val == TevraFrequencyMeasurementModeContinuous &&
                                        (driver_.ModelBit() & (core::kQX1100 | core::kQX1200)) != 0;
         if (val < 0 || static_cast<std::size_t>(val) >= std::size(kModeWords) || continuousRefused)

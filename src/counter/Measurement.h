@@ -23,14 +23,12 @@ class MeasurementInterface final : public core::Embedded<ITevraMeasurement> {
 
   HRESULT Read(LONG MaxTimeMilliseconds, SAFEARRAY** Val) override;
   HRESULT Fetch(SAFEARRAY** Val) override;
-  HRESULT Abort() override;
-  HRESULT Initiate() override;
   HRESULT QueryLast(double* LastMeasurement, BSTR* MeasurementUnit) override;
   HRESULT ReadingCount(LONG* Val) override;
   HRESULT DestructiveReadCounted(LONG NumReadings, SAFEARRAY** Val) override;
   HRESULT DestructiveReadUpToCount(LONG MaxCount, SAFEARRAY** Val) override;
-  HRESULT get_Mode(TevraFrequencyMeasurementModeEnum* val) override;
-  HRESULT put_Mode(TevraFrequencyMeasurementModeEnum val) override;
+#define TEVRA_ROWS "counter/members/ITevraMeasurement.def"
+#include "counter/DeclareAccessors.inc"
 
  private:
   // Read and Fetch: frame carries ":READ?" or ":FETC?"; read tells which of the two runs.

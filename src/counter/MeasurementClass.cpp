@@ -1,21 +1,10 @@
 #include "counter/Measurement.h"
 
-#include "counter/Setting.h"
+#include "counter/Property.h"
 #include "platform/SafeArray.h"
 
 namespace tevra::counter {
 namespace {
-
-using core::kNoModels;
-
-constexpr const IID* kIid = &IID_IIviCounterMeasurement;
-constexpr const char* kItf = "IIviCounterMeasurement";
-
-constexpr core::MethodRecord kAbort{kIid, kItf, "Abort"};
-constexpr core::MethodRecord kFetch{kIid, kItf, "Fetch"};
-constexpr core::MethodRecord kInitiate{kIid, kItf, "Initiate"};
-constexpr core::MethodRecord kIsMeasurementComplete{kIid, kItf, "IsMeasurementComplete"};
-constexpr core::MethodRecord kRead{kIid, kItf, "Read"};
 
 // The first reading of the array an instrument-specific read returned; the array is destroyed.
 template <class ReadArray>
@@ -34,16 +23,18 @@ HRESULT FirstReading(ReadArray readArray, double* val) {
 }  // namespace
 
 HRESULT ClassMeasurementInterface::Abort() {
-  return driver_.Enter(kAbort, [&] { return instrument_.Abort(); });
+  return driver_.Enter(rows::IIviCounterMeasurement_Abort.record,
+                       [&] { return instrument_.Abort(); });
 }
 
 HRESULT ClassMeasurementInterface::Initiate() {
-  return driver_.Enter(kInitiate, [&] { return instrument_.Initiate(); });
+  return driver_.Enter(rows::IIviCounterMeasurement_Initiate.record,
+                       [&] { return instrument_.Initiate(); });
 }
 
 HRESULT ClassMeasurementInterface::Fetch(double* Val) {
   return driver_.Enter(
-      kFetch,
+      rows::IIviCounterMeasurement_Fetch.record,
       [&] {
         return FirstReading([&](SAFEARRAY** array) { return instrument_.Fetch(array); }, Val);
       },
@@ -52,7 +43,7 @@ HRESULT ClassMeasurementInterface::Fetch(double* Val) {
 
 HRESULT ClassMeasurementInterface::Read(LONG MaxTimeMilliseconds, double* Val) {
   return driver_.Enter(
-      kRead,
+      rows::IIviCounterMeasurement_Read.record,
       [&] {
         return FirstReading(
             [&](SAFEARRAY** array) { return instrument_.Read(MaxTimeMilliseconds, array); }, Val);
@@ -63,7 +54,7 @@ HRESULT ClassMeasurementInterface::Read(LONG MaxTimeMilliseconds, double* Val) {
 HRESULT ClassMeasurementInterface::IsMeasurementComplete(
     IviCounterMeasurementStatusEnum* MeasurementStatus) {
   return driver_.Enter(
-      kIsMeasurementComplete,
+      rows::IIviCounterMeasurement_IsMeasurementComplete.record,
       [&] {
         return driver_.Reporter().ReportMethodNotSupported("Measurement_IsMeasurementComplete");
       },

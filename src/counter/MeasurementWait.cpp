@@ -2,13 +2,10 @@
 
 #include <algorithm>
 
-#include "counter/Setting.h"
+#include "counter/Property.h"
 
 namespace tevra::counter {
 namespace {
-
-constexpr core::MethodRecord kWaitForOperationComplete{
-    &IID_ITevraSystem, "ITevraSystem", "WaitForOperationComplete", 0, core::kNoModels, "*OPC?"};
 
 constexpr LONG kShortestWait = 100;
 
@@ -33,7 +30,7 @@ class StatusCheckOff {
 
 HRESULT OperationCompleteInterface::WaitForOperationComplete(LONG MaxTimeMilliseconds) {
   return driver_.Enter(
-      kWaitForOperationComplete,
+      rows::ITevraSystem_WaitForOperationComplete.record,
       [&](core::CallFrame& frame) -> HRESULT {
         if (driver_.Simulating()) return S_OK;
         const StatusCheckOff statusCheckOff(driver_);

@@ -16,8 +16,8 @@ class OperationCompleteInterface final : public core::Embedded<ITevraSystem> {
       : Embedded(root), driver_(driver) {}
 
   HRESULT WaitForOperationComplete(LONG MaxTimeMilliseconds) override;
-  HRESULT get_TraceEnabled(VARIANT_BOOL* val) override;
-  HRESULT put_TraceEnabled(VARIANT_BOOL val) override;
+#define TEVRA_ROWS "counter/members/ITevraSystem.def"
+#include "counter/DeclareAccessors.inc"
 
  private:
   Tevra& driver_;

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "core/Options.h"
+#include "core/TextUtil.h"
 
 namespace tevra::io {
 namespace {
@@ -19,12 +20,7 @@ constexpr std::uint16_t kIoProtocols[] = {1, 2, 3, 4, 5};
 // VISA's trigger protocols by session value.
 constexpr std::uint16_t kTriggerProtocols[] = {0, 1, 2, 5};
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
+using core::EqualsNoCase;
 
 // The platform's variant conversion, for the kinds attributes have: numbers change kind when
 // they fit, texts are read as numbers or as True/False, and anything becomes a text.
@@ -203,8 +199,7 @@ HRESULT CVisaSession::ConfigureLine() {
   if (FAILED(GetAttribute(visa::kViAttrRsrcClass, resourceClass))) resourceClass = "OTHER";
   std::string name;
   if (FAILED(GetAttribute(visa::kViAttrRsrcName, name))) name = "UNKNOWN";
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  name = core::ToUpper(name);
   if (type == SessionInterfaceType::Tcpip && name.find("::SOCKET") != std::string::npos)
     resourceClass = "SOCKET";
   const bool socket = type == SessionInterfaceType::Tcpip && resourceClass == "SOCKET";

@@ -2,25 +2,20 @@
 
 #include <algorithm>
 
+#include "core/TextUtil.h"
+
 namespace tevra::state {
 namespace {
 
-constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-constexpr bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
+using core::EqualsNoCase;
 
 constexpr bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 constexpr bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() &&
-         EqualsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
+         EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 // Every type is known as Name, NameEnum, TevraName and TevraNameEnum.
@@ -33,20 +28,20 @@ constexpr std::string_view BaseTypeName(std::string_view name) {
 constexpr bool ContextMatches(std::string_view context, EnumContext wanted) {
   const std::size_t dot = wanted.interfaceName.size();
   return context.size() == dot + 1 + wanted.memberName.size() && context[dot] == '.' &&
-         EqualsIgnoreCase(context.substr(0, dot), wanted.interfaceName) &&
-         EqualsIgnoreCase(context.substr(dot + 1), wanted.memberName);
+         EqualsNoCase(context.substr(0, dot), wanted.interfaceName) &&
+         EqualsNoCase(context.substr(dot + 1), wanted.memberName);
 }
 
 const EnumType* FindType(std::string_view typeName) {
   const std::span<const EnumType> types = EnumTypes();
-  if (EqualsIgnoreCase(typeName, kBooleanTypeName)) {
+  if (EqualsNoCase(typeName, kBooleanTypeName)) {
     for (const EnumType& type : types)
       if (type.name == kBooleanTypeName) return &type;
     return nullptr;
   }
   const std::string_view base = BaseTypeName(typeName);
   for (const EnumType& type : types)
-    if (type.name != kBooleanTypeName && EqualsIgnoreCase(type.name, base)) return &type;
+    if (type.name != kBooleanTypeName && EqualsNoCase(type.name, base)) return &type;
   return nullptr;
 }
 

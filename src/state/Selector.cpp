@@ -9,6 +9,7 @@
 
 #include "core/ErrorCodes.h"
 #include "core/Options.h"
+#include "core/TextUtil.h"
 
 namespace tevra::state {
 namespace {
@@ -20,14 +21,6 @@ bool IsPrefixChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '!';
 }
 bool IsNameChar(char c) { return IsPrefixChar(c) || IsDigit(c); }
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoreCase(std::string_view left, std::string_view right) {
-  return left.size() == right.size() &&
-         std::equal(left.begin(), left.end(), right.begin(),
-                    [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
-}
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -205,7 +198,7 @@ class SelectorBuilder {
     std::int64_t first = 0;
     std::int64_t last = 0;
     if (to.prefix.size() > from.prefix.size() ||
-        !EqualsIgnoreCase(from.prefix.substr(0, to.prefix.size()), to.prefix) ||
+        !core::EqualsNoCase(from.prefix.substr(0, to.prefix.size()), to.prefix) ||
         !DigitsValue(from.digits, first) || !DigitsValue(to.digits, last) || last < first) {
       return ReportSelectorError(reporter_, core::Code::InvalidRepCapRange, kSelectorRangeText);
     }
@@ -357,7 +350,7 @@ HRESULT FindRepCapIndex(std::string_view name, std::size_t count, PhysicalNameAt
   try {
     const std::string physical = ResolvePhysicalName(trimmed, virtualNames);
     for (std::size_t i = 0; i < count; ++i) {
-      if (EqualsIgnoreCase(physicalNameAt(i), physical)) {
+      if (core::EqualsNoCase(physicalNameAt(i), physical)) {
         index = i;
         return S_OK;
       }

@@ -4,23 +4,15 @@
 #include <charconv>
 #include <cstdio>
 
+#include "core/TextUtil.h"
+
 namespace tevra::visa {
 namespace {
 
 constexpr std::size_t kMaxTokens = 8;
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
+using core::EqualsNoCase;
+using core::StartsWithNoCase;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -39,7 +31,7 @@ bool ParseDecimal(std::string_view text, std::uint32_t maximum, std::uint16_t& v
 
 // A USB id: "0x" and one to four hex digits, or decimal.
 bool ParseUsbId(std::string_view text, std::uint16_t& value) {
-  if (StartsWithIgnoringCase(text, "0x")) {
+  if (StartsWithNoCase(text, "0x")) {
     const std::string_view digits = text.substr(2);
     if (digits.empty() || digits.size() > 4) return false;
     std::uint32_t parsed = 0;
@@ -120,15 +112,15 @@ bool ParseHost(std::string_view token, std::string& host) {
 bool ParseTcpip(const std::string_view* rest, std::size_t count, std::string_view resourceClass,
                 ResourceAddress& address) {
   if (count == 0 || !ParseHost(rest[0], address.host)) return false;
-  if (EqualsIgnoringCase(resourceClass, "SOCKET")) {
+  if (EqualsNoCase(resourceClass, "SOCKET")) {
     address.kind = ResourceKind::TcpipSocket;
     return count == 2 && ParseDecimal(rest[1], 0xFFFF, address.port) && address.port != 0;
   }
-  if (!resourceClass.empty() && !EqualsIgnoringCase(resourceClass, "INSTR")) return false;
+  if (!resourceClass.empty() && !EqualsNoCase(resourceClass, "INSTR")) return false;
   if (count > 2) return false;
   address.resourceClass = "INSTR";
   const std::string_view name = count == 2 ? rest[1] : std::string_view("inst0");
-  if (!StartsWithIgnoringCase(name, "hislip")) {
+  if (!StartsWithNoCase(name, "hislip")) {
     address.kind = ResourceKind::TcpipVxi11;
     address.deviceName = name;
     return true;
@@ -146,9 +138,9 @@ bool ParseTcpip(const std::string_view* rest, std::size_t count, std::string_vie
 
 bool ParseUsb(const std::string_view* rest, std::size_t count, std::string_view resourceClass,
               ResourceAddress& address) {
-  if (EqualsIgnoringCase(resourceClass, "RAW")) {
+  if (EqualsNoCase(resourceClass, "RAW")) {
     address.kind = ResourceKind::UsbRaw;
-  } else if (resourceClass.empty() || EqualsIgnoringCase(resourceClass, "INSTR")) {
+  } else if (resourceClass.empty() || EqualsNoCase(resourceClass, "INSTR")) {
     address.kind = ResourceKind::UsbInstr;
   } else {
     return false;
@@ -183,7 +175,7 @@ bool ParseTokens(const Tokens& tokens, ResourceAddress& address) {
   std::string_view head = tokens.items[0];
   const InterfacePrefix* prefix = nullptr;
   for (const InterfacePrefix& candidate : kPrefixes) {
-    if (StartsWithIgnoringCase(head, candidate.keyword)) {
+    if (StartsWithNoCase(head, candidate.keyword)) {
       prefix = &candidate;
       break;
     }
@@ -203,14 +195,14 @@ bool ParseTokens(const Tokens& tokens, ResourceAddress& address) {
   if (count > 0) {
     const std::string_view last = rest[count - 1];
     for (std::string_view known : {"INSTR", "SOCKET", "RAW", "INTFC"}) {
-      if (EqualsIgnoringCase(last, known)) {
+      if (EqualsNoCase(last, known)) {
         resourceClass = last;
         --count;
         break;
       }
     }
   }
-  const bool instrumentClass = resourceClass.empty() || EqualsIgnoringCase(resourceClass, "INSTR");
+  const bool instrumentClass = resourceClass.empty() || EqualsNoCase(resourceClass, "INSTR");
 
   bool parsed = false;
   switch (prefix->type) {
@@ -225,7 +217,7 @@ bool ParseTokens(const Tokens& tokens, ResourceAddress& address) {
       parsed = instrumentClass && count == 0;
       break;
     case InterfaceType::Gpib:
-      if (EqualsIgnoringCase(resourceClass, "INTFC")) {
+      if (EqualsNoCase(resourceClass, "INTFC")) {
         address.kind = ResourceKind::GpibIntfc;
         parsed = count == 0;
       } else {

@@ -1,6 +1,7 @@
 #include "support/FakeInstrument.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -10,6 +11,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace tevra::testing {
 
@@ -135,6 +139,24 @@ void FakeInstrument::Stop() {
   close(wakeDescriptor_);
   close(listenDescriptor_);
   wakeDescriptor_ = listenDescriptor_ = -1;
+  AppendWireLog();
+}
+
+// With TEVRA_WIRE_LOG naming a file, every instrument appends what it received, headed by the
+// command line of the process (which names the test), in one write, so that the bytes of two
+// builds can be compared.
+void FakeInstrument::AppendWireLog() const {
+  const char* path = std::getenv("TEVRA_WIRE_LOG");
+  if (!path || !*path) return;
+  std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
+  std::string process((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
+  std::replace(process.begin(), process.end(), '\0', ' ');
+  std::string entry = "== " + process + "\n" + Transcript();
+  entry += "\n== end\n";
+  const int descriptor = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (descriptor < 0) return;
+  [[maybe_unused]] const ssize_t done = write(descriptor, entry.data(), entry.size());
+  close(descriptor);
 }
 
 std::string FakeInstrument::ResourceName() const {

@@ -155,6 +155,7 @@ class FakeInstrument {
   bool WaitForClosedConnections(int count, Milliseconds timeout) const;
 
  private:
+  void AppendWireLog() const;
   using Clock = std::chrono::steady_clock;
   struct PendingSend {
     Clock::time_point due;

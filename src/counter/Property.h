@@ -1,0 +1,152 @@
+// The generic bodies of the registry's rows (counter/Registry.h). A property's get queries its
+// formatted command and reads the reply by the value's type (booleans through the boolean words
+// of the method, strings as the whole reply); its put writes its formatted template. In
+// simulation a put stores the value in the store of the node that received the call, keyed by
+// the row, and a get answers the stored value or the row's simulated value; nothing is sent and
+// the row's rule is not checked. On a live session the rule is checked before any I/O.
+#pragma once
+
+#include <string>
+#include <type_traits>
+
+#include "core/Driver.h"
+#include "core/FormatArgs.h"
+#include "core/Node.h"
+#include "counter/Registry.h"
+#include "counter/Rows.h"
+#include "counter/Tevra.h"
+#include "platform/Bstr.h"
+#include "state/EnumFormatter.h"
+
+namespace tevra::counter {
+
+inline Tevra& DriverOf(core::CNode& node) { return static_cast<Tevra&>(node.Driver()); }
+
+// Sends a command as it stands and reads its reply with format into into.
+inline HRESULT QueryCommand(core::IIoSession& io, const std::string& command, const char* format,
+                            core::ScanArg into, std::int32_t timeout = core::kDefaultTimeout) {
+  const core::FormatArg text[] = {core::FormatArg(command)};
+  return io.QueryFormatted("%s", text, format, {&into, 1}, timeout);
+}
+
+// Sends the frame's formatted command and reads its reply into value.
+template <class T>
+HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value) {
+  core::IIoSession& io = driver.Io();
+  if constexpr (std::is_same_v<T, VARIANT_BOOL>) {
+    std::string reply;
+    if (HRESULT hr = io.QueryString(frame.command, reply, core::kDefaultTimeout); FAILED(hr))
+      return hr;
+    return driver.ParseBooleanResponse(reply, value);
+  } else if constexpr (std::is_same_v<T, BSTR>) {
+    std::string reply;
+    if (HRESULT hr = io.QueryString(frame.command, reply, core::kDefaultTimeout); FAILED(hr))
+      return hr;
+    value = platform::AllocBstr(reply);
+    return value ? S_OK : driver.Reporter().ReportOutOfMemory();
+  } else {
+    using Scanned = std::conditional_t<std::is_enum_v<T>, std::int32_t, T>;
+    Scanned scanned{};
+    const char* format = frame.method->responseFormat;
+    if (!format) format = std::is_floating_point_v<T> ? "%lf" : "%ld";
+    const HRESULT hr = QueryCommand(io, frame.command, format, core::ScanArg(&scanned));
+    if (SUCCEEDED(hr)) value = static_cast<T>(scanned);
+    return hr;
+  }
+}
+
+// The simulated store. Enumerations are kept as their 32-bit values.
+template <class T>
+using CacheTypeOf = std::conditional_t<std::is_enum_v<T>, std::int32_t, T>;
+
+template <class T>
+HRESULT PutSimulated(core::CNode& node, const Property& row, T value) {
+  auto* entry = node.Cache().GetCacheEntry<CacheTypeOf<T>>(&row);
+  if (!entry) return E_UNEXPECTED;  // a row read with another type than it was stored with
+  return entry->SetValue(static_cast<CacheTypeOf<T>>(value)) ? S_OK : E_OUTOFMEMORY;
+}
+
+template <class T>
+HRESULT GetSimulated(core::CNode& node, const Property& row, T& out) {
+  using Stored = CacheTypeOf<T>;
+  auto* entry = node.Cache().GetCacheEntry<Stored>(&row);
+  if (!entry) return E_UNEXPECTED;
+  Stored value{};
+  if (entry->GetValue(value)) {
+    out = static_cast<T>(value);
+    return S_OK;
+  }
+  if constexpr (std::is_same_v<T, BSTR>) {
+    out = platform::AllocBstr(row.simulated.text ? row.simulated.text : "");
+    return out ? S_OK : E_OUTOFMEMORY;
+  } else {
+    out = static_cast<T>(row.simulated.number);
+    return S_OK;
+  }
+}
+
+// Message 50 or S_OK: whether the node may run a member with the rule.
+HRESULT CheckRule(Rule rule, core::CNode& node);
+
+// The live branch of a get that reads its reply by the value's type.
+struct ReadByType {};
+// The live branch of a put that only writes its template.
+struct WriteOnly {};
+
+// A get; a property whose reply says more gives its own live branch, run with the call's frame
+// after the rule has held.
+template <class T, class Live = ReadByType>
+HRESULT GetProperty(core::CNode& node, const Property& row, T* val, Live live = {}) {
+  return node.EnterCached(
+      row.get,
+      [&](core::CallFrame& frame) -> HRESULT {
+        Tevra& driver = DriverOf(node);
+        if (driver.Simulating()) return GetSimulated(node, row, *val);
+        if (HRESULT hr = CheckRule(row.rule, node); FAILED(hr)) return hr;
+        if constexpr (std::is_same_v<Live, ReadByType>)
+          return QueryReply(driver, frame, *val);
+        else
+          return live(frame);
+      },
+      core::Out("val", val));
+}
+
+// A put; a property that needs a command before its own gives it as before, run on a live
+// session after the rule has held.
+template <class T, class Before = WriteOnly>
+HRESULT PutProperty(core::CNode& node, const Property& row, T val, Before before = {}) {
+  return node.EnterCached(
+      row.put,
+      [&](core::CallFrame& frame) -> HRESULT {
+        Tevra& driver = DriverOf(node);
+        if (driver.Simulating()) return PutSimulated(node, row, val);
+        if (HRESULT hr = CheckRule(row.rule, node); FAILED(hr)) return hr;
+        if constexpr (!std::is_same_v<Before, WriteOnly>) {
+          if (HRESULT hr = before(); FAILED(hr)) return hr;
+        }
+        return driver.Io().WriteString(frame.command, true, core::kDefaultTimeout);
+      },
+      core::In("val", val));
+}
+
+// An interface getter: the driver object's interface the row names, with a new reference.
+template <class Itf>
+HRESULT GiveInterface(core::CNode& node, const Property& row, Itf** val) {
+  return node.Enter(
+      row.get,
+      [&] { return DriverOf(node).QueryObject(*row.gives, reinterpret_cast<void**>(val)); },
+      core::Out("val", val));
+}
+
+// A method that only sends its formatted command; in simulation nothing is sent. The rule is
+// checked first, in simulation too.
+inline HRESULT SendCommand(core::CNode& node, const Method& row) {
+  return node.Enter(row.record, [&](core::CallFrame& frame) -> HRESULT {
+    if (HRESULT hr = CheckRule(row.rule, node); FAILED(hr)) return hr;
+    Tevra& driver = DriverOf(node);
+    if (driver.Simulating()) return S_OK;
+    return driver.Io().WriteString(frame.command, true, core::kDefaultTimeout);
+  });
+}
+
+}  // namespace tevra::counter

@@ -1,0 +1,43 @@
+// The preconditions of the member rows.
+#include <string>
+
+#include "core/Identity.h"
+#include "counter/Property.h"
+#include "counter/TevraChannel.h"
+
+namespace tevra::counter {
+namespace {
+
+// Channel 3, the microwave input of the two-input models, has none of the input settings; the
+// rule holds on every model.
+constexpr std::int32_t kSettingsRefusedChannel = 3;
+
+bool Refused(Rule rule, const Tevra& driver, std::int32_t number) {
+  switch (rule) {
+    case Rule::Inherit:
+    case Rule::None:
+      return false;
+    case Rule::NotChannel3:
+      return number == kSettingsRefusedChannel;
+    case Rule::MicrowaveInput: {
+      // A model outside the table is asked on every channel.
+      const core::identity::ModelEntry* model = core::identity::FindModel(driver.Model());
+      return model && number != model->MicrowaveChannel();
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+HRESULT CheckRule(Rule rule, core::CNode& node) {
+  if (rule == Rule::None || rule == Rule::Inherit) return S_OK;
+  const auto* channel = dynamic_cast<const TevraChannel*>(&node);
+  if (!channel) return S_OK;  // the channel rules hold on channels only
+  Tevra& driver = DriverOf(node);
+  const std::int32_t number = channel->Number();
+  if (!Refused(rule, driver, number)) return S_OK;
+  return driver.Reporter().ReportInvalidInputChannel(std::to_string(number));
+}
+
+}  // namespace tevra::counter

@@ -1,0 +1,123 @@
+// The simulated store: a row's simulated value before a put, the put value after it, per-node
+// stores, string copies, and every event that empties the stores.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "counter/Property.h"
+#include "platform/Bstr.h"
+#include "support/TestDriver.h"
+
+namespace tevra::testing {
+namespace {
+
+using counter::GetSimulated;
+using counter::Property;
+using counter::PutSimulated;
+namespace rows = counter::rows;
+
+class SimulatedStore : public ::testing::Test {
+ protected:
+  SimulatedStore() : channel1(&driver), channel2(&driver) {
+    EXPECT_EQ(driver.Init("Simulate=true"), S_OK);
+    driver.AddChild("TevraChannel", &channel1);
+    driver.AddChild("TevraChannel", &channel2);
+  }
+  ~SimulatedStore() override { driver.ClearChildren(); }
+
+  template <class T>
+  T Get(core::CNode& node, const Property& row) {
+    T value{};
+    EXPECT_EQ(GetSimulated(node, row, value), S_OK);
+    return value;
+  }
+  std::string GetText(core::CNode& node, const Property& row) {
+    platform::Bstr value;
+    EXPECT_EQ(GetSimulated(node, row, *value.out()), S_OK);
+    return value.utf8();
+  }
+
+  TestDriver driver;
+  core::CNode channel1;
+  core::CNode channel2;
+};
+
+TEST_F(SimulatedStore, GetterAnswersTheRowsValueUntilTheSetterRuns) {
+  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraTrigger_Count), 1);
+  EXPECT_EQ(Get<double>(driver, rows::ITevraArmStopExternal_Voltage), 0.5);
+  EXPECT_EQ(Get<VARIANT_BOOL>(channel1, rows::ITevraChannel_AutoLevelEnabled), VARIANT_TRUE);
+  EXPECT_EQ(GetText(driver, rows::IIviCounterArmStartExternal_Source), "");
+
+  ASSERT_EQ(PutSimulated(driver, rows::ITevraTrigger_Count, std::int32_t{7}), S_OK);
+  ASSERT_EQ(PutSimulated(channel1, rows::ITevraChannel_AutoLevelEnabled, VARIANT_FALSE), S_OK);
+  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraTrigger_Count), 7);
+  EXPECT_EQ(Get<VARIANT_BOOL>(channel1, rows::ITevraChannel_AutoLevelEnabled), VARIANT_FALSE);
+  // No range check in simulation: the value is kept as given.
+  ASSERT_EQ(PutSimulated(driver, rows::ITevraTrigger_Count, std::int32_t{-999}), S_OK);
+  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraTrigger_Count), -999);
+}
+
+TEST_F(SimulatedStore, EachChannelKeepsItsOwnValues) {
+  ASSERT_EQ(PutSimulated(channel1, rows::ITevraChannel_Coupling, std::int32_t{0}), S_OK);
+  EXPECT_EQ(Get<std::int32_t>(channel1, rows::ITevraChannel_Coupling), 0);
+  EXPECT_EQ(Get<std::int32_t>(channel2, rows::ITevraChannel_Coupling), 1);
+  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraChannel_Coupling), 1);
+}
+
+TEST_F(SimulatedStore, StringsAreCopiedInAndOut) {
+  platform::Bstr unit("kPa");
+  ASSERT_EQ(PutSimulated(driver, rows::IIviCounterArmStartExternal_Source, unit.get()), S_OK);
+  unit = platform::Bstr("changed by the caller");
+  BSTR first = nullptr;
+  ASSERT_EQ(GetSimulated(driver, rows::IIviCounterArmStartExternal_Source, first), S_OK);
+  SysFreeString(first);  // the caller's copy
+  EXPECT_EQ(GetText(driver, rows::IIviCounterArmStartExternal_Source), "kPa");
+  ASSERT_EQ(
+      PutSimulated(driver, rows::IIviCounterArmStartExternal_Source, platform::Bstr("bar").get()),
+      S_OK);
+  EXPECT_EQ(GetText(driver, rows::IIviCounterArmStartExternal_Source), "bar");
+}
+
+TEST_F(SimulatedStore, EventsThatReturnEveryNodeToItsDefaults) {
+  struct Event {
+    const char* name;
+    std::function<HRESULT()> run;
+  };
+  const Event events[] = {
+      {"Reset", [&] { return driver.UtilityInterface().Reset(); }},
+      {"ResetWithDefaults", [&] { return driver.UtilityInterface().ResetWithDefaults(); }},
+      {"InvalidateAllAttributes",
+       [&] { return driver.OperationInterface().InvalidateAllAttributes(); }},
+      {"put_Cache(false)", [&] { return driver.OperationInterface().put_Cache(VARIANT_FALSE); }},
+  };
+  for (const Event& e : events) {
+    SCOPED_TRACE(e.name);
+    ASSERT_EQ(driver.OperationInterface().put_Cache(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(PutSimulated(driver, rows::ITevraTrigger_Count, std::int32_t{9}), S_OK);
+    ASSERT_EQ(PutSimulated(channel2, rows::ITevraChannel_Percentage1, std::int32_t{20}), S_OK);
+    EXPECT_EQ(e.run(), S_OK);
+    EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraTrigger_Count), 1);
+    EXPECT_EQ(Get<std::int32_t>(channel2, rows::ITevraChannel_Percentage1), 50);
+  }
+  // Switching the cache on keeps what is stored.
+  ASSERT_EQ(PutSimulated(driver, rows::ITevraTrigger_Count, std::int32_t{4}), S_OK);
+  EXPECT_EQ(driver.OperationInterface().put_Cache(VARIANT_TRUE), S_OK);
+  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraTrigger_Count), 4);
+}
+
+TEST_F(SimulatedStore, CloseEmptiesTheDriverStore) {
+  ASSERT_EQ(PutSimulated(driver, rows::ITevraTrigger_Count, std::int32_t{9}), S_OK);
+  driver.ClearChildren();
+  ASSERT_EQ(driver.ApiClose(), S_OK);
+  EXPECT_EQ(driver.Cache().Size(), 0u);
+  ASSERT_EQ(driver.Init("Simulate=true"), S_OK);
+  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraTrigger_Count), 1);
+}
+
+TEST_F(SimulatedStore, AKeyKeepsOneType) {
+  ASSERT_EQ(PutSimulated(driver, rows::ITevraTrigger_Count, std::int32_t{9}), S_OK);
+  EXPECT_EQ(PutSimulated(driver, rows::ITevraTrigger_Count, 9.0), E_UNEXPECTED);
+}
+
+}  // namespace
+}  // namespace tevra::testing
