@@ -4,19 +4,11 @@
 #include <new>
 
 #include "core/Identity.h"
+#include "core/Rows.h"
 #include "platform/Bstr.h"
 
 namespace tevra::core {
 namespace {
-
-constexpr MethodRecord kGetDriverOperation{&IID_IIviDriver, "IIviDriver", "get_DriverOperation",
-                                           kNoInitCheck};
-constexpr MethodRecord kGetIdentity{&IID_IIviDriver, "IIviDriver", "get_Identity", kNoInitCheck};
-constexpr MethodRecord kGetUtility{&IID_IIviDriver, "IIviDriver", "get_Utility", kNoInitCheck};
-constexpr MethodRecord kInitialize{&IID_IIviDriver, "IIviDriver", "Initialize", kNoInitCheck};
-constexpr MethodRecord kGetInitialized{&IID_IIviDriver, "IIviDriver", "get_Initialized",
-                                       kNoInitCheck};
-constexpr MethodRecord kClose{&IID_IIviDriver, "IIviDriver", "Close"};
 
 // Error bits of the IEEE 488.2 standard event status register: query error, device-dependent
 // error, execution error, command error.
@@ -79,27 +71,27 @@ void CDriver::UpdateModelBit() {
 
 HRESULT CDriver::ApiGetDriverOperation(IIviDriverOperation** val) {
   return Enter(
-      kGetDriverOperation,
+      rows::IIviDriver_DriverOperation.get,
       [&] { return GiveInterface<IIviDriverOperation>(&operation_, (void**)val); },
       Out("val", val));
 }
 
 HRESULT CDriver::ApiGetIdentity(IIviDriverIdentity** val) {
   return Enter(
-      kGetIdentity, [&] { return GiveInterface<IIviDriverIdentity>(&identity_, (void**)val); },
-      Out("val", val));
+      rows::IIviDriver_Identity.get,
+      [&] { return GiveInterface<IIviDriverIdentity>(&identity_, (void**)val); }, Out("val", val));
 }
 
 HRESULT CDriver::ApiGetUtility(IIviDriverUtility** val) {
   return Enter(
-      kGetUtility, [&] { return GiveInterface<IIviDriverUtility>(&utility_, (void**)val); },
-      Out("val", val));
+      rows::IIviDriver_Utility.get,
+      [&] { return GiveInterface<IIviDriverUtility>(&utility_, (void**)val); }, Out("val", val));
 }
 
 HRESULT CDriver::ApiInitialize(BSTR resourceName, VARIANT_BOOL idQuery, VARIANT_BOOL reset,
                                BSTR optionString) {
   return Enter(
-      kInitialize,
+      rows::IIviDriver_Initialize.record,
       [&] { return InitializeImpl(resourceName, idQuery != 0, reset != 0, optionString); },
       InString("ResourceName", resourceName), In("IdQuery", idQuery), In("Reset", reset),
       InString("OptionString", optionString));
@@ -107,7 +99,7 @@ HRESULT CDriver::ApiInitialize(BSTR resourceName, VARIANT_BOOL idQuery, VARIANT_
 
 HRESULT CDriver::ApiGetInitialized(VARIANT_BOOL* val) {
   return Enter(
-      kGetInitialized,
+      rows::IIviDriver_Initialized.get,
       [&] {
         *val = initialized_ ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
@@ -116,7 +108,7 @@ HRESULT CDriver::ApiGetInitialized(VARIANT_BOOL* val) {
 }
 
 HRESULT CDriver::ApiClose() {
-  return Enter(kClose, [&] { return CloseImpl(); });
+  return Enter(rows::IIviDriver_Close.record, [&] { return CloseImpl(); });
 }
 
 // --- Initialize -----------------------------------------------------------------------------

@@ -4,33 +4,11 @@
 
 #include "core/Driver.h"
 #include "core/Identity.h"
+#include "core/Rows.h"
 #include "platform/Bstr.h"
 
 namespace tevra::core {
 namespace {
-
-constexpr MethodRecord kGetDescription{&IID_IIviComponentIdentity, "IIviComponentIdentity",
-                                       "get_Description", kNoInitCheck};
-constexpr MethodRecord kGetRevision{&IID_IIviComponentIdentity, "IIviComponentIdentity",
-                                    "get_Revision", kNoInitCheck};
-constexpr MethodRecord kGetVendor{&IID_IIviComponentIdentity, "IIviComponentIdentity", "get_Vendor",
-                                  kNoInitCheck};
-constexpr MethodRecord kGetManufacturer{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                        "get_InstrumentManufacturer"};
-constexpr MethodRecord kGetModel{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                 "get_InstrumentModel"};
-constexpr MethodRecord kGetFirmware{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                    "get_InstrumentFirmwareRevision"};
-constexpr MethodRecord kGetIdentifier{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                      "get_Identifier", kNoInitCheck};
-constexpr MethodRecord kGetSupportedModels{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                           "get_SupportedInstrumentModels", kNoInitCheck};
-constexpr MethodRecord kGetMajorVersion{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                        "get_SpecificationMajorVersion", kNoInitCheck};
-constexpr MethodRecord kGetMinorVersion{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                        "get_SpecificationMinorVersion", kNoInitCheck};
-constexpr MethodRecord kGetGroupCapabilities{&IID_IIviDriverIdentity, "IIviDriverIdentity",
-                                             "get_GroupCapabilities"};
 
 // A string property: the entry protocol around handing out a new copy of the text.
 template <class TextOf>
@@ -60,43 +38,52 @@ HRESULT NumberProperty(CDriver& d, const MethodRecord& m, LONG* val, std::int32_
 using namespace identity;
 
 HRESULT DriverIdentityImpl::get_Description(BSTR* val) {
-  return StringProperty(d_, kGetDescription, val,
+  return StringProperty(d_, rows::IIviComponentIdentity_Description.get, val,
                         [] { return std::string(kDescription) + std::string(kDescriptionSuffix); });
 }
 HRESULT DriverIdentityImpl::get_Revision(BSTR* val) {
-  return StringProperty(d_, kGetRevision, val, [] { return kRevision; });
+  return StringProperty(d_, rows::IIviComponentIdentity_Revision.get, val,
+                        [] { return kRevision; });
 }
 HRESULT DriverIdentityImpl::get_Vendor(BSTR* val) {
-  return StringProperty(d_, kGetVendor, val, [] { return kVendor; });
+  return StringProperty(d_, rows::IIviComponentIdentity_Vendor.get, val, [] { return kVendor; });
 }
 HRESULT DriverIdentityImpl::get_Identifier(BSTR* val) {
-  return StringProperty(d_, kGetIdentifier, val, [] { return kIdentifier; });
+  return StringProperty(d_, rows::IIviDriverIdentity_Identifier.get, val,
+                        [] { return kIdentifier; });
 }
 HRESULT DriverIdentityImpl::get_SupportedInstrumentModels(BSTR* val) {
-  return StringProperty(d_, kGetSupportedModels, val, [] { return kSupportedModels; });
+  return StringProperty(d_, rows::IIviDriverIdentity_SupportedInstrumentModels.get, val,
+                        [] { return kSupportedModels; });
 }
 HRESULT DriverIdentityImpl::get_GroupCapabilities(BSTR* val) {
-  return StringProperty(d_, kGetGroupCapabilities, val, [] { return kGroupCapabilities; });
+  return StringProperty(d_, rows::IIviDriverIdentity_GroupCapabilities.get, val,
+                        [] { return kGroupCapabilities; });
 }
 HRESULT DriverIdentityImpl::get_SpecificationMajorVersion(LONG* val) {
-  return NumberProperty(d_, kGetMajorVersion, val, kSpecificationMajorVersion);
+  return NumberProperty(d_, rows::IIviDriverIdentity_SpecificationMajorVersion.get, val,
+                        kSpecificationMajorVersion);
 }
 HRESULT DriverIdentityImpl::get_SpecificationMinorVersion(LONG* val) {
-  return NumberProperty(d_, kGetMinorVersion, val, kSpecificationMinorVersion);
+  return NumberProperty(d_, rows::IIviDriverIdentity_SpecificationMinorVersion.get, val,
+                        kSpecificationMinorVersion);
 }
 
 HRESULT DriverIdentityImpl::get_InstrumentManufacturer(BSTR* val) {
-  return StringProperty(d_, kGetManufacturer, val, [&]() -> std::string {
-    return d_.Simulating() ? std::string(kVendor) : d_.instrumentManufacturer_;
-  });
+  return StringProperty(
+      d_, rows::IIviDriverIdentity_InstrumentManufacturer.get, val, [&]() -> std::string {
+        return d_.Simulating() ? std::string(kVendor) : d_.instrumentManufacturer_;
+      });
 }
 HRESULT DriverIdentityImpl::get_InstrumentModel(BSTR* val) {
-  return StringProperty(d_, kGetModel, val, [&] { return d_.instrumentModel_; });
+  return StringProperty(d_, rows::IIviDriverIdentity_InstrumentModel.get, val,
+                        [&] { return d_.instrumentModel_; });
 }
 HRESULT DriverIdentityImpl::get_InstrumentFirmwareRevision(BSTR* val) {
-  return StringProperty(d_, kGetFirmware, val, [&]() -> std::string {
-    return d_.Simulating() ? "Sim" + std::string(kRevision) : d_.firmwareRevision_;
-  });
+  return StringProperty(
+      d_, rows::IIviDriverIdentity_InstrumentFirmwareRevision.get, val, [&]() -> std::string {
+        return d_.Simulating() ? "Sim" + std::string(kRevision) : d_.firmwareRevision_;
+      });
 }
 
 }  // namespace tevra::core

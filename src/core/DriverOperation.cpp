@@ -2,34 +2,11 @@
 // interchange-warning queues (coercions are never recorded; interchange checking is not
 // supported).
 #include "core/Driver.h"
+#include "core/Rows.h"
 #include "platform/Bstr.h"
 
 namespace tevra::core {
 namespace {
-
-#define OPERATION_METHOD(name) \
-  constexpr MethodRecord k##name { &IID_IIviDriverOperation, "IIviDriverOperation", #name }
-OPERATION_METHOD(get_LogicalName);
-OPERATION_METHOD(get_IoResourceDescriptor);
-OPERATION_METHOD(get_Cache);
-OPERATION_METHOD(put_Cache);
-OPERATION_METHOD(get_InterchangeCheck);
-OPERATION_METHOD(put_InterchangeCheck);
-OPERATION_METHOD(get_QueryInstrumentStatus);
-OPERATION_METHOD(put_QueryInstrumentStatus);
-OPERATION_METHOD(get_RangeCheck);
-OPERATION_METHOD(put_RangeCheck);
-OPERATION_METHOD(get_RecordCoercions);
-OPERATION_METHOD(put_RecordCoercions);
-OPERATION_METHOD(get_Simulate);
-OPERATION_METHOD(put_Simulate);
-OPERATION_METHOD(get_DriverSetup);
-OPERATION_METHOD(InvalidateAllAttributes);
-OPERATION_METHOD(ClearInterchangeWarnings);
-OPERATION_METHOD(GetNextInterchangeWarning);
-OPERATION_METHOD(ResetInterchangeCheck);
-OPERATION_METHOD(GetNextCoercionRecord);
-#undef OPERATION_METHOD
 
 VARIANT_BOOL ToVariantBool(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
 
@@ -42,44 +19,44 @@ HRESULT GiveString(const std::string& text, BSTR* val, CTevraErrorReporter& repo
 
 HRESULT DriverOperationImpl::get_LogicalName(BSTR* val) {
   return d_.Enter(
-      kget_LogicalName, [&] { return GiveString(d_.logicalName_, val, d_.Reporter()); },
-      Out("val", val));
+      rows::IIviDriverOperation_LogicalName.get,
+      [&] { return GiveString(d_.logicalName_, val, d_.Reporter()); }, Out("val", val));
 }
 
 HRESULT DriverOperationImpl::get_IoResourceDescriptor(BSTR* val) {
   return d_.Enter(
-      kget_IoResourceDescriptor,
+      rows::IIviDriverOperation_IoResourceDescriptor.get,
       [&] { return GiveString(d_.ioResourceDescriptor_, val, d_.Reporter()); }, Out("val", val));
 }
 
 HRESULT DriverOperationImpl::get_DriverSetup(BSTR* val) {
   return d_.Enter(
-      kget_DriverSetup, [&] { return GiveString(d_.driverSetup_, val, d_.Reporter()); },
-      Out("val", val));
+      rows::IIviDriverOperation_DriverSetup.get,
+      [&] { return GiveString(d_.driverSetup_, val, d_.Reporter()); }, Out("val", val));
 }
 
 // The boolean getters differ only in the flag they copy out.
-#define FLAG_GETTER(name, field)                         \
-  HRESULT DriverOperationImpl::name(VARIANT_BOOL* val) { \
-    return d_.Enter(                                     \
-        k##name,                                         \
-        [&] {                                            \
-          *val = ToVariantBool(d_.flags_.field);         \
-          return S_OK;                                   \
-        },                                               \
-        Out("val", val));                                \
+#define FLAG_GETTER(name, field)                               \
+  HRESULT DriverOperationImpl::get_##name(VARIANT_BOOL* val) { \
+    return d_.Enter(                                           \
+        rows::IIviDriverOperation_##name.get,                  \
+        [&] {                                                  \
+          *val = ToVariantBool(d_.flags_.field);               \
+          return S_OK;                                         \
+        },                                                     \
+        Out("val", val));                                      \
   }
-FLAG_GETTER(get_Cache, cache)
-FLAG_GETTER(get_InterchangeCheck, interchangeCheck)
-FLAG_GETTER(get_QueryInstrumentStatus, queryInstrumentStatus)
-FLAG_GETTER(get_RangeCheck, rangeCheck)
-FLAG_GETTER(get_RecordCoercions, recordCoercions)
-FLAG_GETTER(get_Simulate, simulate)
+FLAG_GETTER(Cache, cache)
+FLAG_GETTER(InterchangeCheck, interchangeCheck)
+FLAG_GETTER(QueryInstrumentStatus, queryInstrumentStatus)
+FLAG_GETTER(RangeCheck, rangeCheck)
+FLAG_GETTER(RecordCoercions, recordCoercions)
+FLAG_GETTER(Simulate, simulate)
 #undef FLAG_GETTER
 
 HRESULT DriverOperationImpl::put_Cache(VARIANT_BOOL val) {
   return d_.Enter(
-      kput_Cache,
+      rows::IIviDriverOperation_Cache.put,
       [&] {
         d_.flags_.cache = val != 0;
         if (!d_.flags_.cache) d_.InvalidateCacheTree();
@@ -90,7 +67,7 @@ HRESULT DriverOperationImpl::put_Cache(VARIANT_BOOL val) {
 
 HRESULT DriverOperationImpl::put_QueryInstrumentStatus(VARIANT_BOOL val) {
   return d_.Enter(
-      kput_QueryInstrumentStatus,
+      rows::IIviDriverOperation_QueryInstrumentStatus.put,
       [&]() -> HRESULT {
         d_.flags_.queryInstrumentStatus = val != 0;
         if (d_.flags_.queryInstrumentStatus && !d_.flags_.simulate)
@@ -102,7 +79,7 @@ HRESULT DriverOperationImpl::put_QueryInstrumentStatus(VARIANT_BOOL val) {
 
 HRESULT DriverOperationImpl::put_RangeCheck(VARIANT_BOOL val) {
   return d_.Enter(
-      kput_RangeCheck,
+      rows::IIviDriverOperation_RangeCheck.put,
       [&] {
         d_.flags_.rangeCheck = val != 0;
         return S_OK;
@@ -112,7 +89,7 @@ HRESULT DriverOperationImpl::put_RangeCheck(VARIANT_BOOL val) {
 
 HRESULT DriverOperationImpl::put_InterchangeCheck(VARIANT_BOOL val) {
   return d_.Enter(
-      kput_InterchangeCheck,
+      rows::IIviDriverOperation_InterchangeCheck.put,
       [&] {
         if (val && !d_.interchangeCheckSupported_)
           return d_.Reporter().ReportEnumValueNotSupported("VARIANT_TRUE", "val",
@@ -125,7 +102,7 @@ HRESULT DriverOperationImpl::put_InterchangeCheck(VARIANT_BOOL val) {
 
 HRESULT DriverOperationImpl::put_RecordCoercions(VARIANT_BOOL val) {
   return d_.Enter(
-      kput_RecordCoercions,
+      rows::IIviDriverOperation_RecordCoercions.put,
       [&] {
         if (val)  // coercions are never recorded, so recording cannot be switched on here
           return d_.Reporter().ReportEnumValueNotSupported("VARIANT_TRUE", "val",
@@ -138,7 +115,7 @@ HRESULT DriverOperationImpl::put_RecordCoercions(VARIANT_BOOL val) {
 
 HRESULT DriverOperationImpl::put_Simulate(VARIANT_BOOL val) {
   return d_.Enter(
-      kput_Simulate,
+      rows::IIviDriverOperation_Simulate.put,
       [&] {
         if (d_.initialFlags_.simulate && !val)
           return d_.Reporter().ReportSimulationStateCannotChange();
@@ -149,33 +126,33 @@ HRESULT DriverOperationImpl::put_Simulate(VARIANT_BOOL val) {
 }
 
 HRESULT DriverOperationImpl::InvalidateAllAttributes() {
-  return d_.Enter(kInvalidateAllAttributes, [&] {
+  return d_.Enter(rows::IIviDriverOperation_InvalidateAllAttributes.record, [&] {
     d_.InvalidateCacheTree();
     return S_OK;
   });
 }
 
 HRESULT DriverOperationImpl::ClearInterchangeWarnings() {
-  return d_.Enter(kClearInterchangeWarnings, [&] {
+  return d_.Enter(rows::IIviDriverOperation_ClearInterchangeWarnings.record, [&] {
     return d_.Reporter().ReportMethodNotSupported("ClearInterchangeWarnings");
   });
 }
 
 HRESULT DriverOperationImpl::ResetInterchangeCheck() {
-  return d_.Enter(kResetInterchangeCheck,
+  return d_.Enter(rows::IIviDriverOperation_ResetInterchangeCheck.record,
                   [&] { return d_.Reporter().ReportMethodNotSupported("ResetInterchangeCheck"); });
 }
 
 HRESULT DriverOperationImpl::GetNextInterchangeWarning(BSTR* pbstrWarning) {
   return d_.Enter(
-      kGetNextInterchangeWarning,
+      rows::IIviDriverOperation_GetNextInterchangeWarning.record,
       [&] { return d_.Reporter().ReportMethodNotSupported("GetNextInterchangeWarning"); },
       Out("pbstrWarning", pbstrWarning));
 }
 
 HRESULT DriverOperationImpl::GetNextCoercionRecord(BSTR* val) {
   return d_.Enter(
-      kGetNextCoercionRecord,
+      rows::IIviDriverOperation_GetNextCoercionRecord.record,
       [&] {
         std::string record;
         if (d_.flags_.recordCoercions && !d_.coercionRecords_.empty()) {

@@ -2,21 +2,11 @@
 #include <string>
 
 #include "core/Driver.h"
+#include "core/Rows.h"
 #include "platform/Bstr.h"
 
 namespace tevra::core {
 namespace {
-
-#define UTILITY_METHOD(name) \
-  constexpr MethodRecord k##name { &IID_IIviDriverUtility, "IIviDriverUtility", #name }
-UTILITY_METHOD(Reset);
-UTILITY_METHOD(ResetWithDefaults);
-UTILITY_METHOD(Disable);
-UTILITY_METHOD(SelfTest);
-UTILITY_METHOD(ErrorQuery);
-UTILITY_METHOD(LockObject);
-UTILITY_METHOD(UnlockObject);
-#undef UTILITY_METHOD
 
 // The instrument's error text without the trailing white space and the quotes round it.
 std::string CleanErrorText(std::string_view text) {
@@ -34,31 +24,34 @@ HRESULT GiveText(std::string_view text, BSTR& out, CTevraErrorReporter& reporter
 }  // namespace
 
 HRESULT DriverUtilityImpl::Reset() {
-  return d_.Enter(kReset, [&] { return d_.ResetImpl(); });
+  return d_.Enter(rows::IIviDriverUtility_Reset.record, [&] { return d_.ResetImpl(); });
 }
 HRESULT DriverUtilityImpl::ResetWithDefaults() {
-  return d_.Enter(kResetWithDefaults, [&] { return d_.ResetWithDefaultsImpl(); });
+  return d_.Enter(rows::IIviDriverUtility_ResetWithDefaults.record,
+                  [&] { return d_.ResetWithDefaultsImpl(); });
 }
 HRESULT DriverUtilityImpl::Disable() {
-  return d_.Enter(kDisable, [&] { return d_.DisableImpl(); });
+  return d_.Enter(rows::IIviDriverUtility_Disable.record, [&] { return d_.DisableImpl(); });
 }
 HRESULT DriverUtilityImpl::SelfTest(LONG* TestResult, BSTR* TestMessage) {
   return d_.Enter(
-      kSelfTest, [&] { return d_.SelfTestImpl(*TestResult, *TestMessage); },
-      Out("TestResult", TestResult), Out("TestMessage", TestMessage));
+      rows::IIviDriverUtility_SelfTest.record,
+      [&] { return d_.SelfTestImpl(*TestResult, *TestMessage); }, Out("TestResult", TestResult),
+      Out("TestMessage", TestMessage));
 }
 HRESULT DriverUtilityImpl::ErrorQuery(LONG* ErrorCode, BSTR* ErrorMessage) {
   return d_.Enter(
-      kErrorQuery, [&] { return d_.ErrorQueryImpl(*ErrorCode, *ErrorMessage); },
-      Out("ErrorCode", ErrorCode), Out("ErrorMessage", ErrorMessage));
+      rows::IIviDriverUtility_ErrorQuery.record,
+      [&] { return d_.ErrorQueryImpl(*ErrorCode, *ErrorMessage); }, Out("ErrorCode", ErrorCode),
+      Out("ErrorMessage", ErrorMessage));
 }
 // The session lock already serialises every call; a longer critical region is not offered.
 HRESULT DriverUtilityImpl::LockObject() {
-  return d_.Enter(kLockObject,
+  return d_.Enter(rows::IIviDriverUtility_LockObject.record,
                   [&] { return d_.Reporter().ReportMethodNotSupported("LockObject"); });
 }
 HRESULT DriverUtilityImpl::UnlockObject() {
-  return d_.Enter(kUnlockObject,
+  return d_.Enter(rows::IIviDriverUtility_UnlockObject.record,
                   [&] { return d_.Reporter().ReportMethodNotSupported("UnlockObject"); });
 }
 

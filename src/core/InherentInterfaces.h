@@ -13,21 +13,8 @@ class DriverOperationImpl final : public Embedded<IIviDriverOperation> {
  public:
   DriverOperationImpl(IObjectRoot& root, CDriver& driver) : Embedded(root), d_(driver) {}
 
-  HRESULT get_LogicalName(BSTR* val) override;
-  HRESULT get_IoResourceDescriptor(BSTR* val) override;
-  HRESULT get_Cache(VARIANT_BOOL* val) override;
-  HRESULT put_Cache(VARIANT_BOOL val) override;
-  HRESULT get_InterchangeCheck(VARIANT_BOOL* val) override;
-  HRESULT put_InterchangeCheck(VARIANT_BOOL val) override;
-  HRESULT get_QueryInstrumentStatus(VARIANT_BOOL* val) override;
-  HRESULT put_QueryInstrumentStatus(VARIANT_BOOL val) override;
-  HRESULT get_RangeCheck(VARIANT_BOOL* val) override;
-  HRESULT put_RangeCheck(VARIANT_BOOL val) override;
-  HRESULT get_RecordCoercions(VARIANT_BOOL* val) override;
-  HRESULT put_RecordCoercions(VARIANT_BOOL val) override;
-  HRESULT get_Simulate(VARIANT_BOOL* val) override;
-  HRESULT put_Simulate(VARIANT_BOOL val) override;
-  HRESULT get_DriverSetup(BSTR* val) override;
+#define TEVRA_ROWS "core/members/IIviDriverOperation.def"
+#include "core/DeclareAccessors.inc"
   HRESULT InvalidateAllAttributes() override;
   HRESULT ClearInterchangeWarnings() override;
   HRESULT GetNextInterchangeWarning(BSTR* pbstrWarning) override;
@@ -42,17 +29,10 @@ class DriverIdentityImpl final : public Embedded<IIviDriverIdentity> {
  public:
   DriverIdentityImpl(IObjectRoot& root, CDriver& driver) : Embedded(root), d_(driver) {}
 
-  HRESULT get_Description(BSTR* val) override;
-  HRESULT get_Revision(BSTR* val) override;
-  HRESULT get_Vendor(BSTR* val) override;
-  HRESULT get_InstrumentManufacturer(BSTR* val) override;
-  HRESULT get_InstrumentModel(BSTR* val) override;
-  HRESULT get_InstrumentFirmwareRevision(BSTR* val) override;
-  HRESULT get_Identifier(BSTR* val) override;
-  HRESULT get_SupportedInstrumentModels(BSTR* val) override;
-  HRESULT get_SpecificationMajorVersion(LONG* val) override;
-  HRESULT get_SpecificationMinorVersion(LONG* val) override;
-  HRESULT get_GroupCapabilities(BSTR* val) override;
+#define TEVRA_ROWS "core/members/IIviComponentIdentity.def"
+#include "core/DeclareAccessors.inc"
+#define TEVRA_ROWS "core/members/IIviDriverIdentity.def"
+#include "core/DeclareAccessors.inc"
 
  private:
   CDriver& d_;

@@ -33,7 +33,7 @@ class ArmGroup final : public InterfaceGroup {
     HRESULT SetTime(TevraArmMeasurementTypeEnum ArmMeasurementType, double Time) override;
     HRESULT GetTime(TevraArmMeasurementTypeEnum ArmMeasurementType, double* Time) override;
 #define TEVRA_ROWS "counter/members/ITevraArm.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -43,7 +43,7 @@ class ArmGroup final : public InterfaceGroup {
    public:
     Start(ArmGroup& g);
 #define TEVRA_ROWS "counter/members/ITevraArmStart.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -55,7 +55,7 @@ class ArmGroup final : public InterfaceGroup {
     HRESULT Configure(TevraExternalSourceEnum Source, double Voltage, TevraSlopeEnum Slope,
                       double DelayTime) override;
 #define TEVRA_ROWS "counter/members/ITevraArmStartExternal.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -65,7 +65,7 @@ class ArmGroup final : public InterfaceGroup {
    public:
     Stop(ArmGroup& g);
 #define TEVRA_ROWS "counter/members/ITevraArmStop.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -77,7 +77,7 @@ class ArmGroup final : public InterfaceGroup {
     HRESULT Configure(TevraExternalSourceEnum Source, double Voltage, TevraSlopeEnum Slope,
                       double HoldOffTime) override;
 #define TEVRA_ROWS "counter/members/ITevraArmStopExternal.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -87,7 +87,7 @@ class ArmGroup final : public InterfaceGroup {
    public:
     ClassStart(ArmGroup& g);
 #define TEVRA_ROWS "counter/members/IIviCounterArmStart.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -98,7 +98,7 @@ class ArmGroup final : public InterfaceGroup {
     ClassStartExternal(ArmGroup& g);
     HRESULT Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope, double Delay) override;
 #define TEVRA_ROWS "counter/members/IIviCounterArmStartExternal.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -108,7 +108,7 @@ class ArmGroup final : public InterfaceGroup {
    public:
     ClassStop(ArmGroup& g);
 #define TEVRA_ROWS "counter/members/IIviCounterArmStop.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;
@@ -120,7 +120,7 @@ class ArmGroup final : public InterfaceGroup {
     HRESULT Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope,
                       double Holdoff) override;
 #define TEVRA_ROWS "counter/members/IIviCounterArmStopExternal.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ArmGroup& g_;

@@ -15,7 +15,7 @@ class ChannelSettings final : public core::Embedded<ITevraChannel> {
   ChannelSettings(TevraChannel& channel);
 
 #define TEVRA_ROWS "counter/members/ITevraChannel.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
   HRESULT ConfigureLevel(double Voltage, VARIANT_BOOL NoiseRejectEnabled) override;
   HRESULT Configure(TevraImpedanceEnum Impedance, TevraCouplingEnum Coupling,
                     TevraAttenuationFactorEnum Range) override;

@@ -43,7 +43,7 @@ class ChannelCollection {
     HRESULT get_Item(BSTR Name, ITevraChannel** val) override;
     HRESULT get_Name(LONG Index, BSTR* val) override;
 #define TEVRA_ROWS "counter/members/ITevraChannels.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ChannelCollection& c_;
@@ -54,7 +54,7 @@ class ChannelCollection {
     HRESULT get_Item(BSTR Name, IIviCounterChannel** val) override;
     HRESULT get_Name(LONG Index, BSTR* val) override;
 #define TEVRA_ROWS "counter/members/IIviCounterChannels.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
    private:
     ChannelCollection& c_;

@@ -189,7 +189,7 @@ class IviCounterRoot final : public core::IviDriverImpl<IIviCounter> {
  public:
   IviCounterRoot(Tevra& driver) : IviDriverImpl(driver, driver), t_(driver) {}
 #define TEVRA_ROWS "counter/members/IIviCounter.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
  private:
   Tevra& t_;

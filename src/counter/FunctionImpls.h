@@ -113,7 +113,7 @@ class TotalizeContinuousImpl final : public FunctionImpl<ITevraTotalizeContinuou
   HRESULT FetchCount(double* Val) override;
   HRESULT ReadCount(double* Val) override;
 #define TEVRA_ROWS "counter/members/ITevraTotalizeContinuous.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 };
 
 class TotalizeGatedImpl final : public FunctionImpl<ITevraTotalizeGated> {

@@ -10,7 +10,7 @@
 
 #include "core/CallContext.h"
 #include "core/IoSession.h"
-#include "counter/Registry.h"
+#include "counter/Rows.h"
 #include "counter/Tevra.h"
 
 namespace tevra::counter {

@@ -28,7 +28,7 @@ class MeasurementInterface final : public core::Embedded<ITevraMeasurement> {
   HRESULT DestructiveReadCounted(LONG NumReadings, SAFEARRAY** Val) override;
   HRESULT DestructiveReadUpToCount(LONG MaxCount, SAFEARRAY** Val) override;
 #define TEVRA_ROWS "counter/members/ITevraMeasurement.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
  private:
   // Read and Fetch: frame carries ":READ?" or ":FETC?"; read tells which of the two runs.

@@ -17,7 +17,7 @@ class OperationCompleteInterface final : public core::Embedded<ITevraSystem> {
 
   HRESULT WaitForOperationComplete(LONG MaxTimeMilliseconds) override;
 #define TEVRA_ROWS "counter/members/ITevraSystem.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
  private:
   Tevra& driver_;

@@ -12,7 +12,6 @@
 #include "core/Driver.h"
 #include "core/FormatArgs.h"
 #include "core/Node.h"
-#include "counter/Registry.h"
 #include "counter/Rows.h"
 #include "counter/Tevra.h"
 #include "platform/Bstr.h"

@@ -15,7 +15,7 @@ class TriggerInterface final : public core::Embedded<ITevraTrigger> {
   TriggerInterface(core::IObjectRoot& root, Tevra& driver) : Embedded(root), driver_(driver) {}
 
 #define TEVRA_ROWS "counter/members/ITevraTrigger.def"
-#include "counter/DeclareAccessors.inc"
+#include "core/DeclareAccessors.inc"
 
  private:
   Tevra& driver_;

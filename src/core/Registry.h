@@ -1,6 +1,7 @@
 // The member registry: every property and method of every interface the driver implements is one
-// row of its interface's file in counter/members/, and everything the entry path, the generic
-// accessors, the simulated store, the trace and the listings need comes from that row.
+// row of its interface's file in core/members/ (the IVI driver interfaces) or counter/members/
+// (the counter's), and everything the entry path, the generic accessors, the simulated store, the
+// trace and the listings need comes from that row.
 //
 // A member file is an X-macro list, included with the three macros defined by whoever reads it:
 //
@@ -13,7 +14,7 @@
 // then the kind, saying which bodies are generic (below); then the row's columns by name, in the
 // order of PropertyColumns or MethodColumns. A macro list rather than a constexpr array because
 // the same rows also declare and define the accessors of the implementing class
-// (counter/DeclareAccessors.inc, counter/DefineAccessors.inc) and, later, the C functions.
+// (core/DeclareAccessors.inc, counter/DefineAccessors.inc) and, later, the C functions.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +26,10 @@
 #include "core/Param.h"
 #include "tevra/TevraInterfaces.h"
 
-namespace tevra::counter {
+namespace tevra::core {
 
-// What must hold before a member does its I/O (and, for command-only methods, before anything).
+// What must hold before a member does its I/O (and, for command-only methods, before anything);
+// the counter's channels check these.
 enum class Rule : std::uint8_t {
   Inherit,  // the rule of the member's interface
   None,
@@ -74,7 +76,7 @@ struct Simulated {
 struct Interface {
   const IID* iid;
   const char* name;
-  std::uint8_t models = core::kNoModels;  // the models that have none of the interface
+  std::uint8_t models = kNoModels;  // the models that have none of the interface
   Rule rule = Rule::None;
 };
 
@@ -90,8 +92,8 @@ struct PropertyColumns {
   const char* get = nullptr;       // command template of the get
   const char* response = nullptr;  // response format of the get
   const char* put = nullptr;       // command template of the put
-  std::uint8_t models = core::kNoModels;
-  std::uint32_t flags = core::kMethodNone;
+  std::uint8_t models = kNoModels;
+  std::uint32_t flags = kMethodNone;
   Rule rule = Rule::Inherit;
   Simulated simulated{};
   const IID* gives = nullptr;   // the interface a Gives property hands out
@@ -103,10 +105,10 @@ struct Property {
   const Interface* itf;
   const char* name;
   PropertyKind kind;
-  core::ValueType type;
+  ValueType type;
   bool isEnum;
-  core::MethodRecord get;
-  core::MethodRecord put;  // no method name when read-only
+  MethodRecord get;
+  MethodRecord put;  // no method name when read-only
   Rule rule;
   Simulated simulated;
   const IID* gives;
@@ -120,14 +122,14 @@ struct MethodColumns {
   const char* name;
   const char* command = nullptr;   // command template
   const char* response = nullptr;  // response format
-  std::uint8_t models = core::kNoModels;
-  std::uint32_t flags = core::kMethodNone;
+  std::uint8_t models = kNoModels;
+  std::uint32_t flags = kMethodNone;
   Rule rule = Rule::Inherit;
   // The measurement functions' configure and measure methods.
   const char* errorName = nullptr;  // the method as invalid-value messages name it
   ChannelRule channels = ChannelRule::None;
   double reading = 0.0;  // a measure's reading in simulation
-  std::int32_t timeout = core::kDefaultTimeout;
+  std::int32_t timeout = kDefaultTimeout;
   bool keepsVoltage = false;        // leaves the voltage selection as it is
   bool needsBurstOption = false;    // asks "*OPT?" for the burst option before any other I/O
   const char* params = nullptr;     // parameter names in order, comma-separated
@@ -137,7 +139,7 @@ struct MethodColumns {
 struct Method {
   const Interface* itf;
   MethodKind kind;
-  core::MethodRecord record;
+  MethodRecord record;
   Rule rule;
   const char* errorName;
   ChannelRule channels;
@@ -156,15 +158,15 @@ inline void BadRow(const char*) {}
 
 template <class T>
 constexpr Property MakeProperty(const Interface& itf, PropertyKind kind, PropertyColumns c) {
-  constexpr core::ValueType type = core::ValueTypeOf<T>();
-  if constexpr (type == core::ValueType::String) {
+  constexpr ValueType type = ValueTypeOf<T>();
+  if constexpr (type == ValueType::String) {
     if (c.simulated.number != 0) detail::BadRow("a string's simulated value is a text");
   } else {
     if (c.simulated.text) detail::BadRow("only a string has a text as simulated value");
     if constexpr (std::is_same_v<T, VARIANT_BOOL>) {
       if (c.simulated.number != 0 && c.simulated.number != -1)
         detail::BadRow("a boolean is -1 or 0");
-    } else if constexpr (type != core::ValueType::Double && type != core::ValueType::Float) {
+    } else if constexpr (type != ValueType::Double && type != ValueType::Float) {
       if (c.simulated.number != static_cast<double>(static_cast<std::int64_t>(c.simulated.number)))
         detail::BadRow("an integer's simulated value is whole");
     }
@@ -205,9 +207,10 @@ constexpr Method MakeMethod(const Interface& itf, MethodKind kind, MethodColumns
           c.cFunction};
 }
 
-// Every row, in the order of the member files (counter/members/Interfaces.inc).
+// Every row, in the order of the member files (core/members/Interfaces.inc, then
+// counter/members/Interfaces.inc).
 std::span<const Interface* const> RegisteredInterfaces();
 std::span<const Property* const> RegisteredProperties();
 std::span<const Method* const> RegisteredMethods();
 
-}  // namespace tevra::counter
+}  // namespace tevra::core
