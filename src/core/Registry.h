@@ -47,6 +47,7 @@ enum class PropertyKind : std::uint8_t {
   Own,          // both written by hand
   OwnReadOnly,  // get only, written by hand
   Gives,        // get only: hands out the driver object's interface .gives
+  Refused,      // get and put: message 10 naming "<family>_get_<Name>" ("_put_")
 };
 
 // The channel numbers a measurement function's channel arguments accept.
@@ -78,6 +79,7 @@ struct Interface {
   const char* name;
   std::uint8_t models = kNoModels;  // the models that have none of the interface
   Rule rule = Rule::None;
+  const char* family = nullptr;  // how messages name the interface's features ("Frequency")
 };
 
 constexpr bool IsWritable(PropertyKind kind) {
@@ -175,6 +177,8 @@ constexpr Property MakeProperty(const Interface& itf, PropertyKind kind, Propert
   const bool writable = IsWritable(kind);
   if ((kind == PropertyKind::Gives) != (c.gives != nullptr))
     detail::BadRow("a Gives property, and only one, names the interface it gives");
+  if (kind == PropertyKind::Refused && !itf.family)
+    detail::BadRow("a Refused property's interface names its family");
   return {
       &itf,
       c.name,

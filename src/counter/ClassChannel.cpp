@@ -6,32 +6,6 @@
 namespace tevra::counter {
 namespace {
 
-constexpr core::MethodRecord Method(const char* name) {
-  return {&IID_IIviCounterChannel, "IIviCounterChannel", name};
-}
-
-constexpr core::MethodRecord kGetImpedance = Method("get_Impedance");
-constexpr core::MethodRecord kPutImpedance = Method("put_Impedance");
-constexpr core::MethodRecord kGetCoupling = Method("get_Coupling");
-constexpr core::MethodRecord kPutCoupling = Method("put_Coupling");
-constexpr core::MethodRecord kGetAttenuation = Method("get_Attenuation");
-constexpr core::MethodRecord kPutAttenuation = Method("put_Attenuation");
-constexpr core::MethodRecord kGetLevel = Method("get_Level");
-constexpr core::MethodRecord kPutLevel = Method("put_Level");
-constexpr core::MethodRecord kGetHysteresis = Method("get_Hysteresis");
-constexpr core::MethodRecord kPutHysteresis = Method("put_Hysteresis");
-constexpr core::MethodRecord kGetFilterEnabled = Method("get_FilterEnabled");
-constexpr core::MethodRecord kPutFilterEnabled = Method("put_FilterEnabled");
-constexpr core::MethodRecord kGetSlope = Method("get_Slope");
-constexpr core::MethodRecord kPutSlope = Method("put_Slope");
-constexpr core::MethodRecord kGetMinimumFrequency = Method("get_MinimumFrequency");
-constexpr core::MethodRecord kPutMinimumFrequency = Method("put_MinimumFrequency");
-constexpr core::MethodRecord kGetMaximumFrequency = Method("get_MaximumFrequency");
-constexpr core::MethodRecord kPutMaximumFrequency = Method("put_MaximumFrequency");
-constexpr core::MethodRecord kConfigureLevel = Method("ConfigureLevel");
-constexpr core::MethodRecord kConfigure = Method("Configure");
-constexpr core::MethodRecord kConfigureFilter = Method("ConfigureFilter");
-
 constexpr double kFiftyOhm = 50.0;
 constexpr double kOneMegohm = 1.0E6;
 
@@ -43,7 +17,7 @@ ITevraChannel& ClassChannel::Instrument() { return *channel_.InstrumentInterface
 
 HRESULT ClassChannel::get_Impedance(double* val) {
   return channel_.Enter(
-      kGetImpedance,
+      rows::IIviCounterChannel_Impedance.get,
       [&]() -> HRESULT {
         TevraImpedanceEnum impedance = TevraImpedance1E6;
         const HRESULT hr = Instrument().get_Impedance(&impedance);
@@ -55,7 +29,7 @@ HRESULT ClassChannel::get_Impedance(double* val) {
 
 HRESULT ClassChannel::put_Impedance(double val) {
   return channel_.Enter(
-      kPutImpedance,
+      rows::IIviCounterChannel_Impedance.put,
       [&]() -> HRESULT {
         if (val != kFiftyOhm && val != kOneMegohm)
           return DriverOf(channel_).Reporter().ReportInvalidValueDouble(
@@ -67,7 +41,7 @@ HRESULT ClassChannel::put_Impedance(double val) {
 
 HRESULT ClassChannel::get_Coupling(IviCounterCouplingEnum* val) {
   return channel_.Enter(
-      kGetCoupling,
+      rows::IIviCounterChannel_Coupling.get,
       [&]() -> HRESULT {
         TevraCouplingEnum coupling = TevraCouplingAC;
         const HRESULT hr = Instrument().get_Coupling(&coupling);
@@ -82,13 +56,14 @@ HRESULT ClassChannel::get_Coupling(IviCounterCouplingEnum* val) {
 
 HRESULT ClassChannel::put_Coupling(IviCounterCouplingEnum val) {
   return channel_.Enter(
-      kPutCoupling, [&] { return Instrument().put_Coupling(static_cast<TevraCouplingEnum>(val)); },
+      rows::IIviCounterChannel_Coupling.put,
+      [&] { return Instrument().put_Coupling(static_cast<TevraCouplingEnum>(val)); },
       core::In("val", val));
 }
 
 HRESULT ClassChannel::get_Attenuation(double* val) {
   return channel_.Enter(
-      kGetAttenuation,
+      rows::IIviCounterChannel_Attenuation.get,
       [&]() -> HRESULT {
         TevraAttenuationFactorEnum factor = TevraAttenuationFactor1;
         const HRESULT hr = Instrument().get_Range(&factor);
@@ -100,7 +75,7 @@ HRESULT ClassChannel::get_Attenuation(double* val) {
 
 HRESULT ClassChannel::put_Attenuation(double val) {
   return channel_.Enter(
-      kPutAttenuation,
+      rows::IIviCounterChannel_Attenuation.put,
       [&]() -> HRESULT {
         if (val != 1.0 && val != 10.0)
           return DriverOf(channel_).Reporter().ReportInvalidValueDouble(
@@ -113,17 +88,19 @@ HRESULT ClassChannel::put_Attenuation(double val) {
 
 HRESULT ClassChannel::get_Level(double* val) {
   return channel_.Enter(
-      kGetLevel, [&] { return Instrument().get_Voltage1(val); }, core::Out("val", val));
+      rows::IIviCounterChannel_Level.get, [&] { return Instrument().get_Voltage1(val); },
+      core::Out("val", val));
 }
 HRESULT ClassChannel::put_Level(double val) {
   return channel_.Enter(
-      kPutLevel, [&] { return Instrument().put_Voltage1(val); }, core::In("val", val));
+      rows::IIviCounterChannel_Level.put, [&] { return Instrument().put_Voltage1(val); },
+      core::In("val", val));
 }
 
 // The counter has no hysteresis setting; noise rejection widens the hysteresis band instead.
 HRESULT ClassChannel::get_Hysteresis(double* val) {
   return channel_.Enter(
-      kGetHysteresis,
+      rows::IIviCounterChannel_Hysteresis.get,
       [&]() -> HRESULT {
         VARIANT_BOOL rejecting = VARIANT_FALSE;
         const HRESULT hr = Instrument().get_NoiseRejectEnabled(&rejecting);
@@ -135,24 +112,25 @@ HRESULT ClassChannel::get_Hysteresis(double* val) {
 
 HRESULT ClassChannel::put_Hysteresis(double val) {
   return channel_.Enter(
-      kPutHysteresis,
+      rows::IIviCounterChannel_Hysteresis.put,
       [&] { return Instrument().put_NoiseRejectEnabled(val > 0.0 ? VARIANT_TRUE : VARIANT_FALSE); },
       core::In("val", val));
 }
 
 HRESULT ClassChannel::get_FilterEnabled(VARIANT_BOOL* val) {
   return channel_.Enter(
-      kGetFilterEnabled, [&] { return Instrument().get_FilterEnabled(val); },
-      core::Out("val", val));
+      rows::IIviCounterChannel_FilterEnabled.get,
+      [&] { return Instrument().get_FilterEnabled(val); }, core::Out("val", val));
 }
 HRESULT ClassChannel::put_FilterEnabled(VARIANT_BOOL val) {
   return channel_.Enter(
-      kPutFilterEnabled, [&] { return Instrument().put_FilterEnabled(val); }, core::In("val", val));
+      rows::IIviCounterChannel_FilterEnabled.put,
+      [&] { return Instrument().put_FilterEnabled(val); }, core::In("val", val));
 }
 
 HRESULT ClassChannel::get_Slope(IviCounterSlopeEnum* val) {
   return channel_.Enter(
-      kGetSlope,
+      rows::IIviCounterChannel_Slope.get,
       [&]() -> HRESULT {
         TevraSlopeEnum slope = TevraSlopePositive;
         const HRESULT hr = Instrument().get_Slope1(&slope);
@@ -167,13 +145,14 @@ HRESULT ClassChannel::get_Slope(IviCounterSlopeEnum* val) {
 
 HRESULT ClassChannel::put_Slope(IviCounterSlopeEnum val) {
   return channel_.Enter(
-      kPutSlope, [&] { return Instrument().put_Slope1(static_cast<TevraSlopeEnum>(val)); },
+      rows::IIviCounterChannel_Slope.put,
+      [&] { return Instrument().put_Slope1(static_cast<TevraSlopeEnum>(val)); },
       core::In("val", val));
 }
 
 HRESULT ClassChannel::get_MinimumFrequency(double* val) {
   return channel_.Enter(
-      kGetMinimumFrequency,
+      rows::IIviCounterChannel_MinimumFrequency.get,
       [&] {
         return DriverOf(channel_).Reporter().ReportPropertyNotSupported(
             "Channel_get_MinimumFrequency");
@@ -182,7 +161,7 @@ HRESULT ClassChannel::get_MinimumFrequency(double* val) {
 }
 HRESULT ClassChannel::put_MinimumFrequency(double val) {
   return channel_.Enter(
-      kPutMinimumFrequency,
+      rows::IIviCounterChannel_MinimumFrequency.put,
       [&] {
         return DriverOf(channel_).Reporter().ReportPropertyNotSupported(
             "Channel_put_MinimumFrequency");
@@ -191,7 +170,7 @@ HRESULT ClassChannel::put_MinimumFrequency(double val) {
 }
 HRESULT ClassChannel::get_MaximumFrequency(double* val) {
   return channel_.Enter(
-      kGetMaximumFrequency,
+      rows::IIviCounterChannel_MaximumFrequency.get,
       [&] {
         return DriverOf(channel_).Reporter().ReportPropertyNotSupported(
             "Channel_get_MaximumFrequency");
@@ -200,7 +179,7 @@ HRESULT ClassChannel::get_MaximumFrequency(double* val) {
 }
 HRESULT ClassChannel::put_MaximumFrequency(double val) {
   return channel_.Enter(
-      kPutMaximumFrequency,
+      rows::IIviCounterChannel_MaximumFrequency.put,
       [&] {
         return DriverOf(channel_).Reporter().ReportPropertyNotSupported(
             "Channel_put_MaximumFrequency");
@@ -210,7 +189,7 @@ HRESULT ClassChannel::put_MaximumFrequency(double val) {
 
 HRESULT ClassChannel::ConfigureLevel(double TriggerLevel, double Hysteresis) {
   return channel_.Enter(
-      kConfigureLevel,
+      rows::IIviCounterChannel_ConfigureLevel.record,
       [&] {
         return Instrument().ConfigureLevel(TriggerLevel,
                                            Hysteresis > 0.0 ? VARIANT_TRUE : VARIANT_FALSE);
@@ -221,7 +200,7 @@ HRESULT ClassChannel::ConfigureLevel(double TriggerLevel, double Hysteresis) {
 HRESULT ClassChannel::Configure(double Impedance, IviCounterCouplingEnum Coupling,
                                 double Attenuation) {
   return channel_.Enter(
-      kConfigure,
+      rows::IIviCounterChannel_Configure.record,
       [&]() -> HRESULT {
         core::CTevraErrorReporter& reporter = DriverOf(channel_).Reporter();
         if (Impedance != kFiftyOhm && Impedance != kOneMegohm)
@@ -243,7 +222,7 @@ HRESULT ClassChannel::Configure(double Impedance, IviCounterCouplingEnum Couplin
 
 HRESULT ClassChannel::ConfigureFilter(double MinimumFrequency, double MaximumFrequency) {
   return channel_.Enter(
-      kConfigureFilter,
+      rows::IIviCounterChannel_ConfigureFilter.record,
       [&] {
         return DriverOf(channel_).Reporter().ReportMethodNotSupported(
             "IIviCounterChannel_ConfigureFilter");

@@ -3,9 +3,10 @@
 #include "counter/FunctionClass.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 
+#include "core/TextUtil.h"
+#include "counter/Property.h"
 #include "platform/Bstr.h"
 
 namespace tevra::counter {
@@ -43,13 +44,7 @@ constexpr VoltageFunctionMatch kVoltageFunctions[] = {
 };
 
 std::string NormalisedName(BSTR name) {
-  std::string text = platform::BstrToUtf8(name);
-  auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
-  text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
-  text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
+  return core::ToLower(core::Trim(platform::BstrToUtf8(name)));
 }
 
 // The slope of a channel, read through the class-compliant channel collection.
@@ -67,17 +62,57 @@ TevraEdgeTypeEnum EdgeOf(IviCounterSlopeEnum slope) {
   return slope == IviCounterSlopeNegative ? TevraEdgeTypeFalling : TevraEdgeTypeRising;
 }
 
-constexpr core::MethodRecord Record(const IID* iid, const char* itf, const char* method) {
-  return core::MethodRecord{iid, itf, method};
-}
-
 }  // namespace
 
-HRESULT RefuseProperty(Tevra& driver, const core::MethodRecord& method, const char* feature,
-                       core::Param value) {
-  return driver.Enter(
-      method, [&] { return driver.Reporter().ReportPropertyNotSupported(feature); }, value);
-}
+// The refused properties of every class-compliant function interface.
+#define TEVRA_ROWS "counter/members/IIviCounterFrequency.def"
+#define TEVRA_CLASS IviFrequencyImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterPeriod.def"
+#define TEVRA_CLASS IviPeriodImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterPulseWidth.def"
+#define TEVRA_CLASS IviPulseWidthImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterDutyCycle.def"
+#define TEVRA_CLASS IviDutyCycleImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterEdgeTime.def"
+#define TEVRA_CLASS IviEdgeTimeImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterFrequencyRatio.def"
+#define TEVRA_CLASS IviFrequencyRatioImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterTimeInterval.def"
+#define TEVRA_CLASS IviTimeIntervalImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterPhase.def"
+#define TEVRA_CLASS IviPhaseImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterTotalizeContinuous.def"
+#define TEVRA_CLASS IviTotalizeContinuousImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterTotalizeGated.def"
+#define TEVRA_CLASS IviTotalizeGatedImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterTotalizeTimed.def"
+#define TEVRA_CLASS IviTotalizeTimedImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/IIviCounterVoltage.def"
+#define TEVRA_CLASS IviVoltageImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
 
 HRESULT ChannelNumberOf(Tevra& driver, BSTR name, const char* method, const char* parameter,
                         LONG& channel) {
@@ -94,10 +129,8 @@ HRESULT ChannelNumberOf(Tevra& driver, BSTR name, const char* method, const char
 // ---- Frequency and period ----
 
 HRESULT IviFrequencyImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterFrequency, "IIviCounterFrequency", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterFrequency_Configure.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr = ChannelNumberOf(d_, Channel, "Frequency_Configure", "Channel", channel);
@@ -109,10 +142,8 @@ HRESULT IviFrequencyImpl::Configure(BSTR Channel, double Estimate, double Resolu
 }
 
 HRESULT IviFrequencyImpl::ConfigureManual(BSTR Channel, double Estimate, double Resolution) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterFrequency, "IIviCounterFrequency", "ConfigureManual");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterFrequency_ConfigureManual.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr =
@@ -126,10 +157,8 @@ HRESULT IviFrequencyImpl::ConfigureManual(BSTR Channel, double Estimate, double 
 
 HRESULT IviFrequencyImpl::ConfigureWithAperture(BSTR Channel, double Estimate, double Resolution,
                                                 double ApertureTime) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterFrequency, "IIviCounterFrequency", "ConfigureWithAperture");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterFrequency_ConfigureWithAperture.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr =
@@ -143,9 +172,8 @@ HRESULT IviFrequencyImpl::ConfigureWithAperture(BSTR Channel, double Estimate, d
 }
 
 HRESULT IviPeriodImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
-  static constexpr auto kRecord = Record(&IID_IIviCounterPeriod, "IIviCounterPeriod", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterPeriod_Configure.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr = ChannelNumberOf(d_, Channel, "Period_Configure", "Channel", channel);
@@ -158,10 +186,8 @@ HRESULT IviPeriodImpl::Configure(BSTR Channel, double Estimate, double Resolutio
 
 HRESULT IviPeriodImpl::ConfigureWithAperture(BSTR Channel, double Estimate, double Resolution,
                                              double ApertureTime) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterPeriod, "IIviCounterPeriod", "ConfigureWithAperture");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterPeriod_ConfigureWithAperture.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr =
@@ -177,10 +203,8 @@ HRESULT IviPeriodImpl::ConfigureWithAperture(BSTR Channel, double Estimate, doub
 // ---- Pulse width, duty cycle, edge time: levels in percent, edges from the channel slope ----
 
 HRESULT IviPulseWidthImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterPulseWidth, "IIviCounterPulseWidth", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterPulseWidth_Configure.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr = ChannelNumberOf(d_, Channel, "PulseWidth_Configure", "Channel", channel);
@@ -197,10 +221,8 @@ HRESULT IviPulseWidthImpl::Configure(BSTR Channel, double Estimate, double Resol
 }
 
 HRESULT IviDutyCycleImpl::Configure(BSTR Channel, double FrequencyEstimate, double Resolution) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterDutyCycle, "IIviCounterDutyCycle", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterDutyCycle_Configure.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr = ChannelNumberOf(d_, Channel, "DutyCycle_Configure", "Channel", channel);
@@ -213,10 +235,8 @@ HRESULT IviDutyCycleImpl::Configure(BSTR Channel, double FrequencyEstimate, doub
 }
 
 HRESULT IviEdgeTimeImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterEdgeTime, "IIviCounterEdgeTime", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterEdgeTime_Configure.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr = ChannelNumberOf(d_, Channel, "EdgeTime_Configure", "Channel", channel);
@@ -232,10 +252,8 @@ HRESULT IviEdgeTimeImpl::Configure(BSTR Channel, double Estimate, double Resolut
 HRESULT IviEdgeTimeImpl::ConfigureReferenceLevels(BSTR Channel,
                                                   IviCounterEdgeTimeReferenceTypeEnum ReferenceType,
                                                   double HighReference, double LowReference) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterEdgeTime, "IIviCounterEdgeTime", "ConfigureReferenceLevels");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterEdgeTime_ConfigureReferenceLevels.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr = ChannelNumberOf(d_, Channel, "EdgeTime_ConfigureReferenceLevels",
@@ -257,10 +275,8 @@ HRESULT IviEdgeTimeImpl::ConfigureReferenceLevels(BSTR Channel,
 HRESULT IviFrequencyRatioImpl::Configure(BSTR NumeratorChannel, BSTR DenominatorChannel,
                                          double NumeratorFrequencyEstimate, double Estimate,
                                          double Resolution) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterFrequencyRatio, "IIviCounterFrequencyRatio", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterFrequencyRatio_Configure.record,
       [&] {
         constexpr const char* kMethod = "FrequencyRatio_Configure";
         LONG numerator = 0, denominator = 0;
@@ -282,10 +298,8 @@ HRESULT IviFrequencyRatioImpl::Configure(BSTR NumeratorChannel, BSTR Denominator
 
 HRESULT IviTimeIntervalImpl::Configure(BSTR StartChannel, BSTR StopChannel, double Estimate,
                                        double Resolution) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterTimeInterval, "IIviCounterTimeInterval", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterTimeInterval_Configure.record,
       [&] {
         constexpr const char* kMethod = "TimeInterval_Configure";
         LONG start = 0, stop = 0;
@@ -302,9 +316,8 @@ HRESULT IviTimeIntervalImpl::Configure(BSTR StartChannel, BSTR StopChannel, doub
 
 HRESULT IviPhaseImpl::Configure(BSTR InputChannel, BSTR ReferenceChannel, double FrequencyEstimate,
                                 double Resolution) {
-  static constexpr auto kRecord = Record(&IID_IIviCounterPhase, "IIviCounterPhase", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterPhase_Configure.record,
       [&] {
         constexpr const char* kMethod = "Phase_Configure";
         LONG input = 0, reference = 0;
@@ -324,10 +337,8 @@ HRESULT IviPhaseImpl::Configure(BSTR InputChannel, BSTR ReferenceChannel, double
 // ---- Totalize and voltage ----
 
 HRESULT IviTotalizeContinuousImpl::Configure(BSTR Channel) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterTotalizeContinuous, "IIviCounterTotalizeContinuous", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterTotalizeContinuous_Configure.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr =
@@ -340,32 +351,23 @@ HRESULT IviTotalizeContinuousImpl::Configure(BSTR Channel) {
 }
 
 HRESULT IviTotalizeContinuousImpl::Start() {
-  static constexpr core::MethodRecord kRecord{&IID_IIviCounterTotalizeContinuous,
-                                              "IIviCounterTotalizeContinuous", "Start", 0,
-                                              core::kQX1100};
-  return d_.Enter(kRecord, [&] { return target_.Start(); });
+  return d_.Enter(rows::IIviCounterTotalizeContinuous_Start.record,
+                  [&] { return target_.Start(); });
 }
 
 HRESULT IviTotalizeContinuousImpl::Stop() {
-  static constexpr core::MethodRecord kRecord{&IID_IIviCounterTotalizeContinuous,
-                                              "IIviCounterTotalizeContinuous", "Stop", 0,
-                                              core::kQX1100};
-  return d_.Enter(kRecord, [&] { return target_.Stop(); });
+  return d_.Enter(rows::IIviCounterTotalizeContinuous_Stop.record, [&] { return target_.Stop(); });
 }
 
 HRESULT IviTotalizeContinuousImpl::FetchCount(double* Val) {
-  static constexpr core::MethodRecord kRecord{&IID_IIviCounterTotalizeContinuous,
-                                              "IIviCounterTotalizeContinuous", "FetchCount", 0,
-                                              core::kQX1100};
   return d_.Enter(
-      kRecord, [&] { return target_.FetchCount(Val); }, Out("Val", Val));
+      rows::IIviCounterTotalizeContinuous_FetchCount.record,
+      [&] { return target_.FetchCount(Val); }, Out("Val", Val));
 }
 
 HRESULT IviTotalizeGatedImpl::Configure(BSTR Channel, BSTR GateSource, LONG GateSlope) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterTotalizeGated, "IIviCounterTotalizeGated", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterTotalizeGated_Configure.record,
       [&]() -> HRESULT {
         constexpr const char* kMethod = "TotalizeGated_Configure";
         LONG channel = 0;
@@ -386,10 +388,8 @@ HRESULT IviTotalizeGatedImpl::Configure(BSTR Channel, BSTR GateSource, LONG Gate
 }
 
 HRESULT IviTotalizeTimedImpl::Configure(BSTR Channel, double GateTime) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterTotalizeTimed, "IIviCounterTotalizeTimed", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterTotalizeTimed_Configure.record,
       [&] {
         LONG channel = 0;
         if (HRESULT hr =
@@ -403,10 +403,8 @@ HRESULT IviTotalizeTimedImpl::Configure(BSTR Channel, double GateTime) {
 
 HRESULT IviVoltageImpl::Configure(BSTR Channel, IviCounterMeasurementFunctionEnum Function,
                                   double Estimate, double Resolution) {
-  static constexpr auto kRecord =
-      Record(&IID_IIviCounterVoltage, "IIviCounterVoltage", "Configure");
   return d_.Enter(
-      kRecord,
+      rows::IIviCounterVoltage_Configure.record,
       [&]() -> HRESULT {
         constexpr const char* kMethod = "Voltage_Configure";
         LONG channel = 0;

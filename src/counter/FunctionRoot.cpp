@@ -4,6 +4,7 @@
 #include <string>
 
 #include "counter/ChannelProbe.h"
+#include "counter/Property.h"
 #include "counter/Tevra.h"
 #include "platform/Bstr.h"
 #include "tevra/TevraInterfaces.h"
@@ -17,7 +18,7 @@ using core::kQX1300;
 
 constexpr std::uint8_t kAllModels = kQX1100 | kQX1200 | kQX1300;
 constexpr std::uint8_t kQX1200Up = kQX1200 | kQX1300;
-constexpr std::uint8_t kQX1300Only = kQX1100 | kQX1200;  // as an unsupported-model list
+using rows::kQX1300Only;
 
 // The word FUNC selects for a function, and the models that offer it.
 struct FunctionChoice {
@@ -77,10 +78,6 @@ constexpr const char* kSimulatedConfiguration =
     "FREQ +1.00000000000000E+007,+1.00000000000000E-003,(@2)";
 constexpr std::size_t kMaxFunctionReply = 1024;
 
-constexpr core::MethodRecord kSetFunction{&IID_ITevra, "ITevra", "SetFunction"};
-constexpr core::MethodRecord kGetFunction{&IID_ITevra, "ITevra", "GetFunction"};
-constexpr core::MethodRecord kConfigure{&IID_ITevra, "ITevra", "Configure"};
-
 // The function the connected model offers for value, or null.
 const FunctionChoice* OfferedFunction(Tevra& driver, TevraMeasurementFunctionEnum value) {
   for (const FunctionChoice& c : kFunctionChoices) {
@@ -108,26 +105,11 @@ HRESULT QueryText(Tevra& driver, const char* command, std::size_t limit, BSTR* v
   return GiveText(driver, std::move(reply), val);
 }
 
-template <class Itf>
-HRESULT GiveFunctionInterface(Tevra& driver, const core::MethodRecord& method, REFIID iid,
-                              Itf** val) {
-  return driver.Enter(
-      method, [&] { return driver.QueryObject(iid, reinterpret_cast<void**>(val)); },
-      core::Out("val", val));
-}
-
-#define TEVRA_ROOT_GETTER(Name, models)                                              \
-  HRESULT Tevra::Root::get_##Name(ITevra##Name** val) {                              \
-    static constexpr core::MethodRecord kRecord{&IID_ITevra, "ITevra", "get_" #Name, \
-                                                core::kNoInitCheck, models};         \
-    return GiveFunctionInterface(t_, kRecord, IID_ITevra##Name, val);                \
-  }
-
 }  // namespace
 
 HRESULT Tevra::Root::SetFunction(TevraMeasurementFunctionEnum MeasurementFunction) {
   return t_.Enter(
-      kSetFunction,
+      rows::ITevra_SetFunction.record,
       [&]() -> HRESULT {
         const FunctionChoice* choice = OfferedFunction(t_, MeasurementFunction);
         if (!choice)
@@ -149,7 +131,7 @@ HRESULT Tevra::Root::SetFunction(TevraMeasurementFunctionEnum MeasurementFunctio
 
 HRESULT Tevra::Root::GetFunction(BSTR* Val) {
   return t_.Enter(
-      kGetFunction,
+      rows::ITevra_GetFunction.record,
       [&] {
         if (t_.Simulating()) return GiveText(t_, t_.Measurement().functionWord, Val);
         return QueryText(t_, "FUNC?", kMaxFunctionReply, Val);
@@ -159,7 +141,7 @@ HRESULT Tevra::Root::GetFunction(BSTR* Val) {
 
 HRESULT Tevra::Root::Configure(BSTR* Val) {
   return t_.Enter(
-      kConfigure,
+      rows::ITevra_Configure.record,
       [&] {
         if (t_.Simulating()) return GiveText(t_, kSimulatedConfiguration, Val);
         return QueryText(t_, "CONF?", std::string::npos, Val);
@@ -167,23 +149,9 @@ HRESULT Tevra::Root::Configure(BSTR* Val) {
       core::Out("Val", Val));
 }
 
-TEVRA_ROOT_GETTER(Frequency, core::kNoModels)
-TEVRA_ROOT_GETTER(Period, core::kNoModels)
-TEVRA_ROOT_GETTER(PulseWidth, kQX1100)
-TEVRA_ROOT_GETTER(DutyCycle, kQX1100)
-TEVRA_ROOT_GETTER(EdgeTime, kQX1100)
-TEVRA_ROOT_GETTER(FrequencyRatio, core::kNoModels)
-TEVRA_ROOT_GETTER(TimeInterval, kQX1100)
-TEVRA_ROOT_GETTER(Phase, kQX1100)
-TEVRA_ROOT_GETTER(TotalizeContinuous, kQX1100)
-TEVRA_ROOT_GETTER(TotalizeContinuous2, kQX1100)
-TEVRA_ROOT_GETTER(TotalizeGated, kQX1100)
-TEVRA_ROOT_GETTER(TotalizeTimed, kQX1100)
-TEVRA_ROOT_GETTER(Voltage, core::kNoModels)
-TEVRA_ROOT_GETTER(SinglePeriod, kQX1100)
-TEVRA_ROOT_GETTER(TimeStamp, kQX1100)
-TEVRA_ROOT_GETTER(Burst, kQX1300Only)
-
-#undef TEVRA_ROOT_GETTER
+#define TEVRA_ROWS "counter/members/ITevra.def"
+#define TEVRA_CLASS Tevra::Root
+#define TEVRA_NODE t_
+#include "counter/DefineAccessors.inc"
 
 }  // namespace tevra::counter

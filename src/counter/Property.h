@@ -137,6 +137,20 @@ HRESULT GiveInterface(core::CNode& node, const Property& row, Itf** val) {
       core::Out("val", val));
 }
 
+// A property the driver does not support: message 10 naming "<family>_get_<Name>" or
+// "<family>_put_<Name>".
+HRESULT ReportRefusedProperty(core::CNode& node, const Property& row, const char* access);
+template <class T>
+HRESULT RefuseGet(core::CNode& node, const Property& row, T* val) {
+  return node.Enter(
+      row.get, [&] { return ReportRefusedProperty(node, row, "_get_"); }, core::Out("val", val));
+}
+template <class T>
+HRESULT RefusePut(core::CNode& node, const Property& row, T val) {
+  return node.Enter(
+      row.put, [&] { return ReportRefusedProperty(node, row, "_put_"); }, core::In("val", val));
+}
+
 // A method that only sends its formatted command; in simulation nothing is sent. The rule is
 // checked first, in simulation too.
 inline HRESULT SendCommand(core::CNode& node, const Method& row) {

@@ -1,4 +1,4 @@
-// The preconditions of the member rows.
+// The preconditions of the member rows, and the refusal of the properties the driver lacks.
 #include <string>
 
 #include "core/Identity.h"
@@ -38,6 +38,11 @@ HRESULT CheckRule(Rule rule, core::CNode& node) {
   const std::int32_t number = channel->Number();
   if (!Refused(rule, driver, number)) return S_OK;
   return driver.Reporter().ReportInvalidInputChannel(std::to_string(number));
+}
+
+HRESULT ReportRefusedProperty(core::CNode& node, const Property& row, const char* access) {
+  return DriverOf(node).Reporter().ReportPropertyNotSupported(std::string(row.itf->family) +
+                                                              access + row.name);
 }
 
 }  // namespace tevra::counter

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "counter/Rows.h"
+
 #include "io/CommandFormat.h"
 #include "io/VisaComSession.h"
 #include "platform/ErrorInfo.h"
@@ -103,14 +105,9 @@ void Tevra::ReleaseRepCapObjects() { channels_.Release(); }
 
 void Tevra::ResetState() { measurement_ = MeasurementState{}; }
 
-namespace {
-constexpr core::MethodRecord kGetChannels{&IID_ITevra, "ITevra", "get_Channels",
-                                          core::kNoInitCheck};
-}
-
 HRESULT Tevra::Root::get_Channels(ITevraChannels** val) {
   return t_.Enter(
-      kGetChannels,
+      rows::ITevra_Channels.get,
       [&] {
         return core::GiveInterface<ITevraChannels>(t_.channels_.InstrumentInterface(), (void**)val);
       },

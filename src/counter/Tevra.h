@@ -66,27 +66,12 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   class Root final : public core::IviDriverImpl<ITevra> {
    public:
     Root(Tevra& tevra) : IviDriverImpl(tevra, tevra), t_(tevra) {}
-    HRESULT get_Channels(ITevraChannels** val) override;
     // The measurement-function members, in FunctionRoot.cpp.
     HRESULT Configure(BSTR* Val) override;
     HRESULT GetFunction(BSTR* Val) override;
     HRESULT SetFunction(TevraMeasurementFunctionEnum MeasurementFunction) override;
-    HRESULT get_Frequency(ITevraFrequency** val) override;
-    HRESULT get_Period(ITevraPeriod** val) override;
-    HRESULT get_PulseWidth(ITevraPulseWidth** val) override;
-    HRESULT get_DutyCycle(ITevraDutyCycle** val) override;
-    HRESULT get_EdgeTime(ITevraEdgeTime** val) override;
-    HRESULT get_FrequencyRatio(ITevraFrequencyRatio** val) override;
-    HRESULT get_TimeInterval(ITevraTimeInterval** val) override;
-    HRESULT get_Phase(ITevraPhase** val) override;
-    HRESULT get_TotalizeContinuous(ITevraTotalizeContinuous** val) override;
-    HRESULT get_TotalizeGated(ITevraTotalizeGated** val) override;
-    HRESULT get_TotalizeTimed(ITevraTotalizeTimed** val) override;
-    HRESULT get_Voltage(ITevraVoltage** val) override;
-    HRESULT get_SinglePeriod(ITevraSinglePeriod** val) override;
-    HRESULT get_TimeStamp(ITevraTimeStamp** val) override;
-    HRESULT get_Burst(ITevraBurst** val) override;
-    HRESULT get_TotalizeContinuous2(ITevraTotalizeContinuous2** val) override;
+#define TEVRA_ROWS "counter/members/ITevra.def"
+#include "core/DeclareAccessors.inc"
 
    private:
     Tevra& t_;
