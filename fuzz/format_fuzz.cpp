@@ -88,21 +88,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const platform::Bstr wide("w\xC3\xA9");
   static platform::SafeArrayPtr safe(SafeArrayCreateVector(VT_I4, 0, 2));
   // Each argument kind twice, so that formats of several specifiers find something to format;
-  // counts stay small so that no output grows without bound.
+  // counts stay small so that no output grows without bound. The arrays go with their lengths:
+  // a bare pointer leaves the count to the format, as the caller's promise, which a fuzzed
+  // format does not keep.
   const io::FormatArg args[] = {3,
                                 2.5,
                                 "text",
                                 static_cast<const OLECHAR*>(wide.get()),
-                                ints,
-                                doubles,
+                                std::span(ints),
+                                std::span(doubles),
                                 std::span<const char* const>(words),
                                 safe.get(),
                                 -7,
                                 1e-3,
                                 2,
                                 1,
-                                ints,
-                                doubles};
+                                std::span(ints),
+                                std::span(doubles)};
 
   WordFormatter enums;
   std::string out;
