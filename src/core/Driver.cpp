@@ -114,8 +114,8 @@ HRESULT CDriver::ApiClose() {
 // --- Initialize -----------------------------------------------------------------------------
 
 HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BSTR optionString) {
-  if (!resourceName) return reporter_.ReportNullPointer("Initialize", "ResourceName");
-  if (initialized_) return reporter_.ReportAlreadyInitialized();
+  if (!resourceName) return reporter_.Report(Code::NullPointer, "Initialize", "ResourceName");
+  if (initialized_) return reporter_.Report(Code::AlreadyInitialized);
   idQueryRequested_ = idQuery;
   resetRequested_ = reset;
 
@@ -124,8 +124,8 @@ HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BST
   if (FAILED(hr)) return hr;
 
   if (flags_.interchangeCheck && !interchangeCheckSupported_)
-    return reporter_.ReportUnknownOptionValue(
-        "True", "Interchange checking is not supported by the driver.");
+    return reporter_.ReportElaborated(
+        Code::UnknownOptionValue, "Interchange checking is not supported by the driver.", "True");
 
   hr = trace_->Prepare(identity::kIdentifier);
   if (FAILED(hr)) return hr;
@@ -134,7 +134,7 @@ HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BST
     hr = io_->Open(ioResourceDescriptor_, this, &reporter_, this);
     if (hr == ComStatusOf(static_cast<int>(Code::UnknownResource))) {
       const std::string elaboration = "Resource descriptor = " + ioResourceDescriptor_ + ".";
-      return reporter_.ReportUnknownResource(elaboration);
+      return reporter_.ReportElaborated(Code::UnknownResource, elaboration);
     }
     if (FAILED(hr)) return hr;
     io_->SetObserver(this);
@@ -154,7 +154,8 @@ HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BST
   if (ok && !flags_.simulate) ok = step(hr = IdentifyInstrument());
   UpdateModelBit();
   if (ok && idQuery && !identity::FindModel(instrumentModel_)) {
-    hr = reporter_.ReportIdQueryFailed("Unrecognized model: " + instrumentModel_ + ".");
+    hr = reporter_.ReportElaborated(Code::IdQueryFailed,
+                                    "Unrecognized model: " + instrumentModel_ + ".");
     ok = false;
   }
   if (ok) {
@@ -166,7 +167,7 @@ HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BST
   if (ok && reset) {
     hr = utility_.Reset();
     if (FAILED(hr)) {
-      hr = reporter_.ReportResetFailed();
+      hr = reporter_.Report(Code::ResetFailed);
       ok = false;
     } else {
       last = hr;
@@ -204,7 +205,7 @@ HRESULT CDriver::InitializeSession(std::string_view resourceName, std::string_vi
     initialFlags_ = flags_;
     return S_OK;
   } catch (const std::bad_alloc&) {
-    return reporter_.ReportOutOfMemory();
+    return reporter_.Report(Code::OutOfMemory);
   }
 }
 
@@ -235,7 +236,7 @@ HRESULT CDriver::IdentifyInstrument() {
 // --- Close ------------------------------------------------------------------------------------
 
 HRESULT CDriver::CloseImpl() {
-  if (!initialized_) return reporter_.ReportNotInitialized();
+  if (!initialized_) return reporter_.Report(Code::NotInitialized);
   trace_->SessionEnding();
   CloseIo();
   Cache().Clear();
@@ -276,10 +277,10 @@ HRESULT CDriver::CheckInstrument() {
   if (FAILED(io_->LowLevelWriteStringNoPoll("*ESR?", kDefaultTimeout)) ||
       FAILED(io_->LowLevelReadStringNoPoll(reply, kDefaultTimeout))) {
     io_->Clear();
-    return reporter_.ReportInstrumentError();
+    return reporter_.Report(Code::InstrumentError);
   }
   if ((ParseDecimalInt(reply) & kEsrErrorBits) == 0) return S_OK;
-  return reporter_.ReportInstrumentError();
+  return reporter_.Report(Code::InstrumentError);
 }
 
 }  // namespace tevra::core

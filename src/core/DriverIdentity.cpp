@@ -18,7 +18,7 @@ HRESULT StringProperty(CDriver& d, const MethodRecord& m, BSTR* val, TextOf text
       [&] {
         const std::string text(textOf());
         *val = platform::AllocBstr(text);
-        return *val ? S_OK : d.Reporter().ReportOutOfMemory();
+        return *val ? S_OK : d.Reporter().Report(Code::OutOfMemory);
       },
       Out("val", val));
 }

@@ -12,7 +12,7 @@ VARIANT_BOOL ToVariantBool(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
 
 HRESULT GiveString(const std::string& text, BSTR* val, CTevraErrorReporter& reporter) {
   *val = platform::AllocBstr(text);
-  return *val ? S_OK : reporter.ReportOutOfMemory();
+  return *val ? S_OK : reporter.Report(Code::OutOfMemory);
 }
 
 }  // namespace
@@ -92,8 +92,8 @@ HRESULT DriverOperationImpl::put_InterchangeCheck(VARIANT_BOOL val) {
       rows::IIviDriverOperation_InterchangeCheck.put,
       [&] {
         if (val && !d_.interchangeCheckSupported_)
-          return d_.Reporter().ReportEnumValueNotSupported("VARIANT_TRUE", "val",
-                                                           "put_InterchangeCheck");
+          return d_.Reporter().Report(Code::EnumValueNotSupported, "VARIANT_TRUE", "val",
+                                      "put_InterchangeCheck");
         d_.flags_.interchangeCheck = val != 0;
         return S_OK;
       },
@@ -105,8 +105,8 @@ HRESULT DriverOperationImpl::put_RecordCoercions(VARIANT_BOOL val) {
       rows::IIviDriverOperation_RecordCoercions.put,
       [&] {
         if (val)  // coercions are never recorded, so recording cannot be switched on here
-          return d_.Reporter().ReportEnumValueNotSupported("VARIANT_TRUE", "val",
-                                                           "put_RecordCoercions");
+          return d_.Reporter().Report(Code::EnumValueNotSupported, "VARIANT_TRUE", "val",
+                                      "put_RecordCoercions");
         d_.flags_.recordCoercions = false;
         return S_OK;
       },
@@ -118,7 +118,7 @@ HRESULT DriverOperationImpl::put_Simulate(VARIANT_BOOL val) {
       rows::IIviDriverOperation_Simulate.put,
       [&] {
         if (d_.initialFlags_.simulate && !val)
-          return d_.Reporter().ReportSimulationStateCannotChange();
+          return d_.Reporter().Report(Code::SimulationStateCannotChange);
         d_.flags_.simulate = val != 0;
         return S_OK;
       },
@@ -134,19 +134,20 @@ HRESULT DriverOperationImpl::InvalidateAllAttributes() {
 
 HRESULT DriverOperationImpl::ClearInterchangeWarnings() {
   return d_.Enter(rows::IIviDriverOperation_ClearInterchangeWarnings.record, [&] {
-    return d_.Reporter().ReportMethodNotSupported("ClearInterchangeWarnings");
+    return d_.Reporter().Report(Code::MethodNotSupported, "ClearInterchangeWarnings");
   });
 }
 
 HRESULT DriverOperationImpl::ResetInterchangeCheck() {
-  return d_.Enter(rows::IIviDriverOperation_ResetInterchangeCheck.record,
-                  [&] { return d_.Reporter().ReportMethodNotSupported("ResetInterchangeCheck"); });
+  return d_.Enter(rows::IIviDriverOperation_ResetInterchangeCheck.record, [&] {
+    return d_.Reporter().Report(Code::MethodNotSupported, "ResetInterchangeCheck");
+  });
 }
 
 HRESULT DriverOperationImpl::GetNextInterchangeWarning(BSTR* pbstrWarning) {
   return d_.Enter(
       rows::IIviDriverOperation_GetNextInterchangeWarning.record,
-      [&] { return d_.Reporter().ReportMethodNotSupported("GetNextInterchangeWarning"); },
+      [&] { return d_.Reporter().Report(Code::MethodNotSupported, "GetNextInterchangeWarning"); },
       Out("pbstrWarning", pbstrWarning));
 }
 

@@ -18,7 +18,7 @@ std::string CleanErrorText(std::string_view text) {
 
 HRESULT GiveText(std::string_view text, BSTR& out, CTevraErrorReporter& reporter) {
   out = platform::AllocBstr(text);
-  return out ? S_OK : reporter.ReportOutOfMemory();
+  return out ? S_OK : reporter.Report(Code::OutOfMemory);
 }
 
 }  // namespace
@@ -48,11 +48,11 @@ HRESULT DriverUtilityImpl::ErrorQuery(LONG* ErrorCode, BSTR* ErrorMessage) {
 // The session lock already serialises every call; a longer critical region is not offered.
 HRESULT DriverUtilityImpl::LockObject() {
   return d_.Enter(rows::IIviDriverUtility_LockObject.record,
-                  [&] { return d_.Reporter().ReportMethodNotSupported("LockObject"); });
+                  [&] { return d_.Reporter().Report(Code::MethodNotSupported, "LockObject"); });
 }
 HRESULT DriverUtilityImpl::UnlockObject() {
   return d_.Enter(rows::IIviDriverUtility_UnlockObject.record,
-                  [&] { return d_.Reporter().ReportMethodNotSupported("UnlockObject"); });
+                  [&] { return d_.Reporter().Report(Code::MethodNotSupported, "UnlockObject"); });
 }
 
 HRESULT CDriver::ResetImpl() {
@@ -117,7 +117,7 @@ HRESULT CDriver::ErrorQueryImpl(LONG& code, BSTR& message) {
   const ScanArg targets[] = {&number, &text};
   HRESULT hr = io_->QueryFormatted(":SYST:ERR?", {}, "%d,%$Ct", targets, kDefaultTimeout);
   if (FAILED(hr)) {
-    hr = reporter_.ReportUnexpectedResponse();
+    hr = reporter_.Report(Code::UnexpectedResponse);
   } else {
     code = number;
     hr = GiveText(CleanErrorText(text), message, reporter_);

@@ -101,139 +101,6 @@ std::string_view CErrorReporter::CurrentMethod() const {
 using R = CTevraErrorReporter;
 using E = R::E;
 
-HRESULT R::ReportModelNotSupported(E feature, E elab) {
-  return ReportElaboratedV(Code::ModelNotSupported, elab, {feature});
-}
-HRESULT R::ReportMethodNotSupported(E method, E elab) {
-  return ReportElaboratedV(Code::MethodNotSupported, elab, {method});
-}
-HRESULT R::ReportPropertyNotSupported(E property, E elab) {
-  return ReportElaboratedV(Code::PropertyNotSupported, elab, {property});
-}
-HRESULT R::ReportAlreadyInitialized(E elab) {
-  return ReportElaboratedV(Code::AlreadyInitialized, elab, {});
-}
-HRESULT R::ReportUnknownOptionName(E name, E elab) {
-  return ReportElaboratedV(Code::UnknownOptionName, elab, {name});
-}
-HRESULT R::ReportUnknownOptionValue(E value, E elab) {
-  return ReportElaboratedV(Code::UnknownOptionValue, elab, {value});
-}
-HRESULT R::ReportBadlyFormedSelector(E elab) {
-  return ReportElaboratedV(Code::BadlyFormedSelector, elab, {});
-}
-HRESULT R::ReportSimulationStateCannotChange(E elab) {
-  return ReportElaboratedV(Code::SimulationStateCannotChange, elab, {});
-}
-HRESULT R::ReportCannotOpenFile(E elab) {
-  return ReportElaboratedV(Code::CannotOpenFile, elab, {});
-}
-HRESULT R::ReportUnrecoverableFailure(E elab) {
-  return ReportElaboratedV(Code::UnrecoverableFailure, elab, {});
-}
-HRESULT R::ReportChannelNameRequired(E elab) {
-  return ReportElaboratedV(Code::ChannelNameRequired, elab, {});
-}
-HRESULT R::ReportFileNotFound(E elab) { return ReportElaboratedV(Code::FileNotFound, elab, {}); }
-HRESULT R::ReportIdQueryFailed(E elab) { return ReportElaboratedV(Code::IdQueryFailed, elab, {}); }
-HRESULT R::ReportInstrumentError(E elab) {
-  return ReportElaboratedV(Code::InstrumentError, elab, {});
-}
-HRESULT R::ReportInvalidFileFormat(E elab) {
-  return ReportElaboratedV(Code::InvalidFileFormat, elab, {});
-}
-HRESULT R::ReportInvalidSelectorLevels(E repCapName, E elab) {
-  return ReportElaboratedV(Code::InvalidSelectorLevels, elab, {repCapName});
-}
-HRESULT R::ReportInvalidPathName(E elab) {
-  return ReportElaboratedV(Code::InvalidPathName, elab, {});
-}
-HRESULT R::ReportInvalidRepCapRange(E range, E repCapName, E elab) {
-  return ReportElaboratedV(Code::InvalidRepCapRange, elab, {range, repCapName});
-}
-HRESULT R::ReportMissingOptionName(E elab) {
-  return ReportElaboratedV(Code::MissingOptionName, elab, {});
-}
-HRESULT R::ReportMissingOptionValue(E elab) {
-  return ReportElaboratedV(Code::MissingOptionValue, elab, {});
-}
-HRESULT R::ReportNotInitialized(E elab) {
-  return ReportElaboratedV(Code::NotInitialized, elab, {});
-}
-HRESULT R::ReportNullPointer(E method, E parameter, E elab) {
-  return ReportElaboratedV(Code::NullPointer, elab, {method, parameter});
-}
-HRESULT R::ReportOperationInProgress(E elab) {
-  return ReportElaboratedV(Code::OperationInProgress, elab, {});
-}
-HRESULT R::ReportOutOfMemory(E elab) { return ReportElaboratedV(Code::OutOfMemory, elab, {}); }
-HRESULT R::ReportErrorReadingFile(E elab) {
-  return ReportElaboratedV(Code::ErrorReadingFile, elab, {});
-}
-HRESULT R::ReportResetFailed(E elab) { return ReportElaboratedV(Code::ResetFailed, elab, {}); }
-HRESULT R::ReportUnknownResource(E elab) {
-  return ReportElaboratedV(Code::UnknownResource, elab, {});
-}
-HRESULT R::ReportStatusNotAvailable(E elab) {
-  return ReportElaboratedV(Code::StatusNotAvailable, elab, {});
-}
-HRESULT R::ReportTooManyOpenFiles(E elab) {
-  return ReportElaboratedV(Code::TooManyOpenFiles, elab, {});
-}
-HRESULT R::ReportUnexpectedResponse(E elab) {
-  return ReportElaboratedV(Code::UnexpectedResponse, elab, {});
-}
-HRESULT R::ReportUnknownChannelName(E elab) {
-  return ReportElaboratedV(Code::UnknownChannelName, elab, {});
-}
-HRESULT R::ReportUnknownNameInSelector(E elab) {
-  return ReportElaboratedV(Code::UnknownNameInSelector, elab, {});
-}
-HRESULT R::ReportUnknownPhysicalSelector(E elab) {
-  return ReportElaboratedV(Code::UnknownPhysicalSelector, elab, {});
-}
-HRESULT R::ReportEnumValueNotSupported(E value, E parameter, E method, E elab) {
-  return ReportElaboratedV(Code::EnumValueNotSupported, elab, {value, parameter, method});
-}
-HRESULT R::ReportErrorWritingFile(E elab) {
-  return ReportElaboratedV(Code::ErrorWritingFile, elab, {});
-}
-HRESULT R::ReportErrorQueryNotSupported(E elab) {
-  return ReportElaboratedV(Code::ErrorQueryNotSupported, elab, {});
-}
-HRESULT R::ReportIdQueryNotSupported(E elab) {
-  return ReportElaboratedV(Code::IdQueryNotSupported, elab, {});
-}
-HRESULT R::ReportResetNotSupported(E elab) {
-  return ReportElaboratedV(Code::ResetNotSupported, elab, {});
-}
-HRESULT R::ReportFirmwareRevisionQueryNotSupported(E elab) {
-  return ReportElaboratedV(Code::FirmwareRevisionQueryNotSupported, elab, {});
-}
-HRESULT R::ReportSelfTestNotSupported(E elab) {
-  return ReportElaboratedV(Code::SelfTestNotSupported, elab, {});
-}
-HRESULT R::ReportPersonalityNotActive(E elab) {
-  return ReportElaboratedV(Code::PersonalityNotActive, elab, {});
-}
-HRESULT R::ReportPersonalityNotInstalled(E elab) {
-  return ReportElaboratedV(Code::PersonalityNotInstalled, elab, {});
-}
-HRESULT R::ReportOptionNotInstalled(E elab) {
-  return ReportElaboratedV(Code::OptionNotInstalled, elab, {});
-}
-HRESULT R::ReportHardwareNotPresent(E elab) {
-  return ReportElaboratedV(Code::HardwareNotPresent, elab, {});
-}
-HRESULT R::ReportInvalidInputChannel(E channelText, E elab) {
-  return ReportElaboratedV(Code::InvalidInputChannel, elab, {channelText});
-}
-HRESULT R::ReportMaxTimeExceeded(E elab) {
-  return ReportElaboratedV(Code::MaxTimeExceeded, elab, {});
-}
-HRESULT R::ReportOverRange(E elab) { return ReportElaboratedV(Code::OverRange, elab, {}); }
-HRESULT R::ReportUncalibrated(E elab) { return ReportElaboratedV(Code::Uncalibrated, elab, {}); }
-
 // Code 8: message "Invalid value '%1' for method '%2', parameter '%3'.", so value comes first.
 HRESULT R::ReportInvalidValueText(E method, E parameter, E value, E elab) {
   return ReportElaboratedV(Code::InvalidValue, elab, {value, method, parameter});
@@ -270,16 +137,16 @@ HRESULT R::ReportInvalidValueWideHere(E parameter, std::u16string_view value, E 
   return ReportInvalidValueWide(CurrentMethod(), parameter, value, elab);
 }
 HRESULT R::ReportMethodNotSupportedHere(E elab) {
-  return ReportMethodNotSupported(CurrentMethod(), elab);
+  return ReportElaborated(Code::MethodNotSupported, elab, CurrentMethod());
 }
 HRESULT R::ReportPropertyNotSupportedHere(E elab) {
-  return ReportPropertyNotSupported(CurrentMethod(), elab);
+  return ReportElaborated(Code::PropertyNotSupported, elab, CurrentMethod());
 }
 HRESULT R::ReportEnumValueNotSupportedHere(E value, E parameter, E elab) {
-  return ReportEnumValueNotSupported(value, parameter, CurrentMethod(), elab);
+  return ReportElaborated(Code::EnumValueNotSupported, elab, value, parameter, CurrentMethod());
 }
 HRESULT R::ReportNullPointerHere(E parameter, E elab) {
-  return ReportNullPointer(CurrentMethod(), parameter, elab);
+  return ReportElaborated(Code::NullPointer, elab, CurrentMethod(), parameter);
 }
 
 }  // namespace tevra::core

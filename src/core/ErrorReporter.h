@@ -31,7 +31,16 @@ class IErrorReporter {
     if (message.ends_with('.')) message.remove_suffix(1);
     return ReportElaboratedV(Code::IoError, {}, {message});
   }
-  HRESULT Report(Code code) { return ReportElaboratedV(code, {}, {}); }
+  // The code's message with its %1.. filled from args in order; with an elaboration, that on a
+  // line of its own after the message.
+  template <class... A>
+  HRESULT Report(Code code, const A&... args) {
+    return ReportElaboratedV(code, {}, {std::string_view(args)...});
+  }
+  template <class... A>
+  HRESULT ReportElaborated(Code code, std::string_view elaboration, const A&... args) {
+    return ReportElaboratedV(code, elaboration, {std::string_view(args)...});
+  }
 
  protected:
   ~IErrorReporter() = default;
@@ -63,61 +72,13 @@ class CErrorReporter : public IErrorReporter {
   const ICallContextProvider& calls_;
 };
 
-// The per-code operations. Each takes the message's arguments and an elaboration that, when not
-// empty, is appended on a line of its own.
+// The reports that convert their arguments: invalid values by the form of the value, and the
+// codes that name the method of the top call context. Each takes an elaboration that, when not
+// empty, is appended on a line of its own. Every other code is Report(Code::X, args...).
 class CTevraErrorReporter final : public CErrorReporter {
  public:
   using CErrorReporter::CErrorReporter;
   using E = std::string_view;
-
-  HRESULT ReportModelNotSupported(E feature, E elab = {});                           // 44
-  HRESULT ReportMethodNotSupported(E method, E elab = {});                           // 9
-  HRESULT ReportPropertyNotSupported(E property, E elab = {});                       // 10
-  HRESULT ReportAlreadyInitialized(E elab = {});                                     // 30
-  HRESULT ReportUnknownOptionName(E name, E elab = {});                              // 18
-  HRESULT ReportUnknownOptionValue(E value, E elab = {});                            // 19
-  HRESULT ReportBadlyFormedSelector(E elab = {});                                    // 35
-  HRESULT ReportSimulationStateCannotChange(E elab = {});                            // 31
-  HRESULT ReportCannotOpenFile(E elab = {});                                         // 4
-  HRESULT ReportUnrecoverableFailure(E elab = {});                                   // 2
-  HRESULT ReportChannelNameRequired(E elab = {});                                    // 15
-  HRESULT ReportFileNotFound(E elab = {});                                           // 24
-  HRESULT ReportIdQueryFailed(E elab = {});                                          // 27
-  HRESULT ReportInstrumentError(E elab = {});                                        // 3
-  HRESULT ReportInvalidFileFormat(E elab = {});                                      // 25
-  HRESULT ReportInvalidSelectorLevels(E repCapName, E elab = {});                    // 32
-  HRESULT ReportInvalidPathName(E elab = {});                                        // 7
-  HRESULT ReportInvalidRepCapRange(E range, E repCapName, E elab = {});              // 33
-  HRESULT ReportMissingOptionName(E elab = {});                                      // 16
-  HRESULT ReportMissingOptionValue(E elab = {});                                     // 17
-  HRESULT ReportNotInitialized(E elab = {});                                         // 12
-  HRESULT ReportNullPointer(E method, E parameter, E elab = {});                     // 22
-  HRESULT ReportOperationInProgress(E elab = {});                                    // 21
-  HRESULT ReportOutOfMemory(E elab = {});                                            // 20
-  HRESULT ReportErrorReadingFile(E elab = {});                                       // 5
-  HRESULT ReportResetFailed(E elab = {});                                            // 28
-  HRESULT ReportUnknownResource(E elab = {});                                        // 29
-  HRESULT ReportStatusNotAvailable(E elab = {});                                     // 26
-  HRESULT ReportTooManyOpenFiles(E elab = {});                                       // 14
-  HRESULT ReportUnexpectedResponse(E elab = {});                                     // 23
-  HRESULT ReportUnknownChannelName(E elab = {});                                     // 13
-  HRESULT ReportUnknownNameInSelector(E elab = {});                                  // 34
-  HRESULT ReportUnknownPhysicalSelector(E elab = {});                                // 36
-  HRESULT ReportEnumValueNotSupported(E value, E parameter, E method, E elab = {});  // 11
-  HRESULT ReportErrorWritingFile(E elab = {});                                       // 6
-  HRESULT ReportErrorQueryNotSupported(E elab = {});                                 // 40
-  HRESULT ReportIdQueryNotSupported(E elab = {});                                    // 37
-  HRESULT ReportResetNotSupported(E elab = {});                                      // 38
-  HRESULT ReportFirmwareRevisionQueryNotSupported(E elab = {});                      // 41
-  HRESULT ReportSelfTestNotSupported(E elab = {});                                   // 39
-  HRESULT ReportPersonalityNotActive(E elab = {});                                   // 45
-  HRESULT ReportPersonalityNotInstalled(E elab = {});                                // 47
-  HRESULT ReportOptionNotInstalled(E elab = {});                                     // 48
-  HRESULT ReportHardwareNotPresent(E elab = {});                                     // 49
-  HRESULT ReportInvalidInputChannel(E channelText, E elab = {});                     // 50
-  HRESULT ReportMaxTimeExceeded(E elab = {});                                        // 51
-  HRESULT ReportOverRange(E elab = {});                                              // 52
-  HRESULT ReportUncalibrated(E elab = {});                                           // 53
 
   // Code 8, by the form of the value.
   HRESULT ReportInvalidValueBool(E method, E parameter, bool value, E elab = {});  // "True"/"False"

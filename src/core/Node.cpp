@@ -187,12 +187,12 @@ HRESULT CNode::RunEntry(Formatting formatting, const MethodRecord& method,
     CallContextScope context(driver.Calls(), frame);
 
     if (!(method.flags & kNoInitCheck) && !driver.IsInitialized())
-      return reporter.ReportNotInitialized();
+      return reporter.Report(Code::NotInitialized);
     platform::ClearThreadError();
 
     for (const Param& p : params) {
       if (p.dir == Dir::In) continue;
-      if (!p.ptr) return reporter.ReportNullPointer(method.methodName, p.name);
+      if (!p.ptr) return reporter.Report(Code::NullPointer, method.methodName, p.name);
       if (p.dir == Dir::Out && !(method.flags & kKeepsOutputs)) ZeroOutput(p);
     }
 
@@ -200,7 +200,7 @@ HRESULT CNode::RunEntry(Formatting formatting, const MethodRecord& method,
     TraceScope trace(driver.Trace(), method, params, result);
     try {
       if (method.unsupportedModels & driver.ModelBit()) {
-        result = reporter.ReportModelNotSupported(method.methodName);
+        result = reporter.Report(Code::ModelNotSupported, method.methodName);
       } else if (method.commandTemplate &&
                  (formatting == Formatting::Always || !driver.Simulating()) &&
                  FAILED(result = FormatTemplate(driver, method, params, frame.command))) {

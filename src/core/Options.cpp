@@ -161,9 +161,9 @@ HRESULT ProcessInitOption(std::string_view name, std::string_view value, OptionT
   const std::string_view trimmedName = Trim(name);
   const std::string_view trimmedValue = Trim(value);
   if (trimmedName.empty())
-    return target.reporter.ReportNullPointer("ProcessInitOption", "strNameIn");
+    return target.reporter.Report(Code::NullPointer, "ProcessInitOption", "strNameIn");
   if (trimmedValue.empty()) {
-    return target.reporter.ReportNullPointer("ProcessInitOption", "strValueIn");
+    return target.reporter.Report(Code::NullPointer, "ProcessInitOption", "strValueIn");
   }
 
   std::string loweredName = ToLower(trimmedName);
@@ -171,7 +171,7 @@ HRESULT ProcessInitOption(std::string_view name, std::string_view value, OptionT
     if (loweredName != option.name) continue;
     bool on = false;
     if (!ParseBoolWord(trimmedValue, on)) {
-      return target.reporter.ReportUnknownOptionValue(trimmedValue);
+      return target.reporter.Report(Code::UnknownOptionValue, trimmedValue);
     }
     target.flags.*option.flag = on;
     break;
@@ -221,7 +221,7 @@ HRESULT ApplyDriverSetupPair(std::string_view name, std::string_view value, Opti
   } else if (loweredName == "trace" || loweredName == "tracearray") {
     bool on = false;
     if (!ParseBoolWord(trimmedValue, on)) {
-      status = target.reporter.ReportUnknownOptionValue(trimmedValue);
+      status = target.reporter.Report(Code::UnknownOptionValue, trimmedValue);
     } else if (loweredName == "trace") {
       status = target.trace.ApplyTraceSwitch(on);
     } else {

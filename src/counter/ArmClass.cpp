@@ -46,7 +46,7 @@ HRESULT GetType(Tevra& driver, const core::MethodRecord& method, Arm* arm,
         const HRESULT hr = arm->get_Type(&type);
         if (FAILED(hr)) return hr;
         if (type != TevraArmTypeImmediate && type != TevraArmTypeExternal)
-          return driver.Reporter().ReportUnexpectedResponse();
+          return driver.Reporter().Report(Code::UnexpectedResponse);
         *val = static_cast<IviCounterArmTypeEnum>(type);
         return hr;
       },
@@ -70,7 +70,7 @@ HRESULT GetSource(Tevra& driver, const core::MethodRecord& method, External* ext
         const HRESULT hr = external->get_Source(&source);
         if (FAILED(hr)) return hr;
         *val = platform::AllocBstr(SourceName(source));
-        return *val ? hr : driver.Reporter().ReportOutOfMemory();
+        return *val ? hr : driver.Reporter().Report(Code::OutOfMemory);
       },
       core::Out("val", val));
 }
@@ -100,7 +100,7 @@ HRESULT GetSlope(Tevra& driver, const core::MethodRecord& method, External* exte
         const HRESULT hr = external->get_Slope(&slope);
         if (FAILED(hr)) return hr;
         if (slope != TevraSlopeNegative && slope != TevraSlopePositive)
-          return driver.Reporter().ReportUnexpectedResponse();
+          return driver.Reporter().Report(Code::UnexpectedResponse);
         *val = static_cast<IviCounterSlopeEnum>(slope);
         return hr;
       },

@@ -22,7 +22,8 @@ HRESULT GateFamily(Tevra& driver, TevraArmMeasurementTypeEnum type, const char* 
       return S_OK;
     case TevraArmMeasurementTypeTimeInterval:
     case TevraArmMeasurementTypeTotalize:
-      if (driver.ModelBit() & core::kQX1100) return driver.Reporter().ReportModelNotSupported("");
+      if (driver.ModelBit() & core::kQX1100)
+        return driver.Reporter().Report(Code::ModelNotSupported, "");
       keyword = type == TevraArmMeasurementTypeTimeInterval ? "TINT:GATE:" : "TOT:GATE:";
       return S_OK;
   }

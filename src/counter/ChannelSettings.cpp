@@ -45,7 +45,8 @@ HRESULT ChannelSettings::get_Range(TevraAttenuationFactorEnum* val) {
           if (HRESULT probed = get_ProbeFactor(&probe); FAILED(probed)) return probed;
           *val = probe == TevraProbeFactor1x ? TevraAttenuationFactor10 : TevraAttenuationFactor1;
         } else {
-          return driver.Reporter().ReportUnexpectedResponse("Channel_get_Attenuation");
+          return driver.Reporter().ReportElaborated(Code::UnexpectedResponse,
+                                                    "Channel_get_Attenuation");
         }
         return hr;
       });

@@ -87,7 +87,7 @@ HRESULT ChannelCollection::Name(const core::MethodRecord& method, LONG index, BS
         const std::string name = state::ResolveVirtualName(
             channel.RepCapName(), channel.PhysicalName(), driver_.PhysicalToVirtualMap());
         *val = platform::AllocBstr(name);
-        return *val ? S_OK : driver_.Reporter().ReportOutOfMemory();
+        return *val ? S_OK : driver_.Reporter().Report(Code::OutOfMemory);
       },
       core::In("Index", index), core::Out("val", val));
 }

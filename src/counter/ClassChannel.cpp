@@ -47,7 +47,7 @@ HRESULT ClassChannel::get_Coupling(IviCounterCouplingEnum* val) {
         const HRESULT hr = Instrument().get_Coupling(&coupling);
         if (FAILED(hr)) return hr;
         if (coupling != TevraCouplingAC && coupling != TevraCouplingDC)
-          return DriverOf(channel_).Reporter().ReportUnexpectedResponse();
+          return DriverOf(channel_).Reporter().Report(Code::UnexpectedResponse);
         *val = static_cast<IviCounterCouplingEnum>(coupling);
         return hr;
       },
@@ -136,7 +136,7 @@ HRESULT ClassChannel::get_Slope(IviCounterSlopeEnum* val) {
         const HRESULT hr = Instrument().get_Slope1(&slope);
         if (FAILED(hr)) return hr;
         if (slope != TevraSlopeNegative && slope != TevraSlopePositive)
-          return DriverOf(channel_).Reporter().ReportUnexpectedResponse();
+          return DriverOf(channel_).Reporter().Report(Code::UnexpectedResponse);
         *val = static_cast<IviCounterSlopeEnum>(slope);
         return hr;
       },
@@ -154,8 +154,8 @@ HRESULT ClassChannel::get_MinimumFrequency(double* val) {
   return channel_.Enter(
       rows::IIviCounterChannel_MinimumFrequency.get,
       [&] {
-        return DriverOf(channel_).Reporter().ReportPropertyNotSupported(
-            "Channel_get_MinimumFrequency");
+        return DriverOf(channel_).Reporter().Report(Code::PropertyNotSupported,
+                                                    "Channel_get_MinimumFrequency");
       },
       core::Out("val", val));
 }
@@ -163,8 +163,8 @@ HRESULT ClassChannel::put_MinimumFrequency(double val) {
   return channel_.Enter(
       rows::IIviCounterChannel_MinimumFrequency.put,
       [&] {
-        return DriverOf(channel_).Reporter().ReportPropertyNotSupported(
-            "Channel_put_MinimumFrequency");
+        return DriverOf(channel_).Reporter().Report(Code::PropertyNotSupported,
+                                                    "Channel_put_MinimumFrequency");
       },
       core::In("val", val));
 }
@@ -172,8 +172,8 @@ HRESULT ClassChannel::get_MaximumFrequency(double* val) {
   return channel_.Enter(
       rows::IIviCounterChannel_MaximumFrequency.get,
       [&] {
-        return DriverOf(channel_).Reporter().ReportPropertyNotSupported(
-            "Channel_get_MaximumFrequency");
+        return DriverOf(channel_).Reporter().Report(Code::PropertyNotSupported,
+                                                    "Channel_get_MaximumFrequency");
       },
       core::Out("val", val));
 }
@@ -181,8 +181,8 @@ HRESULT ClassChannel::put_MaximumFrequency(double val) {
   return channel_.Enter(
       rows::IIviCounterChannel_MaximumFrequency.put,
       [&] {
-        return DriverOf(channel_).Reporter().ReportPropertyNotSupported(
-            "Channel_put_MaximumFrequency");
+        return DriverOf(channel_).Reporter().Report(Code::PropertyNotSupported,
+                                                    "Channel_put_MaximumFrequency");
       },
       core::In("val", val));
 }
@@ -224,8 +224,8 @@ HRESULT ClassChannel::ConfigureFilter(double MinimumFrequency, double MaximumFre
   return channel_.Enter(
       rows::IIviCounterChannel_ConfigureFilter.record,
       [&] {
-        return DriverOf(channel_).Reporter().ReportMethodNotSupported(
-            "IIviCounterChannel_ConfigureFilter");
+        return DriverOf(channel_).Reporter().Report(Code::MethodNotSupported,
+                                                    "IIviCounterChannel_ConfigureFilter");
       },
       core::In("MinimumFrequency", MinimumFrequency),
       core::In("MaximumFrequency", MaximumFrequency));

@@ -31,18 +31,6 @@ constexpr GateSourceName kGateSourceNames[] = {
     {"external", TevraArmSourceExternal},
 };
 
-// The voltage functions of the class and the instrument's voltage selection.
-struct VoltageFunctionMatch {
-  IviCounterMeasurementFunctionEnum classFunction;
-  TevraVoltageFunctionEnum function;
-};
-constexpr VoltageFunctionMatch kVoltageFunctions[] = {
-    {IviCounterMeasurementFunctionDCVoltage, TevraVoltageFunctionDC},
-    {IviCounterMeasurementFunctionMaximumVoltage, TevraVoltageFunctionMaximum},
-    {IviCounterMeasurementFunctionMinimumVoltage, TevraVoltageFunctionMinimum},
-    {IviCounterMeasurementFunctionPeakToPeakVoltage, TevraVoltageFunctionPeakToPeak},
-};
-
 std::string NormalisedName(BSTR name) {
   return core::ToLower(core::Trim(platform::BstrToUtf8(name)));
 }

@@ -10,6 +10,18 @@
 
 namespace tevra::counter {
 
+// The class-compliant voltage functions and the instrument's voltage selection, both ways.
+struct VoltageFunctionMatch {
+  IviCounterMeasurementFunctionEnum classFunction;
+  TevraVoltageFunctionEnum function;
+};
+inline constexpr VoltageFunctionMatch kVoltageFunctions[] = {
+    {IviCounterMeasurementFunctionDCVoltage, TevraVoltageFunctionDC},
+    {IviCounterMeasurementFunctionMaximumVoltage, TevraVoltageFunctionMaximum},
+    {IviCounterMeasurementFunctionMinimumVoltage, TevraVoltageFunctionMinimum},
+    {IviCounterMeasurementFunctionPeakToPeakVoltage, TevraVoltageFunctionPeakToPeak},
+};
+
 // "channel1".."channel3" (blanks around and letter case ignored) as 1..3; any other name is
 // message 8 naming method and parameter.
 HRESULT ChannelNumberOf(Tevra& driver, BSTR name, const char* method, const char* parameter,

@@ -30,17 +30,6 @@ constexpr FunctionWordMatch kFunctionWords[] = {
     {"TOT", IviCounterMeasurementFunctionTotalizeContinuous},
 };
 
-struct VoltageFunctionMatch {
-  TevraVoltageFunctionEnum function;
-  IviCounterMeasurementFunctionEnum classFunction;
-};
-constexpr VoltageFunctionMatch kVoltageFunctions[] = {
-    {TevraVoltageFunctionDC, IviCounterMeasurementFunctionDCVoltage},
-    {TevraVoltageFunctionMaximum, IviCounterMeasurementFunctionMaximumVoltage},
-    {TevraVoltageFunctionMinimum, IviCounterMeasurementFunctionMinimumVoltage},
-    {TevraVoltageFunctionPeakToPeak, IviCounterMeasurementFunctionPeakToPeakVoltage},
-};
-
 HRESULT ReadFunction(Tevra& driver, IviCounterMeasurementFunctionEnum& function) {
   const Tevra::MeasurementState& state = driver.Measurement();
   if (state.voltageChannel != 0) {
@@ -49,7 +38,7 @@ HRESULT ReadFunction(Tevra& driver, IviCounterMeasurementFunctionEnum& function)
       function = m.classFunction;
       return S_OK;
     }
-    return driver.Reporter().ReportUnexpectedResponse("get_Function");
+    return driver.Reporter().ReportElaborated(Code::UnexpectedResponse, "get_Function");
   }
   std::string reply;
   if (HRESULT hr = driver.Io().QueryString("FUNC?", reply, core::kDefaultTimeout); FAILED(hr))
@@ -60,7 +49,7 @@ HRESULT ReadFunction(Tevra& driver, IviCounterMeasurementFunctionEnum& function)
     function = m.function;
     return S_OK;
   }
-  return driver.Reporter().ReportUnexpectedResponse("get_Function");
+  return driver.Reporter().ReportElaborated(Code::UnexpectedResponse, "get_Function");
 }
 
 }  // namespace
@@ -79,8 +68,8 @@ HRESULT IviCounterRoot::put_Function(IviCounterMeasurementFunctionEnum val) {
   return t_.Enter(
       rows::IIviCounter_Function.put,
       [&] {
-        return t_.Reporter().ReportPropertyNotSupported(
-            "put_Function - Use Configure method to change function");
+        return t_.Reporter().Report(Code::PropertyNotSupported,
+                                    "put_Function - Use Configure method to change function");
       },
       core::In("val", val));
 }

@@ -93,7 +93,7 @@ const FunctionChoice* OfferedFunction(Tevra& driver, TevraMeasurementFunctionEnu
 HRESULT GiveText(Tevra& driver, std::string text, BSTR* val) {
   std::erase(text, '"');
   *val = platform::AllocBstr(text);
-  return *val ? S_OK : driver.Reporter().ReportOutOfMemory();
+  return *val ? S_OK : driver.Reporter().Report(Code::OutOfMemory);
 }
 
 // The reply of a configuration query, without its double quotes.

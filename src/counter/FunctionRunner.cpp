@@ -43,7 +43,7 @@ HRESULT SendFunctionCommand(Tevra& driver, const Method& method, std::string_vie
     std::string options;
     if (HRESULT hr = io.QueryString("*OPT?", options, core::kDefaultTimeout); FAILED(hr)) return hr;
     if (options.find(kOptionBurst) == std::string::npos)
-      return driver.Reporter().ReportOptionNotInstalled();
+      return driver.Reporter().Report(Code::OptionNotInstalled);
   }
   if (reading) return io.QueryNumber(text, core::ScanArg(reading), method.timeout);
   return io.WriteString(text, true, method.timeout);

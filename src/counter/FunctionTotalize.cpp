@@ -64,7 +64,8 @@ HRESULT TotalizeContinuousImpl::FetchCount(double* Val) {
   return d_.Enter(
       rows::ITevraTotalizeContinuous_FetchCount.record,
       [&] {
-        return d_.Reporter().ReportMethodNotSupported(
+        return d_.Reporter().Report(
+            Code::MethodNotSupported,
             "Please use the method named ReadCount for this functionality.");
       },
       Out("Val", Val));

@@ -105,7 +105,7 @@ HRESULT MeasurementInterface::QueryLast(double* LastMeasurement, BSTR* Measureme
                                           : std::string_view(reply).substr(blank + 1);
         *LastMeasurement = std::strtod(number.c_str(), nullptr);
         *MeasurementUnit = platform::AllocBstr(unit);
-        if (!*MeasurementUnit) return driver_.Reporter().ReportOutOfMemory();
+        if (!*MeasurementUnit) return driver_.Reporter().Report(Code::OutOfMemory);
         return hr;
       },
       core::Out("LastMeasurement", LastMeasurement), core::Out("MeasurementUnit", MeasurementUnit));

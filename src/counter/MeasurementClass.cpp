@@ -56,7 +56,8 @@ HRESULT ClassMeasurementInterface::IsMeasurementComplete(
   return driver_.Enter(
       rows::IIviCounterMeasurement_IsMeasurementComplete.record,
       [&] {
-        return driver_.Reporter().ReportMethodNotSupported("Measurement_IsMeasurementComplete");
+        return driver_.Reporter().Report(Code::MethodNotSupported,
+                                         "Measurement_IsMeasurementComplete");
       },
       core::Out("MeasurementStatus", MeasurementStatus));
 }

@@ -42,7 +42,7 @@ HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value) {
     if (HRESULT hr = io.QueryString(frame.command, reply, core::kDefaultTimeout); FAILED(hr))
       return hr;
     value = platform::AllocBstr(reply);
-    return value ? S_OK : driver.Reporter().ReportOutOfMemory();
+    return value ? S_OK : driver.Reporter().Report(Code::OutOfMemory);
   } else {
     using Scanned = std::conditional_t<std::is_enum_v<T>, std::int32_t, T>;
     Scanned scanned{};

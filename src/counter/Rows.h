@@ -2,12 +2,14 @@
 // Coupling property of ITevraChannel, rows::ITevraChannel_Interface its interface.
 #pragma once
 
+#include "core/ErrorCodes.h"
 #include "core/Registry.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::counter {
 
 using core::ChannelRule;
+using core::Code;
 using core::Interface;
 using core::Method;
 using core::MethodKind;

@@ -37,12 +37,12 @@ HRESULT CheckRule(Rule rule, core::CNode& node) {
   Tevra& driver = DriverOf(node);
   const std::int32_t number = channel->Number();
   if (!Refused(rule, driver, number)) return S_OK;
-  return driver.Reporter().ReportInvalidInputChannel(std::to_string(number));
+  return driver.Reporter().Report(Code::InvalidInputChannel, std::to_string(number));
 }
 
 HRESULT ReportRefusedProperty(core::CNode& node, const Property& row, const char* access) {
-  return DriverOf(node).Reporter().ReportPropertyNotSupported(std::string(row.itf->family) +
-                                                              access + row.name);
+  return DriverOf(node).Reporter().Report(Code::PropertyNotSupported,
+                                          std::string(row.itf->family) + access + row.name);
 }
 
 }  // namespace tevra::counter

@@ -32,7 +32,9 @@ HRESULT FormatEnum(const EnumScope& scope, std::string_view typeName, std::int32
                    std::string_view& word) {
   const std::optional<CEnumCommandConverter> converter =
       FindEnumConverter(typeName, CurrentContext(scope.calls));
-  if (!converter) return scope.reporter.ReportUnrecoverableFailure(UnrecognizedEnumName(typeName));
+  if (!converter)
+    return scope.reporter.ReportElaborated(core::Code::UnrecoverableFailure,
+                                           UnrecognizedEnumName(typeName));
   if (!converter->ToCommand(scope.family, value, word))
     return scope.reporter.ReportInvalidValueIntHere("nVal", value, "%d");
   return S_OK;
@@ -42,11 +44,14 @@ HRESULT ParseEnum(const EnumScope& scope, std::string_view typeName, std::string
                   std::int32_t& value) {
   const std::optional<CEnumCommandConverter> converter =
       FindEnumConverter(typeName, CurrentContext(scope.calls));
-  if (!converter) return scope.reporter.ReportUnrecoverableFailure(UnrecognizedEnumName(typeName));
+  if (!converter)
+    return scope.reporter.ReportElaborated(core::Code::UnrecoverableFailure,
+                                           UnrecognizedEnumName(typeName));
   const std::string_view trimmed = core::Trim(word);
   if (!converter->FromCommand(scope.family, trimmed, value)) {
-    return scope.reporter.ReportUnexpectedResponse("Unexpected value " + Quoted(trimmed) +
-                                                   " for enum " + Quoted(typeName) + ".");
+    return scope.reporter.ReportElaborated(
+        core::Code::UnexpectedResponse,
+        "Unexpected value " + Quoted(trimmed) + " for enum " + Quoted(typeName) + ".");
   }
   return S_OK;
 }
@@ -75,7 +80,8 @@ HRESULT ParseBooleanResponse(const EnumScope& scope, std::string_view reply, VAR
     contextName += '.';
     contextName += context.memberName;
   }
-  return scope.reporter.ReportUnexpectedResponse(
+  return scope.reporter.ReportElaborated(
+      core::Code::UnexpectedResponse,
       "Method " + contextName + " received unrecognized string " + Quoted(reply) + ".");
 }
 

@@ -182,7 +182,7 @@ class SelectorBuilder {
       const std::string_view name = MatchName(item);
       if (name.empty()) return BadlyFormed(reporter_);
       if (names.size() >= kMaxSelectorPaths || !Charge(name.size())) {
-        return reporter_.ReportOutOfMemory();
+        return reporter_.Report(core::Code::OutOfMemory);
       }
       names.emplace_back(name);
       return S_OK;
@@ -205,7 +205,7 @@ class SelectorBuilder {
     const auto count = static_cast<std::size_t>(last - first + 1);
     if (count > kMaxSelectorPaths - names.size() ||
         !Charge(count * (from.prefix.size() + std::to_string(last).size()))) {
-      return reporter_.ReportOutOfMemory();
+      return reporter_.Report(core::Code::OutOfMemory);
     }
     for (std::int64_t n = first; n <= last; ++n) {
       names.push_back(NumberedPhysicalName(from.prefix, static_cast<int>(n)));
@@ -224,7 +224,7 @@ class SelectorBuilder {
     std::size_t combinations = 1;
     for (const Alternatives& level : current_) {
       if (level.size() > (kMaxSelectorPaths - out_.PathCount()) / combinations) {
-        return reporter_.ReportOutOfMemory();
+        return reporter_.Report(core::Code::OutOfMemory);
       }
       combinations *= level.size();
     }
@@ -234,7 +234,7 @@ class SelectorBuilder {
       for (const std::string& name : level) levelBytes += name.size();
       bytes += levelBytes * (combinations / level.size());
     }
-    if (!Charge(bytes)) return reporter_.ReportOutOfMemory();
+    if (!Charge(bytes)) return reporter_.Report(core::Code::OutOfMemory);
 
     std::vector<std::size_t> choice(current_.size(), 0);
     for (std::size_t n = 0; n < combinations; ++n) {
@@ -299,7 +299,7 @@ HRESULT ParseSelector(std::string_view selector, SelectorRanges ranges,
     return status;
   } catch (const std::bad_alloc&) {
     paths.Clear();
-    return reporter.ReportOutOfMemory();
+    return reporter.Report(core::Code::OutOfMemory);
   }
 }
 
@@ -356,9 +356,9 @@ HRESULT FindRepCapIndex(std::string_view name, std::size_t count, PhysicalNameAt
       }
     }
   } catch (const std::bad_alloc&) {
-    return reporter.ReportOutOfMemory();
+    return reporter.Report(core::Code::OutOfMemory);
   }
-  return reporter.ReportUnknownPhysicalSelector();
+  return reporter.Report(core::Code::UnknownPhysicalSelector);
 }
 
 HRESULT FindRepCapIndex(std::string_view name, std::span<const std::string> physicalNames,
@@ -392,7 +392,7 @@ HRESULT ResolveSelectorIndices(const SelectorPaths& paths, std::size_t count,
     }
   } catch (const std::bad_alloc&) {
     indices.clear();
-    return reporter.ReportOutOfMemory();
+    return reporter.Report(core::Code::OutOfMemory);
   }
   return S_OK;
 }

@@ -62,12 +62,12 @@ class ErrorReporterTest : public ::testing::Test {
 
 TEST_F(ErrorReporterTest, ElaborationFollowsOnItsOwnLine) {
   const std::string message = "Tevra: A connection to the instrument has not been established.";
-  EXPECT_EQ(reporter_.ReportNotInitialized("Call Initialize first."),
+  EXPECT_EQ(reporter_.ReportElaborated(Code::NotInitialized, "Call Initialize first."),
             static_cast<HRESULT>(0x8004701D));
   EXPECT_EQ(TakeError().description, message + "\r\nCall Initialize first.");
-  reporter_.ReportNotInitialized();
+  reporter_.Report(Code::NotInitialized);
   EXPECT_EQ(TakeError().description, message);
-  reporter_.ReportNotInitialized("");
+  reporter_.ReportElaborated(Code::NotInitialized, "");
   EXPECT_EQ(TakeError().description, message);
   reporter_.ReportElaboratedV(Code::UnknownOptionName, "line one\r\nline two", {"Foo"});
   EXPECT_EQ(TakeError().description,
@@ -89,14 +89,14 @@ TEST_F(ErrorReporterTest, ArgumentsAreInsertedVerbatimAndResultTrimmed) {
   EXPECT_EQ(TakeError().description,
             "Tevra: Invalid value '50%2' for method 'Configure', parameter ''.");
   // Code 50 ends with %1: trailing blanks of the argument go with the trim.
-  reporter_.ReportInvalidInputChannel(" 3 \r\n");
+  reporter_.Report(Code::InvalidInputChannel, " 3 \r\n");
   EXPECT_EQ(TakeError().description, "Tevra: Invalid input channel 3");
 }
 
 // --- Error information fields and statuses (per code in ErrorTableTest.cpp) ---
 
 TEST_F(ErrorReporterTest, InterfaceIsThatOfTheTopFrame) {
-  reporter_.ReportUnexpectedResponse();
+  reporter_.Report(Code::UnexpectedResponse);
   platform::ErrorRecord error = TakeError();
   EXPECT_TRUE(SameIid(error.iid, GUID_NULL)) << "no call running";
   EXPECT_EQ(error.source, kProgId);
@@ -104,15 +104,15 @@ TEST_F(ErrorReporterTest, InterfaceIsThatOfTheTopFrame) {
   ScopedCall outer(calls_, kConfigure);
   {
     ScopedCall inner(calls_, kFetch);
-    reporter_.ReportUnexpectedResponse();
+    reporter_.Report(Code::UnexpectedResponse);
     EXPECT_TRUE(SameIid(TakeError().iid, kMeasureIid));
   }
-  reporter_.ReportUnexpectedResponse();
+  reporter_.Report(Code::UnexpectedResponse);
   EXPECT_TRUE(SameIid(TakeError().iid, kConfigIid));
 }
 
 TEST_F(ErrorReporterTest, WarningsReturnTheirPositiveStatus) {
-  EXPECT_EQ(reporter_.ReportResetNotSupported(), static_cast<HRESULT>(0x00047066));
+  EXPECT_EQ(reporter_.Report(Code::ResetNotSupported), static_cast<HRESULT>(0x00047066));
   EXPECT_EQ(TakeError().description, "Tevra: Reset is not supported by this instrument.");
 }
 
@@ -155,14 +155,14 @@ TEST_F(ErrorReporterTest, StatusTextCarriesNullInterface) {
 }
 
 TEST_F(ErrorReporterTest, ReportReplacesEarlierErrorInformation) {
-  reporter_.ReportFileNotFound();
-  reporter_.ReportCannotOpenFile();
+  reporter_.Report(Code::FileNotFound);
+  reporter_.Report(Code::CannotOpenFile);
   EXPECT_EQ(TakeError().description, "Tevra: Cannot open file.");
   EXPECT_FALSE(platform::HasThreadError());
 }
 
 TEST_F(ErrorReporterTest, ReadableThroughGetErrorInfo) {
-  reporter_.ReportUnknownResource("GPIB0::7::INSTR");
+  reporter_.ReportElaborated(Code::UnknownResource, "GPIB0::7::INSTR");
   IErrorInfo* info = nullptr;
   ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
   ASSERT_NE(info, nullptr);
@@ -241,18 +241,19 @@ TEST_F(ErrorReporterTest, HereVariantsNameTheMethodOfTheTopFrame) {
 // --- Argument order of the per-code operations with several arguments ---
 
 TEST_F(ErrorReporterTest, MultiArgumentOperationsKeepMessageOrder) {
-  EXPECT_EQ(reporter_.ReportInvalidRepCapRange("1-9", "Channel"), static_cast<HRESULT>(0x80047064));
+  EXPECT_EQ(reporter_.Report(Code::InvalidRepCapRange, "1-9", "Channel"),
+            static_cast<HRESULT>(0x80047064));
   EXPECT_EQ(TakeError().description,
             "Tevra: The range '1-9' is not valid for the repeated capability 'Channel'.");
-  reporter_.ReportEnumValueNotSupported("Ext2", "Source", "Configure");
+  reporter_.Report(Code::EnumValueNotSupported, "Ext2", "Source", "Configure");
   EXPECT_EQ(TakeError().description,
             "Tevra: Does not support this class-compliant feature: Enumeration value 'Ext2' "
             "passed as the value for parameter 'Source' in method 'Configure'.");
-  EXPECT_EQ(reporter_.ReportNullPointer("Initialize", "ResourceName"),
+  EXPECT_EQ(reporter_.Report(Code::NullPointer, "Initialize", "ResourceName"),
             static_cast<HRESULT>(0x80047058));
   EXPECT_EQ(TakeError().description,
             "Tevra: Null pointer passed for method 'Initialize', parameter 'ResourceName'.");
-  reporter_.ReportModelNotSupported("Gate time below 1 us");
+  reporter_.Report(Code::ModelNotSupported, "Gate time below 1 us");
   EXPECT_EQ(TakeError().description,
             "Tevra: Instrument model does not support this feature: Gate time below 1 us.");
 }
