@@ -93,35 +93,6 @@ bool ScalarTypeOf(VARTYPE vt, ValueType& type) {
   }
 }
 
-// Where a scalar argument's value is: in the record for inputs, behind the caller's pointer for
-// outputs (read at the time of writing).
-const void* ValueAddress(const Param& p) {
-  if (p.dir != Dir::In) return p.ptr;
-  switch (p.type) {
-    case ValueType::Bool:
-      return &p.b;
-    case ValueType::UInt8:
-      return &p.u8;
-    case ValueType::Int16:
-      return &p.i16;
-    case ValueType::Int32:
-      return &p.i32;
-    case ValueType::Int64:
-      return &p.i64;
-    case ValueType::Float:
-      return &p.f;
-    case ValueType::Double:
-      return &p.d;
-    case ValueType::String:
-      return &p.str;
-    case ValueType::Interface:
-      return &p.ptr;
-    case ValueType::Array:
-      return &p.array;
-  }
-  return nullptr;
-}
-
 // Local time of day as hour:minute:second:millisecond, without leading zeros.
 std::string TimeOfDayText() {
   const auto now = std::chrono::system_clock::now();
@@ -255,29 +226,8 @@ std::string ValueText(ValueType type, const void* value) {
 }
 
 std::string_view DataTypeText(ValueType type) {
-  switch (type) {
-    case ValueType::Bool:
-      return "Boolean";
-    case ValueType::UInt8:
-      return "Byte";
-    case ValueType::Int16:
-      return "Int16";
-    case ValueType::Int32:
-      return "Int32";
-    case ValueType::Int64:
-      return "Int64";
-    case ValueType::Float:
-      return "Single";
-    case ValueType::Double:
-      return "Double";
-    case ValueType::String:
-      return "String";
-    case ValueType::Interface:
-      return "IUnknown";
-    case ValueType::Array:  // the element type comes from the array itself
-      break;
-  }
-  return "(unknown)";
+  const char* name = FactsOf(type).traceName;
+  return name ? name : "(unknown)";
 }
 
 // Integers of every width are written with "%d"; unsigned 32-bit values above INT32_MAX come out
@@ -339,7 +289,7 @@ HRESULT WriteParameter(TraceDocument& doc, const Param& param,
     return E_UNEXPECTED;
   }
   doc.AddAttribute("Direction", direction);
-  doc.AddAttribute("Value", ValueText(param.type, ValueAddress(param)));
+  doc.AddAttribute("Value", ValueText(param.type, param.ValueAddress()));
   doc.AddAttribute("DataType", DataTypeText(param.type));
   doc.EndElement(true);
   return S_OK;

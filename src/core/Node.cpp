@@ -1,6 +1,7 @@
 #include "core/Node.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -13,38 +14,7 @@ namespace {
 
 // Output parameters start out zero (null for strings and objects), so a failing method never
 // leaves the caller holding garbage.
-void ZeroOutput(const Param& p) {
-  switch (p.type) {
-    case ValueType::Bool:
-    case ValueType::Int16:
-      *static_cast<std::int16_t*>(p.ptr) = 0;
-      break;
-    case ValueType::UInt8:
-      *static_cast<std::uint8_t*>(p.ptr) = 0;
-      break;
-    case ValueType::Int32:
-      *static_cast<std::int32_t*>(p.ptr) = 0;
-      break;
-    case ValueType::Int64:
-      *static_cast<std::int64_t*>(p.ptr) = 0;
-      break;
-    case ValueType::Float:
-      *static_cast<float*>(p.ptr) = 0;
-      break;
-    case ValueType::Double:
-      *static_cast<double*>(p.ptr) = 0;
-      break;
-    case ValueType::String:
-      *static_cast<BSTR*>(p.ptr) = nullptr;
-      break;
-    case ValueType::Interface:
-      *static_cast<void**>(p.ptr) = nullptr;
-      break;
-    case ValueType::Array:
-      *static_cast<SAFEARRAY**>(p.ptr) = nullptr;
-      break;
-  }
-}
+void ZeroOutput(const Param& p) { std::memset(p.ptr, 0, FactsOf(p.type).size); }
 
 // Locks the driver (the session lock), then the node's own lock when the node is a channel: the
 // driver's I/O session, trace log, call-context stack and caches are shared by all nodes, so a

@@ -3,7 +3,9 @@
 // it, and the command template is formatted from the inputs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <type_traits>
 
 #include "tevra/TevraTypes.h"
@@ -25,6 +27,24 @@ enum class ValueType : std::uint8_t {
   Array,      // SAFEARRAY*: the element type travels with the array
 };
 
+// What is known of each value type, indexed by the type: the size of a variable of it (an output
+// points at one) and its name in the trace.
+struct ValueTypeFacts {
+  std::size_t size;
+  const char* traceName;  // null: the element type names it (arrays)
+};
+inline constexpr ValueTypeFacts kValueTypeFacts[] = {
+    {sizeof(VARIANT_BOOL), "Boolean"}, {sizeof(std::uint8_t), "Byte"},
+    {sizeof(std::int16_t), "Int16"},   {sizeof(std::int32_t), "Int32"},
+    {sizeof(std::int64_t), "Int64"},   {sizeof(float), "Single"},
+    {sizeof(double), "Double"},        {sizeof(BSTR), "String"},
+    {sizeof(void*), "IUnknown"},       {sizeof(SAFEARRAY*), nullptr},
+};
+static_assert(std::size(kValueTypeFacts) == static_cast<std::size_t>(ValueType::Array) + 1);
+constexpr const ValueTypeFacts& FactsOf(ValueType type) {
+  return kValueTypeFacts[static_cast<std::size_t>(type)];
+}
+
 struct Param {
   const char* name;
   Dir dir;
@@ -41,6 +61,34 @@ struct Param {
     const SAFEARRAY* array;  // In: the caller's array, possibly null
     void* ptr;               // Out and InOut: the caller's variable
   };
+
+  // Where the value is: in the record for inputs, behind the caller's pointer otherwise.
+  const void* ValueAddress() const {
+    if (dir != Dir::In) return ptr;
+    switch (type) {
+      case ValueType::Bool:
+        return &b;
+      case ValueType::UInt8:
+        return &u8;
+      case ValueType::Int16:
+        return &i16;
+      case ValueType::Int32:
+        return &i32;
+      case ValueType::Int64:
+        return &i64;
+      case ValueType::Float:
+        return &f;
+      case ValueType::Double:
+        return &d;
+      case ValueType::String:
+        return &str;
+      case ValueType::Interface:
+        return &ptr;
+      case ValueType::Array:
+        return &array;
+    }
+    return nullptr;
+  }
 };
 
 template <class T>
