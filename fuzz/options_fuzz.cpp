@@ -11,8 +11,8 @@
 
 #include "core/CallContext.h"
 #include "core/ErrorReporter.h"
+#include "core/ITraceLog.h"
 #include "core/Options.h"
-#include "core/TraceLog.h"
 #include "platform/ErrorInfo.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/CallContext.h"
+#include "core/ITraceLog.h"
 #include "core/Param.h"
-#include "core/TraceLog.h"
 
 namespace tevra::api {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "api/MethodTrace.h"
-#include "core/TraceLog.h"
+#include "core/ITraceLog.h"
 
 namespace tevra::api {
 

@@ -12,12 +12,12 @@
 
 #include "core/CallContext.h"
 #include "core/ErrorReporter.h"
+#include "core/IIoSession.h"
+#include "core/ITraceLog.h"
 #include "core/InherentInterfaces.h"
 #include "core/InitialSettings.h"
-#include "core/IoSession.h"
 #include "core/Node.h"
 #include "core/Options.h"
-#include "core/TraceLog.h"
 
 namespace tevra::core {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "core/ErrorReporter.h"
+#include "core/ITraceLog.h"
 #include "core/TextUtil.h"
-#include "core/TraceLog.h"
 
 namespace tevra::core {
 

@@ -22,7 +22,7 @@
 #include <type_traits>
 
 #include "core/CallContext.h"
-#include "core/IoSession.h"
+#include "core/IIoSession.h"
 #include "core/Param.h"
 #include "tevra/TevraInterfaces.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/CallContext.h"
-#include "core/IoSession.h"
+#include "core/IIoSession.h"
 #include "counter/Rows.h"
 #include "counter/Tevra.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/ErrorReporter.h"
-#include "core/IoSession.h"
+#include "core/IIoSession.h"
 #include "core/Param.h"
 
 namespace tevra::io {

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "core/ErrorReporter.h"
-#include "core/IoSession.h"
+#include "core/IIoSession.h"
 #include "io/IoBuffer.h"
 
 namespace tevra::io {

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/IoSession.h"
+#include "core/IIoSession.h"
 #include "tevra/TevraTypes.h"
 
 namespace tevra::io {

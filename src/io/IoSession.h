@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/IoSession.h"
+#include "core/IIoSession.h"
 #include "io/InstrBuffer.h"
 
 namespace tevra::io {

@@ -8,13 +8,13 @@
 
 #include <memory>
 
-#include "io/VisaLayer.h"
+#include "io/VisaIoSession.h"
 #include "visa/ResourceManager.h"
 #include "visa/VisaSession.h"
 
 namespace tevra::io {
 
-class CVisaComSession final : public CVisaSession {
+class CVisaComSession final : public CVisaIoSession {
  public:
   CVisaComSession();
   ~CVisaComSession() override;

@@ -8,7 +8,7 @@
 
 #include "core/CallContext.h"
 #include "core/ErrorReporter.h"
-#include "core/TraceLog.h"
+#include "core/ITraceLog.h"
 #include "platform/ErrorInfo.h"
 
 namespace tevra::core {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/IoSession.h"
+#include "core/IIoSession.h"
 
 namespace tevra::io::testing {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/ErrorReporter.h"
-#include "core/IoSession.h"
+#include "core/IIoSession.h"
 #include "platform/ErrorInfo.h"
 
 namespace tevra::io::testing {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/FormatArgs.h"
 #include "io/EnumFormatterDouble.h"
-#include "io/FormatArgs.h"
 #include "io/MemoryLowLevelIo.h"
 #include "platform/SafeArray.h"
 #include "support/FakeInstrument.h"
@@ -20,6 +20,9 @@
 namespace tevra::io {
 namespace {
 
+using core::ElemType;
+using core::FormatArg;
+using core::ScanArg;
 using tevra::testing::FakeInstrument;
 using tevra::testing::Microseconds;
 using tevra::testing::Milliseconds;

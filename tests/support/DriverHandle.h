@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/IoSession.h"
+#include "core/IIoSession.h"
 #include "platform/Bstr.h"
 #include "tevra/TevraInterfaces.h"
 

@@ -1,5 +1,5 @@
-// CVisaSession: the VISA layer of the session tree. It knows the VISA concepts (interface type and
-// resource class of the open resource, I/O and trigger protocols, attributes by identifier,
+// CVisaIoSession: the VISA layer of the session tree. It knows the VISA concepts (interface type
+// and resource class of the open resource, I/O and trigger protocols, attributes by identifier,
 // register access) but not how the library is reached; the concrete session supplies the calls.
 // Its own behaviour is the line configuration after open, the protocol and attribute
 // conversions with their messages, and the refusals of register access the library lacks.
@@ -30,7 +30,7 @@ enum class SessionInterfaceType : std::int32_t {
 // low half of the code.
 HRESULT ComStatusOfVisa(visa::ViStatus status);
 
-class CVisaSession : public CIoSession {
+class CVisaIoSession : public CIoSession {
  public:
   // I/O protocol: 0 normal, 1 fast data channel, 2 HS488, 3 488.2 strict, 4 USBTMC vendor.
   HRESULT SetProtocol(std::int32_t protocol);

@@ -1,4 +1,4 @@
-#include "io/VisaLayer.h"
+#include "io/VisaIoSession.h"
 
 #include <algorithm>
 #include <cctype>
@@ -91,13 +91,13 @@ HRESULT ComStatusOfVisa(visa::ViStatus status) {
 
 // --- protocols and attributes ---
 
-HRESULT CVisaSession::SetProtocol(std::int32_t protocol) {
+HRESULT CVisaIoSession::SetProtocol(std::int32_t protocol) {
   if (protocol < 0 || protocol >= static_cast<std::int32_t>(std::size(kIoProtocols)))
     return Refuse("Unsupported VISA I/O protocol.");
   return SetLibraryAttribute(visa::kViAttrIoProt, kIoProtocols[protocol]);
 }
 
-HRESULT CVisaSession::GetProtocol(std::int32_t& protocol) {
+HRESULT CVisaIoSession::GetProtocol(std::int32_t& protocol) {
   AttributeValue value;
   if (HRESULT hr = GetLibraryAttribute(visa::kViAttrIoProt, value); FAILED(hr)) return hr;
   std::uint16_t visaProtocol = 0;
@@ -109,7 +109,7 @@ HRESULT CVisaSession::GetProtocol(std::int32_t& protocol) {
 }
 
 template <class T>
-HRESULT CVisaSession::GetConverted(visa::ViAttr id, T& value, const char* kindName) {
+HRESULT CVisaIoSession::GetConverted(visa::ViAttr id, T& value, const char* kindName) {
   AttributeValue held;
   if (HRESULT hr = GetLibraryAttribute(id, held); FAILED(hr)) return hr;
   T converted{};
@@ -124,30 +124,30 @@ HRESULT CVisaSession::GetConverted(visa::ViAttr id, T& value, const char* kindNa
   return S_OK;
 }
 
-HRESULT CVisaSession::GetAttribute(visa::ViAttr id, std::uint8_t& value) {
+HRESULT CVisaIoSession::GetAttribute(visa::ViAttr id, std::uint8_t& value) {
   return GetConverted(id, value, "UINT8");
 }
-HRESULT CVisaSession::GetAttribute(visa::ViAttr id, std::uint16_t& value) {
+HRESULT CVisaIoSession::GetAttribute(visa::ViAttr id, std::uint16_t& value) {
   return GetConverted(id, value, "UINT16");
 }
-HRESULT CVisaSession::GetAttribute(visa::ViAttr id, std::uint32_t& value) {
+HRESULT CVisaIoSession::GetAttribute(visa::ViAttr id, std::uint32_t& value) {
   return GetConverted(id, value, "UINT32");
 }
-HRESULT CVisaSession::GetAttribute(visa::ViAttr id, std::uint64_t& value) {
+HRESULT CVisaIoSession::GetAttribute(visa::ViAttr id, std::uint64_t& value) {
   return GetConverted(id, value, "UINT64");
 }
-HRESULT CVisaSession::GetAttribute(visa::ViAttr id, bool& value) {
+HRESULT CVisaIoSession::GetAttribute(visa::ViAttr id, bool& value) {
   return GetConverted(id, value, "boolean");
 }
-HRESULT CVisaSession::GetAttribute(visa::ViAttr id, std::string& value) {
+HRESULT CVisaIoSession::GetAttribute(visa::ViAttr id, std::string& value) {
   return GetConverted(id, value, "string");
 }
 
-HRESULT CVisaSession::SetAttribute(visa::ViAttr id, const AttributeValue& value) {
+HRESULT CVisaIoSession::SetAttribute(visa::ViAttr id, const AttributeValue& value) {
   return SetLibraryAttribute(id, value);
 }
 
-HRESULT CVisaSession::AssertTrigger(std::int32_t protocol) {
+HRESULT CVisaIoSession::AssertTrigger(std::int32_t protocol) {
   if (protocol < 0 || protocol >= static_cast<std::int32_t>(std::size(kTriggerProtocols)))
     return Refuse("Unsupported VISA trigger protocol.");
   return AssertLibraryTrigger(kTriggerProtocols[protocol]);
@@ -155,20 +155,20 @@ HRESULT CVisaSession::AssertTrigger(std::int32_t protocol) {
 
 // --- session information ---
 
-HRESULT CVisaSession::GetResourceName(std::string& name) {
+HRESULT CVisaIoSession::GetResourceName(std::string& name) {
   return GetAttribute(visa::kViAttrRsrcName, name);
 }
-HRESULT CVisaSession::GetInterfaceDescription(std::string& description) {
+HRESULT CVisaIoSession::GetInterfaceDescription(std::string& description) {
   return GetAttribute(visa::kViAttrIntfInstName, description);
 }
-HRESULT CVisaSession::GetResourceClass(std::string& resourceClass) {
+HRESULT CVisaIoSession::GetResourceClass(std::string& resourceClass) {
   return GetAttribute(visa::kViAttrRsrcClass, resourceClass);
 }
-HRESULT CVisaSession::GetManufacturerName(std::string& name) {
+HRESULT CVisaIoSession::GetManufacturerName(std::string& name) {
   return GetAttribute(visa::kViAttrRsrcManfName, name);
 }
 
-HRESULT CVisaSession::GetInterfaceType(SessionInterfaceType& type) {
+HRESULT CVisaIoSession::GetInterfaceType(SessionInterfaceType& type) {
   std::uint16_t visaType = 0;
   if (HRESULT hr = GetAttribute(visa::kViAttrIntfType, visaType); FAILED(hr)) return hr;
   type = visaType >= 1 && visaType <= 7 ? static_cast<SessionInterfaceType>(visaType - 1)
@@ -176,14 +176,14 @@ HRESULT CVisaSession::GetInterfaceType(SessionInterfaceType& type) {
   return S_OK;
 }
 
-HRESULT CVisaSession::GetInterfaceNumber(std::int16_t& number) {
+HRESULT CVisaIoSession::GetInterfaceNumber(std::int16_t& number) {
   std::uint16_t value = 0;
   if (HRESULT hr = GetAttribute(visa::kViAttrIntfNum, value); FAILED(hr)) return hr;
   number = static_cast<std::int16_t>(value);
   return S_OK;
 }
 
-HRESULT CVisaSession::GetManufacturerId(std::int16_t& id) {
+HRESULT CVisaIoSession::GetManufacturerId(std::int16_t& id) {
   std::uint16_t value = 0;
   if (HRESULT hr = GetAttribute(visa::kViAttrRsrcManfId, value); FAILED(hr)) return hr;
   id = static_cast<std::int16_t>(value);
@@ -192,7 +192,7 @@ HRESULT CVisaSession::GetManufacturerId(std::int16_t& id) {
 
 // --- line configuration ---
 
-HRESULT CVisaSession::ConfigureLine() {
+HRESULT CVisaIoSession::ConfigureLine() {
   SessionInterfaceType type = SessionInterfaceType::Other;
   if (HRESULT hr = GetInterfaceType(type); FAILED(hr)) return hr;
   std::string resourceClass;
@@ -211,13 +211,13 @@ HRESULT CVisaSession::ConfigureLine() {
 
 // --- register access ---
 
-HRESULT CVisaSession::Refuse(const char* what) {
+HRESULT CVisaIoSession::Refuse(const char* what) {
   core::IErrorReporter* reporter = Reporter();
   return reporter ? reporter->ReportIoMessage(what)
                   : core::ComStatusOf(static_cast<int>(core::Code::IoError));
 }
 
-HRESULT CVisaSession::CheckRegisterAccess(std::int16_t space, std::uint64_t offset, int width) {
+HRESULT CVisaIoSession::CheckRegisterAccess(std::int16_t space, std::uint64_t offset, int width) {
   if (width == 64)
     return Refuse("The VISA-COM session does not support 64-bit register-based operations.");
   // VISA's address spaces: local, A16, A24, A32, A64, the PXI spaces and the VXI/VME
@@ -232,44 +232,44 @@ HRESULT CVisaSession::CheckRegisterAccess(std::int16_t space, std::uint64_t offs
   return Refuse("The VISA-COM session does not support register-based operations.");
 }
 
-HRESULT CVisaSession::In(std::int16_t space, std::uint64_t offset, int width,
-                         std::uint64_t& value) {
+HRESULT CVisaIoSession::In(std::int16_t space, std::uint64_t offset, int width,
+                           std::uint64_t& value) {
   value = 0;
   return CheckRegisterAccess(space, offset, width);
 }
 
-HRESULT CVisaSession::Out(std::int16_t space, std::uint64_t offset, int width, std::uint64_t) {
+HRESULT CVisaIoSession::Out(std::int16_t space, std::uint64_t offset, int width, std::uint64_t) {
   return CheckRegisterAccess(space, offset, width);
 }
 
-HRESULT CVisaSession::MoveIn(std::int16_t space, std::uint64_t offset, int width,
-                             std::span<std::uint8_t>) {
+HRESULT CVisaIoSession::MoveIn(std::int16_t space, std::uint64_t offset, int width,
+                               std::span<std::uint8_t>) {
   return CheckRegisterAccess(space, offset, width);
 }
 
-HRESULT CVisaSession::MoveOut(std::int16_t space, std::uint64_t offset, int width,
-                              std::span<const std::uint8_t>) {
+HRESULT CVisaIoSession::MoveOut(std::int16_t space, std::uint64_t offset, int width,
+                                std::span<const std::uint8_t>) {
   return CheckRegisterAccess(space, offset, width);
 }
 
-HRESULT CVisaSession::MoveAsync() {
+HRESULT CVisaIoSession::MoveAsync() {
   return Refuse("The VISA-COM session does not support the MoveAsync operation.");
 }
 
-HRESULT CVisaSession::AllocateMemory(std::uint32_t, std::uint64_t& offset) {
+HRESULT CVisaIoSession::AllocateMemory(std::uint32_t, std::uint64_t& offset) {
   offset = 0;
   return Refuse("The VISA-COM session does not support shared memory register-based operations.");
 }
 
-HRESULT CVisaSession::FreeMemory(std::uint64_t) {
+HRESULT CVisaIoSession::FreeMemory(std::uint64_t) {
   return Refuse("The VISA-COM session does not support shared memory register-based operations.");
 }
 
-HRESULT CVisaSession::ReadAsync(std::uint32_t) {
+HRESULT CVisaIoSession::ReadAsync(std::uint32_t) {
   return Refuse("The VISA-COM session does not support asynchronous messaging operations.");
 }
 
-HRESULT CVisaSession::WriteAsync(std::span<const std::uint8_t>) {
+HRESULT CVisaIoSession::WriteAsync(std::span<const std::uint8_t>) {
   return Refuse("The VISA-COM session does not support asynchronous messaging operations.");
 }
 
