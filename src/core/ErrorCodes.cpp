@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 
+#include "core/TextUtil.h"
+
 namespace tevra::core {
 namespace {
 
@@ -94,10 +96,7 @@ std::string FormatCodeMessage(int code, std::initializer_list<std::string_view> 
       text += *p;
     }
   }
-  constexpr std::string_view kSpace = " \t\r\n\v\f";
-  text.erase(text.find_last_not_of(kSpace) + 1);  // npos + 1 == 0: all blank
-  text.erase(0, text.find_first_not_of(kSpace));
-  return text;
+  return std::string(Trim(text));
 }
 
 void AppendExcerpt(std::string& to, std::string_view text, std::size_t limit) {

@@ -113,6 +113,15 @@ class TraceTest : public ::testing::Test {
   std::string Options(std::string_view driverSetup) const {
     return "Simulate=true, DriverSetup=" + std::string(driverSetup);
   }
+  // What an input array parameter comes out as, alone in a file.
+  std::string ArrayParameterText(const SAFEARRAY* array, const core::TraceSettings& settings) {
+    const fs::path file = dir_ / "parameter.xml";
+    api::TraceDocument doc;
+    EXPECT_EQ(doc.Create(file.string()), S_OK);
+    EXPECT_EQ(api::WriteArrayParameter(doc, "a", core::Dir::In, array, settings), S_OK);
+    doc.Close();
+    return ReadFile(file);
+  }
 
   fs::path dir_;
 };
@@ -324,7 +333,6 @@ TEST_F(TraceTest, TraceEnabledPausesAndResumesTheSameFile) {
   EXPECT_FALSE(d.log->GetTraceEnabled());
   EXPECT_EQ(d.log->State(), TraceState::Off);
   ASSERT_EQ(d.Identifier(), S_OK);  // paused: no record
-  EXPECT_EQ(d.log->PutTraceEnabled(false), S_OK);
 
   EXPECT_EQ(d.log->PutTraceEnabled(true), S_OK);
   EXPECT_TRUE(d.log->GetTraceEnabled());
@@ -553,16 +561,18 @@ platform::SafeArrayPtr Doubles(std::vector<ULONG> dims) {
 
 // The "Parameter" element of an array in a record: the attributes after "Direction" up to the
 // type, and one "Element" child per value.
+// In a record the parameter is indented by two tabs; alone in a file, by none.
 std::string ArrayVal(std::string_view name, std::string_view direction, std::string_view shape,
-                     std::string_view type, const std::vector<std::string>& elements) {
-  std::string text = "\t\t<Parameter Name=\"" + std::string(name) + "\" Direction=\"" +
+                     std::string_view type, const std::vector<std::string>& elements,
+                     const std::string& indent = "\t\t") {
+  std::string text = indent + "<Parameter Name=\"" + std::string(name) + "\" Direction=\"" +
                      std::string(direction) + "\" " + std::string(shape) + " DataType=\"" +
                      std::string(type) + "[]\"";
   if (elements.empty()) return text + "/>\r\n";
   text += ">\r\n";
   for (const std::string& e : elements)
-    text += "\t\t\t<Element Value=\"" + e + "\" DataType=\"" + std::string(type) + "\"/>\r\n";
-  return text + "\t\t</Parameter>\r\n";
+    text += indent + "\t<Element Value=\"" + e + "\" DataType=\"" + std::string(type) + "\"/>\r\n";
+  return text + indent + "</Parameter>\r\n";
 }
 std::vector<std::string> Quarters(int n) {
   std::vector<std::string> texts;
@@ -570,52 +580,48 @@ std::vector<std::string> Quarters(int n) {
   return texts;
 }
 
-TEST_F(TraceTest, InputArraysByTraceArraySettings) {
+// The shape always; the first TraceArraySizeMax elements of a one-dimensional array when arrays
+// are traced.
+TEST_F(TraceTest, InputArraysByTheArraySettings) {
   struct Case {
-    std::string setup;
+    bool array;
+    std::int32_t sizeMax;
     std::vector<ULONG> dims;  // empty: a null array
     std::string shape;
     int elements;
   } cases[] = {
-      {"TraceArray=true", {100}, R"(NumDims="1" DimSizes="100")", 10},
-      {"TraceArray=true, TraceArraySizeMax=3", {100}, R"(NumDims="1" DimSizes="100")", 3},
-      {"TraceArray=true, TraceArraySizeMax=0", {100}, R"(NumDims="1" DimSizes="100")", 0},
-      {"TraceArray=true, TraceArraySizeMax=50", {4}, R"(NumDims="1" DimSizes="4")", 4},
-      {"TraceArray=true", {0}, R"(NumDims="1" DimSizes="0")", 0},
-      {"", {100}, R"(NumDims="1" DimSizes="100")", 0},
-      {"TraceArray=false, TraceArraySizeMax=5", {100}, R"(NumDims="1" DimSizes="100")", 0},
-      {"TraceArray=true", {10, 10}, R"(NumDims="2" DimSizes="10,10")", 0},
-      {"TraceArray=true", {3, 4, 5}, R"(NumDims="3" DimSizes="3,4,5")", 0},
-      {"TraceArray=true", {}, R"(NumDims="0" DimSizes="")", 0},
+      {true, 10, {100}, R"(NumDims="1" DimSizes="100")", 10},
+      {true, 3, {100}, R"(NumDims="1" DimSizes="100")", 3},
+      {true, 0, {100}, R"(NumDims="1" DimSizes="100")", 0},
+      {true, -3, {100}, R"(NumDims="1" DimSizes="100")", 0},
+      {true, 50, {4}, R"(NumDims="1" DimSizes="4")", 4},
+      {true, 10, {0}, R"(NumDims="1" DimSizes="0")", 0},
+      {false, 5, {100}, R"(NumDims="1" DimSizes="100")", 0},
+      {true, 10, {3, 4, 5}, R"(NumDims="3" DimSizes="3,4,5")", 0},
+      {true, 10, {}, R"(NumDims="0" DimSizes="")", 0},
   };
   for (const Case& c : cases) {
-    const fs::path file = dir_ / "in.xml";
+    SCOPED_TRACE(c.shape + " max " + std::to_string(c.sizeMax));
     platform::SafeArrayPtr values = Doubles(c.dims);
-    {
-      ArrayDriver d;
-      std::string setup = "Trace=true, TraceName=" + file.string();
-      if (!c.setup.empty()) setup += ", " + c.setup;
-      ASSERT_EQ(d.Init(Options(setup)), S_OK);
-      EXPECT_EQ(d.Load(values.get()), S_OK);
-      EXPECT_EQ(d.ApiClose(), S_OK);
-    }
-    const std::string text = MaskTimes(ReadFile(file));
-    const std::string expected =
-        Record("Load", "ITestArrays",
-               ArrayVal("Values", "In", c.shape, c.dims.empty() ? "(unknown)" : "Double",
-                        Quarters(c.elements)) +
-                   kOk);
-    EXPECT_NE(text.find(expected), std::string::npos) << c.setup << "\n" << text;
-    EXPECT_TRUE(XmlLintAccepts(file)) << c.setup;
+    core::TraceSettings settings;
+    settings.array = c.array;
+    settings.arraySizeMax = c.sizeMax;
+    EXPECT_EQ(ArrayParameterText(values.get(), settings),
+              ArrayVal("a", "In", c.shape, c.dims.empty() ? "(unknown)" : "Double",
+                       Quarters(c.elements), ""));
   }
 }
 
-// Outputs are written at the end of the record, as the caller received them: an array handed
-// out, or the null the entry path left in place of the caller's old value.
+// An input array in the record's start (TraceArray and TraceArraySizeMax from the DriverSetup);
+// outputs at its end, as the caller received them: an array handed out, or the null the entry
+// path left in place of the caller's old value.
 TEST_F(TraceTest, OutputArraysAsTheCallerReceivesThem) {
   const fs::path file = dir_ / "out.xml";
   ArrayDriver d;
-  ASSERT_EQ(d.Init(Options("Trace=true, TraceArray=true, TraceName=" + file.string())), S_OK);
+  ASSERT_EQ(d.Init(Options("Trace=true, TraceArray=true, TraceArraySizeMax=3, TraceName=" +
+                           file.string())),
+            S_OK);
+  EXPECT_EQ(d.Load(Doubles({100}).get()), S_OK);
 
   platform::SafeArrayPtr previous = Doubles({2});
   SAFEARRAY* val = previous.get();
@@ -631,11 +637,14 @@ TEST_F(TraceTest, OutputArraysAsTheCallerReceivesThem) {
   EXPECT_EQ(d.ApiClose(), S_OK);
 
   const std::string text = MaskTimes(ReadFile(file));
-  EXPECT_NE(
-      text.find(Record(
-          "Fetch", "ITestArrays",
-          ArrayVal("val", "Out", R"(NumDims="1" DimSizes="100")", "Double", Quarters(10)) + kOk)),
-      std::string::npos)
+  const std::string shape = R"(NumDims="1" DimSizes="100")";
+  EXPECT_NE(text.find(Record("Load", "ITestArrays",
+                             ArrayVal("Values", "In", shape, "Double", Quarters(3)) + kOk)),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find(Record("Fetch", "ITestArrays",
+                             ArrayVal("val", "Out", shape, "Double", Quarters(3)) + kOk)),
+            std::string::npos)
       << text;
   EXPECT_NE(text.find(Record("Fetch", "ITestArrays",
                              ArrayVal("val", "Out", R"(NumDims="0" DimSizes="")", "(unknown)", {}) +
@@ -646,11 +655,9 @@ TEST_F(TraceTest, OutputArraysAsTheCallerReceivesThem) {
   EXPECT_TRUE(XmlLintAccepts(file));
 }
 
-static_assert(core::ValueTypeOf<SAFEARRAY*>() == core::ValueType::Array);
-static_assert(core::ValueTypeOf<const SAFEARRAY*>() == core::ValueType::Array);
-
 // Each element type has its value and type texts, the same as a scalar of that type where the
-// trace has one; an element type the trace does not know is written as "(unknown)".
+// trace has one (the low half of a 64-bit integer, a float widened to 15 digits, a null string);
+// an element type the trace does not know is written as "(unknown)".
 TEST_F(TraceTest, ArrayElementTexts) {
   struct Case {
     VARTYPE vt;
@@ -674,35 +681,18 @@ TEST_F(TraceTest, ArrayElementTexts) {
       {VT_INT, [](void* p) { *static_cast<std::int32_t*>(p) = 12; }, "12", "(unknown)"},
   };
   for (const Case& c : cases) {
-    const fs::path file = dir_ / "elements.xml";
     platform::SafeArrayPtr array(SafeArrayCreateVector(c.vt, 0, 1));
     ASSERT_NE(array.get(), nullptr);
     c.fill(array.get()->pvData);
     core::TraceSettings settings;
     settings.array = true;
-    api::TraceDocument doc;
-    ASSERT_EQ(doc.Create(file.string()), S_OK);
-    EXPECT_EQ(api::WriteArrayParameter(doc, "a", core::Dir::In, array.get(), settings), S_OK);
-    doc.Close();
-    EXPECT_EQ(ReadFile(file),
+    EXPECT_EQ(ArrayParameterText(array.get(), settings),
               "<Parameter Name=\"a\" Direction=\"In\" NumDims=\"1\" DimSizes=\"1\" DataType=\"" +
                   c.type + "[]\">\r\n\t<Element Value=\"" + c.value + "\" DataType=\"" + c.type +
                   "\"/>\r\n</Parameter>\r\n")
         << c.vt;
   }
-}
-
-// The forms the records above do not show: the low half of a 64-bit integer, a float widened to
-// 15 digits, a null string.
-TEST(TraceValueText, ScalarsByType) {
-  const std::int64_t i64 = 0x100000005;
-  const float single = 0.1f;
-  const double dbl = 1.0 / 3;
   const BSTR none = nullptr;
-  EXPECT_EQ(api::ValueText(core::ValueType::Int64, &i64), "5");
-  EXPECT_EQ(api::ValueText(core::ValueType::Float, &single), "0.100000001490116");
-  EXPECT_EQ(api::ValueText(core::ValueType::Double, &dbl), "0.333333333333333");
-  EXPECT_EQ(api::ValueText(core::ValueType::String, &none), "");
   EXPECT_EQ(api::ValueText(core::ValueType::Interface, &none), "(interface)");
 }
 

@@ -122,8 +122,16 @@ constexpr IID kTestIid = {
     0x5EC0A1D3, 0x27B4, 0x4F19, {0x9A, 0x61, 0x0C, 0xE2, 0x74, 0x3B, 0x88, 0xD5}};
 constexpr const char* kProgId = "Tevra.Tevra.1";
 
-TEST(ErrorTable, LookupMatchesTable) {
+// Each row from the lookup to what a report leaves on the thread, inside a call of kTestIid.
+TEST(ErrorTable, EveryRowFromLookupToReport) {
   EXPECT_EQ(std::size(kRows), 52u);
+  CallContextStack calls;
+  const MethodRecord method{&kTestIid, "ITevraTest", "Initialize"};
+  CallFrame frame;
+  frame.method = &method;
+  calls.PushCallContext(frame);
+  CTevraErrorReporter reporter{kProgId, calls};
+  platform::ClearThreadError();
   for (const Row& row : kRows) {
     SCOPED_TRACE("code " + std::to_string(row.code));
     const CodeInfo* info = FindCode(row.code);
@@ -135,23 +143,33 @@ TEST(ErrorTable, LookupMatchesTable) {
     EXPECT_STREQ(info->cMessage, CMessage(row));
     EXPECT_EQ(info->hasHelp, HasHelp(row));
     EXPECT_EQ(Hex(ComStatusOf(row.code)), Hex(row.comStatus));
+    EXPECT_EQ(Hex(ToCStatus(static_cast<HRESULT>(row.comStatus))), Hex(row.cStatus));
+    const char* text = CMessageOf(static_cast<std::int32_t>(row.cStatus));
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, CMessage(row));
+    EXPECT_EQ(FormatCodeMessage(row.code, {"A", "B", "C"}), Expected(row));
+
+    const HRESULT status =
+        reporter.ReportElaboratedV(static_cast<Code>(row.code), {}, {"A", "B", "C"});
+    EXPECT_EQ(Hex(status), Hex(row.comStatus == 0 ? DISP_E_EXCEPTION : row.comStatus));
+    platform::ErrorRecord error;
+    ASSERT_TRUE(platform::TakeThreadError(error));
+    EXPECT_EQ(error.description, Expected(row));
+    EXPECT_EQ(error.source, kProgId);
+    EXPECT_TRUE(error.iid == kTestIid);
+    EXPECT_EQ(error.helpFile, HasHelp(row) ? "Tevra.chm" : "");
+    EXPECT_EQ(error.helpContext, HasHelp(row) ? 3u : 0u);
   }
+  calls.PopCallContext();
+}
+
+// Numbers outside the table, and the C layer's own entries, which no code maps to.
+TEST(ErrorTable, WhatTheTableDoesNotHold) {
   for (int code : {-1, 0, 46, 54, 1000}) {
     SCOPED_TRACE("code " + std::to_string(code));
     EXPECT_EQ(FindCode(code), nullptr);
     EXPECT_EQ(Hex(ComStatusOf(code)), Hex(0x8000FFFFu));
   }
-}
-
-TEST(ErrorTable, ConvertsToCStatusAndMessage) {
-  for (const Row& row : kRows) {
-    SCOPED_TRACE("code " + std::to_string(row.code));
-    EXPECT_EQ(Hex(ToCStatus(static_cast<HRESULT>(row.comStatus))), Hex(row.cStatus));
-    const char* text = CMessageOf(static_cast<std::int32_t>(row.cStatus));
-    ASSERT_NE(text, nullptr);
-    EXPECT_STREQ(text, CMessage(row));
-  }
-  // The C layer's own entries, which no code maps to.
   const struct {
     std::int32_t constant;
     std::uint32_t status;
@@ -173,38 +191,6 @@ TEST(ErrorTable, ConvertsToCStatusAndMessage) {
   EXPECT_EQ(CMessageOf(static_cast<std::int32_t>(0xBFFA9999)), nullptr);
   EXPECT_EQ(Hex(ToCStatus(static_cast<HRESULT>(0x80070005))), Hex(0x80000000u));
   EXPECT_EQ(Hex(ToCStatus(E_UNEXPECTED)), Hex(0x80000000u));
-}
-
-TEST(ErrorTable, FormatsMessageWithArguments) {
-  for (const Row& row : kRows) {
-    SCOPED_TRACE("code " + std::to_string(row.code));
-    EXPECT_EQ(FormatCodeMessage(row.code, {"A", "B", "C"}), Expected(row));
-  }
-}
-
-TEST(ErrorTable, ReportLeavesErrorInformation) {
-  CallContextStack calls;
-  const MethodRecord method{&kTestIid, "ITevraTest", "Initialize"};
-  CallFrame frame;
-  frame.method = &method;
-  calls.PushCallContext(frame);
-  CTevraErrorReporter reporter{kProgId, calls};
-  platform::ClearThreadError();
-  for (const Row& row : kRows) {
-    SCOPED_TRACE("code " + std::to_string(row.code));
-    const HRESULT status =
-        reporter.ReportElaboratedV(static_cast<Code>(row.code), {}, {"A", "B", "C"});
-    EXPECT_EQ(Hex(status), Hex(row.comStatus == 0 ? DISP_E_EXCEPTION : row.comStatus));
-
-    platform::ErrorRecord error;
-    ASSERT_TRUE(platform::TakeThreadError(error));
-    EXPECT_EQ(error.description, Expected(row));
-    EXPECT_EQ(error.source, kProgId);
-    EXPECT_TRUE(error.iid == kTestIid);
-    EXPECT_EQ(error.helpFile, HasHelp(row) ? "Tevra.chm" : "");
-    EXPECT_EQ(error.helpContext, HasHelp(row) ? 3u : 0u);
-  }
-  calls.PopCallContext();
 }
 
 }  // namespace

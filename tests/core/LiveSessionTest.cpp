@@ -1,5 +1,6 @@
 // The driver session against an instrument, through a scripted I/O session: the exact command
-// sequence of Initialize, the status check, the utilities and their failures.
+// sequence of Initialize with the timeout of each command, the status check, the utilities and
+// their failures. The same exchanges over a real socket are in tests/counter/LiveSocketTest.cpp.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,9 +17,9 @@ constexpr HRESULT kInstrumentError = static_cast<HRESULT>(0x80047001);
 constexpr HRESULT kUnexpectedResponse = static_cast<HRESULT>(0x80047059);
 constexpr HRESULT kIdQueryFailed = static_cast<HRESULT>(0x8004705E);
 constexpr HRESULT kResetFailed = static_cast<HRESULT>(0x8004705F);
-constexpr HRESULT kUnknownResource = static_cast<HRESULT>(0x80047060);
 constexpr HRESULT kIoTimeout = static_cast<HRESULT>(0x80044215);
 constexpr const char* kIdn = "Orvane Technologies, QX1200 ,SN0042,2.0.1";
+constexpr const char* kResource = "TCPIP::127.0.0.1::5025::SOCKET";
 
 class LiveSession : public ::testing::Test {
  protected:
@@ -36,7 +37,7 @@ class LiveSession : public ::testing::Test {
       script.Expect(command, command == std::string("*IDN?") ? kIdn : "431");
     }
     if (checking) script.Expect("*ESR?", "0");
-    ASSERT_EQ(handle.Initialize("TCPIP::127.0.0.1::5025::SOCKET", options, true), S_OK);
+    ASSERT_EQ(handle.Initialize(kResource, options, true), S_OK);
     script.sent.clear();
   }
   bool StatusChecking() {
@@ -59,76 +60,64 @@ TEST_F(LiveSession, InitializeIdentifiesTheInstrument) {
   EXPECT_EQ(script.opens, 1);
   EXPECT_EQ(handle.Close(), S_OK);
   EXPECT_EQ(script.closes, 1);
-}
 
-TEST_F(LiveSession, IdentificationSkipsEmptyFields) {
+  // Empty fields are skipped.
   script.Expect("*IDN?", "Orvane Technologies,,QX1100,,SN1");
   script.Expect("*OPT?", "");
-  ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", true), S_OK);
-  EXPECT_EQ(GetText([&](BSTR* v) { return handle.identity->get_InstrumentModel(v); }), "QX1100");
-  EXPECT_EQ(GetText([&](BSTR* v) { return handle.identity->get_InstrumentFirmwareRevision(v); }),
-            "");
+  ASSERT_EQ(handle.Initialize(kResource, "", true), S_OK);
+  EXPECT_EQ(GetText([&](BSTR* v) { return id->get_InstrumentModel(v); }), "QX1100");
+  EXPECT_EQ(GetText([&](BSTR* v) { return id->get_InstrumentFirmwareRevision(v); }), "");
 }
 
+// The reset is the last command, under its own timeout; the queries run under the session's.
 TEST_F(LiveSession, StatusCheckingFollowsEveryExchangeOfInitialize) {
-  script.Expect("*CLS");
-  script.Expect("*ESR?", "0");
-  script.Expect("*IDN?", kIdn);
-  script.Expect("*ESR?", "0");
-  script.Expect("*OPT?", "431");
-  script.Expect("*ESR?", "0");
-  script.Expect("*RST;*OPC?", "1");
-  script.Expect("*ESR?", "0");
-  ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "QueryInstrStatus=true", true, true), S_OK);
-  EXPECT_EQ(script.sent[6], (Sent{"*RST;*OPC?", 2000}));
-}
-
-TEST_F(LiveSession, ResetAtInitializeIsTheLastCommand) {
-  script.Expect("*IDN?", kIdn);
-  script.Expect("*OPT?", "431");
-  script.Expect("*RST;*OPC?", "1");
   script.timeout = 5000;
-  ASSERT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", false, true), S_OK);
+  script.Expect("*CLS");
+  const std::pair<const char*, const char*> exchanges[] = {
+      {"*IDN?", kIdn}, {"*OPT?", "431"}, {"*RST;*OPC?", "1"}};
+  for (auto [command, reply] : exchanges) {
+    script.Expect("*ESR?", "0");
+    script.Expect(command, reply);
+  }
+  script.Expect("*ESR?", "0");
+  ASSERT_EQ(handle.Initialize(kResource, "QueryInstrStatus=true", true, true), S_OK);
   EXPECT_THAT(script.sent,
-              ElementsAre(Sent{"*IDN?", 5000}, Sent{"*OPT?", 5000}, Sent{"*RST;*OPC?", 2000}));
+              ElementsAre(Sent{"*CLS", 5000}, Sent{"*ESR?", 5000}, Sent{"*IDN?", 5000},
+                          Sent{"*ESR?", 5000}, Sent{"*OPT?", 5000}, Sent{"*ESR?", 5000},
+                          Sent{"*RST;*OPC?", 2000}, Sent{"*ESR?", 5000}));
 }
 
-TEST_F(LiveSession, FailedIdentificationClosesTheSession) {
-  script.Expect("*IDN?", "", kIoTimeout);
-  EXPECT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", true), kIoTimeout);
-  EXPECT_FALSE(handle.Initialized());
-  EXPECT_EQ(script.closes, 1);
-  // A new Initialize may follow at once.
-  script.Expect("*IDN?", kIdn);
-  script.Expect("*OPT?", "431");
-  EXPECT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", true), S_OK);
-}
-
-TEST_F(LiveSession, IdQueryComparesTheModelWithItsCase) {
-  script.Expect("*IDN?", "Orvane Technologies,qx1200,SN1,1.0");
-  EXPECT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", true), kIdQueryFailed);
-  EXPECT_EQ(TakeErrorDescription(),
-            "Tevra: Instrument ID query failed.\r\nUnrecognized model: qx1200.");
-  EXPECT_FALSE(handle.Initialized());
-  EXPECT_EQ(script.closes, 1);
-}
-
-TEST_F(LiveSession, FailedResetAtInitialize) {
-  script.Expect("*IDN?", kIdn);
-  script.Expect("*OPT?", "431");
-  script.Expect("*RST;*OPC?", "", kIoTimeout);
-  EXPECT_EQ(handle.Initialize("TCPIP::h::5025::SOCKET", "", false, true), kResetFailed);
-  EXPECT_EQ(TakeErrorDescription(), "Tevra: Instrument reset failed.");
-  EXPECT_FALSE(handle.Initialized());
-  EXPECT_EQ(script.closes, 1);
-}
-
-TEST_F(LiveSession, UnknownResourceNamesTheDescriptor) {
-  DriverHandle unconnected;  // the driver's own session has no transport for any resource
-  EXPECT_EQ(unconnected.Initialize("TCPIP::192.0.2.1::5025::SOCKET", ""), kUnknownResource);
-  EXPECT_EQ(TakeErrorDescription(),
-            "Tevra: Unknown resource.\r\nResource descriptor = TCPIP::192.0.2.1::5025::SOCKET.");
-  EXPECT_FALSE(unconnected.Initialized());
+// Each failure closes the session again, and a new Initialize may follow at once.
+TEST_F(LiveSession, FailedInitializeClosesTheSession) {
+  const struct {
+    std::vector<ScriptedIoSession::Exchange> exchanges;
+    bool reset;
+    HRESULT status;
+    const char* description;  // null: not checked
+  } cases[] = {
+      {{{"*IDN?", "", kIoTimeout}}, false, kIoTimeout, nullptr},
+      // The model is compared with its case.
+      {{{"*IDN?", "Orvane Technologies,qx1200,SN1,1.0"}},
+       false,
+       kIdQueryFailed,
+       "Tevra: Instrument ID query failed.\r\nUnrecognized model: qx1200."},
+      {{{"*IDN?", kIdn}, {"*OPT?", "431"}, {"*RST;*OPC?", "", kIoTimeout}},
+       true,
+       kResetFailed,
+       "Tevra: Instrument reset failed."},
+  };
+  int closes = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    for (const auto& exchange : c.exchanges) script.expected.push_back(exchange);
+    EXPECT_EQ(handle.Initialize(kResource, "", true, c.reset), c.status);
+    if (c.description) {
+      EXPECT_EQ(TakeErrorDescription(), c.description);
+    }
+    EXPECT_FALSE(handle.Initialized());
+    EXPECT_EQ(script.closes, ++closes);
+  }
+  Open();
 }
 
 TEST_F(LiveSession, EsrErrorBitsBecomeInstrumentErrors) {
@@ -156,10 +145,8 @@ TEST_F(LiveSession, EsrErrorBitsBecomeInstrumentErrors) {
     EXPECT_EQ(handle.operation->put_QueryInstrumentStatus(VARIANT_TRUE), c.status);
   }
   EXPECT_EQ(script.clears, 0);
-}
 
-TEST_F(LiveSession, EsrThatCannotBeReadIsAnInstrumentErrorAfterADeviceClear) {
-  Open("QueryInstrStatus=true");
+  // A status that cannot be read is an instrument error, after a device clear.
   script.Expect("*CLS");
   script.Expect("*ESR?", "", kIoTimeout);
   EXPECT_EQ(handle.operation->put_QueryInstrumentStatus(VARIANT_TRUE), kInstrumentError);
@@ -168,16 +155,7 @@ TEST_F(LiveSession, EsrThatCannotBeReadIsAnInstrumentErrorAfterADeviceClear) {
   EXPECT_EQ(script.clears, 1);
 }
 
-TEST_F(LiveSession, NoStatusQueryWhileCheckingIsOff) {
-  Open();
-  script.Expect("*TST?", "0");
-  LONG result = -1;
-  EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->SelfTest(&result, m); }),
-            "Selftest passed");
-  EXPECT_THAT(script.Commands(), ElementsAre("*TST?"));
-}
-
-TEST_F(LiveSession, SelfTestReportsAFailingInstrumentAsItsAnswer) {
+TEST_F(LiveSession, SelfTestRunsUnderItsOwnTimeout) {
   Open();
   script.Expect("*TST?", "1");
   LONG result = 0;
@@ -195,23 +173,15 @@ TEST_F(LiveSession, SelfTestReportsAFailingInstrumentAsItsAnswer) {
 
 TEST_F(LiveSession, ErrorQueryStripsQuotesAndSuspendsStatusChecking) {
   Open("QueryInstrStatus=true");
-  script.Expect(":SYST:ERR?", "-113,\"Undefined header\"\n");
-  LONG code = 0;
-  EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->ErrorQuery(&code, m); }),
-            "Undefined header");
-  EXPECT_EQ(code, -113);
+  script.Expect(":SYST:ERR?", "+0,\"No error\"\n");
+  LONG code = 7;
+  EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->ErrorQuery(&code, m); }), "No error");
+  EXPECT_EQ(code, 0);
   EXPECT_THAT(script.Commands(), ElementsAre(":SYST:ERR?"));  // no "*ESR?" after it
   EXPECT_TRUE(StatusChecking());
 
-  script.Expect(":SYST:ERR?", "+0,\"No error\"");
-  EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->ErrorQuery(&code, m); }), "No error");
-  EXPECT_EQ(code, 0);
-}
-
-TEST_F(LiveSession, ErrorQueryWithAnUnreadableReply) {
-  Open("QueryInstrStatus=true");
   script.Expect(":SYST:ERR?", "no number here");
-  LONG code = 7;
+  code = 7;
   BSTR message = nullptr;
   EXPECT_EQ(handle.utility->ErrorQuery(&code, &message), kUnexpectedResponse);
   EXPECT_EQ(TakeErrorDescription(), "Tevra: Unexpected response from the instrument.");

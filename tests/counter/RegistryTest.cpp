@@ -76,15 +76,21 @@ TEST(Registry, EveryRowHasWhatItsKindNeedsAndItsFormatsTokenize) {
     SCOPED_TRACE(Key(p->itf->name, p->name));
     const bool genericGet = p->kind == Generic || p->kind == ReadOnly || p->kind == OwnPut;
     const bool genericPut = p->kind == Generic || p->kind == OwnGet;
-    if (genericGet) EXPECT_NE(p->get.commandTemplate, nullptr);
-    if (genericPut) EXPECT_NE(p->put.commandTemplate, nullptr);
+    if (genericGet) {
+      EXPECT_NE(p->get.commandTemplate, nullptr);
+    }
+    if (genericPut) {
+      EXPECT_NE(p->put.commandTemplate, nullptr);
+    }
     EXPECT_TRUE(Tokenizes(io::Direction::Output, p->get.commandTemplate));
     EXPECT_TRUE(Tokenizes(io::Direction::Output, p->put.commandTemplate));
     EXPECT_TRUE(Tokenizes(io::Direction::Input, p->get.responseFormat));
   }
   for (const Method* m : core::RegisteredMethods()) {
     SCOPED_TRACE(Key(m->itf->name, m->record.methodName));
-    if (m->kind == MethodKind::Send) EXPECT_NE(m->record.commandTemplate, nullptr);
+    if (m->kind == MethodKind::Send) {
+      EXPECT_NE(m->record.commandTemplate, nullptr);
+    }
     EXPECT_TRUE(Tokenizes(io::Direction::Output, m->record.commandTemplate));
     EXPECT_TRUE(Tokenizes(io::Direction::Input, m->record.responseFormat));
     // A function method names itself in its invalid-value messages as "<Function>_<Method>".

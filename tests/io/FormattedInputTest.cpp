@@ -82,7 +82,6 @@ TEST_F(FormattedInputTest, Integers) {
       {"300\n", "%bd", 0, nullptr},
       {"3000000000\n", "%d", 0, nullptr},
       {"-2147483649\n", "%d", 0, nullptr},
-      {"99999999999\n", "%d", 0, nullptr},
       {"99999999999999999999\n", "%Id", 0, nullptr},
   };
   for (const Case& c : cases) {
@@ -99,7 +98,9 @@ TEST_F(FormattedInputTest, Integers) {
                                                                : scan(std::int32_t{});
     EXPECT_EQ(hr, c.rest ? S_OK : E_UNEXPECTED);
     EXPECT_EQ(value, c.expected);
-    if (c.rest) EXPECT_EQ(Rest(), c.rest);
+    if (c.rest) {
+      EXPECT_EQ(Rest(), c.rest);
+    }
   }
 }
 

@@ -35,14 +35,6 @@ class InstrBufferTest : public ::testing::Test {
   }
 };
 
-TEST_F(InstrBufferTest, StartsWithTheDefaults) {
-  EXPECT_EQ(buffer_->GetReadBufferSize(), 4096);
-  EXPECT_EQ(buffer_->GetWriteBufferSize(), 4096);
-  EXPECT_TRUE(buffer_->GetByteSwap());
-  EXPECT_EQ(buffer_->ReadTerminator(), "\n");
-  EXPECT_EQ(buffer_->WriteTerminator(), "\n");
-}
-
 TEST_F(InstrBufferTest, RefillsChunkByChunkAndHidesTheFinalTerminator) {
   io_.chunk = 3;
   io_.Respond("abcdefgh\n");

@@ -2,6 +2,7 @@
 // checker of the sanitizer build catches a thread that leaves its record behind).
 #include <gtest/gtest.h>
 
+#include <string_view>
 #include <thread>
 
 #include "platform/ErrorInfo.h"
@@ -24,6 +25,10 @@ TEST(ThreadErrorInfo, EachThreadHasItsOwnAndReleasesItAtExit) {
   IErrorInfo* info = nullptr;
   ASSERT_TRUE(SetThreadError({"public", "Tevra.Tevra.1", GUID_NULL, "Tevra.chm", 3}));
   ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  BSTR text = nullptr;
+  ASSERT_EQ(info->GetDescription(&text), S_OK);
+  EXPECT_EQ(std::u16string_view(text, SysStringLen(text)), u"public");
+  SysFreeString(text);
   ULONG context = 0;
   EXPECT_EQ(info->GetHelpContext(&context), S_OK);
   EXPECT_EQ(context, 3u);

@@ -71,36 +71,27 @@ TEST_F(SelectorTest, ExpandsListsRangesAndLevels) {
   const std::vector<AcceptCase> cases = {
       {"", kRanges, {""}},
       {"Channel1", kRanges, {"Channel1"}},
-      {"1", kRanges, {"1"}},
-      {" \tChannel1 \t", kRanges, {"Channel1"}},
       {"TevraChannel!!Channel1", kRanges, {"TevraChannel!!Channel1"}},
-      {"Channel1,Channel2", kRanges, {"Channel1", "Channel2"}},
       {"Channel3, Channel1", kNoRanges, {"Channel3", "Channel1"}},
-      {"[Channel1,Channel2]", kRanges, {"Channel1", "Channel2"}},
       {"[ Channel1 ,\tChannel2 ]", kRanges, {"Channel1", "Channel2"}},
-      {"Channel1-Channel2", kRanges, {"Channel1", "Channel2"}},
       {" Channel1 - Channel2 ", kRanges, {"Channel1", "Channel2"}},
       {"Channel2-Channel2", kRanges, {"Channel2"}},
       {"Ch01-Ch03", kRanges, {"Ch1", "Ch2", "Ch3"}},
       // The second prefix is compared over its own length, without regard to case.
       {"Channel1-CH3", kRanges, {"Channel1", "Channel2", "Channel3"}},
-      {"Ch1-Ch2,Ch5", kRanges, {"Ch1", "Ch2", "Ch5"}},
       {"[Ch1-Ch2,Ch5]", kRanges, {"Ch1", "Ch2", "Ch5"}},
       // Duplicates are judged on the text; case variants are different paths.
       {"channel1,CHANNEL1", kRanges, {"channel1", "CHANNEL1"}},
-      {"a:b", kRanges, {"a:b"}},
       {"a:b,c:d", kRanges, {"a:b", "c:d"}},
-      {"[a,b]:c", kRanges, {"a:c", "b:c"}},
-      {"a:[b,c]", kRanges, {"a:b", "a:c"}},
       {"[a,b]:[c,d]", kRanges, {"a:c", "a:d", "b:c", "b:d"}},
       {"a1-a2:x,b:y", kRanges, {"a1:x", "a2:x", "b:y"}},
   };
   for (const AcceptCase& c : cases) {
+    SCOPED_TRACE("selector: \""s + c.selector + '"');
     SelectorPaths paths;
-    const HRESULT status = ParseSelector(c.selector, c.ranges, reporter, paths);
-    EXPECT_EQ(status, S_OK) << "selector: \"" << c.selector << '"';
-    EXPECT_EQ(Rendered(paths), c.paths) << "selector: \"" << c.selector << '"';
-    EXPECT_FALSE(platform::HasThreadError()) << "selector: \"" << c.selector << '"';
+    EXPECT_EQ(ParseSelector(c.selector, c.ranges, reporter, paths), S_OK);
+    EXPECT_EQ(Rendered(paths), c.paths);
+    EXPECT_FALSE(platform::HasThreadError());
   }
 }
 
@@ -117,12 +108,8 @@ TEST_F(SelectorTest, RejectsWithTheSelectorStatusAndText) {
       {"Ch1-Channel3", kRanges, kRange},  // second prefix longer than the first
       {"Ch2147483648-Ch2147483648", kRanges, kRange},
       {"Channel1-2", kRanges, kBadlyFormed},
-      {"1-999999999", kRanges, kBadlyFormed},
-      {"Channel1-Channel2", kNoRanges, kBadlyFormed},
-      {"Channel2-Channel1", kNoRanges, kBadlyFormed},
+      {"Channel2-Channel1", kNoRanges, kBadlyFormed},  // ranges refused before they are read
       {"Channel1,Channel1", kRanges, kBadlyFormed},
-      {"[Channel1,Channel1]", kRanges, kBadlyFormed},
-      {"Ch1-Ch2,Ch2", kRanges, kBadlyFormed},
       {"a:b,a:b", kRanges, kBadlyFormed},
       {"Channel1:Channel2,Channel3", kRanges, kLevels},
       {"a,b:c", kRanges, kLevels},
@@ -130,75 +117,47 @@ TEST_F(SelectorTest, RejectsWithTheSelectorStatusAndText) {
       {"Channel2-Channel1,Channel1,Channel1", kRanges, kRange},
       // Empty items and stray separators.
       {" ", kRanges, kBadlyFormed},
-      {"\t \t", kRanges, kBadlyFormed},
-      {",", kRanges, kBadlyFormed},
-      {"Channel1,", kRanges, kBadlyFormed},
-      {",Channel1", kRanges, kBadlyFormed},
       {"Channel1,,Channel2", kRanges, kBadlyFormed},
-      {":", kRanges, kBadlyFormed},
       {"Channel1:", kRanges, kBadlyFormed},
-      {":Channel1", kRanges, kBadlyFormed},
-      {"-", kRanges, kBadlyFormed},
       {"Channel1-", kRanges, kBadlyFormed},
-      {"-Channel1", kRanges, kBadlyFormed},
-      {"Ch1--Ch2", kRanges, kBadlyFormed},
       {"Ch1-Ch2-Ch3", kRanges, kBadlyFormed},
       {"Ch-Ch2", kRanges, kBadlyFormed},
       {"Ch1a-Ch2", kRanges, kBadlyFormed},
       // Brackets.
       {"[", kRanges, kBadlyFormed},
-      {"]", kRanges, kBadlyFormed},
       {"[]", kRanges, kBadlyFormed},
       {"[Channel1", kRanges, kBadlyFormed},
-      {"Channel1]", kRanges, kBadlyFormed},
-      {"[[Channel1]]", kRanges, kBadlyFormed},
       {" [Channel1]", kRanges, kBadlyFormed},
       {"[a:b]", kRanges, kBadlyFormed},
-      {"[a,]", kRanges, kBadlyFormed},
       // Characters outside the name alphabet; only space and tab are blanks.
       {"Channel 1", kRanges, kBadlyFormed},
       {"Channel1\n", kRanges, kBadlyFormed},
-      {"Chan.1", kRanges, kBadlyFormed},
       {"Kanal\xC3\xA9", kRanges, kBadlyFormed},
       {"Channel1\0"sv, kRanges, kBadlyFormed},  // a NUL does not end the selector
-  };
-  for (const RejectCase& c : cases) {
-    SelectorPaths paths;
-    const HRESULT status = ParseSelector(c.selector, c.ranges, reporter, paths);
-    EXPECT_EQ(ToCStatus(status), c.cStatus) << "selector: \"" << c.selector << '"';
-    EXPECT_EQ(TakeDescription(), SelectorText(c.cStatus)) << "selector: \"" << c.selector << '"';
-    EXPECT_EQ(paths.PathCount(), 0u) << "selector: \"" << c.selector << '"';
-  }
-}
-
-TEST_F(SelectorTest, BoundsTheExpansion) {
-  const std::vector<RejectCase> cases = {
-      {"Ch1-Ch999999999", kRanges, kOutOfMemory},   {"Ch0-Ch2147483647", kRanges, kOutOfMemory},
-      {"Ch0-Ch4096", kRanges, kOutOfMemory},        {"[a1-a100]:[b1-b100]", kRanges, kOutOfMemory},
+      // The expansion is bounded: names per level, combinations, paths of all items.
+      {"Ch0-Ch4096", kRanges, kOutOfMemory},
+      {"[a1-a100]:[b1-b100]", kRanges, kOutOfMemory},
       {"a1-a4000,b1-b4000", kRanges, kOutOfMemory},
   };
   for (const RejectCase& c : cases) {
+    SCOPED_TRACE("selector: \"" + std::string(c.selector) + '"');
     SelectorPaths paths;
-    const HRESULT status = ParseSelector(c.selector, c.ranges, reporter, paths);
-    EXPECT_EQ(status, ComStatusOf(20)) << "selector: \"" << c.selector << '"';
-    EXPECT_EQ(ToCStatus(status), c.cStatus) << "selector: \"" << c.selector << '"';
-    EXPECT_EQ(TakeDescription(), SelectorText(c.cStatus)) << "selector: \"" << c.selector << '"';
+    EXPECT_EQ(ToCStatus(ParseSelector(c.selector, c.ranges, reporter, paths)), c.cStatus);
+    EXPECT_EQ(TakeDescription(), SelectorText(c.cStatus));
+    EXPECT_EQ(paths.PathCount(), 0u);
   }
+}
 
+TEST_F(SelectorTest, TheLargestExpansionAndAReusedResult) {
   SelectorPaths paths;
   ASSERT_EQ(ParseSelector("Ch1-Ch4096", kRanges, reporter, paths), S_OK);
   EXPECT_EQ(paths.PathCount(), kMaxSelectorPaths);
   EXPECT_EQ(paths.Name(4095), "Ch4096");
-}
 
-TEST_F(SelectorTest, ReusedResultHoldsOnlyTheLastSelector) {
-  SelectorPaths paths;
   ASSERT_EQ(ParseSelector("[a,b]:[c,d]", kRanges, reporter, paths), S_OK);
   ASSERT_EQ(ParseSelector("Channel2", kRanges, reporter, paths), S_OK);
   EXPECT_EQ(Rendered(paths), std::vector<std::string>{"Channel2"});
   EXPECT_EQ(paths.LevelCount(), 1u);
-  EXPECT_NE(ParseSelector("a,a", kRanges, reporter, paths), S_OK);
-  EXPECT_EQ(paths.PathCount(), 0u);
 }
 
 // --- Name lookups ---
@@ -216,22 +175,16 @@ TEST_F(SelectorTest, ResolvesVirtualAndQualifiedNames) {
       {"MYINPUT", "Channel2"},
       {"First", "Channel1"},
       {"twice", "b!!c"},
-      {"Channel3", "Channel3"},
       {"TevraChannel!!Channel2", "Channel2"},
-      {"", ""},
   };
   for (const auto& [name, physical] : cases) {
     EXPECT_EQ(ResolvePhysicalName(name, kVirtualNames), physical) << "name: " << name;
   }
-  EXPECT_EQ(ResolvePhysicalName("MyInput", {}), "MyInput");
-
   EXPECT_EQ(ResolveVirtualName("TevraChannel", "Channel2", kPhysicalToVirtual), "MyInput");
   EXPECT_EQ(ResolveVirtualName("TevraChannel", "Channel1", kPhysicalToVirtual), "Channel1");
   EXPECT_EQ(ResolveVirtualName("Other", "Channel2", kPhysicalToVirtual), "Channel2");
-
   EXPECT_EQ(QualifiedName("", "TevraChannel", "Channel1"), "TevraChannel[Channel1]");
   EXPECT_EQ(QualifiedName("TevraChannel[Channel1]", "Arm", "A"), "TevraChannel[Channel1].Arm[A]");
-  EXPECT_EQ(NumberedPhysicalName("Channel", 3), "Channel3");
 }
 
 struct FindCase {
@@ -242,20 +195,20 @@ struct FindCase {
 
 TEST_F(SelectorTest, FindsTheElementAnItemNameSelects) {
   const std::vector<FindCase> cases = {
-      {"channel1", 3, 0}, {" Channel1 ", 3, 0}, {"CHANNEL1", 3, 0},  {"Channel3", 3, 2},
-      {"myInput", 3, 1},  {"first", 3, 0},      {"Channel3", 2, -1}, {"Channel4", 3, -1},
-      {"", 3, -1},        {"", 1, 0},           {" \t", 1, 0},       {"Channel2", 1, -1},
-      {"", 0, -1},        {"Channel", 3, -1},
+      {" Channel1 ", 3, 0}, {"CHANNEL1", 3, 0},  {"Channel3", 3, 2}, {"myInput", 3, 1},
+      {"first", 3, 0},      {"Channel3", 2, -1}, {"", 3, -1},        {" \t", 1, 0},
+      {"Channel2", 1, -1},  {"", 0, -1},         {"Channel", 3, -1},
   };
   for (const FindCase& c : cases) {
+    SCOPED_TRACE("name: \""s + c.name + '"');
     const std::span<const std::string> channels(kChannels.data(), c.channels);
     std::size_t index = 99;
     const HRESULT status = FindRepCapIndex(c.name, channels, kVirtualNames, reporter, index);
     if (c.index >= 0) {
-      EXPECT_EQ(status, S_OK) << "name: \"" << c.name << '"';
-      EXPECT_EQ(index, static_cast<std::size_t>(c.index)) << "name: \"" << c.name << '"';
+      EXPECT_EQ(status, S_OK);
+      EXPECT_EQ(index, static_cast<std::size_t>(c.index));
     } else {
-      EXPECT_EQ(status, ComStatusOf(36)) << "name: \"" << c.name << '"';
+      EXPECT_EQ(status, ComStatusOf(36));
       EXPECT_EQ(TakeDescription(), "Tevra: Unknown physical repeated capability selector.");
     }
   }
@@ -268,24 +221,26 @@ struct SelectorIndicesCase {
 
 TEST_F(SelectorTest, TurnsASelectorIntoElementsOrFailsBeforeAny) {
   const std::vector<SelectorIndicesCase> cases = {
-      {"Channel1,Channel2", {0, 1}}, {"[Channel1,Channel2]", {0, 1}},
-      {"Channel1-Channel2", {0, 1}}, {"Channel3,myinput", {2, 1}},
-      {"channel1:Ignored", {0}},     {"Channel2,Bogus", {}},
-      {"Bogus,Channel2", {}},        {"", {}},
+      {"Channel3,myinput", {2, 1}},
+      {"Channel1-Channel2", {0, 1}},
+      {"channel1:Ignored", {0}},
+      {"Channel2,Bogus", {}},
+      {"", {}},
   };
   const auto nameAt = [](std::size_t i) { return std::string_view(kChannels[i]); };
   for (const SelectorIndicesCase& c : cases) {
+    SCOPED_TRACE("selector: \""s + c.selector + '"');
     SelectorPaths paths;
-    ASSERT_EQ(ParseSelector(c.selector, kRanges, reporter, paths), S_OK) << c.selector;
+    ASSERT_EQ(ParseSelector(c.selector, kRanges, reporter, paths), S_OK);
     std::vector<std::size_t> indices{7};
     const HRESULT status =
         ResolveSelectorIndices(paths, kChannels.size(), nameAt, kVirtualNames, reporter, indices);
-    EXPECT_EQ(indices, c.indices) << "selector: \"" << c.selector << '"';
+    EXPECT_EQ(indices, c.indices);
     if (c.indices.empty()) {
-      EXPECT_EQ(ToCStatus(status), static_cast<std::int32_t>(0xBFFA0067)) << c.selector;
+      EXPECT_EQ(ToCStatus(status), static_cast<std::int32_t>(0xBFFA0067));
       EXPECT_EQ(TakeDescription(), "Tevra: Unknown physical repeated capability selector.");
     } else {
-      EXPECT_EQ(status, S_OK) << "selector: \"" << c.selector << '"';
+      EXPECT_EQ(status, S_OK);
     }
   }
 
