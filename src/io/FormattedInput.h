@@ -10,19 +10,11 @@
 #include <type_traits>
 
 #include "core/ErrorReporter.h"
-#include "core/FormatArgs.h"
 #include "core/IIoSession.h"
+#include "io/ArgNames.h"
 #include "io/IoBuffer.h"
 
 namespace tevra::io {
-
-using core::ArrayElement;
-using core::ElemSize;
-using core::ElemType;
-using core::ElemTypeOf;
-using core::FormatArg;
-using core::NumericElement;
-using core::ScanArg;
 
 // Reads from buffer as format says into args. A format position no specifier form matches, or a
 // bad list separator, fails before anything is read (E_UNEXPECTED, E_INVALIDARG). Input that does

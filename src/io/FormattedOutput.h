@@ -8,19 +8,11 @@
 #include <string_view>
 #include <type_traits>
 
-#include "core/FormatArgs.h"
 #include "core/IIoSession.h"
+#include "io/ArgNames.h"
 #include "io/IoBuffer.h"
 
 namespace tevra::io {
-
-using core::ArrayElement;
-using core::ElemSize;
-using core::ElemType;
-using core::ElemTypeOf;
-using core::FormatArg;
-using core::NumericElement;
-using core::ScanArg;
 
 // Formats into buffer. The whole format is checked first: a position no specifier form matches,
 // a list or block without a count, fail with E_UNEXPECTED, a bad list separator with
