@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <type_traits>
 
 #include "core/CallContext.h"
@@ -67,7 +68,7 @@ enum class MethodKind : std::uint8_t {
 // enumerations their values) or a text.
 struct Simulated {
   double number = 0;
-  const char* text = nullptr;
+  std::string_view text;
   constexpr Simulated() = default;
   constexpr Simulated(double value) : number(value) {}
   constexpr Simulated(int value) : number(value) {}
@@ -164,7 +165,7 @@ constexpr Property MakeProperty(const Interface& itf, PropertyKind kind, Propert
   if constexpr (type == ValueType::String) {
     if (c.simulated.number != 0) detail::BadRow("a string's simulated value is a text");
   } else {
-    if (c.simulated.text) detail::BadRow("only a string has a text as simulated value");
+    if (!c.simulated.text.empty()) detail::BadRow("only a string has a text as simulated value");
     if constexpr (std::is_same_v<T, VARIANT_BOOL>) {
       if (c.simulated.number != 0 && c.simulated.number != -1)
         detail::BadRow("a boolean is -1 or 0");
@@ -175,10 +176,6 @@ constexpr Property MakeProperty(const Interface& itf, PropertyKind kind, Propert
   }
   const std::uint8_t models = c.models | itf.models;
   const bool writable = IsWritable(kind);
-  if ((kind == PropertyKind::Gives) != (c.gives != nullptr))
-    detail::BadRow("a Gives property, and only one, names the interface it gives");
-  if (kind == PropertyKind::Refused && !itf.family)
-    detail::BadRow("a Refused property's interface names its family");
   return {
       &itf,
       c.name,

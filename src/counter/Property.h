@@ -76,7 +76,7 @@ HRESULT GetSimulated(core::CNode& node, const Property& row, T& out) {
     return S_OK;
   }
   if constexpr (std::is_same_v<T, BSTR>) {
-    out = platform::AllocBstr(row.simulated.text ? row.simulated.text : "");
+    out = platform::AllocBstr(row.simulated.text);
     return out ? S_OK : E_OUTOFMEMORY;
   } else {
     out = static_cast<T>(row.simulated.number);
