@@ -62,21 +62,10 @@ CTraceLog::~CTraceLog() {
 
 // --- Switches ---------------------------------------------------------------------------------
 
-// The DriverSetup "Trace" pair. On only enables: the file opens at Initialize. Off while the
-// trace is recording stops it (state 2, so TraceEnabled cannot resume it) and disables tracing;
-// off while paused (state 1) just disables; off while already stopped by the size limit is
-// refused and tracing stays enabled.
+// The DriverSetup "Trace" pair, by core::SwitchTrace's rule; the file opens at Initialize.
 HRESULT CTraceLog::ApplyTraceSwitch(bool on) {
   std::lock_guard lock(mutex_);
-  if (on) {
-    enabled_ = true;
-    return S_OK;
-  }
-  if (!enabled_) return S_OK;
-  if (state_ == TraceState::Stopped) return E_UNEXPECTED;
-  if (state_ == TraceState::Recording) state_ = TraceState::Stopped;
-  enabled_ = false;
-  return S_OK;
+  return core::SwitchTrace(on, enabled_, state_);
 }
 
 bool CTraceLog::GetTraceEnabled() const { return state_ == TraceState::Recording; }

@@ -55,22 +55,29 @@ class ITraceLog {
                                   std::uint64_t total) {}
 };
 
+// The Trace option switched: on only records the wish; off while recording stops the trace (so
+// TraceEnabled cannot resume it), off while paused just disables, off while already stopped by the
+// size limit is refused and tracing stays enabled.
+// Flag and State are plain or atomic.
+template <class Flag, class State>
+HRESULT SwitchTrace(bool on, Flag& enabled, State& state) {
+  if (on) {
+    enabled = true;
+    return S_OK;
+  }
+  if (!enabled) return S_OK;
+  if (state == TraceState::Stopped) return E_UNEXPECTED;
+  if (state == TraceState::Recording) state = TraceState::Stopped;
+  enabled = false;
+  return S_OK;
+}
+
 class NullTraceLog final : public ITraceLog {
  public:
   TraceSettings& Settings() override { return settings_; }
   bool Enabled() const override { return enabled_; }
   TraceState State() const override { return state_; }
-  HRESULT ApplyTraceSwitch(bool on) override {
-    if (on) {
-      enabled_ = true;
-      return S_OK;
-    }
-    if (!enabled_) return S_OK;
-    if (state_ == TraceState::Stopped) return E_UNEXPECTED;
-    if (state_ == TraceState::Recording) state_ = TraceState::Stopped;
-    enabled_ = false;
-    return S_OK;
-  }
+  HRESULT ApplyTraceSwitch(bool on) override { return SwitchTrace(on, enabled_, state_); }
   // Without a file, enabling only records the wish.
   HRESULT PutTraceEnabled(bool on) override {
     if (on) enabled_ = true;

@@ -76,16 +76,9 @@ HRESULT TotalizeContinuousImpl::FetchCount(double* Val) {
 #define TEVRA_NODE d_
 #include "counter/DefineAccessors.inc"
 
+// The simulated instrument counts nothing.
 HRESULT TotalizeContinuousImpl::ReadCount(double* Val) {
-  return d_.Enter(
-      rows::ITevraTotalizeContinuous2_ReadCount.record,
-      [&](core::CallFrame& frame) -> HRESULT {
-        // The simulated instrument counts nothing.
-        if (d_.Simulating()) return S_OK;
-        return QueryCommand(d_.Io(), frame.command, frame.method->responseFormat,
-                            core::ScanArg(Val));
-      },
-      Out("Val", Val));
+  return QueryIntoOutput(d_, rows::ITevraTotalizeContinuous2_ReadCount, "Val", Val);
 }
 
 HRESULT TotalizeGatedImpl::Configure(LONG Channel, TevraArmSourceEnum GateSource,

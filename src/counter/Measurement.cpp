@@ -111,16 +111,9 @@ HRESULT MeasurementInterface::QueryLast(double* LastMeasurement, BSTR* Measureme
       core::Out("LastMeasurement", LastMeasurement), core::Out("MeasurementUnit", MeasurementUnit));
 }
 
+// The simulated instrument keeps no reading memory.
 HRESULT MeasurementInterface::ReadingCount(LONG* Val) {
-  return driver_.Enter(
-      rows::ITevraMeasurement_ReadingCount.record,
-      [&](core::CallFrame& frame) -> HRESULT {
-        // The simulated instrument keeps no reading memory.
-        if (driver_.Simulating()) return S_OK;
-        return QueryCommand(driver_.Io(), frame.command, frame.method->responseFormat,
-                            core::ScanArg(Val));
-      },
-      core::Out("Val", Val));
+  return QueryIntoOutput(driver_, rows::ITevraMeasurement_ReadingCount, "Val", Val);
 }
 
 HRESULT MeasurementInterface::DestructiveReadCounted(LONG NumReadings, SAFEARRAY** Val) {

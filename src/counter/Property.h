@@ -151,6 +151,21 @@ HRESULT RefusePut(core::CNode& node, const Property& row, T val) {
       row.put, [&] { return ReportRefusedProperty(node, row, "_put_"); }, core::In("val", val));
 }
 
+// A method that queries its formatted command and reads the reply with its response format into
+// one output; a simulated instrument answers nothing, so the zeroed output stands.
+template <class T>
+HRESULT QueryIntoOutput(core::CNode& node, const Method& row, const char* name, T* val) {
+  return node.Enter(
+      row.record,
+      [&](core::CallFrame& frame) -> HRESULT {
+        Tevra& driver = DriverOf(node);
+        if (driver.Simulating()) return S_OK;
+        return QueryCommand(driver.Io(), frame.command, frame.method->responseFormat,
+                            core::ScanArg(val));
+      },
+      core::Out(name, val));
+}
+
 // A method that only sends its formatted command; in simulation nothing is sent. The rule is
 // checked first, in simulation too.
 inline HRESULT SendCommand(core::CNode& node, const Method& row) {
