@@ -1,5 +1,5 @@
 // The instrument-specific measurement-function interfaces of the driver object, one embedded
-// implementation each; their methods run the declared rows of FunctionTable.h.
+// implementation each; their methods run the rows of the function member files.
 #pragma once
 
 #include "core/Embedded.h"

@@ -1,4 +1,4 @@
-// The generic bodies of the registry's rows (counter/Registry.h). A property's get queries its
+// The generic bodies of the registry's rows (core/Registry.h). A property's get queries its
 // formatted command and reads the reply by the value's type (booleans through the boolean words
 // of the method, strings as the whole reply); its put writes its formatted template. In
 // simulation a put stores the value in the store of the node that received the call, keyed by
