@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "core/EnumWords.h"
 #include "tevra/TevraTypes.h"
 
 namespace tevra::core {
@@ -37,6 +39,7 @@ struct MethodRecord {
   std::uint8_t unsupportedModels = kNoModels;
   const char* commandTemplate = nullptr;  // format-language template, formatted at entry
   const char* responseFormat = nullptr;   // format-language response format, for queries
+  std::span<const EnumWords> enums{};     // the words its "%{Type}s" conversions use
 };
 
 // A frame lives on the stack of the entry point that pushed it.

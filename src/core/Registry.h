@@ -92,9 +92,10 @@ struct PropertyColumns {
   const char* name;
   const char* getName;
   const char* putName;
-  const char* get = nullptr;       // command template of the get
-  const char* response = nullptr;  // response format of the get
-  const char* put = nullptr;       // command template of the put
+  const char* get = nullptr;           // command template of the get
+  const char* response = nullptr;      // response format of the get
+  const char* put = nullptr;           // command template of the put
+  std::span<const EnumWords> enums{};  // the words of the enumerations its get and put convert
   std::uint8_t models = kNoModels;
   std::uint32_t flags = kMethodNone;
   Rule rule = Rule::Inherit;
@@ -123,8 +124,9 @@ struct Property {
 
 struct MethodColumns {
   const char* name;
-  const char* command = nullptr;   // command template
-  const char* response = nullptr;  // response format
+  const char* command = nullptr;       // command template
+  const char* response = nullptr;      // response format
+  std::span<const EnumWords> enums{};  // the words of the enumerations it converts
   std::uint8_t models = kNoModels;
   std::uint32_t flags = kMethodNone;
   Rule rule = Rule::Inherit;
@@ -174,6 +176,9 @@ constexpr Property MakeProperty(const Interface& itf, PropertyKind kind, Propert
         detail::BadRow("an integer's simulated value is whole");
     }
   }
+  if (!LinksEveryType(c.get, c.enums) || !LinksEveryType(c.response, c.enums) ||
+      !LinksEveryType(c.put, c.enums))
+    detail::BadRow("every %{Type}s of the templates needs words in .enums");
   const std::uint8_t models = c.models | itf.models;
   const bool writable = IsWritable(kind);
   return {
@@ -182,8 +187,8 @@ constexpr Property MakeProperty(const Interface& itf, PropertyKind kind, Propert
       kind,
       type,
       std::is_enum_v<T>,
-      {itf.iid, itf.name, c.getName, c.flags, models, c.get, c.response},
-      {itf.iid, itf.name, writable ? c.putName : nullptr, c.flags, models, c.put, nullptr},
+      {itf.iid, itf.name, c.getName, c.flags, models, c.get, c.response, c.enums},
+      {itf.iid, itf.name, writable ? c.putName : nullptr, c.flags, models, c.put, nullptr, c.enums},
       c.rule == Rule::Inherit ? itf.rule : c.rule,
       c.simulated,
       c.gives,
@@ -193,10 +198,12 @@ constexpr Property MakeProperty(const Interface& itf, PropertyKind kind, Propert
 }
 
 constexpr Method MakeMethod(const Interface& itf, MethodKind kind, MethodColumns c) {
+  if (!LinksEveryType(c.command, c.enums) || !LinksEveryType(c.response, c.enums))
+    detail::BadRow("every %{Type}s of the templates needs words in .enums");
   return {&itf,
           kind,
           {itf.iid, itf.name, c.name, c.flags, static_cast<std::uint8_t>(c.models | itf.models),
-           c.command, c.response},
+           c.command, c.response, c.enums},
           c.rule == Rule::Inherit ? itf.rule : c.rule,
           c.errorName,
           c.channels,

@@ -4,6 +4,7 @@
 
 #include "core/ErrorCodes.h"
 #include "core/Registry.h"
+#include "state/CommandWords.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::counter {
@@ -25,6 +26,7 @@ using core::kNoModels;
 using core::kQX1100;
 using core::kQX1200;
 using core::kQX1300;
+namespace words = state::words;
 // The time-stamp and burst functions exist on the QX1300 only.
 inline constexpr std::uint8_t kQX1300Only = kQX1100 | kQX1200;
 

@@ -9,9 +9,9 @@
 namespace tevra::state {
 namespace {
 
-EnumContext CurrentContext(const core::ICallContextProvider& calls) {
+const core::MethodRecord* Running(const core::ICallContextProvider& calls) {
   const core::CallFrame* top = calls.TopCallContext();
-  return EnumContextOf(top ? top->method : nullptr);
+  return top ? top->method : nullptr;
 }
 
 // A reply word may be as long as the reply: the message quotes an excerpt of it.
@@ -31,7 +31,7 @@ std::string UnrecognizedEnumName(std::string_view typeName) {
 HRESULT FormatEnum(const EnumScope& scope, std::string_view typeName, std::int32_t value,
                    std::string_view& word) {
   const std::optional<CEnumCommandConverter> converter =
-      FindEnumConverter(typeName, CurrentContext(scope.calls));
+      FindEnumConverter(typeName, Running(scope.calls));
   if (!converter)
     return scope.reporter.ReportElaborated(core::Code::UnrecoverableFailure,
                                            UnrecognizedEnumName(typeName));
@@ -43,7 +43,7 @@ HRESULT FormatEnum(const EnumScope& scope, std::string_view typeName, std::int32
 HRESULT ParseEnum(const EnumScope& scope, std::string_view typeName, std::string_view word,
                   std::int32_t& value) {
   const std::optional<CEnumCommandConverter> converter =
-      FindEnumConverter(typeName, CurrentContext(scope.calls));
+      FindEnumConverter(typeName, Running(scope.calls));
   if (!converter)
     return scope.reporter.ReportElaborated(core::Code::UnrecoverableFailure,
                                            UnrecognizedEnumName(typeName));
@@ -59,7 +59,7 @@ HRESULT ParseEnum(const EnumScope& scope, std::string_view typeName, std::string
 bool TryParseEnum(const EnumScope& scope, std::string_view typeName, std::string_view word,
                   std::int32_t& value) {
   const std::optional<CEnumCommandConverter> converter =
-      FindEnumConverter(typeName, CurrentContext(scope.calls));
+      FindEnumConverter(typeName, Running(scope.calls));
   return converter && converter->FromCommand(scope.family, core::Trim(word), value);
 }
 
@@ -67,18 +67,21 @@ HRESULT ParseBooleanResponse(const EnumScope& scope, std::string_view reply, VAR
   // Only the message terminator is dropped: the leading blank of " ON" is part of the word.
   while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r')) reply.remove_suffix(1);
 
-  const EnumContext context = CurrentContext(scope.calls);
+  const core::MethodRecord* running = Running(scope.calls);
   const std::optional<CEnumCommandConverter> converter =
-      FindEnumConverter(kBooleanTypeName, context);
+      FindEnumConverter(kBooleanTypeName, running);
   std::int32_t parsed = 0;
   if (converter && converter->FromCommand(scope.family, reply, parsed)) {
     value = parsed != 0 ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
-  std::string contextName(context.interfaceName);
-  if (!context.memberName.empty()) {
-    contextName += '.';
-    contextName += context.memberName;
+  // The member as "Interface.Member", its accessors' "get_" and "put_" left out.
+  std::string contextName;
+  if (running) {
+    std::string_view member = running->methodName ? running->methodName : "";
+    if (member.starts_with("get_") || member.starts_with("put_")) member.remove_prefix(4);
+    contextName = running->interfaceName ? running->interfaceName : "";
+    if (!member.empty()) (contextName += '.') += member;
   }
   return scope.reporter.ReportElaborated(
       core::Code::UnexpectedResponse,

@@ -7,16 +7,22 @@
 #include <utility>
 
 #include "io/FormattedOutput.h"
+#include "state/CommandWords.h"
 #include "support/DriverHandle.h"
 #include "support/TestDriver.h"
 
 namespace tevra::testing {
 namespace {
 
+// Records as the rows make them, without templates: the entry formats nothing.
 constexpr IID kTestIid = {0x5eed0001, 0x1, 0x2, {1, 2, 3, 4, 5, 6, 7, 8}};
-constexpr core::MethodRecord kPutCoupling{&kTestIid, "ITevraChannel", "put_Coupling"};
-constexpr core::MethodRecord kConfigure{&kTestIid, "ITevraChannel", "Configure"};
-constexpr core::MethodRecord kGetFilter{&kTestIid, "ITevraChannel", "get_FilterEnabled"};
+constexpr core::MethodRecord Record(const char* method, std::span<const core::EnumWords> links) {
+  return {&kTestIid,       "ITevraChannel", method,  core::kMethodNone,
+          core::kNoModels, nullptr,         nullptr, links};
+}
+constexpr core::MethodRecord kPutCoupling = Record("put_Coupling", state::words::kCoupling);
+constexpr core::MethodRecord kConfigure = Record("Configure", {});
+constexpr core::MethodRecord kGetFilter = Record("get_FilterEnabled", state::words::kBooleanOnOff);
 
 constexpr HRESULT kUnrecoverable = static_cast<HRESULT>(0x80047000);
 constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80047010);
@@ -72,12 +78,12 @@ TEST_F(DriverEnums, TheRunningMethodChoosesTheWords) {
   };
   EXPECT_EQ(driver.Enter(kPutCoupling, format), S_OK);
   EXPECT_EQ(command, "INP1:COUP AC");
-  EXPECT_EQ(driver.Enter(kConfigure, format), kInvalidValue);
+  EXPECT_EQ(driver.Enter(kConfigure, format), kUnrecoverable);  // links no words
   EXPECT_EQ(TakeErrorDescription(),
-            "Tevra: Invalid value '1' for method 'Configure', parameter 'nVal'.");
+            "Tevra: Unrecoverable failure.\r\nUnrecognized enum name 'TevraCouplingEnum'.");
 
   std::string_view word;
-  EXPECT_EQ(driver.Format("Slope", 0, word), S_OK);  // no call: ITevraChannel.Slope1
+  EXPECT_EQ(driver.Format("Slope", 0, word), S_OK);  // no call: the slope's own words
   EXPECT_EQ(word, "NEG");
 }
 

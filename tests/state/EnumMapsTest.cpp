@@ -1,11 +1,14 @@
-// The enumeration tables: every word reachable through its type names and contexts, the words the
-// instrument is known by, the contexts that refuse every conversion, and the family fallback.
+// The enumeration words: every word every row links round-trips, every link names a known type,
+// the instrument's other spellings, the names a type is known by, the words outside any call, and
+// the family fallback.
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <optional>
 #include <string>
 
+#include "core/Registry.h"
+#include "state/CommandWords.h"
 #include "state/EnumMaps.h"
 
 namespace tevra::state {
@@ -13,156 +16,145 @@ namespace {
 
 constexpr std::string_view kFamily = "DefaultFamily";
 
-std::optional<CEnumCommandConverter> Find(std::string_view type, std::string_view context) {
-  return FindEnumConverter(type, SplitEnumContext(context));
+// A record that links these words, as a member's row does.
+core::MethodRecord Linking(std::span<const core::EnumWords> links) {
+  return {nullptr, "ITest", "Member", core::kMethodNone, core::kNoModels, nullptr, nullptr, links};
 }
 
-std::optional<std::string_view> WordOf(std::string_view type, std::string_view context,
+std::optional<std::string_view> WordOf(std::string_view type, const core::MethodRecord* running,
                                        std::int32_t value) {
   std::string_view word;
-  const auto converter = Find(type, context);
+  const auto converter = FindEnumConverter(type, running);
   if (!converter || !converter->ToCommand(kFamily, value, word)) return std::nullopt;
   return word;
 }
 
-std::optional<std::int32_t> ValueOf(std::string_view type, std::string_view context,
+std::optional<std::int32_t> ValueOf(std::string_view type, const core::MethodRecord* running,
                                     std::string_view word) {
   std::int32_t value = 0;
-  const auto converter = Find(type, context);
+  const auto converter = FindEnumConverter(type, running);
   if (!converter || !converter->FromCommand(kFamily, word, value)) return std::nullopt;
   return value;
 }
 
-TEST(EnumTables, EveryWordRoundTripsInEveryContextOfItsType) {
-  for (const EnumType& type : EnumTypes()) {
-    for (const EnumContextTable& entry : type.contexts) {
-      for (const EnumRow& row : entry.table.Rows()) {
-        EXPECT_EQ(WordOf(type.name, entry.context, row.value), row.words[0]) << entry.context;
-        for (std::string_view w : row.words) {
-          if (w.empty()) break;
-          // Boolean 1 shares its words with true (-1), the row before it.
-          const std::int32_t expected =
-              type.name == kBooleanTypeName ? -(row.value != 0) : row.value;
-          EXPECT_EQ(ValueOf(type.name, entry.context, w), expected) << entry.context << " " << w;
-          EXPECT_LE(w.size(), Find(type.name, entry.context)->LongestWord());
-        }
+bool KnownType(std::string_view name) {
+  for (const core::EnumWords& type : EnumTypes())
+    if (type.type == name) return true;
+  return false;
+}
+
+// Every word of the links round-trips through a record that links them.
+void ExpectRoundTrips(const core::MethodRecord& record) {
+  for (const core::EnumWords& link : record.enums) {
+    SCOPED_TRACE(std::string(record.interfaceName) + "." + record.methodName);
+    EXPECT_TRUE(KnownType(link.type)) << link.type;
+    for (const core::EnumRow& row : link.rows) {
+      EXPECT_EQ(WordOf(link.type, &record, row.value), row.words[0]);
+      for (std::string_view w : row.words) {
+        if (w.empty()) break;
+        // Boolean 1 shares its words with true (-1), the row before it.
+        const std::int32_t expected = link.type == kBooleanTypeName ? -(row.value != 0) : row.value;
+        EXPECT_EQ(ValueOf(link.type, &record, w), expected) << w;
       }
     }
   }
 }
 
-TEST(EnumTables, TheInstrumentsWordsAndTheirAlternatives) {
+TEST(EnumWords, EveryLinkedWordRoundTripsAndEveryLinkIsAKnownType) {
+  std::size_t linked = 0;
+  for (const core::Property* row : core::RegisteredProperties()) {
+    ExpectRoundTrips(row->get);
+    linked += !row->get.enums.empty();
+  }
+  for (const core::Method* row : core::RegisteredMethods()) {
+    ExpectRoundTrips(row->record);
+    linked += !row->record.enums.empty();
+  }
+  EXPECT_GE(linked, 20u);
+}
+
+TEST(EnumWords, TheInstrumentsWordsAndTheirAlternatives) {
   struct Case {
-    std::string_view type, context, word;
+    std::span<const core::EnumWords> links;
+    std::string_view word;
     std::optional<std::int32_t> value;  // of the word; none: the word is not accepted
     bool prints = true;                 // the value prints as the word
   };
+  using namespace words;
   const Case kCases[] = {
-      {"MeasurementFunction", "ITevra.SetFunction", "FREQ:RAT1,3", 2},
-      {"MeasurementFunction", "ITevra.SetFunction", "PHAS2,1", 36},
-      {"Polarity", "ITevraArm.GetPolarity", "POS", 0},
-      {"ExternalFrequency", "ITevraReferenceOscillator.ExternalFrequency", "+1.00000000E+007", 2},
-      {"BurstLevel", "ITevraBurst.Level", "-1.20000000E+001", 1},
-      {"AutoLevelFrequency", "ITevraChannels.AutoLevelFrequency", "+1.00000000E+004", 1, false},
-      {"ProbeFactor", "ITevraChannel.ProbeFactor", "+10", 1, false},
-      {"Coupling", "ITevraChannel.Coupling", "dc", std::nullopt},
-      {"Coupling", "ITevraChannel.Coupling", " DC", std::nullopt},  // trimming is the caller's
-      {"VARIANT_BOOL", "ITevraOutput.Enabled", " ON", -1, false},
-      {"VARIANT_BOOL", "ITevraOutput.Enabled", " OFF", 0, false},
-      {"VARIANT_BOOL", "ITevraOutput.Enabled", "ON", std::nullopt},
-      {"VARIANT_BOOL", "ITevraDisplay.Enabled", " ON", std::nullopt},
-      {"VARIANT_BOOL", "ITevraMathScaling.UnitEnabled", "ON", -1},
-      {"VARIANT_BOOL", "ITevraMathScaling.UnitEnabled", "1", std::nullopt},
-      {"VARIANT_BOOL", "ITevraCalibration.SecurityState", "0, OFF", 0, false},
-      {"VARIANT_BOOL", "ITevraCalibration.SecurityState", " ON", std::nullopt},
+      {kMeasurementFunction, "FREQ:RAT1,3", 2},
+      {kMeasurementFunction, "PHAS2,1", 36},
+      {kPolarity, "POS", 0},
+      {kExternalFrequency, "+1.00000000E+007", 2},
+      {kBurstLevel, "-1.20000000E+001", 1},
+      {kAutoLevelFrequency, "+1.00000000E+004", 1, false},
+      {kProbeFactor, "+10", 1, false},
+      {kCoupling, "dc", std::nullopt},
+      {kCoupling, " DC", std::nullopt},  // trimming is the caller's
+      {kBooleanOnOff, " ON", -1, false},
+      {kBooleanOnOff, " OFF", 0, false},
+      {kBooleanOnOff, "ON", std::nullopt},
+      {kBoolean, " ON", std::nullopt},
+      {kBooleanWord, "ON", -1},
+      {kBooleanWord, "1", std::nullopt},
+      {kBooleanSecurity, "0, OFF", 0, false},
+      {kBooleanSecurity, " ON", std::nullopt},
   };
   for (const Case& c : kCases) {
-    EXPECT_EQ(ValueOf(c.type, c.context, c.word), c.value) << c.context << " '" << c.word << "'";
-    if (c.value && c.prints) {
-      EXPECT_EQ(WordOf(c.type, c.context, *c.value), c.word);
-    }
+    const core::MethodRecord record = Linking(c.links);
+    const std::string_view type = c.links[0].type;
+    EXPECT_EQ(ValueOf(type, &record, c.word), c.value) << type << " '" << c.word << "'";
+    if (c.value && c.prints) EXPECT_EQ(WordOf(type, &record, *c.value), c.word);
   }
-  EXPECT_EQ(WordOf("MemoryLocation", "ITevraMemory.SaveState", 3), "");  // a row without words
-  EXPECT_EQ(ValueOf("MemoryLocation", "ITevraMemory.SaveState", ""), std::nullopt);
+  const core::MethodRecord memory = Linking(kMemoryLocationOnOff);
+  EXPECT_EQ(WordOf("MemoryLocation", &memory, 3), "");  // a row without words
+  EXPECT_EQ(ValueOf("MemoryLocation", &memory, ""), std::nullopt);
+  EXPECT_EQ(ValueOf("VARIANT_BOOL", &memory, " ON"), -1);  // both of its links
+  const core::MethodRecord function = Linking(kMeasurementFunction);
   for (std::int32_t gap : {3, 7, 15, 16, 18, 27, 51})
-    EXPECT_FALSE(WordOf("MeasurementFunction", "ITevra.SetFunction", gap)) << gap;
-  EXPECT_FALSE(WordOf("VARIANT_BOOL", "ITevraOutput.Enabled", 0xFFFF));
+    EXPECT_FALSE(WordOf("MeasurementFunction", &function, gap)) << gap;
 }
 
-TEST(EnumTables, ContextsWithoutRowsRefuseEveryConversion) {
-  std::size_t empty = 0;
-  for (const EnumType& type : EnumTypes()) {
-    for (const EnumContextTable& entry : type.contexts) {
-      if (!entry.table.Rows().empty()) continue;
-      ++empty;
-      ASSERT_TRUE(Find(type.name, entry.context)) << entry.context;  // known, but empty
-      for (std::int32_t value = -1; value <= 60; ++value)
-        EXPECT_FALSE(WordOf(type.name, entry.context, value)) << entry.context;
-      for (const EnumContextTable& other : type.contexts)
-        for (const EnumRow& row : other.table.Rows())
-          EXPECT_FALSE(ValueOf(type.name, entry.context, row.words[0])) << entry.context;
-    }
+TEST(EnumWords, TypesAreKnownUnderFourNamesInAnyCaseAndOnlyWhereLinked) {
+  const core::MethodRecord coupling = Linking(words::kCoupling);
+  for (std::string name : {"Coupling", "CouplingEnum", "TevraCoupling", "TevraCouplingEnum"}) {
+    EXPECT_EQ(WordOf(name, &coupling, 1), "AC") << name;
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(WordOf(name, &coupling, 1), "AC") << name;
   }
-  EXPECT_EQ(empty, 29u);
-}
-
-TEST(EnumTables, TypeNamesAreKnownUnderFourNamesInAnyCase) {
-  for (const EnumType& type : EnumTypes()) {
-    if (type.name == kBooleanTypeName) continue;
-    const std::string base(type.name);
-    for (std::string name : {base, base + "Enum", "Tevra" + base, "Tevra" + base + "Enum"}) {
-      EXPECT_TRUE(Find(name, type.contexts.back().context)) << name;
-      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      EXPECT_TRUE(Find(name, type.contexts.back().context)) << name;
-    }
-  }
-  EXPECT_EQ(WordOf("variant_bool", "ITevraOutput.Enabled", 0), "0");
+  EXPECT_FALSE(FindEnumConverter("Slope", &coupling));  // a type the member does not link
+  const core::MethodRecord boolean = Linking(words::kBoolean);
+  EXPECT_EQ(WordOf("variant_bool", &boolean, 0), "0");
   for (std::string_view unknown :
        {"", "TevraEnum", "Couplings", "TevraTevraCoupling", "CouplingEnumEnum", "TevraVARIANT_BOOL",
         "VARIANT_BOOLEnum", "TevraStatusRegisterEnum", "IviCounterMeasurementFunctionEnum"}) {
-    EXPECT_FALSE(Find(unknown, "ITevraChannel.Coupling")) << unknown;
-    EXPECT_FALSE(Find(unknown, "")) << unknown;
+    EXPECT_FALSE(FindEnumConverter(unknown, &coupling)) << unknown;
+    EXPECT_FALSE(FindEnumConverter(unknown, &boolean)) << unknown;
+    EXPECT_FALSE(FindEnumConverter(unknown, nullptr)) << unknown;
   }
 }
 
-TEST(EnumTables, ContextsMatchWithoutCaseAndTheFirstServesNoContext) {
-  EXPECT_EQ(WordOf("Coupling", "itevrachannel.COUPLING", 1), "AC");
-  for (std::string_view context : {"ITevraChannel.Bogus", "ITevraChannel", "ITevraChannelCoupling",
-                                   "ITevraTrigger.Coupling", "ITevraChannel.Coupling."})
-    EXPECT_FALSE(Find("Coupling", context)) << context;
-  EXPECT_EQ(WordOf("Slope", "", 1), "POS");  // ITevraChannel.Slope1
-  EXPECT_TRUE(Find("Coupling", ""));
-  EXPECT_FALSE(WordOf("Coupling", "", 1));  // ITevraChannel.Configure, which has no rows
-
-  for (const char* method : {"get_Coupling", "put_Coupling"}) {
-    const core::MethodRecord record{nullptr, "ITevraChannel", method};
-    const EnumContext context = EnumContextOf(&record);
-    EXPECT_EQ(context.interfaceName, "ITevraChannel");
-    EXPECT_EQ(context.memberName, "Coupling");
-  }
-  const core::MethodRecord getPolarity{nullptr, "ITevraArm", "GetPolarity"};
-  EXPECT_EQ(EnumContextOf(&getPolarity).memberName, "GetPolarity");
-  EXPECT_TRUE(EnumContextOf(nullptr).Empty());
+TEST(EnumWords, OutsideAnyCallATypeHasItsOwnWordsOrNone) {
+  EXPECT_EQ(WordOf("Slope", nullptr, 1), "POS");
+  EXPECT_EQ(WordOf("tevraarmsourceenum", nullptr, 3), "ADV");
+  EXPECT_TRUE(FindEnumConverter("Coupling", nullptr));  // known, but with no words
+  EXPECT_FALSE(WordOf("Coupling", nullptr, 1));
+  EXPECT_FALSE(ValueOf("VARIANT_BOOL", nullptr, "1"));
 }
 
-TEST(EnumTables, AFamilyUsesItsOwnTableElseTheSharedOne) {
+TEST(EnumWords, AFamilyUsesItsOwnWordsElseTheSharedOnes) {
+  constexpr core::EnumRow kShared[] = {{1, {"AC"}}};
+  constexpr core::EnumRow kSpecial[] = {{1, {"ACX"}}};
+  const core::EnumWords links[] = {{"Coupling", kShared}, {"Coupling", kSpecial, "Special"}};
+  const CEnumCommandConverter converter(links);
   std::string_view word;
   std::int32_t value = 0;
-  for (std::string_view family : {"DefaultFamily", "", "OtherFamily"})  // every table is shared
-    EXPECT_TRUE(Find("Coupling", "ITevraChannel.Coupling")->ToCommand(family, 2, word));
-
-  constexpr EnumRow kShared[] = {{1, {"AC"}}};
-  constexpr EnumRow kSpecial[] = {{1, {"ACX"}}};
-  const EnumContextTable tables[] = {{"ITest.Coupling", kShared},
-                                     {"ITest.Coupling", CEnumCommand(kSpecial, "Special")}};
-  const CEnumCommandConverter converter(tables);
   ASSERT_TRUE(converter.ToCommand("Special", 1, word));
   EXPECT_EQ(word, "ACX");
   ASSERT_TRUE(converter.ToCommand("DefaultFamily", 1, word));
   EXPECT_EQ(word, "AC");
   EXPECT_FALSE(converter.FromCommand("Special", "AC", value));
-  const EnumContextTable onlySpecial[] = {{"ITest.Coupling", CEnumCommand(kSpecial, "Special")}};
-  EXPECT_FALSE(CEnumCommandConverter(onlySpecial).ToCommand("DefaultFamily", 1, word));
+  EXPECT_FALSE(CEnumCommandConverter({&links[1], 1}).ToCommand("DefaultFamily", 1, word));
 }
 
 }  // namespace
