@@ -91,6 +91,8 @@ class CounterDriver {
     EXPECT_EQ(handle.driver->get_Channels(&channels), S_OK);
     return held_.Keep(channels);
   }
+  // A reference released with the others.
+  IUnknown* Keep(IUnknown* itf) { return held_.Keep(itf); }
 
   // Whether the script was played exactly: nothing left over, nothing unexpected.
   void ExpectScriptPlayed() {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ class ScriptedIoSession final : public io::CIoSession {
     int clears = 0;
     bool open = false;
     std::int32_t timeout = 2000;
+    // Once the expected exchanges are played, every command is taken and a query gets this reply.
+    std::function<std::string(std::string_view command)> answer;
 
     void Expect(std::string command, std::string reply = {}, HRESULT status = S_OK) {
       expected.push_back({std::move(command), std::move(reply), status});

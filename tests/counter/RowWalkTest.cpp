@@ -1,0 +1,339 @@
+// Every row of the counter's member files, walked on every model and every object that has its
+// interface: each property's get with sample replies and its put with sample values, each
+// command-only method, each interface getter, on a live session and in simulation. The bytes sent,
+// the values read, the statuses and the messages make one transcript, compared line by line with
+// RowWalk.golden beside this file. The golden file is the reviewed record of every row's wire
+// bytes; after a deliberate change, TEVRA_UPDATE_GOLDEN=1 rewrites it from the run, and the diff
+// is reviewed with the change.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "CounterTestSupport.h"
+#include "counter/Rows.h"
+#include "platform/Bstr.h"
+
+#ifndef TEVRA_TEST_SOURCE_DIR
+#error "the counter tests are built with TEVRA_TEST_SOURCE_DIR"
+#endif
+
+namespace tevra::testing {
+namespace {
+
+// A put's value: a number (booleans, enumerations, integers, reals) or a text.
+struct PutValue {
+  double number = 0;
+  const char* text = nullptr;
+};
+
+template <class T>
+std::string Shown(T value) {
+  if constexpr (std::is_same_v<T, BSTR>) {
+    std::string text = "\"" + platform::BstrToUtf8(value) + "\"";
+    SysFreeString(value);
+    return text;
+  } else if constexpr (std::is_pointer_v<T>) {
+    if (value) value->Release();
+    return value ? "object" : "null";
+  } else {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", static_cast<double>(value));
+    return text;
+  }
+}
+
+// One row bound to its public accessors.
+struct RowCall {
+  const core::Interface* itf;
+  const char* name;
+  const core::Property* property;  // null for a method
+  std::function<HRESULT(IUnknown*, std::string&)> get;
+  std::function<HRESULT(IUnknown*, const PutValue&)> put;  // empty when read-only
+  std::function<HRESULT(IUnknown*)> call;                  // a command-only method
+};
+
+template <class Itf>
+Itf* As(IUnknown* object) {
+  return static_cast<Itf*>(object);  // the object was queried for the row's interface
+}
+
+template <class Itf, class T>
+RowCall PropertyCall(const core::Property& row, HRESULT (Itf::*get)(T*),
+                     HRESULT (Itf::*put)(T)) {
+  RowCall c{row.itf, row.name, &row, {}, {}, {}};
+  c.get = [get](IUnknown* object, std::string& shown) {
+    T value{};
+    const HRESULT hr = (As<Itf>(object)->*get)(&value);
+    shown = Shown(value);
+    return hr;
+  };
+  if constexpr (std::is_same_v<T, BSTR> || !std::is_pointer_v<T>) {
+    if (put) {
+      c.put = [put](IUnknown* object, const PutValue& v) {
+        if constexpr (std::is_same_v<T, BSTR>) {
+          platform::Bstr text(v.text);
+          return (As<Itf>(object)->*put)(text.get());
+        } else if constexpr (std::is_floating_point_v<T>) {
+          return (As<Itf>(object)->*put)(static_cast<T>(v.number));
+        } else {
+          return (As<Itf>(object)->*put)(static_cast<T>(static_cast<long long>(v.number)));
+        }
+      };
+    }
+  }
+  return c;
+}
+
+template <class Itf>
+RowCall MethodCall(const core::Method& row, HRESULT (Itf::*method)()) {
+  return {row.itf, row.record.methodName, nullptr, {}, {},
+          [method](IUnknown* object) { return (As<Itf>(object)->*method)(); }};
+}
+
+#define TEVRA_WALK_PUT_Generic(Itf, Name) &Itf::put_##Name
+#define TEVRA_WALK_PUT_OwnGet(Itf, Name) &Itf::put_##Name
+#define TEVRA_WALK_PUT_OwnPut(Itf, Name) &Itf::put_##Name
+#define TEVRA_WALK_PUT_Own(Itf, Name) &Itf::put_##Name
+#define TEVRA_WALK_PUT_Refused(Itf, Name) &Itf::put_##Name
+#define TEVRA_WALK_PUT_ReadOnly(Itf, Name) nullptr
+#define TEVRA_WALK_PUT_OwnReadOnly(Itf, Name) nullptr
+#define TEVRA_WALK_PUT_Gives(Itf, Name) nullptr
+#define TEVRA_WALK_METHOD_Send(Itf, Name) MethodCall<Itf>(counter::rows::Itf##_##Name, &Itf::Name),
+#define TEVRA_WALK_METHOD_Own(Itf, Name)
+#define TEVRA_INTERFACE(Itf, ...)
+#define TEVRA_PROPERTY(Itf, Name, Type, Kind, ...)                                     \
+  PropertyCall<Itf, Type>(counter::rows::Itf##_##Name, &Itf::get_##Name,             \
+                          TEVRA_WALK_PUT_##Kind(Itf, Name)),
+#define TEVRA_METHOD(Itf, Name, Kind, ...) TEVRA_WALK_METHOD_##Kind(Itf, Name)
+const std::vector<RowCall>& Calls() {
+  static const std::vector<RowCall> calls = {
+#include "counter/members/Interfaces.inc"
+  };
+  return calls;
+}
+#undef TEVRA_INTERFACE
+#undef TEVRA_PROPERTY
+#undef TEVRA_METHOD
+
+// The replies a get is tried with, each a list for the queries of one call. Enumerations and
+// booleans: every word their row links, and a word it does not.
+std::vector<std::vector<std::string>> Replies(const core::Property& row) {
+  struct Own {
+    std::string_view member;
+    std::vector<std::vector<std::string>> replies;
+  };
+  // Gets that read the instrument's numbers rather than their words.
+  static const Own kOwn[] = {
+      {"ITevraChannel.Impedance", {{"+5.00000000E+001"}, {"+1.00000000E+006"}, {"+7.5E+001"}}},
+      {"ITevraChannel.Range",
+       {{"+5.00000000E+000"}, {"+5.00000000E+002"}, {"+5.00000000E+001", "+10"},
+        {"+5.00000000E+001", "+1"}, {"+2.0E+001"}}},
+  };
+  const std::string member = std::string(row.itf->name) + "." + row.name;
+  for (const Own& own : kOwn)
+    if (own.member == member) return own.replies;
+  std::vector<std::vector<std::string>> replies;
+  for (const core::EnumWords& link : row.get.enums)
+    for (const core::EnumRow& r : link.rows)
+      for (std::string_view word : r.words)
+        if (!word.empty()) replies.push_back({std::string(word)});
+  if (!replies.empty()) {
+    replies.push_back({"BOGUS"});
+    return replies;
+  }
+  switch (row.type) {
+    case core::ValueType::Double:
+    case core::ValueType::Float:
+      return {{"-1.25E-01"}};
+    case core::ValueType::String:
+      return {{"Text,1"}};
+    default:
+      return {{"+7"}};
+  }
+}
+
+std::vector<PutValue> PutValues(const core::Property& row) {
+  if (row.type == core::ValueType::String) return {{0, "Text"}};
+  if (row.type == core::ValueType::Bool) return {{-1}, {0}};
+  if (row.type == core::ValueType::Double || row.type == core::ValueType::Float)
+    return {{0.123456789012345}};
+  std::vector<PutValue> values;
+  for (const core::EnumWords& link : row.put.enums)
+    for (const core::EnumRow& r : link.rows) values.push_back({static_cast<double>(r.value)});
+  if (values.empty()) values.push_back({7});
+  if (row.isEnum) values.push_back({99});  // a value no word stands for
+  return values;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string q = "\"";
+  for (char c : text) {
+    if (c == '\n')
+      q += "\\n";
+    else if (c == '\r')
+      q += "\\r";
+    else
+      q += c;
+  }
+  return q + "\"";
+}
+
+struct Model {
+  const char* name;
+  const char* options;
+};
+constexpr Model kModels[] = {{"QX1100", "762"}, {"QX1200", "785"}, {"QX1300", "785,431"}};
+
+class Walker {
+ public:
+  explicit Walker(std::ostream& out) : out_(out) {}
+
+  void Run(const Model& model, bool simulate) {
+    CounterDriver d;
+    if (simulate) {
+      d.Simulate(model.name);
+    } else {
+      d.Open(model.name, model.options);
+      d.script.answer = [this](std::string_view) {
+        if (replies_.empty()) return std::string("0");
+        std::string reply = replies_.front();
+        replies_.erase(replies_.begin());
+        return reply;
+      };
+    }
+    prefix_ = std::string(simulate ? "SIM " : "") + model.name + " ";
+    for (const RowCall& c : Calls()) {
+      for (auto& [label, object] : Objects(d, *c.itf)) {
+        const std::string at = prefix_ + c.itf->name + label + "." + c.name;
+        if (!object) {
+          out_ << at << " no object\n";
+          continue;
+        }
+        if (c.call) {
+          Line(d, at + " call", [&] { return c.call(object); });
+        } else if (simulate) {
+          WalkSimulated(d, c, object, at);
+        } else {
+          WalkLive(d, c, object, at);
+        }
+      }
+    }
+  }
+
+ private:
+  void WalkLive(CounterDriver& d, const RowCall& c, IUnknown* object, const std::string& at) {
+    std::string shown;
+    for (const std::vector<std::string>& replies : Replies(*c.property)) {
+      replies_ = replies;
+      std::string said;
+      for (const std::string& r : replies) said += " " + Quoted(r);
+      Line(d, at + " get <-" + said, [&] { return c.get(object, shown); }, &shown);
+    }
+    if (!c.put) return;
+    for (const PutValue& v : PutValues(*c.property)) {
+      const std::string value = v.text ? Quoted(v.text) : Shown(v.number);
+      Line(d, at + " put " + value, [&] { return c.put(object, v); });
+    }
+  }
+
+  // The value before any put, then each put value read back.
+  void WalkSimulated(CounterDriver& d, const RowCall& c, IUnknown* object, const std::string& at) {
+    std::string shown;
+    Line(d, at + " get", [&] { return c.get(object, shown); }, &shown);
+    if (!c.put) return;
+    const PutValue v = PutValues(*c.property).front();
+    const std::string value = v.text ? Quoted(v.text) : Shown(v.number);
+    Line(d, at + " put " + value, [&] { return c.put(object, v); });
+    Line(d, at + " get", [&] { return c.get(object, shown); }, &shown);
+  }
+
+  // "<what> -> <commands sent> = <value or status and message>".
+  void Line(CounterDriver& d, const std::string& what, const std::function<HRESULT()>& call,
+            const std::string* shown = nullptr) {
+    d.script.sent.clear();
+    const HRESULT hr = call();
+    out_ << what << " ->";
+    for (const auto& sent : d.script.sent) out_ << " " << Quoted(sent.command);
+    if (SUCCEEDED(hr)) {
+      out_ << " = " << (shown ? *shown : "ok") << "\n";
+    } else {
+      char status[16];
+      std::snprintf(status, sizeof status, "0x%08X", static_cast<unsigned>(hr));
+      out_ << " = " << status << " " << Quoted(TakeErrorDescription()) << "\n";
+    }
+    replies_.clear();
+  }
+
+  // The objects that have the interface: each channel for a channel's, else the driver or the
+  // channel collection.
+  std::vector<std::pair<std::string, IUnknown*>> Objects(CounterDriver& d,
+                                                         const core::Interface& itf) {
+    std::vector<std::pair<std::string, IUnknown*>> objects;
+    IUnknown* object = nullptr;
+    if (itf.iid == &IID_ITevraChannel || itf.iid == &IID_IIviCounterChannel) {
+      LONG count = 0;
+      d.Channels()->get_Count(&count);
+      for (LONG i = 1; i <= count; ++i) {
+        const std::string name = "Channel" + std::to_string(i);
+        object = d.Channel(name);
+        if (itf.iid == &IID_IIviCounterChannel) object = Query(d, object, *itf.iid);
+        objects.emplace_back("[" + name + "]", object);
+      }
+      return objects;
+    }
+    object = Query(d, d.handle.driver, *itf.iid);
+    objects.emplace_back("", object ? object : Query(d, d.Channels(), *itf.iid));
+    return objects;
+  }
+
+  // The interface of the object, held by the driver's holder; null when the object has none.
+  static IUnknown* Query(CounterDriver& d, IUnknown* from, REFIID iid) {
+    void* object = nullptr;
+    if (from->QueryInterface(iid, &object) != S_OK) return nullptr;
+    return d.Keep(static_cast<IUnknown*>(object));
+  }
+
+  std::ostream& out_;
+  std::string prefix_;
+  std::vector<std::string> replies_;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(RowWalk, EveryRowOnEveryModelIsAsTheGoldenTranscriptSays) {
+  std::ostringstream out;
+  Walker walker(out);
+  for (const Model& model : kModels) {
+    walker.Run(model, false);
+    walker.Run(model, true);
+  }
+  const std::string path = std::string(TEVRA_TEST_SOURCE_DIR) + "/counter/RowWalk.golden";
+  if (std::getenv("TEVRA_UPDATE_GOLDEN")) {
+    std::ofstream(path, std::ios::binary) << out.str();
+    GTEST_SKIP() << "rewrote " << path;
+  }
+  std::istringstream expected(ReadFile(path)), actual(out.str());
+  std::string want, got;
+  int line = 0;
+  int differences = 0;
+  while (true) {
+    const bool more = static_cast<bool>(std::getline(expected, want));
+    const bool moreActual = static_cast<bool>(std::getline(actual, got));
+    if (!more && !moreActual) break;
+    ++line;
+    if (want != got && ++differences <= 20)
+      ADD_FAILURE() << "RowWalk.golden:" << line << "\n  golden: " << want << "\n  now:    " << got;
+    if (!more) want.clear();
+    if (!moreActual) got.clear();
+  }
+  EXPECT_EQ(differences, 0) << "TEVRA_UPDATE_GOLDEN=1 rewrites the golden file from this run";
+}
+
+}  // namespace
+}  // namespace tevra::testing
