@@ -137,47 +137,6 @@ TEST_F(ClassFunctionTest, UnknownNamesAndValuesAreRefusedBeforeForwarding) {
   EXPECT_EQ(function, IviCounterMeasurementFunctionMinimumVoltage);
 }
 
-// Every property of the function interfaces answers "not supported" for get and put, named as
-// family, accessor and property.
-TEST_F(ClassFunctionTest, FunctionPropertiesAreNotSupported) {
-  double number = 0;
-  BSTR text = nullptr;
-  VARIANT_BOOL flag = 0;
-  IviCounterEdgeTimeReferenceTypeEnum type{};
-  BSTR name = Name("channel1");
-  struct Row {
-    const char* property;
-    std::function<HRESULT()> call;
-  };
-  const Row rows[] = {
-      {"Frequency_get_Channel", [&] { return CLASS_ITF(Frequency)->get_Channel(&text); }},
-      {"Frequency_get_ResolutionAuto",
-       [&] { return CLASS_ITF(Frequency)->get_ResolutionAuto(&flag); }},
-      {"Period_put_ApertureTime", [&] { return CLASS_ITF(Period)->put_ApertureTime(1); }},
-      {"PulseWidth_get_Estimate", [&] { return CLASS_ITF(PulseWidth)->get_Estimate(&number); }},
-      {"DutyCycle_get_FrequencyEstimate",
-       [&] { return CLASS_ITF(DutyCycle)->get_FrequencyEstimate(&number); }},
-      {"EdgeTime_get_ReferenceType", [&] { return CLASS_ITF(EdgeTime)->get_ReferenceType(&type); }},
-      {"FrequencyRatio_get_NumeratorFrequencyEstimate",
-       [&] { return CLASS_ITF(FrequencyRatio)->get_NumeratorFrequencyEstimate(&number); }},
-      {"TimeInterval_put_StopHoldoff", [&] { return CLASS_ITF(TimeInterval)->put_StopHoldoff(1); }},
-      {"Phase_put_ReferenceChannel", [&] { return CLASS_ITF(Phase)->put_ReferenceChannel(name); }},
-      {"TotalizeContinuous_get_Channel",
-       [&] { return CLASS_ITF(TotalizeContinuous)->get_Channel(&text); }},
-      {"TotalizeGated_get_GateSource",
-       [&] { return CLASS_ITF(TotalizeGated)->get_GateSource(&text); }},
-      {"TotalizeTimed_get_GateTime",
-       [&] { return CLASS_ITF(TotalizeTimed)->get_GateTime(&number); }},
-      {"Voltage_get_Resolution", [&] { return CLASS_ITF(Voltage)->get_Resolution(&number); }},
-  };
-  for (const Row& row : rows) {
-    ExpectRefusals(d.script, {{"Does not support this class-compliant feature: property '" +
-                                   std::string(row.property) + "'.",
-                               row.call, kPropertyNotSupported}});
-  }
-  EXPECT_EQ(text, nullptr);
-}
-
 TEST(ClassFunctionRoot, HandsOutTheFunctionInterfacesOfOneObject) {
   CounterDriver d;
   d.Simulate("QX1100");

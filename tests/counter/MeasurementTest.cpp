@@ -60,34 +60,6 @@ class ScriptedMeasurement : public ScriptedCounter {
   ITevraMeasurement* measurement = nullptr;
 };
 
-TEST_F(ScriptedMeasurement, TriggerSettingsWriteAndReadTheirCommands) {
-  Open("QX1200");
-  auto* trigger = COUNTER_ITF(Trigger);
-  LONG number = 0;
-  TevraSlopeEnum slope{};
-  TevraTriggerSourceEnum source{};
-  const std::tuple<const char*, const char*, std::function<HRESULT()>> cases[] = {
-      {"TRIG:COUN 4", "", [&] { return trigger->put_Count(4); }},
-      {"TRIG:DEL 2", "", [&] { return trigger->put_Delay(2); }},
-      {"TRIG:SLOP POS", "", [&] { return trigger->put_Slope(TevraSlopePositive); }},
-      {"TRIG:SOUR BUS", "", [&] { return trigger->put_Source(TevraTriggerSourceBus); }},
-      {"SAMP:COUN 3", "", [&] { return trigger->put_SampleCount(3); }},
-      {"*TRG", "", [&] { return trigger->SendSoftwareTrigger(); }},
-      {"TRIG:COUN?", "+12", [&] { return trigger->get_Count(&number); }},
-      {"TRIG:DEL?", "+5", [&] { return trigger->get_Delay(&number); }},
-      {"TRIG:SLOP?", "NEG", [&] { return trigger->get_Slope(&slope); }},
-      {"TRIG:SOUR?", "EXT", [&] { return trigger->get_Source(&source); }},
-      {"SAMP:COUN?", "+250", [&] { return trigger->get_SampleCount(&number); }},
-  };
-  for (const auto& [command, reply, call] : cases) {
-    d.script.Expect(command, reply);
-    EXPECT_EQ(call(), S_OK) << command;
-  }
-  EXPECT_EQ(number, 250);
-  EXPECT_EQ(slope, TevraSlopeNegative);
-  EXPECT_EQ(source, TevraTriggerSourceExternal);
-}
-
 TEST_F(ScriptedMeasurement, ReadAndFetchRunWithAtLeastFiftySecondsAndRestoreTheTimeout) {
   Open("QX1200");
   struct Case {

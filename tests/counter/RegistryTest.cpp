@@ -1,6 +1,6 @@
 // The member registry, walked: every method of the public headers has exactly one row, every
 // template and response reads as the format language, every row kind has what its generic body
-// needs, and the simulated values are those of the simulated-defaults table.
+// needs (the rows' bytes, values and simulated values are in the row walk).
 #include <map>
 #include <set>
 #include <string>
@@ -105,68 +105,6 @@ TEST(Registry, EveryRowHasWhatItsKindNeedsAndItsFormatsTokenize) {
                 std::string(m->itf->name).substr(6) + "_" + m->record.methodName);
     }
   }
-}
-
-// The simulated-defaults table, as the instrument's documentation gives it, for the interfaces
-// built so far. A key missing here has the value 0 (or the empty text).
-struct Default {
-  const char* key;
-  double number;
-  const char* text = nullptr;
-};
-constexpr Default kDefaults[] = {
-    {"IIviCounter.Function", 1},
-    {"ITevraSystem.TraceEnabled", 0},
-    {"ITevraMeasurement.Mode", 0},
-    {"ITevraTrigger.Count", 1},
-    {"ITevraTrigger.Delay", 1},
-    {"ITevraTrigger.Slope", 0},
-    {"ITevraTrigger.Source", 0},
-    {"ITevraTrigger.SampleCount", 1},
-    {"ITevraChannel.Impedance", 1},
-    {"ITevraChannel.Coupling", 1},
-    {"ITevraChannel.Range", 0},
-    {"ITevraChannel.Voltage1", 0.0},
-    {"ITevraChannel.Voltage2", 0.0},
-    {"ITevraChannel.Slope1", 1},
-    {"ITevraChannel.Slope2", 0},
-    {"ITevraChannel.Percentage1", 50},
-    {"ITevraChannel.Percentage2", 50},
-    {"ITevraChannel.FilterEnabled", 0},
-    {"ITevraChannel.NoiseRejectEnabled", 0},
-    {"ITevraChannel.ProbeFactor", 0},
-    {"ITevraChannel.AutoLevelEnabled", -1},
-    {"ITevraChannels.AutoLevelFrequency", 0},
-    {"ITevraArmStart.Type", 1},
-    {"ITevraArmStartExternal.Source", 0},
-    {"ITevraArmStartExternal.Slope", 1},
-    {"ITevraArmStartExternal.DelayTime", 0.0},
-    {"ITevraArmStartExternal.DelaySource", 0},
-    {"ITevraArmStartExternal.DelayEvents", 1},
-    {"ITevraArmStartExternal.Voltage", 0.1},
-    {"ITevraArmStop.Type", 1},
-    {"ITevraArmStopExternal.Source", 0},
-    {"ITevraArmStopExternal.Slope", 0},
-    {"ITevraArmStopExternal.Voltage", 0.5},
-    {"ITevraArmStopExternal.HoldOffTime", 0.0},
-    {"ITevraArmStopExternal.HoldOffEvents", 1},
-    {"ITevraArmStopExternal.HoldOffSource", 0},
-};
-
-TEST(Registry, SimulatedValuesAreThoseOfTheDefaultsTable) {
-  std::map<std::string, const Default*> table;
-  for (const Default& d : kDefaults) table[d.key] = &d;
-  std::set<std::string> seen;
-  for (const Property* p : core::RegisteredProperties()) {
-    const std::string key = Key(p->itf->name, p->name);
-    const auto it = table.find(key);
-    const double number = it == table.end() ? 0.0 : it->second->number;
-    const char* text = it == table.end() ? nullptr : it->second->text;
-    EXPECT_EQ(p->simulated.number, number) << key;
-    EXPECT_EQ(p->simulated.text, std::string_view(text ? text : "")) << key;
-    if (it != table.end()) seen.insert(key);
-  }
-  for (const Default& d : kDefaults) EXPECT_TRUE(seen.count(d.key)) << d.key << " has no row";
 }
 
 }  // namespace

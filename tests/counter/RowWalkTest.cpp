@@ -59,8 +59,7 @@ Itf* As(IUnknown* object) {
 }
 
 template <class Itf, class T>
-RowCall PropertyCall(const core::Property& row, HRESULT (Itf::*get)(T*),
-                     HRESULT (Itf::*put)(T)) {
+RowCall PropertyCall(const core::Property& row, HRESULT (Itf::*get)(T*), HRESULT (Itf::*put)(T)) {
   RowCall c{row.itf, row.name, &row, {}, {}, {}};
   c.get = [get](IUnknown* object, std::string& shown) {
     T value{};
@@ -87,8 +86,9 @@ RowCall PropertyCall(const core::Property& row, HRESULT (Itf::*get)(T*),
 
 template <class Itf>
 RowCall MethodCall(const core::Method& row, HRESULT (Itf::*method)()) {
-  return {row.itf, row.record.methodName, nullptr, {}, {},
-          [method](IUnknown* object) { return (As<Itf>(object)->*method)(); }};
+  return {row.itf, row.record.methodName,
+          nullptr, {},
+          {},      [method](IUnknown* object) { return (As<Itf>(object)->*method)(); }};
 }
 
 #define TEVRA_WALK_PUT_Generic(Itf, Name) &Itf::put_##Name
@@ -102,8 +102,8 @@ RowCall MethodCall(const core::Method& row, HRESULT (Itf::*method)()) {
 #define TEVRA_WALK_METHOD_Send(Itf, Name) MethodCall<Itf>(counter::rows::Itf##_##Name, &Itf::Name),
 #define TEVRA_WALK_METHOD_Own(Itf, Name)
 #define TEVRA_INTERFACE(Itf, ...)
-#define TEVRA_PROPERTY(Itf, Name, Type, Kind, ...)                                     \
-  PropertyCall<Itf, Type>(counter::rows::Itf##_##Name, &Itf::get_##Name,             \
+#define TEVRA_PROPERTY(Itf, Name, Type, Kind, ...)                       \
+  PropertyCall<Itf, Type>(counter::rows::Itf##_##Name, &Itf::get_##Name, \
                           TEVRA_WALK_PUT_##Kind(Itf, Name)),
 #define TEVRA_METHOD(Itf, Name, Kind, ...) TEVRA_WALK_METHOD_##Kind(Itf, Name)
 const std::vector<RowCall>& Calls() {
@@ -116,6 +116,21 @@ const std::vector<RowCall>& Calls() {
 #undef TEVRA_PROPERTY
 #undef TEVRA_METHOD
 
+// The words a row converts: its own links, or for a class-compliant row that has none, those of
+// the instrument-specific row it stands for (IIviCounterChannel.Coupling: ITevraChannel.Coupling).
+std::span<const core::EnumWords> WordsOf(const core::Property& row) {
+  if (!row.get.enums.empty()) return row.get.enums;
+  const std::string_view itf = row.itf->name;
+  if (!itf.starts_with("IIviCounter")) return {};
+  const std::string twin = "ITevra" + std::string(itf.substr(11));
+  for (const core::Property* p : core::RegisteredProperties())
+    if (p->itf->name == twin &&
+        (std::string_view(p->name) == row.name ||
+         (std::string_view(row.name) == "Slope" && std::string_view(p->name) == "Slope1")))
+      return p->get.enums;
+  return {};
+}
+
 // The replies a get is tried with, each a list for the queries of one call. Enumerations and
 // booleans: every word their row links, and a word it does not.
 std::vector<std::vector<std::string>> Replies(const core::Property& row) {
@@ -127,14 +142,26 @@ std::vector<std::vector<std::string>> Replies(const core::Property& row) {
   static const Own kOwn[] = {
       {"ITevraChannel.Impedance", {{"+5.00000000E+001"}, {"+1.00000000E+006"}, {"+7.5E+001"}}},
       {"ITevraChannel.Range",
-       {{"+5.00000000E+000"}, {"+5.00000000E+002"}, {"+5.00000000E+001", "+10"},
-        {"+5.00000000E+001", "+1"}, {"+2.0E+001"}}},
+       {{"+5.00000000E+000"},
+        {"+5.00000000E+002"},
+        {"+5.00000000E+001", "+10"},
+        {"+5.00000000E+001", "+1"},
+        {"+2.0E+001"}}},
+      {"IIviCounterChannel.Impedance", {{"+5.00000000E+001"}, {"+1.00000000E+006"}}},
+      {"IIviCounterChannel.Attenuation",
+       {{"+5.00000000E+000"}, {"+5.00000000E+001", "+1"}, {"+5.00000000E+001", "+10"}}},
+      {"IIviCounterChannel.Hysteresis", {{"1"}, {"0"}}},
+      {"ITevraArmStartExternal.Voltage", {{"INP2", "-2.5E-01"}, {"BNC", "+1.5E-01"}}},
+      {"ITevraArmStopExternal.Voltage", {{"INP", "-2.5E-01"}}},
+      {"IIviCounterArmStartExternal.Source", {{"INP"}, {"INP2"}, {"BNC"}, {"EXT"}}},
+      {"IIviCounterArmStopExternal.Source", {{"INP"}, {"INP2"}, {"BNC"}, {"EXT"}}},
+      {"IIviCounterArmStartExternal.Level", {{"INP", "+1.0E-01"}, {"INP2", "+2.0E-01"}}},
   };
   const std::string member = std::string(row.itf->name) + "." + row.name;
   for (const Own& own : kOwn)
     if (own.member == member) return own.replies;
   std::vector<std::vector<std::string>> replies;
-  for (const core::EnumWords& link : row.get.enums)
+  for (const core::EnumWords& link : WordsOf(row))
     for (const core::EnumRow& r : link.rows)
       for (std::string_view word : r.words)
         if (!word.empty()) replies.push_back({std::string(word)});
@@ -154,14 +181,32 @@ std::vector<std::vector<std::string>> Replies(const core::Property& row) {
 }
 
 std::vector<PutValue> PutValues(const core::Property& row) {
+  struct Own {
+    std::string_view member;
+    std::vector<PutValue> values;
+  };
+  // Puts that take the class's numbers and turn them into the instrument's words.
+  static const Own kOwn[] = {
+      {"IIviCounterChannel.Impedance", {{50.0}, {1e6}, {75.0}}},
+      {"IIviCounterChannel.Attenuation", {{1.0}, {10.0}, {2.0}}},
+      {"IIviCounterChannel.Hysteresis", {{0.0}, {0.001}}},
+      // Source names in any case; blanks are not trimmed.
+      {"IIviCounterArmStartExternal.Source",
+       {{0, "CHANNEL1"}, {0, "channel2"}, {0, "Bnc"}, {0, " Channel2 "}, {0, "Rear"}}},
+      {"IIviCounterArmStopExternal.Source", {{0, "Channel1"}, {0, "Rear"}}},
+  };
+  const std::string member = std::string(row.itf->name) + "." + row.name;
+  for (const Own& own : kOwn)
+    if (own.member == member) return own.values;
   if (row.type == core::ValueType::String) return {{0, "Text"}};
   if (row.type == core::ValueType::Bool) return {{-1}, {0}};
   if (row.type == core::ValueType::Double || row.type == core::ValueType::Float)
     return {{0.123456789012345}};
   std::vector<PutValue> values;
-  for (const core::EnumWords& link : row.put.enums)
+  for (const core::EnumWords& link : WordsOf(row))
     for (const core::EnumRow& r : link.rows) values.push_back({static_cast<double>(r.value)});
-  if (values.empty()) values.push_back({7});
+  if (values.empty())
+    values = row.isEnum ? std::vector<PutValue>{{0}, {1}, {2}} : std::vector<PutValue>{{7}};
   if (row.isEnum) values.push_back({99});  // a value no word stands for
   return values;
 }
@@ -228,7 +273,8 @@ class Walker {
       replies_ = replies;
       std::string said;
       for (const std::string& r : replies) said += " " + Quoted(r);
-      Line(d, at + " get <-" + said, [&] { return c.get(object, shown); }, &shown);
+      Line(
+          d, at + " get <-" + said, [&] { return c.get(object, shown); }, &shown);
     }
     if (!c.put) return;
     for (const PutValue& v : PutValues(*c.property)) {
@@ -237,15 +283,25 @@ class Walker {
     }
   }
 
-  // The value before any put, then each put value read back.
+  // The value before any put, then a put of another value read back.
   void WalkSimulated(CounterDriver& d, const RowCall& c, IUnknown* object, const std::string& at) {
     std::string shown;
-    Line(d, at + " get", [&] { return c.get(object, shown); }, &shown);
+    Line(
+        d, at + " get", [&] { return c.get(object, shown); }, &shown);
     if (!c.put) return;
-    const PutValue v = PutValues(*c.property).front();
+    const std::vector<PutValue> values = PutValues(*c.property);
+    PutValue v = values.front();
+    for (const PutValue& other : values) {
+      if (other.text ? other.text != c.property->simulated.text
+                     : other.number != c.property->simulated.number) {
+        v = other;
+        break;
+      }
+    }
     const std::string value = v.text ? Quoted(v.text) : Shown(v.number);
     Line(d, at + " put " + value, [&] { return c.put(object, v); });
-    Line(d, at + " get", [&] { return c.get(object, shown); }, &shown);
+    Line(
+        d, at + " get", [&] { return c.get(object, shown); }, &shown);
   }
 
   // "<what> -> <commands sent> = <value or status and message>".

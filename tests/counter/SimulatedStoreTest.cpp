@@ -42,28 +42,6 @@ class SimulatedStore : public ::testing::Test {
   core::CNode channel2;
 };
 
-TEST_F(SimulatedStore, GetterAnswersTheRowsValueUntilTheSetterRuns) {
-  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraTrigger_Count), 1);
-  EXPECT_EQ(Get<double>(driver, rows::ITevraArmStopExternal_Voltage), 0.5);
-  EXPECT_EQ(Get<VARIANT_BOOL>(channel1, rows::ITevraChannel_AutoLevelEnabled), VARIANT_TRUE);
-  EXPECT_EQ(GetText(driver, rows::IIviCounterArmStartExternal_Source), "");
-
-  ASSERT_EQ(PutSimulated(driver, rows::ITevraTrigger_Count, std::int32_t{7}), S_OK);
-  ASSERT_EQ(PutSimulated(channel1, rows::ITevraChannel_AutoLevelEnabled, VARIANT_FALSE), S_OK);
-  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraTrigger_Count), 7);
-  EXPECT_EQ(Get<VARIANT_BOOL>(channel1, rows::ITevraChannel_AutoLevelEnabled), VARIANT_FALSE);
-  // No range check in simulation: the value is kept as given.
-  ASSERT_EQ(PutSimulated(driver, rows::ITevraTrigger_Count, std::int32_t{-999}), S_OK);
-  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraTrigger_Count), -999);
-}
-
-TEST_F(SimulatedStore, EachChannelKeepsItsOwnValues) {
-  ASSERT_EQ(PutSimulated(channel1, rows::ITevraChannel_Coupling, std::int32_t{0}), S_OK);
-  EXPECT_EQ(Get<std::int32_t>(channel1, rows::ITevraChannel_Coupling), 0);
-  EXPECT_EQ(Get<std::int32_t>(channel2, rows::ITevraChannel_Coupling), 1);
-  EXPECT_EQ(Get<std::int32_t>(driver, rows::ITevraChannel_Coupling), 1);
-}
-
 TEST_F(SimulatedStore, StringsAreCopiedInAndOut) {
   platform::Bstr unit("kPa");
   ASSERT_EQ(PutSimulated(driver, rows::IIviCounterArmStartExternal_Source, unit.get()), S_OK);
