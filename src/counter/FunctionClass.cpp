@@ -3,7 +3,10 @@
 #include "counter/FunctionClass.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
+#include <string_view>
+#include <tuple>
 
 #include "core/TextUtil.h"
 #include "counter/Property.h"
@@ -102,44 +105,72 @@ TevraEdgeTypeEnum EdgeOf(IviCounterSlopeEnum slope) {
 #define TEVRA_NODE d_
 #include "counter/DefineAccessors.inc"
 
-HRESULT ChannelNumberOf(Tevra& driver, BSTR name, const char* method, const char* parameter,
+namespace {
+
+// A channel name argument and the parameter that names it in messages.
+struct ChannelArg {
+  BSTR name;
+  const char* parameter;
+};
+
+// The name the class-compliant messages give the running method: "Frequency_Configure".
+std::string RunningClassMethod(Tevra& driver) {
+  const core::MethodRecord& record = *driver.Calls().TopCallContext()->method;
+  constexpr std::string_view kPrefix = "IIviCounter";
+  std::string_view itf = record.interfaceName;
+  if (itf.starts_with(kPrefix)) itf.remove_prefix(kPrefix.size());
+  return std::string(itf) + "_" + record.methodName;
+}
+
+// "channel1".."channel3" (blanks around and letter case ignored) as 1..3; any other name is an
+// invalid value of the parameter.
+HRESULT ChannelNumberOf(Tevra& driver, const ChannelArg& arg, const std::string& method,
                         LONG& channel) {
-  const std::string normalised = NormalisedName(name);
+  const std::string normalised = NormalisedName(arg.name);
   for (LONG i = 0; i < LONG(std::size(kChannelNames)); ++i) {
     if (normalised == kChannelNames[i]) {
       channel = i + 1;
       return S_OK;
     }
   }
-  return driver.Reporter().ReportInvalidValueText(method, parameter, platform::BstrToUtf8(name));
+  return driver.Reporter().ReportInvalidValueText(method, arg.parameter,
+                                                  platform::BstrToUtf8(arg.name));
 }
+
+// The body of a configure call: each channel name to its number, in order, the first bad name
+// failing the call, then body(numbers...).
+template <class Body, class... Channels>
+auto OnChannels(Tevra& driver, Body body, Channels... channels) {
+  return [&driver, body, channels...]() -> HRESULT {
+    const std::string method = RunningClassMethod(driver);
+    const ChannelArg args[] = {channels...};
+    std::array<LONG, sizeof...(Channels)> numbers{};
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+      if (HRESULT hr = ChannelNumberOf(driver, args[i], method, numbers[i]); FAILED(hr)) return hr;
+    return std::apply(body, numbers);
+  };
+}
+
+template <class Body>
+auto OnChannel(Tevra& driver, BSTR channel, Body body) {
+  return OnChannels(driver, body, ChannelArg{channel, "Channel"});
+}
+
+}  // namespace
 
 // ---- Frequency and period ----
 
 HRESULT IviFrequencyImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
-  return d_.Enter(
-      rows::IIviCounterFrequency_Configure.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, Channel, "Frequency_Configure", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        return target_.ConfigureAuto(channel);
-      },
-      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+  return d_.Enter(rows::IIviCounterFrequency_Configure.record,
+                  OnChannel(d_, Channel, [&](LONG ch) { return target_.ConfigureAuto(ch); }),
+                  InString("Channel", Channel), In("Estimate", Estimate),
+                  In("Resolution", Resolution));
 }
 
 HRESULT IviFrequencyImpl::ConfigureManual(BSTR Channel, double Estimate, double Resolution) {
   return d_.Enter(
       rows::IIviCounterFrequency_ConfigureManual.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr =
-                ChannelNumberOf(d_, Channel, "Frequency_ConfigureManual", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        return target_.Configure(Estimate, Resolution, channel);
-      },
+      OnChannel(d_, Channel, [&](LONG ch) { return target_.Configure(Estimate, Resolution, ch); }),
       InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
 }
 
@@ -147,14 +178,8 @@ HRESULT IviFrequencyImpl::ConfigureWithAperture(BSTR Channel, double Estimate, d
                                                 double ApertureTime) {
   return d_.Enter(
       rows::IIviCounterFrequency_ConfigureWithAperture.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr =
-                ChannelNumberOf(d_, Channel, "Frequency_ConfigureWithAperture", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        return target_.ConfigureWithAperture(channel, ApertureTime);
-      },
+      OnChannel(d_, Channel,
+                [&](LONG ch) { return target_.ConfigureWithAperture(ch, ApertureTime); }),
       InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution),
       In("ApertureTime", ApertureTime));
 }
@@ -162,13 +187,7 @@ HRESULT IviFrequencyImpl::ConfigureWithAperture(BSTR Channel, double Estimate, d
 HRESULT IviPeriodImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
   return d_.Enter(
       rows::IIviCounterPeriod_Configure.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, Channel, "Period_Configure", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        return target_.Configure(Estimate, Resolution, channel);
-      },
+      OnChannel(d_, Channel, [&](LONG ch) { return target_.Configure(Estimate, Resolution, ch); }),
       InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
 }
 
@@ -176,14 +195,8 @@ HRESULT IviPeriodImpl::ConfigureWithAperture(BSTR Channel, double Estimate, doub
                                              double ApertureTime) {
   return d_.Enter(
       rows::IIviCounterPeriod_ConfigureWithAperture.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr =
-                ChannelNumberOf(d_, Channel, "Period_ConfigureWithAperture", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        return target_.ConfigureWithAperture(channel, ApertureTime);
-      },
+      OnChannel(d_, Channel,
+                [&](LONG ch) { return target_.ConfigureWithAperture(ch, ApertureTime); }),
       InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution),
       In("ApertureTime", ApertureTime));
 }
@@ -193,69 +206,57 @@ HRESULT IviPeriodImpl::ConfigureWithAperture(BSTR Channel, double Estimate, doub
 HRESULT IviPulseWidthImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
   return d_.Enter(
       rows::IIviCounterPulseWidth_Configure.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, Channel, "PulseWidth_Configure", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        IviCounterSlopeEnum slope = IviCounterSlopePositive;
-        if (HRESULT hr = ChannelSlope(d_, channel, slope); FAILED(hr)) return hr;
-        const TevraPolarityEnum polarity =
-            slope == IviCounterSlopeNegative ? TevraPolarityNegative : TevraPolarityPositive;
-        // The estimate is the reference level.
-        return target_.Configure(channel, Estimate, TevraReferenceTypePercent, polarity);
-      },
+      OnChannel(d_, Channel,
+                [&](LONG ch) -> HRESULT {
+                  IviCounterSlopeEnum slope = IviCounterSlopePositive;
+                  if (HRESULT hr = ChannelSlope(d_, ch, slope); FAILED(hr)) return hr;
+                  const TevraPolarityEnum polarity = slope == IviCounterSlopeNegative
+                                                         ? TevraPolarityNegative
+                                                         : TevraPolarityPositive;
+                  // The estimate is the reference level.
+                  return target_.Configure(ch, Estimate, TevraReferenceTypePercent, polarity);
+                }),
       InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
 }
 
 HRESULT IviDutyCycleImpl::Configure(BSTR Channel, double FrequencyEstimate, double Resolution) {
-  return d_.Enter(
-      rows::IIviCounterDutyCycle_Configure.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, Channel, "DutyCycle_Configure", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        return target_.Configure(channel, 50.0, TevraReferenceTypePercent, TevraPolarityPositive);
-      },
-      InString("Channel", Channel), In("FrequencyEstimate", FrequencyEstimate),
-      In("Resolution", Resolution));
+  return d_.Enter(rows::IIviCounterDutyCycle_Configure.record,
+                  OnChannel(d_, Channel,
+                            [&](LONG ch) {
+                              return target_.Configure(ch, 50.0, TevraReferenceTypePercent,
+                                                       TevraPolarityPositive);
+                            }),
+                  InString("Channel", Channel), In("FrequencyEstimate", FrequencyEstimate),
+                  In("Resolution", Resolution));
 }
 
 HRESULT IviEdgeTimeImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
-  return d_.Enter(
-      rows::IIviCounterEdgeTime_Configure.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, Channel, "EdgeTime_Configure", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        IviCounterSlopeEnum slope = IviCounterSlopePositive;
-        if (HRESULT hr = ChannelSlope(d_, channel, slope); FAILED(hr)) return hr;
-        return target_.ConfigureAuto(channel, EdgeOf(slope));
-      },
-      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+  return d_.Enter(rows::IIviCounterEdgeTime_Configure.record,
+                  OnChannel(d_, Channel,
+                            [&](LONG ch) -> HRESULT {
+                              IviCounterSlopeEnum slope = IviCounterSlopePositive;
+                              if (HRESULT hr = ChannelSlope(d_, ch, slope); FAILED(hr)) return hr;
+                              return target_.ConfigureAuto(ch, EdgeOf(slope));
+                            }),
+                  InString("Channel", Channel), In("Estimate", Estimate),
+                  In("Resolution", Resolution));
 }
 
 HRESULT IviEdgeTimeImpl::ConfigureReferenceLevels(BSTR Channel,
                                                   IviCounterEdgeTimeReferenceTypeEnum ReferenceType,
                                                   double HighReference, double LowReference) {
-  return d_.Enter(
-      rows::IIviCounterEdgeTime_ConfigureReferenceLevels.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, Channel, "EdgeTime_ConfigureReferenceLevels",
-                                         "Channel", channel);
-            FAILED(hr))
-          return hr;
-        IviCounterSlopeEnum slope = IviCounterSlopePositive;
-        if (HRESULT hr = ChannelSlope(d_, channel, slope); FAILED(hr)) return hr;
-        // The class's reference types have the instrument's values.
-        return target_.Configure(channel, static_cast<TevraReferenceTypeEnum>(ReferenceType),
-                                 HighReference, LowReference, EdgeOf(slope));
-      },
-      InString("Channel", Channel), In("ReferenceType", ReferenceType),
-      In("HighReference", HighReference), In("LowReference", LowReference));
+  return d_.Enter(rows::IIviCounterEdgeTime_ConfigureReferenceLevels.record,
+                  OnChannel(d_, Channel,
+                            [&](LONG ch) -> HRESULT {
+                              IviCounterSlopeEnum slope = IviCounterSlopePositive;
+                              if (HRESULT hr = ChannelSlope(d_, ch, slope); FAILED(hr)) return hr;
+                              // The class's reference types have the instrument's values.
+                              return target_.Configure(
+                                  ch, static_cast<TevraReferenceTypeEnum>(ReferenceType),
+                                  HighReference, LowReference, EdgeOf(slope));
+                            }),
+                  InString("Channel", Channel), In("ReferenceType", ReferenceType),
+                  In("HighReference", HighReference), In("LowReference", LowReference));
 }
 
 // ---- Two-channel functions ----
@@ -263,41 +264,27 @@ HRESULT IviEdgeTimeImpl::ConfigureReferenceLevels(BSTR Channel,
 HRESULT IviFrequencyRatioImpl::Configure(BSTR NumeratorChannel, BSTR DenominatorChannel,
                                          double NumeratorFrequencyEstimate, double Estimate,
                                          double Resolution) {
-  return d_.Enter(
-      rows::IIviCounterFrequencyRatio_Configure.record,
-      [&] {
-        constexpr const char* kMethod = "FrequencyRatio_Configure";
-        LONG numerator = 0, denominator = 0;
-        if (HRESULT hr =
-                ChannelNumberOf(d_, NumeratorChannel, kMethod, "NumeratorChannel", numerator);
-            FAILED(hr))
-          return hr;
-        if (HRESULT hr =
-                ChannelNumberOf(d_, DenominatorChannel, kMethod, "DenominatorChannel", denominator);
-            FAILED(hr))
-          return hr;
-        return target_.Configure(Estimate, Resolution, numerator, denominator);
-      },
-      InString("NumeratorChannel", NumeratorChannel),
-      InString("DenominatorChannel", DenominatorChannel),
-      In("NumeratorFrequencyEstimate", NumeratorFrequencyEstimate), In("Estimate", Estimate),
-      In("Resolution", Resolution));
+  return d_.Enter(rows::IIviCounterFrequencyRatio_Configure.record,
+                  OnChannels(
+                      d_,
+                      [&](LONG numerator, LONG denominator) {
+                        return target_.Configure(Estimate, Resolution, numerator, denominator);
+                      },
+                      ChannelArg{NumeratorChannel, "NumeratorChannel"},
+                      ChannelArg{DenominatorChannel, "DenominatorChannel"}),
+                  InString("NumeratorChannel", NumeratorChannel),
+                  InString("DenominatorChannel", DenominatorChannel),
+                  In("NumeratorFrequencyEstimate", NumeratorFrequencyEstimate),
+                  In("Estimate", Estimate), In("Resolution", Resolution));
 }
 
 HRESULT IviTimeIntervalImpl::Configure(BSTR StartChannel, BSTR StopChannel, double Estimate,
                                        double Resolution) {
   return d_.Enter(
       rows::IIviCounterTimeInterval_Configure.record,
-      [&] {
-        constexpr const char* kMethod = "TimeInterval_Configure";
-        LONG start = 0, stop = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, StartChannel, kMethod, "StartChannel", start);
-            FAILED(hr))
-          return hr;
-        if (HRESULT hr = ChannelNumberOf(d_, StopChannel, kMethod, "StopChannel", stop); FAILED(hr))
-          return hr;
-        return target_.Configure(start, stop);
-      },
+      OnChannels(
+          d_, [&](LONG start, LONG stop) { return target_.Configure(start, stop); },
+          ChannelArg{StartChannel, "StartChannel"}, ChannelArg{StopChannel, "StopChannel"}),
       InString("StartChannel", StartChannel), InString("StopChannel", StopChannel),
       In("Estimate", Estimate), In("Resolution", Resolution));
 }
@@ -306,18 +293,10 @@ HRESULT IviPhaseImpl::Configure(BSTR InputChannel, BSTR ReferenceChannel, double
                                 double Resolution) {
   return d_.Enter(
       rows::IIviCounterPhase_Configure.record,
-      [&] {
-        constexpr const char* kMethod = "Phase_Configure";
-        LONG input = 0, reference = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, InputChannel, kMethod, "InputChannel", input);
-            FAILED(hr))
-          return hr;
-        if (HRESULT hr =
-                ChannelNumberOf(d_, ReferenceChannel, kMethod, "ReferenceChannel", reference);
-            FAILED(hr))
-          return hr;
-        return target_.Configure(input, reference);
-      },
+      OnChannels(
+          d_, [&](LONG input, LONG reference) { return target_.Configure(input, reference); },
+          ChannelArg{InputChannel, "InputChannel"},
+          ChannelArg{ReferenceChannel, "ReferenceChannel"}),
       InString("InputChannel", InputChannel), InString("ReferenceChannel", ReferenceChannel),
       In("FrequencyEstimate", FrequencyEstimate), In("Resolution", Resolution));
 }
@@ -325,17 +304,9 @@ HRESULT IviPhaseImpl::Configure(BSTR InputChannel, BSTR ReferenceChannel, double
 // ---- Totalize and voltage ----
 
 HRESULT IviTotalizeContinuousImpl::Configure(BSTR Channel) {
-  return d_.Enter(
-      rows::IIviCounterTotalizeContinuous_Configure.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr =
-                ChannelNumberOf(d_, Channel, "TotalizeContinuous_Configure", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        return target_.Configure(channel);
-      },
-      InString("Channel", Channel));
+  return d_.Enter(rows::IIviCounterTotalizeContinuous_Configure.record,
+                  OnChannel(d_, Channel, [&](LONG ch) { return target_.Configure(ch); }),
+                  InString("Channel", Channel));
 }
 
 HRESULT IviTotalizeContinuousImpl::Start() {
@@ -356,54 +327,43 @@ HRESULT IviTotalizeContinuousImpl::FetchCount(double* Val) {
 HRESULT IviTotalizeGatedImpl::Configure(BSTR Channel, BSTR GateSource, LONG GateSlope) {
   return d_.Enter(
       rows::IIviCounterTotalizeGated_Configure.record,
-      [&]() -> HRESULT {
-        constexpr const char* kMethod = "TotalizeGated_Configure";
-        LONG channel = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, Channel, kMethod, "Channel", channel); FAILED(hr))
-          return hr;
-        const std::string source = NormalisedName(GateSource);
-        const auto gate = std::find_if(std::begin(kGateSourceNames), std::end(kGateSourceNames),
-                                       [&](const GateSourceName& g) { return source == g.name; });
-        if (gate == std::end(kGateSourceNames))
-          return d_.Reporter().ReportInvalidValueText(kMethod, "GateSource",
-                                                      platform::BstrToUtf8(GateSource));
-        if (GateSlope != TevraSlopeNegative && GateSlope != TevraSlopePositive)
-          return d_.Reporter().ReportInvalidValueInt(kMethod, "GateSlope", GateSlope, "%d");
-        return target_.Configure(channel, gate->source, static_cast<TevraSlopeEnum>(GateSlope),
-                                 kClassGateTime);
-      },
+      OnChannel(d_, Channel,
+                [&](LONG ch) -> HRESULT {
+                  const std::string source = NormalisedName(GateSource);
+                  const auto gate =
+                      std::find_if(std::begin(kGateSourceNames), std::end(kGateSourceNames),
+                                   [&](const GateSourceName& g) { return source == g.name; });
+                  if (gate == std::end(kGateSourceNames))
+                    return d_.Reporter().ReportInvalidValueText(
+                        RunningClassMethod(d_), "GateSource", platform::BstrToUtf8(GateSource));
+                  if (GateSlope != TevraSlopeNegative && GateSlope != TevraSlopePositive)
+                    return d_.Reporter().ReportInvalidValueInt(RunningClassMethod(d_), "GateSlope",
+                                                               GateSlope, "%d");
+                  return target_.Configure(ch, gate->source, static_cast<TevraSlopeEnum>(GateSlope),
+                                           kClassGateTime);
+                }),
       InString("Channel", Channel), InString("GateSource", GateSource), In("GateSlope", GateSlope));
 }
 
 HRESULT IviTotalizeTimedImpl::Configure(BSTR Channel, double GateTime) {
-  return d_.Enter(
-      rows::IIviCounterTotalizeTimed_Configure.record,
-      [&] {
-        LONG channel = 0;
-        if (HRESULT hr =
-                ChannelNumberOf(d_, Channel, "TotalizeTimed_Configure", "Channel", channel);
-            FAILED(hr))
-          return hr;
-        return target_.Configure(GateTime, channel);
-      },
-      InString("Channel", Channel), In("GateTime", GateTime));
+  return d_.Enter(rows::IIviCounterTotalizeTimed_Configure.record,
+                  OnChannel(d_, Channel, [&](LONG ch) { return target_.Configure(GateTime, ch); }),
+                  InString("Channel", Channel), In("GateTime", GateTime));
 }
 
 HRESULT IviVoltageImpl::Configure(BSTR Channel, IviCounterMeasurementFunctionEnum Function,
                                   double Estimate, double Resolution) {
-  return d_.Enter(
-      rows::IIviCounterVoltage_Configure.record,
-      [&]() -> HRESULT {
-        constexpr const char* kMethod = "Voltage_Configure";
-        LONG channel = 0;
-        if (HRESULT hr = ChannelNumberOf(d_, Channel, kMethod, "Channel", channel); FAILED(hr))
-          return hr;
-        for (const VoltageFunctionMatch& m : kVoltageFunctions)
-          if (m.classFunction == Function) return target_.Configure(channel, m.function);
-        return d_.Reporter().ReportInvalidValueInt(kMethod, "Function", Function, "%d");
-      },
-      InString("Channel", Channel), In("Function", Function), In("Estimate", Estimate),
-      In("Resolution", Resolution));
+  return d_.Enter(rows::IIviCounterVoltage_Configure.record,
+                  OnChannel(d_, Channel,
+                            [&](LONG ch) -> HRESULT {
+                              for (const VoltageFunctionMatch& m : kVoltageFunctions)
+                                if (m.classFunction == Function)
+                                  return target_.Configure(ch, m.function);
+                              return d_.Reporter().ReportInvalidValueInt(
+                                  RunningClassMethod(d_), "Function", Function, "%d");
+                            }),
+                  InString("Channel", Channel), In("Function", Function), In("Estimate", Estimate),
+                  In("Resolution", Resolution));
 }
 
 }  // namespace tevra::counter

@@ -22,11 +22,6 @@ inline constexpr VoltageFunctionMatch kVoltageFunctions[] = {
     {IviCounterMeasurementFunctionPeakToPeakVoltage, TevraVoltageFunctionPeakToPeak},
 };
 
-// "channel1".."channel3" (blanks around and letter case ignored) as 1..3; any other name is
-// message 8 naming method and parameter.
-HRESULT ChannelNumberOf(Tevra& driver, BSTR name, const char* method, const char* parameter,
-                        LONG& channel);
-
 // A class-compliant interface forwarding to the instrument-specific one, Target.
 template <class Itf, class Target>
 class ClassFunction : public core::Embedded<Itf> {
