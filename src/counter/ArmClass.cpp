@@ -165,79 +165,79 @@ HRESULT ArmGroup::ClassStop::put_Type(IviCounterArmTypeEnum val) {
   return PutType(g_.driver_, rows::IIviCounterArmStop_Type.put, &g_.stop_, val);
 }
 
-ArmGroup::ClassStartExternal::ClassStartExternal(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
-HRESULT ArmGroup::ClassStartExternal::get_Source(BSTR* val) {
-  return GetSource(g_.driver_, rows::IIviCounterArmStartExternal_Source.get, &g_.startExternal_,
-                   val);
+template <class IClass, class IExternal>
+ArmGroup::ClassExternal<IClass, IExternal>::ClassExternal(ArmGroup& g, IExternal& external,
+                                                          const Side& side)
+    : core::Embedded<IClass>(g.driver_), driver_(g.driver_), external_(external), side_(side) {}
+template <class IClass, class IExternal>
+HRESULT ArmGroup::ClassExternal<IClass, IExternal>::get_Source(BSTR* val) {
+  return GetSource(driver_, side_.source.get, &external_, val);
 }
-HRESULT ArmGroup::ClassStartExternal::put_Source(BSTR val) {
-  return PutSource(g_.driver_, rows::IIviCounterArmStartExternal_Source.put,
-                   "ArmStartExternal_Source", &g_.startExternal_, val);
+template <class IClass, class IExternal>
+HRESULT ArmGroup::ClassExternal<IClass, IExternal>::put_Source(BSTR val) {
+  return PutSource(driver_, side_.source.put, side_.putSourceMethod, &external_, val);
 }
-HRESULT ArmGroup::ClassStartExternal::get_Level(double* val) {
-  return GetDouble(g_.driver_, rows::IIviCounterArmStartExternal_Level.get, &g_.startExternal_,
-                   &ITevraArmStartExternal::get_Voltage, val);
+template <class IClass, class IExternal>
+HRESULT ArmGroup::ClassExternal<IClass, IExternal>::get_Level(double* val) {
+  return GetDouble(driver_, side_.level.get, &external_, &IExternal::get_Voltage, val);
 }
-HRESULT ArmGroup::ClassStartExternal::put_Level(double val) {
-  return PutDouble(g_.driver_, rows::IIviCounterArmStartExternal_Level.put, &g_.startExternal_,
-                   &ITevraArmStartExternal::put_Voltage, val);
+template <class IClass, class IExternal>
+HRESULT ArmGroup::ClassExternal<IClass, IExternal>::put_Level(double val) {
+  return PutDouble(driver_, side_.level.put, &external_, &IExternal::put_Voltage, val);
 }
-HRESULT ArmGroup::ClassStartExternal::get_Slope(IviCounterSlopeEnum* val) {
-  return GetSlope(g_.driver_, rows::IIviCounterArmStartExternal_Slope.get, &g_.startExternal_, val);
+template <class IClass, class IExternal>
+HRESULT ArmGroup::ClassExternal<IClass, IExternal>::get_Slope(IviCounterSlopeEnum* val) {
+  return GetSlope(driver_, side_.slope.get, &external_, val);
 }
-HRESULT ArmGroup::ClassStartExternal::put_Slope(IviCounterSlopeEnum val) {
-  return PutSlope(g_.driver_, rows::IIviCounterArmStartExternal_Slope.put, &g_.startExternal_, val);
+template <class IClass, class IExternal>
+HRESULT ArmGroup::ClassExternal<IClass, IExternal>::put_Slope(IviCounterSlopeEnum val) {
+  return PutSlope(driver_, side_.slope.put, &external_, val);
 }
-HRESULT ArmGroup::ClassStartExternal::get_Delay(double* val) {
-  return GetDouble(g_.driver_, rows::IIviCounterArmStartExternal_Delay.get, &g_.startExternal_,
-                   &ITevraArmStartExternal::get_DelayTime, val);
+template <class IClass, class IExternal>
+HRESULT ArmGroup::ClassExternal<IClass, IExternal>::GetTime(double* val) {
+  return GetDouble(driver_, side_.time.get, &external_, side_.getTime, val);
 }
-HRESULT ArmGroup::ClassStartExternal::put_Delay(double val) {
-  return PutDouble(g_.driver_, rows::IIviCounterArmStartExternal_Delay.put, &g_.startExternal_,
-                   &ITevraArmStartExternal::put_DelayTime, val);
+template <class IClass, class IExternal>
+HRESULT ArmGroup::ClassExternal<IClass, IExternal>::PutTime(double val) {
+  return PutDouble(driver_, side_.time.put, &external_, side_.putTime, val);
 }
-HRESULT ArmGroup::ClassStartExternal::Configure(BSTR Source, double Level,
-                                                IviCounterSlopeEnum Slope, double Delay) {
-  return ConfigureByName(g_.driver_, rows::IIviCounterArmStartExternal_Configure.record,
-                         "ArmStartExternal_Source", &g_.startExternal_, Source, Level, Slope,
-                         "Delay", Delay);
+template <class IClass, class IExternal>
+HRESULT ArmGroup::ClassExternal<IClass, IExternal>::ConfigureSide(BSTR source, double level,
+                                                                  IviCounterSlopeEnum slope,
+                                                                  double time) {
+  return ConfigureByName(driver_, side_.configure.record, side_.configureSourceMethod, &external_,
+                         source, level, slope, side_.timeParameter, time);
 }
 
-ArmGroup::ClassStopExternal::ClassStopExternal(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
-HRESULT ArmGroup::ClassStopExternal::get_Source(BSTR* val) {
-  return GetSource(g_.driver_, rows::IIviCounterArmStopExternal_Source.get, &g_.stopExternal_, val);
-}
-HRESULT ArmGroup::ClassStopExternal::put_Source(BSTR val) {
-  return PutSource(g_.driver_, rows::IIviCounterArmStopExternal_Source.put,
-                   "ArmStopExternal_put_Source", &g_.stopExternal_, val);
-}
-HRESULT ArmGroup::ClassStopExternal::get_Level(double* val) {
-  return GetDouble(g_.driver_, rows::IIviCounterArmStopExternal_Level.get, &g_.stopExternal_,
-                   &ITevraArmStopExternal::get_Voltage, val);
-}
-HRESULT ArmGroup::ClassStopExternal::put_Level(double val) {
-  return PutDouble(g_.driver_, rows::IIviCounterArmStopExternal_Level.put, &g_.stopExternal_,
-                   &ITevraArmStopExternal::put_Voltage, val);
-}
-HRESULT ArmGroup::ClassStopExternal::get_Slope(IviCounterSlopeEnum* val) {
-  return GetSlope(g_.driver_, rows::IIviCounterArmStopExternal_Slope.get, &g_.stopExternal_, val);
-}
-HRESULT ArmGroup::ClassStopExternal::put_Slope(IviCounterSlopeEnum val) {
-  return PutSlope(g_.driver_, rows::IIviCounterArmStopExternal_Slope.put, &g_.stopExternal_, val);
-}
-HRESULT ArmGroup::ClassStopExternal::get_Holdoff(double* val) {
-  return GetDouble(g_.driver_, rows::IIviCounterArmStopExternal_Holdoff.get, &g_.stopExternal_,
-                   &ITevraArmStopExternal::get_HoldOffTime, val);
-}
-HRESULT ArmGroup::ClassStopExternal::put_Holdoff(double val) {
-  return PutDouble(g_.driver_, rows::IIviCounterArmStopExternal_Holdoff.put, &g_.stopExternal_,
-                   &ITevraArmStopExternal::put_HoldOffTime, val);
-}
-HRESULT ArmGroup::ClassStopExternal::Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope,
-                                               double Holdoff) {
-  return ConfigureByName(g_.driver_, rows::IIviCounterArmStopExternal_Configure.record,
-                         "ArmStopExternal_Source", &g_.stopExternal_, Source, Level, Slope,
-                         "Holdoff", Holdoff);
-}
+const ArmGroup::ClassStartExternal::Side ArmGroup::ClassStartExternal::kSide{
+    rows::IIviCounterArmStartExternal_Source,
+    rows::IIviCounterArmStartExternal_Level,
+    rows::IIviCounterArmStartExternal_Slope,
+    rows::IIviCounterArmStartExternal_Delay,
+    rows::IIviCounterArmStartExternal_Configure,
+    "ArmStartExternal_Source",
+    "ArmStartExternal_Source",
+    "Delay",
+    &ITevraArmStartExternal::get_DelayTime,
+    &ITevraArmStartExternal::put_DelayTime};
+const ArmGroup::ClassStopExternal::Side ArmGroup::ClassStopExternal::kSide{
+    rows::IIviCounterArmStopExternal_Source,
+    rows::IIviCounterArmStopExternal_Level,
+    rows::IIviCounterArmStopExternal_Slope,
+    rows::IIviCounterArmStopExternal_Holdoff,
+    rows::IIviCounterArmStopExternal_Configure,
+    "ArmStopExternal_put_Source",
+    "ArmStopExternal_Source",
+    "Holdoff",
+    &ITevraArmStopExternal::get_HoldOffTime,
+    &ITevraArmStopExternal::put_HoldOffTime};
+
+template class ArmGroup::ClassExternal<IIviCounterArmStartExternal, ITevraArmStartExternal>;
+template class ArmGroup::ClassExternal<IIviCounterArmStopExternal, ITevraArmStopExternal>;
+
+ArmGroup::ClassStartExternal::ClassStartExternal(ArmGroup& g)
+    : ClassExternal(g, g.startExternal_, kSide) {}
+ArmGroup::ClassStopExternal::ClassStopExternal(ArmGroup& g)
+    : ClassExternal(g, g.stopExternal_, kSide) {}
 
 }  // namespace tevra::counter

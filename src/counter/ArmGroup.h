@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/Embedded.h"
+#include "core/Registry.h"
 #include "counter/InterfaceGroup.h"
 #include "tevra/TevraInterfaces.h"
 
@@ -93,15 +94,53 @@ class ArmGroup final : public InterfaceGroup {
     ArmGroup& g_;
   };
 
-  class ClassStartExternal final : public core::Embedded<IIviCounterArmStartExternal> {
+  // The class-compliant external arming of one side (start or stop): Source, Level, Slope, the
+  // side's time (Delay or Holdoff) and Configure convert alike on both sides, over the side's
+  // rows and message names.
+  template <class IClass, class IExternal>
+  class ClassExternal : public core::Embedded<IClass> {
    public:
-    ClassStartExternal(ArmGroup& g);
-    HRESULT Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope, double Delay) override;
-#define TEVRA_ROWS "counter/members/IIviCounterArmStartExternal.def"
-#include "core/DeclareAccessors.inc"
+    struct Side {
+      const core::Property& source;
+      const core::Property& level;
+      const core::Property& slope;
+      const core::Property& time;
+      const core::Method& configure;
+      const char* putSourceMethod;        // how the Source put's messages name it
+      const char* configureSourceMethod;  // how Configure's messages name its Source
+      const char* timeParameter;          // Configure's time parameter ("Delay", "Holdoff")
+      HRESULT (IExternal::*getTime)(double*);
+      HRESULT (IExternal::*putTime)(double);
+    };
+    ClassExternal(ArmGroup& g, IExternal& external, const Side& side);
+    HRESULT get_Source(BSTR* val) override;
+    HRESULT put_Source(BSTR val) override;
+    HRESULT get_Level(double* val) override;
+    HRESULT put_Level(double val) override;
+    HRESULT get_Slope(IviCounterSlopeEnum* val) override;
+    HRESULT put_Slope(IviCounterSlopeEnum val) override;
+
+   protected:
+    HRESULT GetTime(double* val);
+    HRESULT PutTime(double val);
+    HRESULT ConfigureSide(BSTR source, double level, IviCounterSlopeEnum slope, double time);
 
    private:
-    ArmGroup& g_;
+    Tevra& driver_;
+    IExternal& external_;
+    const Side& side_;
+  };
+
+  class ClassStartExternal final
+      : public ClassExternal<IIviCounterArmStartExternal, ITevraArmStartExternal> {
+   public:
+    ClassStartExternal(ArmGroup& g);
+    static const Side kSide;
+    HRESULT get_Delay(double* val) override { return GetTime(val); }
+    HRESULT put_Delay(double val) override { return PutTime(val); }
+    HRESULT Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope, double Delay) override {
+      return ConfigureSide(Source, Level, Slope, Delay);
+    }
   };
 
   class ClassStop final : public core::Embedded<IIviCounterArmStop> {
@@ -114,16 +153,17 @@ class ArmGroup final : public InterfaceGroup {
     ArmGroup& g_;
   };
 
-  class ClassStopExternal final : public core::Embedded<IIviCounterArmStopExternal> {
+  class ClassStopExternal final
+      : public ClassExternal<IIviCounterArmStopExternal, ITevraArmStopExternal> {
    public:
     ClassStopExternal(ArmGroup& g);
+    static const Side kSide;
+    HRESULT get_Holdoff(double* val) override { return GetTime(val); }
+    HRESULT put_Holdoff(double val) override { return PutTime(val); }
     HRESULT Configure(BSTR Source, double Level, IviCounterSlopeEnum Slope,
-                      double Holdoff) override;
-#define TEVRA_ROWS "counter/members/IIviCounterArmStopExternal.def"
-#include "core/DeclareAccessors.inc"
-
-   private:
-    ArmGroup& g_;
+                      double Holdoff) override {
+      return ConfigureSide(Source, Level, Slope, Holdoff);
+    }
   };
 
   Tevra& driver_;
