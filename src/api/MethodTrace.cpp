@@ -61,38 +61,6 @@ std::string_view DirectionText(Dir dir) {
   return {};
 }
 
-// The element types that have a scalar value type of their own are written as those scalars.
-bool ScalarTypeOf(VARTYPE vt, ValueType& type) {
-  switch (vt) {
-    case VT_BOOL:
-      type = ValueType::Bool;
-      return true;
-    case VT_UI1:
-      type = ValueType::UInt8;
-      return true;
-    case VT_I2:
-      type = ValueType::Int16;
-      return true;
-    case VT_I4:
-      type = ValueType::Int32;
-      return true;
-    case VT_I8:
-      type = ValueType::Int64;
-      return true;
-    case VT_R4:
-      type = ValueType::Float;
-      return true;
-    case VT_R8:
-      type = ValueType::Double;
-      return true;
-    case VT_BSTR:
-      type = ValueType::String;
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Local time of day as hour:minute:second:millisecond, without leading zeros.
 std::string TimeOfDayText() {
   const auto now = std::chrono::system_clock::now();
@@ -199,30 +167,23 @@ std::string TraceDocument::TakeRecord() {
 
 std::string ValueText(ValueType type, const void* value) {
   if (!value) return "(null)";
-  switch (type) {
-    case ValueType::Bool:
-      return *static_cast<const VARIANT_BOOL*>(value) ? "true" : "false";
-    case ValueType::UInt8:
-      return Format("%d", static_cast<int>(*static_cast<const std::uint8_t*>(value)));
-    case ValueType::Int16:
-      return Format("%d", static_cast<int>(*static_cast<const std::int16_t*>(value)));
-    case ValueType::Int32:
-      return Format("%d", static_cast<int>(*static_cast<const std::int32_t*>(value)));
-    case ValueType::Int64:  // the low 32 bits, as a 32-bit integer
-      return Format("%d", static_cast<int>(static_cast<std::uint32_t>(
-                              *static_cast<const std::int64_t*>(value) & 0xFFFFFFFF)));
-    case ValueType::Float:
-      return Format("%.15g", static_cast<double>(*static_cast<const float*>(value)));
-    case ValueType::Double:
-      return Format("%.15g", *static_cast<const double*>(value));
-    case ValueType::String:
-      return platform::BstrToUtf8(*static_cast<const OLECHAR* const*>(value));
-    case ValueType::Interface:
+  return core::VisitValue(type, value, [](auto tag, const auto& v) -> std::string {
+    constexpr ValueType t = decltype(tag)::value;
+    if constexpr (t == ValueType::Bool)
+      return v ? "true" : "false";
+    else if constexpr (t == ValueType::Int64)  // the low 32 bits, as a 32-bit integer
+      return Format("%d", static_cast<int>(static_cast<std::uint32_t>(v & 0xFFFFFFFF)));
+    else if constexpr (t == ValueType::Float || t == ValueType::Double)
+      return Format("%.15g", static_cast<double>(v));
+    else if constexpr (t == ValueType::String)
+      return platform::BstrToUtf8(v);
+    else if constexpr (t == ValueType::Interface)
       return "(interface)";
-    case ValueType::Array:  // written by its shape and elements, never as one value
-      break;
-  }
-  return "(unknown)";
+    else if constexpr (t == ValueType::Array)  // written by its shape and elements
+      return "(unknown)";
+    else
+      return Format("%d", static_cast<int>(v));
+  });
 }
 
 std::string_view DataTypeText(ValueType type) {
@@ -235,7 +196,7 @@ std::string_view DataTypeText(ValueType type) {
 std::string ElementText(VARTYPE vt, const void* value) {
   if (!value) return "(null)";
   ValueType scalar;
-  if (ScalarTypeOf(vt, scalar)) return ValueText(scalar, value);
+  if (core::ScalarTypeOf(vt, scalar)) return ValueText(scalar, value);
   switch (vt) {
     case VT_I1:
       return Format("%d", static_cast<int>(*static_cast<const std::int8_t*>(value)));
@@ -256,7 +217,7 @@ std::string ElementText(VARTYPE vt, const void* value) {
 // VT_INT and VT_UINT have no name of their own in the trace.
 std::string_view ElementTypeText(VARTYPE vt) {
   ValueType scalar;
-  if (ScalarTypeOf(vt, scalar)) return DataTypeText(scalar);
+  if (core::ScalarTypeOf(vt, scalar)) return DataTypeText(scalar);
   switch (vt) {
     case VT_I1:
       return "Char";

@@ -32,17 +32,61 @@ enum class ValueType : std::uint8_t {
 struct ValueTypeFacts {
   std::size_t size;
   const char* traceName;  // null: the element type names it (arrays)
+  VARTYPE elementType;    // an array of these elements is written as these scalars; VT_EMPTY: none
 };
 inline constexpr ValueTypeFacts kValueTypeFacts[] = {
-    {sizeof(VARIANT_BOOL), "Boolean"}, {sizeof(std::uint8_t), "Byte"},
-    {sizeof(std::int16_t), "Int16"},   {sizeof(std::int32_t), "Int32"},
-    {sizeof(std::int64_t), "Int64"},   {sizeof(float), "Single"},
-    {sizeof(double), "Double"},        {sizeof(BSTR), "String"},
-    {sizeof(void*), "IUnknown"},       {sizeof(SAFEARRAY*), nullptr},
+    {sizeof(VARIANT_BOOL), "Boolean", VT_BOOL}, {sizeof(std::uint8_t), "Byte", VT_UI1},
+    {sizeof(std::int16_t), "Int16", VT_I2},     {sizeof(std::int32_t), "Int32", VT_I4},
+    {sizeof(std::int64_t), "Int64", VT_I8},     {sizeof(float), "Single", VT_R4},
+    {sizeof(double), "Double", VT_R8},          {sizeof(BSTR), "String", VT_BSTR},
+    {sizeof(void*), "IUnknown", VT_EMPTY},      {sizeof(SAFEARRAY*), nullptr, VT_EMPTY},
 };
 static_assert(std::size(kValueTypeFacts) == static_cast<std::size_t>(ValueType::Array) + 1);
 constexpr const ValueTypeFacts& FactsOf(ValueType type) {
   return kValueTypeFacts[static_cast<std::size_t>(type)];
+}
+
+// The value type whose scalars an array of `vt` elements holds, if one has.
+constexpr bool ScalarTypeOf(VARTYPE vt, ValueType& type) {
+  for (std::size_t i = 0; i < std::size(kValueTypeFacts); ++i)
+    if (vt != VT_EMPTY && kValueTypeFacts[i].elementType == vt) {
+      type = static_cast<ValueType>(i);
+      return true;
+    }
+  return false;
+}
+
+template <ValueType T>
+using TypeTag = std::integral_constant<ValueType, T>;
+
+// Calls f(TypeTag<type>{}, value) with the value at `value` read as its own C++ type: the one
+// place that switches over the value types. VARIANT_BOOL and int16_t are one C++ type, so the
+// tag says which was meant.
+template <class F>
+decltype(auto) VisitValue(ValueType type, const void* value, F&& f) {
+  switch (type) {
+    case ValueType::Bool:
+      return f(TypeTag<ValueType::Bool>{}, *static_cast<const VARIANT_BOOL*>(value));
+    case ValueType::UInt8:
+      return f(TypeTag<ValueType::UInt8>{}, *static_cast<const std::uint8_t*>(value));
+    case ValueType::Int16:
+      return f(TypeTag<ValueType::Int16>{}, *static_cast<const std::int16_t*>(value));
+    case ValueType::Int32:
+      return f(TypeTag<ValueType::Int32>{}, *static_cast<const std::int32_t*>(value));
+    case ValueType::Int64:
+      return f(TypeTag<ValueType::Int64>{}, *static_cast<const std::int64_t*>(value));
+    case ValueType::Float:
+      return f(TypeTag<ValueType::Float>{}, *static_cast<const float*>(value));
+    case ValueType::Double:
+      return f(TypeTag<ValueType::Double>{}, *static_cast<const double*>(value));
+    case ValueType::String:
+      return f(TypeTag<ValueType::String>{}, *static_cast<const OLECHAR* const*>(value));
+    case ValueType::Interface:
+      return f(TypeTag<ValueType::Interface>{}, *static_cast<void* const*>(value));
+    case ValueType::Array:
+      break;
+  }
+  return f(TypeTag<ValueType::Array>{}, *static_cast<const SAFEARRAY* const*>(value));
 }
 
 struct Param {
@@ -62,33 +106,9 @@ struct Param {
     void* ptr;               // Out and InOut: the caller's variable
   };
 
-  // Where the value is: in the record for inputs, behind the caller's pointer otherwise.
-  const void* ValueAddress() const {
-    if (dir != Dir::In) return ptr;
-    switch (type) {
-      case ValueType::Bool:
-        return &b;
-      case ValueType::UInt8:
-        return &u8;
-      case ValueType::Int16:
-        return &i16;
-      case ValueType::Int32:
-        return &i32;
-      case ValueType::Int64:
-        return &i64;
-      case ValueType::Float:
-        return &f;
-      case ValueType::Double:
-        return &d;
-      case ValueType::String:
-        return &str;
-      case ValueType::Interface:
-        return &ptr;
-      case ValueType::Array:
-        return &array;
-    }
-    return nullptr;
-  }
+  // Where the value is: in the record for inputs (every member of the union starts at its
+  // address), behind the caller's pointer otherwise.
+  const void* ValueAddress() const { return dir == Dir::In ? static_cast<const void*>(&b) : ptr; }
 };
 
 template <class T>

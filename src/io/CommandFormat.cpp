@@ -11,36 +11,16 @@ namespace {
 constexpr std::size_t kInlineArguments = 12;
 
 bool ToFormatArg(const core::Param& p, FormatArg& arg) {
-  switch (p.type) {
-    case core::ValueType::Bool:
-      arg = FormatArg(static_cast<std::int32_t>(p.b));
-      return true;
-    case core::ValueType::UInt8:
-      arg = FormatArg(p.u8);
-      return true;
-    case core::ValueType::Int16:
-      arg = FormatArg(p.i16);
-      return true;
-    case core::ValueType::Int32:
-      arg = FormatArg(p.i32);
-      return true;
-    case core::ValueType::Int64:
-      arg = FormatArg(p.i64);
-      return true;
-    case core::ValueType::Float:
-      arg = FormatArg(p.f);
-      return true;
-    case core::ValueType::Double:
-      arg = FormatArg(p.d);
-      return true;
-    case core::ValueType::String:
-      arg = FormatArg(p.str);
-      return true;
-    case core::ValueType::Interface:
-    case core::ValueType::Array:
+  return core::VisitValue(p.type, p.ValueAddress(), [&arg](auto tag, const auto& v) {
+    constexpr core::ValueType t = decltype(tag)::value;
+    if constexpr (t == core::ValueType::Interface || t == core::ValueType::Array)
       return false;
-  }
-  return false;
+    else if constexpr (t == core::ValueType::Bool)
+      arg = FormatArg(static_cast<std::int32_t>(v));
+    else
+      arg = FormatArg(v);
+    return true;
+  });
 }
 
 }  // namespace
