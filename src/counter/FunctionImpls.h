@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/Embedded.h"
+#include "core/Registry.h"
 #include "counter/Tevra.h"
 #include "tevra/TevraInterfaces.h"
 
@@ -53,25 +54,30 @@ class SinglePeriodImpl final : public FunctionImpl<ITevraSinglePeriod> {
   HRESULT Measure(double ChannelNumber, double* Measurement) override;
 };
 
-class PulseWidthImpl final : public FunctionImpl<ITevraPulseWidth> {
+// Pulse width and duty cycle: the same three methods, each over its own rows and keywords.
+template <class Itf>
+class PulseImpl final : public FunctionImpl<Itf> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using FunctionImpl<Itf>::FunctionImpl;
   HRESULT Configure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
                     TevraPolarityEnum Polarity) override;
   HRESULT ConfigureAuto(LONG Channel) override;
   HRESULT Measure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
                   TevraPolarityEnum Polarity, double* Measurement) override;
-};
 
-class DutyCycleImpl final : public FunctionImpl<ITevraDutyCycle> {
- public:
-  using FunctionImpl::FunctionImpl;
-  HRESULT Configure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
-                    TevraPolarityEnum Polarity) override;
-  HRESULT ConfigureAuto(LONG Channel) override;
-  HRESULT Measure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
-                  TevraPolarityEnum Polarity, double* Measurement) override;
+ private:
+  // The rows of the three methods and the keywords of a positive and of a negative pulse.
+  struct Side {
+    const core::Method& configure;
+    const core::Method& configureAuto;
+    const core::Method& measure;
+    const char* configureWords[2];
+    const char* measureWords[2];
+  };
+  static const Side kSide;
 };
+using PulseWidthImpl = PulseImpl<ITevraPulseWidth>;
+using DutyCycleImpl = PulseImpl<ITevraDutyCycle>;
 
 class EdgeTimeImpl final : public FunctionImpl<ITevraEdgeTime> {
  public:

@@ -18,10 +18,6 @@ struct KeywordPair {
   const char* first;
   const char* other;
 };
-constexpr KeywordPair kPulseWidthConfigureWords{"CONF:PWID", "CONF:NWID"};
-constexpr KeywordPair kPulseWidthMeasureWords{"MEAS:PWID?", "MEAS:NWID?"};
-constexpr KeywordPair kDutyCycleConfigureWords{"CONF:PDUT", "CONF:NDUT"};
-constexpr KeywordPair kDutyCycleMeasureWords{"MEAS:PDUT?", "MEAS:NDUT?"};
 // Rising edges first.
 constexpr KeywordPair kEdgeTimeConfigureWords{"CONF:RTIM", "CONF:FTIM"};
 constexpr KeywordPair kEdgeTimeMeasureWords{"MEAS:RTIM?", "MEAS:FTIM?"};
@@ -36,11 +32,11 @@ std::string ReferenceText(double level, TevraReferenceTypeEnum type) {
 
 std::string ChannelList(LONG channel) { return "(@" + std::to_string(channel) + ")"; }
 
-// "keyword level, (@channel)"
-auto PulseText(KeywordPair words, LONG channel, double reference, TevraReferenceTypeEnum type,
-               TevraPolarityEnum polarity) {
-  return [=](const core::CallFrame&, std::string& text) {
-    text = std::string(polarity == TevraPolarityPositive ? words.first : words.other) + " " +
+// "keyword level, (@channel)", with the first keyword for a positive pulse.
+auto PulseText(const char* const (&words)[2], LONG channel, double reference,
+               TevraReferenceTypeEnum type, TevraPolarityEnum polarity) {
+  return [=, &words](const core::CallFrame&, std::string& text) {
+    text = std::string(words[polarity == TevraPolarityPositive ? 0 : 1]) + " " +
            ReferenceText(reference, type) + ", " + ChannelList(channel);
     return S_OK;
   };
@@ -65,49 +61,45 @@ auto EdgeText(Tevra& driver, const Method& method, KeywordPair words, LONG chann
 
 }  // namespace
 
-HRESULT PulseWidthImpl::Configure(LONG Channel, double Reference,
+template <>
+const PulseWidthImpl::Side PulseWidthImpl::kSide{rows::ITevraPulseWidth_Configure,
+                                                 rows::ITevraPulseWidth_ConfigureAuto,
+                                                 rows::ITevraPulseWidth_Measure,
+                                                 {"CONF:PWID", "CONF:NWID"},
+                                                 {"MEAS:PWID?", "MEAS:NWID?"}};
+template <>
+const DutyCycleImpl::Side DutyCycleImpl::kSide{rows::ITevraDutyCycle_Configure,
+                                               rows::ITevraDutyCycle_ConfigureAuto,
+                                               rows::ITevraDutyCycle_Measure,
+                                               {"CONF:PDUT", "CONF:NDUT"},
+                                               {"MEAS:PDUT?", "MEAS:NDUT?"}};
+
+template <class Itf>
+HRESULT PulseImpl<Itf>::Configure(LONG Channel, double Reference,
                                   TevraReferenceTypeEnum ReferenceType,
                                   TevraPolarityEnum Polarity) {
-  return RunFunction(
-      d_, rows::ITevraPulseWidth_Configure, {{"Channel", double(Channel)}}, nullptr,
-      PulseText(kPulseWidthConfigureWords, Channel, Reference, ReferenceType, Polarity),
-      In("Channel", Channel), In("Reference", Reference), In("ReferenceType", ReferenceType),
-      In("Polarity", Polarity));
+  return RunFunction(this->d_, kSide.configure, {{"Channel", double(Channel)}}, nullptr,
+                     PulseText(kSide.configureWords, Channel, Reference, ReferenceType, Polarity),
+                     In("Channel", Channel), In("Reference", Reference),
+                     In("ReferenceType", ReferenceType), In("Polarity", Polarity));
 }
-HRESULT PulseWidthImpl::ConfigureAuto(LONG Channel) {
-  return RunTemplate(d_, rows::ITevraPulseWidth_ConfigureAuto, {{"Channel", double(Channel)}},
-                     nullptr, In("Channel", Channel));
+template <class Itf>
+HRESULT PulseImpl<Itf>::ConfigureAuto(LONG Channel) {
+  return RunTemplate(this->d_, kSide.configureAuto, {{"Channel", double(Channel)}}, nullptr,
+                     In("Channel", Channel));
 }
-HRESULT PulseWidthImpl::Measure(LONG Channel, double Reference,
+template <class Itf>
+HRESULT PulseImpl<Itf>::Measure(LONG Channel, double Reference,
                                 TevraReferenceTypeEnum ReferenceType, TevraPolarityEnum Polarity,
                                 double* Measurement) {
-  return RunFunction(
-      d_, rows::ITevraPulseWidth_Measure, {{"Channel", double(Channel)}}, Measurement,
-      PulseText(kPulseWidthMeasureWords, Channel, Reference, ReferenceType, Polarity),
-      In("Channel", Channel), In("Reference", Reference), In("ReferenceType", ReferenceType),
-      In("Polarity", Polarity), Out("Measurement", Measurement));
-}
-
-HRESULT DutyCycleImpl::Configure(LONG Channel, double Reference,
-                                 TevraReferenceTypeEnum ReferenceType, TevraPolarityEnum Polarity) {
-  return RunFunction(
-      d_, rows::ITevraDutyCycle_Configure, {{"Channel", double(Channel)}}, nullptr,
-      PulseText(kDutyCycleConfigureWords, Channel, Reference, ReferenceType, Polarity),
-      In("Channel", Channel), In("Reference", Reference), In("ReferenceType", ReferenceType),
-      In("Polarity", Polarity));
-}
-HRESULT DutyCycleImpl::ConfigureAuto(LONG Channel) {
-  return RunTemplate(d_, rows::ITevraDutyCycle_ConfigureAuto, {{"Channel", double(Channel)}},
-                     nullptr, In("Channel", Channel));
-}
-HRESULT DutyCycleImpl::Measure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
-                               TevraPolarityEnum Polarity, double* Measurement) {
-  return RunFunction(d_, rows::ITevraDutyCycle_Measure, {{"Channel", double(Channel)}}, Measurement,
-                     PulseText(kDutyCycleMeasureWords, Channel, Reference, ReferenceType, Polarity),
+  return RunFunction(this->d_, kSide.measure, {{"Channel", double(Channel)}}, Measurement,
+                     PulseText(kSide.measureWords, Channel, Reference, ReferenceType, Polarity),
                      In("Channel", Channel), In("Reference", Reference),
                      In("ReferenceType", ReferenceType), In("Polarity", Polarity),
                      Out("Measurement", Measurement));
 }
+template class PulseImpl<ITevraPulseWidth>;
+template class PulseImpl<ITevraDutyCycle>;
 
 HRESULT EdgeTimeImpl::ConfigureAuto(LONG Channel, TevraEdgeTypeEnum EdgeType) {
   auto build = [&](const core::CallFrame&, std::string& text) {
