@@ -28,6 +28,11 @@ class StatusCheckOff {
 
 }  // namespace
 
+#define TEVRA_ROWS "counter/members/ITevraSystem.def"
+#define TEVRA_CLASS OperationCompleteInterface
+#define TEVRA_NODE driver_
+#include "counter/DefineAccessors.inc"
+
 HRESULT OperationCompleteInterface::WaitForOperationComplete(LONG MaxTimeMilliseconds) {
   return driver_.Enter(
       rows::ITevraSystem_WaitForOperationComplete.record,
