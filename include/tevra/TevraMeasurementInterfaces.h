@@ -82,6 +82,8 @@ struct ITevraSystem : IUnknown {
   virtual HRESULT WaitForOperationComplete(LONG MaxTimeMilliseconds) = 0;
   virtual HRESULT get_TraceEnabled(VARIANT_BOOL* val) = 0;
   virtual HRESULT put_TraceEnabled(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_BeeperEnabled(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_BeeperEnabled(VARIANT_BOOL val) = 0;
 
  protected:
   ~ITevraSystem() = default;
