@@ -84,6 +84,15 @@ struct ITevraSystem : IUnknown {
   virtual HRESULT put_TraceEnabled(VARIANT_BOOL val) = 0;
   virtual HRESULT get_BeeperEnabled(VARIANT_BOOL* val) = 0;
   virtual HRESULT put_BeeperEnabled(VARIANT_BOOL val) = 0;
+  virtual HRESULT Beep() = 0;
+  virtual HRESULT ReleaseLock() = 0;
+  virtual HRESULT get_LockName(BSTR* val) = 0;
+  virtual HRESULT get_LockOwner(BSTR* val) = 0;
+  virtual HRESULT get_SCPIVersion(double* val) = 0;
+  virtual HRESULT get_Date(BSTR* val) = 0;
+  virtual HRESULT put_Date(BSTR val) = 0;
+  virtual HRESULT get_Time(BSTR* val) = 0;
+  virtual HRESULT put_Time(BSTR val) = 0;
 
  protected:
   ~ITevraSystem() = default;
