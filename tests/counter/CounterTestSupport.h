@@ -31,35 +31,60 @@ inline constexpr HRESULT kOptionNotInstalled = static_cast<HRESULT>(0x80044001);
 inline constexpr HRESULT kIoFailure = static_cast<HRESULT>(0x80044214);
 inline constexpr HRESULT kIoTimeout = static_cast<HRESULT>(0x80044215);
 
-// Interfaces queried from a driver, released when the holder goes (before the driver does).
-class HeldInterfaces {
+// A driver and the interfaces queried from it, which are released before it.
+class HeldDriver {
  public:
-  HeldInterfaces() = default;
-  HeldInterfaces(const HeldInterfaces&) = delete;
-  HeldInterfaces& operator=(const HeldInterfaces&) = delete;
-  ~HeldInterfaces() {
+  explicit HeldDriver(std::unique_ptr<core::IIoSession> io) : handle(std::move(io)) {}
+  HeldDriver(const HeldDriver&) = delete;
+  HeldDriver& operator=(const HeldDriver&) = delete;
+  ~HeldDriver() {
     for (IUnknown* itf : held_) itf->Release();
   }
+
   template <class Itf>
-  Itf* Query(IUnknown* from, REFIID iid) {
+  Itf* Get(REFIID iid) {
     Itf* itf = nullptr;
-    EXPECT_EQ(from->QueryInterface(iid, reinterpret_cast<void**>(&itf)), S_OK);
-    if (itf) held_.push_back(itf);
-    return itf;
+    EXPECT_EQ(handle.driver->QueryInterface(iid, reinterpret_cast<void**>(&itf)), S_OK);
+    return Keep(itf);
   }
+  ITevraChannels* Channels() {
+    ITevraChannels* channels = nullptr;
+    EXPECT_EQ(handle.driver->get_Channels(&channels), S_OK);
+    return Keep(channels);
+  }
+  // The instrument-specific channel of this name.
+  ITevraChannel* Channel(const std::string& name) {
+    ITevraChannel* channel = nullptr;
+    platform::Bstr text(name);
+    EXPECT_EQ(Channels()->get_Item(text.get(), &channel), S_OK) << name;
+    return Keep(channel);
+  }
+  // A reference released with the others.
   template <class Itf>
   Itf* Keep(Itf* itf) {
     if (itf) held_.push_back(itf);
     return itf;
   }
 
+  DriverHandle handle;
+
  private:
   std::vector<IUnknown*> held_;
 };
 
-class CounterDriver {
+// The script outlives the driver whose session plays it, the fake instrument the driver that
+// talks to it.
+struct ScriptHolder {
+  ScriptedIoSession::Script script;
+};
+struct FakeHolder {
+  FakeInstrument fake;
+  io::CVisaComSession* session = nullptr;  // owned by the driver
+};
+
+class CounterDriver : public ScriptHolder, public HeldDriver {
  public:
-  CounterDriver() : handle(std::make_unique<ScriptedIoSession>(script)) {}
+  CounterDriver() : HeldDriver(std::make_unique<ScriptedIoSession>(script)) {}
 
   // A live instrument of this model whose "*OPT?" answers options.
   void Open(const std::string& model, const std::string& options = "") {
@@ -74,26 +99,6 @@ class CounterDriver {
         << TakeErrorDescription();
   }
 
-  template <class Itf>
-  Itf* Get(REFIID iid) {
-    return held_.Query<Itf>(handle.driver, iid);
-  }
-  // The instrument-specific channel of this name.
-  ITevraChannel* Channel(const std::string& name) {
-    ITevraChannels* channels = Channels();
-    ITevraChannel* channel = nullptr;
-    platform::Bstr text(name);
-    EXPECT_EQ(channels->get_Item(text.get(), &channel), S_OK) << name;
-    return held_.Keep(channel);
-  }
-  ITevraChannels* Channels() {
-    ITevraChannels* channels = nullptr;
-    EXPECT_EQ(handle.driver->get_Channels(&channels), S_OK);
-    return held_.Keep(channels);
-  }
-  // A reference released with the others.
-  IUnknown* Keep(IUnknown* itf) { return held_.Keep(itf); }
-
   // Whether the script was played exactly: nothing left over, nothing unexpected.
   void ExpectScriptPlayed() {
     EXPECT_TRUE(script.unexpected.empty()) << "first unexpected: " << script.unexpected.front();
@@ -101,12 +106,6 @@ class CounterDriver {
     script.unexpected.clear();
     script.expected.clear();
   }
-
-  ScriptedIoSession::Script script;
-  DriverHandle handle;
-
- private:
-  HeldInterfaces held_;
 };
 
 // A fixture over a CounterDriver that checks the script was played at the end.
@@ -117,9 +116,9 @@ class ScriptedCounter : public ::testing::Test {
 };
 
 // A driver talking to the fake instrument through the socket session.
-class SocketDriver {
+class SocketDriver : public FakeHolder, public HeldDriver {
  public:
-  SocketDriver() : handle(MakeSession(session)) {}
+  SocketDriver() : HeldDriver(MakeSession(session)) {}
 
   void Open(const std::string& model, const std::string& options, std::string_view settings = "") {
     fake.On("*IDN?").Reply("Orvane Technologies," + model + ",SN0042,2.0.1\n");
@@ -133,32 +132,14 @@ class SocketDriver {
     start_ = fake.Transcript().size();
     return hr;
   }
-  template <class Itf>
-  Itf* Get(REFIID iid) {
-    return held_.Query<Itf>(handle.driver, iid);
-  }
-  ITevraChannel* Channel(const std::string& name) {
-    ITevraChannels* channels = nullptr;
-    EXPECT_EQ(handle.driver->get_Channels(&channels), S_OK);
-    held_.Keep(channels);
-    ITevraChannel* channel = nullptr;
-    platform::Bstr text(name);
-    EXPECT_EQ(channels->get_Item(text.get(), &channel), S_OK) << name;
-    return held_.Keep(channel);
-  }
   // Whether exactly these bytes arrived since Open or the last check.
   void ExpectWire(std::string_view expected) {
     EXPECT_TRUE(fake.WaitForTranscript(start_ + expected.size(), Milliseconds(2000)));
     EXPECT_EQ(fake.Transcript().substr(start_), expected);
     start_ = fake.Transcript().size();
   }
-
   // The session timeout, set as the timeout property would.
   void SetTimeout(std::int32_t milliseconds) { ASSERT_EQ(session->SetTimeout(milliseconds), S_OK); }
-
-  FakeInstrument fake;
-  io::CVisaComSession* session = nullptr;  // owned by the driver
-  DriverHandle handle;
 
  private:
   static std::unique_ptr<io::CVisaComSession> MakeSession(io::CVisaComSession*& at) {
@@ -167,19 +148,7 @@ class SocketDriver {
     return made;
   }
   std::size_t start_ = 0;
-  HeldInterfaces held_;
 };
-
-// A getter of any value type bound to its interface, seen as a number.
-template <class Itf, class T>
-std::function<HRESULT(double&)> NumberGetter(Itf* itf, HRESULT (Itf::*getter)(T*)) {
-  return [itf, getter](double& out) {
-    T value{};
-    const HRESULT hr = (itf->*getter)(&value);
-    out = static_cast<double>(value);
-    return hr;
-  };
-}
 
 // A call that must fail with this status and message (after "Tevra: ").
 struct Refusal {

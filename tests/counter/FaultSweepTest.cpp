@@ -60,23 +60,30 @@ long ResidentBytes() {
 }
 
 std::vector<Shape> Shapes() {
+  const auto measurement = [](SocketDriver& d) {
+    return d.Get<ITevraMeasurement>(IID_ITevraMeasurement);
+  };
+  const auto upTo3 = [=](SocketDriver& d) {
+    SAFEARRAY* a = nullptr;
+    const HRESULT hr = measurement(d)->DestructiveReadUpToCount(3, &a);
+    SafeArrayDestroy(a);
+    return hr;
+  };
+  const auto initialize = [](SocketDriver& d) { return d.Initialize(); };
   return {
-      {"identity", "*IDN?", "Orvane Technologies,QX1300,SN0042,2.0.1\n",
-       [](SocketDriver& d) { return d.Initialize(); }, true},
-      {"options", "*OPT?", "431,762\n", [](SocketDriver& d) { return d.Initialize(); }, true},
-      {"status", "*ESR?", "+32\n",
-       [](SocketDriver& d) { return d.Get<ITevraMeasurement>(IID_ITevraMeasurement)->Initiate(); },
+      {"identity", "*IDN?", "Orvane Technologies,QX1300,SN0042,2.0.1\n", initialize, true},
+      {"options", "*OPT?", "431,762\n", initialize, true},
+      {"status", "*ESR?", "+32\n", [=](SocketDriver& d) { return measurement(d)->Initiate(); },
        false, "QueryInstrStatus=true"},
       {"number", "DATA:POIN?", "+1234\n",
-       [](SocketDriver& d) {
+       [=](SocketDriver& d) {
          LONG v = 0;
-         return d.Get<ITevraMeasurement>(IID_ITevraMeasurement)->ReadingCount(&v);
+         return measurement(d)->ReadingCount(&v);
        }},
       {"list", "DATA:REM? 3", "+1.5E+06,-2.25E+00,+3.0E-09\n",
-       [](SocketDriver& d) {
+       [=](SocketDriver& d) {
          SAFEARRAY* a = nullptr;
-         const HRESULT hr =
-             d.Get<ITevraMeasurement>(IID_ITevraMeasurement)->DestructiveReadCounted(3, &a);
+         const HRESULT hr = measurement(d)->DestructiveReadCounted(3, &a);
          SafeArrayDestroy(a);
          return hr;
        }},
@@ -85,22 +92,8 @@ std::vector<Shape> Shapes() {
          TevraCouplingEnum v{};
          return d.Channel("Channel1")->get_Coupling(&v);
        }},
-      {"definite block", "R? 3", MakeDoubleBlock(3),
-       [](SocketDriver& d) {
-         SAFEARRAY* a = nullptr;
-         const HRESULT hr =
-             d.Get<ITevraMeasurement>(IID_ITevraMeasurement)->DestructiveReadUpToCount(3, &a);
-         SafeArrayDestroy(a);
-         return hr;
-       }},
-      {"indefinite block", "R? 3", std::string("#0\x01\x0A\x02\x0A", 6) + "\n",
-       [](SocketDriver& d) {
-         SAFEARRAY* a = nullptr;
-         const HRESULT hr =
-             d.Get<ITevraMeasurement>(IID_ITevraMeasurement)->DestructiveReadUpToCount(3, &a);
-         SafeArrayDestroy(a);
-         return hr;
-       }},
+      {"definite block", "R? 3", MakeDoubleBlock(3), upTo3},
+      {"indefinite block", "R? 3", std::string("#0\x01\x0A\x02\x0A", 6) + "\n", upTo3},
       {"quoted string", ":SYST:ERR?", "-113,\"Undefined header\"\n",
        [](SocketDriver& d) {
          LONG code = 0;

@@ -1,6 +1,5 @@
 // Readings in simulation, and on a scripted session: the timeouts slow reads run with, the
-// voltage queries, the wait for "*OPC?", the mode words each model accepts and the count of a
-// continuous totalize.
+// voltage queries, the wait for "*OPC?" and the count of a continuous totalize.
 #include "CounterTestSupport.h"
 
 namespace tevra::testing {
@@ -142,28 +141,6 @@ TEST_F(ScriptedMeasurement, WaitForOperationCompleteSuspendsTheStatusCheck) {
   EXPECT_EQ(checking, VARIANT_TRUE);
 }
 
-TEST_F(ScriptedMeasurement, ContinuousModeOnlyOnTheQX1300) {
-  const std::pair<const char*, TevraFrequencyMeasurementModeEnum> words[] = {
-      {"FREQ:MODE AUTO", TevraFrequencyMeasurementModeAuto},
-      {"FREQ:MODE REC", TevraFrequencyMeasurementModeReciprocal},
-      {"FREQ:MODE CONT", TevraFrequencyMeasurementModeContinuous}};
-  for (const char* model : {"QX1100", "QX1200", "QX1300"}) {
-    SCOPED_TRACE(model);
-    Open(model);
-    for (const auto& [command, mode] : words) {
-      if (mode == TevraFrequencyMeasurementModeContinuous && model != std::string("QX1300")) {
-        EXPECT_EQ(measurement->put_Mode(mode), kInvalidValue);
-        EXPECT_EQ(TakeErrorDescription(),
-                  "Tevra: Invalid value '2' for method 'Measurement_put_Mode', parameter 'val'.");
-        continue;
-      }
-      d.script.Expect(command);
-      EXPECT_EQ(measurement->put_Mode(mode), S_OK);
-    }
-    d.handle.Close();
-  }
-}
-
 TEST_F(ScriptedMeasurement, AFailedFormatCommandStopsTheBinaryRead) {
   Open("QX1300");
   d.script.Expect("FORM REAL,64", "", kIoFailure);
@@ -172,44 +149,20 @@ TEST_F(ScriptedMeasurement, AFailedFormatCommandStopsTheBinaryRead) {
   EXPECT_EQ(array, nullptr);
 }
 
-// The count control of a continuous totalize.
-TEST(ContinuousTotalize, StartStopAndReadCount) {
-  CounterDriver d;
-  d.Open("QX1300", "431");
-  d.script.Expect("INIT");
-  d.script.Expect("TOT:DATA?", "+1.234500000000000E+04");
-  d.script.Expect("ABOR");
+// The count control of a continuous totalize, and the class-compliant interface forwarding to it.
+TEST_F(ScriptedMeasurement, ContinuousTotalizeStartStopAndReadCount) {
+  Open("QX1300");
   auto* totalize = d.Get<ITevraTotalizeContinuous2>(IID_ITevraTotalizeContinuous2);
+  auto* classTotalize = d.Get<IIviCounterTotalizeContinuous>(IID_IIviCounterTotalizeContinuous);
+  for (const char* command : {"INIT", "TOT:DATA?", "ABOR", "INIT", "ABOR"})
+    d.script.Expect(command, "+1.234500000000000E+04");
   double count = 0;
   EXPECT_EQ(totalize->Start(), S_OK);
   EXPECT_EQ(totalize->ReadCount(&count), S_OK);
   EXPECT_EQ(count, 12345.0);
   EXPECT_EQ(totalize->Stop(), S_OK);
-  // The class-compliant interface forwards; its FetchCount is refused as the instrument's is.
-  d.script.Expect("INIT");
-  d.script.Expect("ABOR");
-  auto* classTotalize = d.Get<IIviCounterTotalizeContinuous>(IID_IIviCounterTotalizeContinuous);
   EXPECT_EQ(classTotalize->Start(), S_OK);
   EXPECT_EQ(classTotalize->Stop(), S_OK);
-  EXPECT_EQ(classTotalize->FetchCount(&count), kMethodNotSupported);
-  EXPECT_EQ(TakeErrorDescription(),
-            "Tevra: Does not support this class-compliant feature: method 'Please use the method "
-            "named ReadCount for this functionality.'.");
-  d.ExpectScriptPlayed();
-}
-
-TEST(ContinuousTotalize, TheQX1100HasNone) {
-  CounterDriver d;
-  d.Simulate("QX1100");
-  auto* totalize = d.Get<ITevraTotalizeContinuous2>(IID_ITevraTotalizeContinuous2);
-  double count = 0;
-  EXPECT_EQ(totalize->Stop(), kModelNotSupported);
-  EXPECT_EQ(TakeErrorDescription(), "Tevra: " + ModelLacks("Stop"));
-  EXPECT_EQ(totalize->ReadCount(&count), kModelNotSupported);
-  EXPECT_EQ(totalize->Start(), kModelNotSupported);
-  auto* classTotalize = d.Get<IIviCounterTotalizeContinuous>(IID_IIviCounterTotalizeContinuous);
-  EXPECT_EQ(classTotalize->Start(), kModelNotSupported);
-  EXPECT_EQ(TakeErrorDescription(), "Tevra: " + ModelLacks("Start"));
 }
 
 }  // namespace

@@ -45,20 +45,6 @@ TEST(Registry, EveryPublicMethodHasExactlyOneRowAndEveryRowAMethod) {
     EXPECT_TRUE(declared.count(key)) << key << " has a row but no declaration";
 }
 
-TEST(Registry, InterfacesAreListedOnceAndRowsPointAtListedOnes) {
-  std::set<std::string_view> names;
-  std::set<const core::Interface*> listed;
-  for (const core::Interface* itf : core::RegisteredInterfaces()) {
-    EXPECT_TRUE(names.insert(itf->name).second) << itf->name;
-    listed.insert(itf);
-  }
-  for (const Property* p : core::RegisteredProperties()) {
-    EXPECT_TRUE(listed.count(p->itf)) << p->name;
-    EXPECT_EQ(p->get.iid, p->itf->iid) << p->name;
-  }
-  for (const Method* m : core::RegisteredMethods()) EXPECT_TRUE(listed.count(m->itf));
-}
-
 // A template is written, a response read; each must cut into tokens to its end.
 bool Tokenizes(io::Direction direction, const char* format) {
   if (!format) return true;

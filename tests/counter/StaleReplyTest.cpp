@@ -18,9 +18,8 @@ constexpr Milliseconds kLate(kTimeoutMs + 100);
 // What a call may take beyond its timeout.
 constexpr Milliseconds kMargin(150);
 
-std::vector<double> Count(HRESULT hr, LONG value) {
-  return SUCCEEDED(hr) ? std::vector<double>{static_cast<double>(value)} : std::vector<double>{};
-}
+// The calls the cases make.
+enum class Call { Count, Initiate, Counted2, Counted3, Counted20, UpTo3, UpTo5 };
 
 // A driver on a fresh fake instrument, with the short timeout in force.
 struct Bench {
@@ -29,20 +28,29 @@ struct Bench {
     d.SetTimeout(kTimeoutMs);
     measurement = d.Get<ITevraMeasurement>(IID_ITevraMeasurement);
   }
-  std::vector<double> ReadingCount(HRESULT& hr) {
-    LONG value = -1;
-    hr = measurement->ReadingCount(&value);
-    return Count(hr, value);
-  }
-  std::vector<double> Counted(LONG n, HRESULT& hr) {
+  // The values the call read; none when it failed.
+  std::vector<double> Run(Call call, HRESULT& hr) {
+    LONG count = -1;
     SAFEARRAY* array = nullptr;
-    hr = measurement->DestructiveReadCounted(n, &array);
-    const std::vector<double> readings = Readings(array);
-    return SUCCEEDED(hr) ? readings : std::vector<double>{};
-  }
-  std::vector<double> UpToCount(LONG n, HRESULT& hr) {
-    SAFEARRAY* array = nullptr;
-    hr = measurement->DestructiveReadUpToCount(n, &array);
+    switch (call) {
+      case Call::Count:
+        hr = measurement->ReadingCount(&count);
+        return SUCCEEDED(hr) ? std::vector<double>{double(count)} : std::vector<double>{};
+      case Call::Initiate:
+        hr = measurement->Initiate();
+        return {};
+      case Call::Counted2:
+      case Call::Counted3:
+      case Call::Counted20:
+        hr = measurement->DestructiveReadCounted(call == Call::Counted2   ? 2
+                                                 : call == Call::Counted3 ? 3
+                                                                          : 20,
+                                                 &array);
+        break;
+      case Call::UpTo3:
+      case Call::UpTo5:
+        hr = measurement->DestructiveReadUpToCount(call == Call::UpTo3 ? 3 : 5, &array);
+    }
     const std::vector<double> readings = Readings(array);
     return SUCCEEDED(hr) ? readings : std::vector<double>{};
   }
@@ -65,151 +73,82 @@ std::string Block(const std::vector<double>& values) {
 
 struct StaleCase {
   const char* name;
-  // The rules for the call that meets the fault and for the one after it.
-  std::function<void(FakeInstrument&)> script;
-  std::function<std::vector<double>(Bench&, HRESULT&)> first;
+  Call first;  // the call that meets the fault
   HRESULT firstStatus;
-  Milliseconds pause;  // between the two calls
-  std::function<std::vector<double>(Bench&, HRESULT&)> second;
+  int pauseMs;  // between the two calls
+  Call second;
   std::vector<double> truth;  // what the instrument answered the second call
   // The second call may refuse its reply instead: when a line sent unasked and the reply reach
   // the host as one chunk, neither can be told to be the reply.
-  bool mayRefuse = false;
+  bool mayRefuse;
+  std::function<void(FakeInstrument&)> script;
 };
 
+StaleCase Case(const char* name, Call first, HRESULT firstStatus, int pauseMs, Call second,
+               std::vector<double> truth, bool mayRefuse,
+               std::function<void(FakeInstrument&)> script) {
+  return {
+      name, first, firstStatus, pauseMs, second, std::move(truth), mayRefuse, std::move(script)};
+}
+
 TEST(StaleReplies, TheCallAfterOneThatGaveUpGetsItsOwnAnswer) {
-  const auto readingCount = [](Bench& b, HRESULT& hr) { return b.ReadingCount(hr); };
-  const std::string tail = "+4,+5,+6,+7,+8,+9,+10\n";
+  const auto countThen7 = [](FakeInstrument& f, FakeRule& first) {
+    first.Times(1);
+    f.On("DATA:POIN?").Reply("7\n");
+  };
+  const auto blockThenList = [](FakeInstrument& f, std::string reply) {
+    f.On("R? 5").Reply(std::move(reply));
+    f.On("DATA:REM? 2").Reply("+8,+9\n");
+  };
+  const std::string block = Block({1, 2, 3, 4, 5});
   const StaleCase cases[] = {
-      {"the second half of a reply arrives after the timeout",
-       [](FakeInstrument& f) {
-         f.On("DATA:POIN?").Reply("4").Then("2\n", kLate).Times(1);
-         f.On("DATA:POIN?").Reply("7\n");
-       },
-       readingCount,
-       kIoTimeout,
-       Milliseconds(0),
-       readingCount,
-       {7}},
-      {"a reply comes only after the timeout",
-       [](FakeInstrument& f) {
-         f.On("DATA:POIN?").Reply("5\n").After(kLate).Times(1);
-         f.On("DATA:POIN?").Reply("7\n");
-       },
-       readingCount,
-       kIoTimeout,
-       Milliseconds(0),
-       readingCount,
-       {7}},
-      {"a query the instrument never answers",
-       [](FakeInstrument& f) {
-         f.On("DATA:POIN?").NoReply().Times(1);
-         f.On("DATA:POIN?").Reply("7\n");
-       },
-       readingCount,
-       kIoTimeout,
-       Milliseconds(0),
-       readingCount,
-       {7}},
-      {"an extra line after a reply",
-       [](FakeInstrument& f) {
-         f.On("DATA:POIN?").Reply("42\n").Then("99\n", Milliseconds(5)).Times(1);
-         f.On("DATA:POIN?").Reply("43\n");
-       },
-       readingCount,
-       S_OK,
-       Milliseconds(50),
-       readingCount,
-       {43},
-       true},
-      {"a reply to a command that has none",
-       [](FakeInstrument& f) {
-         f.On("INIT").Reply("1\n");
-         f.On("DATA:POIN?").Reply("42\n").After(Milliseconds(5));
-       },
-       [](Bench& b, HRESULT& hr) {
-         hr = b.measurement->Initiate();
-         return std::vector<double>{};
-       },
-       S_OK,
-       Milliseconds(50),
-       readingCount,
-       {42}},
-      {"a reply to a command that has none, and an answer at once",
-       [](FakeInstrument& f) {
-         f.On("INIT").Reply("1\n");
-         f.On("DATA:POIN?").Reply("42\n");
-       },
-       [](Bench& b, HRESULT& hr) {
-         hr = b.measurement->Initiate();
-         return std::vector<double>{};
-       },
-       S_OK,
-       Milliseconds(50),
-       readingCount,
-       {42},
-       true},
-      {"the tail of a list that timed out",
-       [&](FakeInstrument& f) {
-         f.On("DATA:REM? 20").Reply("+1,+2,+3,").Then(tail, kLate);
-         f.On("DATA:REM? 3").Reply("+5,+6,+7\n");
-       },
-       [](Bench& b, HRESULT& hr) { return b.Counted(20, hr); },
-       kIoTimeout,
-       Milliseconds(0),
-       [](Bench& b, HRESULT& hr) { return b.Counted(3, hr); },
-       {5, 6, 7}},
-      {"a list where a block belongs",
-       [](FakeInstrument& f) {
-         f.On("R? 5").Reply("1,2,3\n");
-         f.On("DATA:REM? 2").Reply("+8,+9\n");
-       },
-       [](Bench& b, HRESULT& hr) { return b.UpToCount(5, hr); },
-       kUnexpectedResponse,
-       Milliseconds(0),
-       [](Bench& b, HRESULT& hr) { return b.Counted(2, hr); },
-       {8, 9}},
-      {"a block header without a length",
-       [](FakeInstrument& f) {
-         f.On("R? 5").Reply("#5abcde\n");
-         f.On("DATA:REM? 2").Reply("+8,+9\n");
-       },
-       [](Bench& b, HRESULT& hr) { return b.UpToCount(5, hr); },
-       kUnexpectedResponse,
-       Milliseconds(0),
-       [](Bench& b, HRESULT& hr) { return b.Counted(2, hr); },
-       {8, 9}},
-      {"an indefinite block holding line feeds",
-       [](FakeInstrument& f) {
-         f.On("R? 5").Reply(std::string("#0\x01\n42\n\x02\n", 9));
-         f.On("DATA:REM? 2").Reply("+8,+9\n");
-       },
-       [](Bench& b, HRESULT& hr) { return b.UpToCount(5, hr); },
-       kUnexpectedResponse,
-       Milliseconds(0),
-       [](Bench& b, HRESULT& hr) { return b.Counted(2, hr); },
-       {8, 9}},
-      {"a block that stalls in its data",
-       [](FakeInstrument& f) {
-         const std::string block = Block({1, 2, 3, 4, 5});
-         f.On("R? 5").Reply(block.substr(0, 13)).Then(block.substr(13), kLate);
-         f.On("DATA:REM? 2").Reply("+8,+9\n");
-       },
-       [](Bench& b, HRESULT& hr) { return b.UpToCount(5, hr); },
-       kIoTimeout,
-       Milliseconds(0),
-       [](Bench& b, HRESULT& hr) { return b.Counted(2, hr); },
-       {8, 9}},
-      {"garbage for a number",
-       [](FakeInstrument& f) {
-         f.On("DATA:POIN?").Garbage(300).Times(1);
-         f.On("DATA:POIN?").Reply("7\n");
-       },
-       readingCount,
-       kUnexpectedResponse,
-       Milliseconds(0),
-       readingCount,
-       {7}},
+      Case("the second half of a reply arrives after the timeout", Call::Count, kIoTimeout, 0,
+           Call::Count, {7}, false,
+           [&](FakeInstrument& f) {
+             countThen7(f, f.On("DATA:POIN?").Reply("4").Then("2\n", kLate));
+           }),
+      Case("a reply comes only after the timeout", Call::Count, kIoTimeout, 0, Call::Count, {7},
+           false,
+           [&](FakeInstrument& f) { countThen7(f, f.On("DATA:POIN?").Reply("5\n").After(kLate)); }),
+      Case("a query the instrument never answers", Call::Count, kIoTimeout, 0, Call::Count, {7},
+           false, [&](FakeInstrument& f) { countThen7(f, f.On("DATA:POIN?").NoReply()); }),
+      Case("garbage for a number", Call::Count, kUnexpectedResponse, 0, Call::Count, {7}, false,
+           [&](FakeInstrument& f) { countThen7(f, f.On("DATA:POIN?").Garbage(300)); }),
+      Case("an extra line after a reply", Call::Count, S_OK, 50, Call::Count, {43}, true,
+           [](FakeInstrument& f) {
+             f.On("DATA:POIN?").Reply("42\n").Then("99\n", Milliseconds(5)).Times(1);
+             f.On("DATA:POIN?").Reply("43\n");
+           }),
+      Case("a reply to a command that has none", Call::Initiate, S_OK, 50, Call::Count, {42}, false,
+           [](FakeInstrument& f) {
+             f.On("INIT").Reply("1\n");
+             f.On("DATA:POIN?").Reply("42\n").After(Milliseconds(5));
+           }),
+      Case("a reply to a command that has none, and an answer at once", Call::Initiate, S_OK, 50,
+           Call::Count, {42}, true,
+           [](FakeInstrument& f) {
+             f.On("INIT").Reply("1\n");
+             f.On("DATA:POIN?").Reply("42\n");
+           }),
+      Case("the tail of a list that timed out", Call::Counted20, kIoTimeout, 0, Call::Counted3,
+           {5, 6, 7}, false,
+           [](FakeInstrument& f) {
+             f.On("DATA:REM? 20").Reply("+1,+2,+3,").Then("+4,+5,+6,+7,+8,+9,+10\n", kLate);
+             f.On("DATA:REM? 3").Reply("+5,+6,+7\n");
+           }),
+      Case("a list where a block belongs", Call::UpTo5, kUnexpectedResponse, 0, Call::Counted2,
+           {8, 9}, false, [&](FakeInstrument& f) { blockThenList(f, "1,2,3\n"); }),
+      Case("a block header without a length", Call::UpTo5, kUnexpectedResponse, 0, Call::Counted2,
+           {8, 9}, false, [&](FakeInstrument& f) { blockThenList(f, "#5abcde\n"); }),
+      Case("an indefinite block holding line feeds", Call::UpTo5, kUnexpectedResponse, 0,
+           Call::Counted2, {8, 9}, false,
+           [&](FakeInstrument& f) { blockThenList(f, std::string("#0\x01\n42\n\x02\n", 9)); }),
+      Case("a block that stalls in its data", Call::UpTo5, kIoTimeout, 0, Call::Counted2, {8, 9},
+           false,
+           [&](FakeInstrument& f) {
+             f.On("R? 5").Reply(block.substr(0, 13)).Then(block.substr(13), kLate);
+             f.On("DATA:REM? 2").Reply("+8,+9\n");
+           }),
   };
   for (const StaleCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -217,11 +156,11 @@ TEST(StaleReplies, TheCallAfterOneThatGaveUpGetsItsOwnAnswer) {
     c.script(b.d.fake);
     HRESULT hr = E_FAIL;
     const auto started = Clock::now();
-    c.first(b, hr);
+    b.Run(c.first, hr);
     EXPECT_EQ(hr, c.firstStatus) << TakeErrorDescription();
     EXPECT_LE(Clock::now() - started, Milliseconds(kTimeoutMs) + kMargin);
-    std::this_thread::sleep_for(c.pause);
-    const std::vector<double> second = c.second(b, hr);
+    std::this_thread::sleep_for(Milliseconds(c.pauseMs));
+    const std::vector<double> second = b.Run(c.second, hr);
     if (c.mayRefuse && hr == kUnexpectedResponse) continue;
     EXPECT_EQ(hr, S_OK) << TakeErrorDescription();
     EXPECT_EQ(second, c.truth);
@@ -238,13 +177,10 @@ TEST(StaleReplies, AReplyStalledAtAnyByteNeverAnswersALaterCall) {
   struct Shape {
     const char* command;
     std::string reply;
-    std::function<std::vector<double>(Bench&, HRESULT&)> call;
+    Call call;
   };
-  const Shape shapes[] = {
-      {"DATA:REM? 3", list, [](Bench& b, HRESULT& hr) { return b.Counted(3, hr); }},
-      {"R? 3", block, [](Bench& b, HRESULT& hr) { return b.UpToCount(3, hr); }},
-  };
-  for (const Shape& shape : shapes) {
+  for (const Shape& shape :
+       {Shape{"DATA:REM? 3", list, Call::Counted3}, Shape{"R? 3", block, Call::UpTo3}}) {
     for (std::size_t cut = 0; cut < shape.reply.size(); ++cut) {
       SCOPED_TRACE(std::string(shape.command) + " stalled after byte " + std::to_string(cut));
       Bench b;
@@ -255,11 +191,11 @@ TEST(StaleReplies, AReplyStalledAtAnyByteNeverAnswersALaterCall) {
       b.d.fake.On("DATA:POIN?").Reply("77\n");
       HRESULT hr = E_FAIL;
       const auto started = Clock::now();
-      const std::vector<double> got = shape.call(b, hr);
+      const std::vector<double> got = b.Run(shape.call, hr);
       EXPECT_LE(Clock::now() - started, Milliseconds(kTimeoutMs) + kMargin);
       EXPECT_EQ(hr, kIoTimeout);
       EXPECT_TRUE(got.empty());
-      EXPECT_EQ(b.ReadingCount(hr), std::vector<double>{77});
+      EXPECT_EQ(b.Run(Call::Count, hr), std::vector<double>{77});
       EXPECT_EQ(hr, S_OK) << TakeErrorDescription();
     }
   }
@@ -273,11 +209,11 @@ TEST(StaleReplies, OnlyAGivenUpExchangeSendsTheIdentityQuery) {
   b.d.fake.On("DATA:POIN?").NoReply().Times(1);
   b.d.fake.On("DATA:POIN?").Reply("4\n");
   HRESULT hr = E_FAIL;
-  EXPECT_EQ(b.ReadingCount(hr), std::vector<double>{3});
-  EXPECT_EQ(b.ReadingCount(hr), std::vector<double>{3});
-  b.ReadingCount(hr);
+  EXPECT_EQ(b.Run(Call::Count, hr), std::vector<double>{3});
+  EXPECT_EQ(b.Run(Call::Count, hr), std::vector<double>{3});
+  b.Run(Call::Count, hr);
   EXPECT_EQ(hr, kIoTimeout);
-  EXPECT_EQ(b.ReadingCount(hr), std::vector<double>{4});
+  EXPECT_EQ(b.Run(Call::Count, hr), std::vector<double>{4});
   b.d.ExpectWire("DATA:POIN?\nDATA:POIN?\nDATA:POIN?\n*IDN?\nDATA:POIN?\n");
 }
 

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace tevra::testing {
 
@@ -70,22 +71,9 @@ bool FakeRule::Matches(std::string_view command) const {
   return match_ == Match::Exact ? command == pattern_ : command.starts_with(pattern_);
 }
 
-void RawSocketWire::Receive(std::string_view bytes, std::vector<std::string>& messages,
-                            std::string&) {
-  for (;;) {
-    const std::size_t lineFeed = bytes.find('\n');
-    if (lineFeed == std::string_view::npos) break;
-    partial_.append(bytes.substr(0, lineFeed));
-    messages.push_back(std::move(partial_));
-    partial_.clear();
-    bytes.remove_prefix(lineFeed + 1);
-  }
-  partial_.append(bytes);
-}
-
 FakeInstrument::FakeInstrument() : FakeInstrument(Options{}) {}
 
-FakeInstrument::FakeInstrument(Options options) : options_(options), random_(options.seed) {}
+FakeInstrument::FakeInstrument(Options options) : options_(options) {}
 
 FakeInstrument::~FakeInstrument() { Stop(); }
 
@@ -184,19 +172,9 @@ std::vector<std::string> FakeInstrument::Unmatched() const {
   return unmatched_;
 }
 
-int FakeInstrument::ConnectionCount() const {
-  std::lock_guard guard(mutex_);
-  return connectionCount_;
-}
-
 bool FakeInstrument::WaitForTranscript(std::size_t size, Milliseconds timeout) const {
   std::unique_lock guard(mutex_);
   return changed_.wait_for(guard, timeout, [&] { return transcript_.size() >= size; });
-}
-
-bool FakeInstrument::WaitForCommands(std::size_t count, Milliseconds timeout) const {
-  std::unique_lock guard(mutex_);
-  return changed_.wait_for(guard, timeout, [&] { return commands_.size() >= count; });
 }
 
 bool FakeInstrument::WaitForClosedConnections(int count, Milliseconds timeout) const {
@@ -211,9 +189,7 @@ void FakeInstrument::Accept(std::vector<Connection>& connections) {
     if (descriptor < 0) return;
     const int on = 1;
     setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    connections.push_back({descriptor, std::make_unique<RawSocketWire>(), {}, Clock::now()});
-    std::lock_guard guard(mutex_);
-    ++connectionCount_;
+    connections.push_back({descriptor, {}, {}, Clock::now()});
   }
 }
 
@@ -231,21 +207,18 @@ bool FakeInstrument::ReceiveFrom(Connection& connection) {
     const ssize_t received = recv(connection.descriptor, bytes, sizeof bytes, MSG_DONTWAIT);
     if (received == 0) return false;
     if (received < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-    const std::string_view chunk(bytes, static_cast<std::size_t>(received));
-    std::vector<std::string> messages;
-    std::string immediate;
-    connection.wire->Receive(chunk, messages, immediate);
+    std::string_view chunk(bytes, static_cast<std::size_t>(received));
     {
       std::lock_guard guard(mutex_);
       if (recording_) transcript_.append(chunk);
       changed_.notify_all();
     }
-    if (!immediate.empty()) {
-      connection.pending.push_back(
-          {Clock::now(), std::make_shared<const std::string>(std::move(immediate)), 0, 0});
-      connection.pending.back().end = connection.pending.back().bytes->size();
+    for (std::size_t lineFeed; (lineFeed = chunk.find('\n')) != std::string_view::npos;) {
+      connection.partial.append(chunk.substr(0, lineFeed));
+      Answer(connection, std::exchange(connection.partial, {}));
+      chunk.remove_prefix(lineFeed + 1);
     }
-    for (const std::string& message : messages) Answer(connection, message);
+    connection.partial.append(chunk);
     if (static_cast<std::size_t>(received) < sizeof bytes) return true;
   }
 }
@@ -298,12 +271,7 @@ void FakeInstrument::Answer(Connection& connection, const std::string& command) 
   QueueReply(connection, reply, due, maxChunk, chunkGap);
   for (const FakeRule::Part& part : parts) {
     const Clock::time_point partDue = connection.lastDue + part.after;
-    if (part.bytes) {
-      const auto framed = connection.wire->FrameReply(part.bytes);
-      connection.pending.push_back({partDue, framed, 0, framed->size()});
-    } else {
-      connection.pending.push_back({partDue, nullptr, 0, 0});
-    }
+    connection.pending.push_back({partDue, part.bytes, 0, part.bytes ? part.bytes->size() : 0});
     connection.lastDue = partDue;
   }
 }
@@ -311,21 +279,20 @@ void FakeInstrument::Answer(Connection& connection, const std::string& command) 
 void FakeInstrument::QueueReply(Connection& connection, std::shared_ptr<const std::string> reply,
                                 Clock::time_point due, std::size_t maxChunk,
                                 Microseconds chunkGap) {
-  const std::shared_ptr<const std::string> framed = connection.wire->FrameReply(reply);
-  if (maxChunk == 0 || framed->size() <= 1) {
-    connection.pending.push_back({due, framed, 0, framed->size()});
+  if (maxChunk == 0 || reply->size() <= 1) {
+    connection.pending.push_back({due, reply, 0, reply->size()});
     connection.lastDue = due;
     return;
   }
   std::uniform_int_distribution<std::size_t> chunkSize(1, maxChunk);
   Clock::time_point chunkDue = due;
-  for (std::size_t offset = 0; offset < framed->size();) {
+  for (std::size_t offset = 0; offset < reply->size();) {
     std::size_t size;
     {
       std::lock_guard guard(mutex_);
-      size = std::min(chunkSize(random_), framed->size() - offset);
+      size = std::min(chunkSize(random_), reply->size() - offset);
     }
-    connection.pending.push_back({chunkDue, framed, offset, offset + size});
+    connection.pending.push_back({chunkDue, reply, offset, offset + size});
     connection.lastDue = chunkDue;
     offset += size;
     chunkDue += chunkGap;

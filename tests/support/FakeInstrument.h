@@ -15,9 +15,7 @@
 // is listed by Unmatched(). Replies of one connection go out in command order, each after its own
 // delay.
 //
-// The wire protocol is a layer of its own (FakeWireProtocol): it cuts the received bytes into
-// instrument messages and frames the replies. The raw socket's cuts at line feeds and sends
-// replies as they are; VXI-11 and HiSLIP framings plug in at the same place.
+// Messages end with a line feed, which is not part of the message; replies go as they are.
 //
 // Bounded in time: the server stops when the object is destroyed, or by itself after
 // Options::lifetime. Chunk sizes and garbage bytes come from a seeded generator.
@@ -88,37 +86,10 @@ class FakeRule {
   std::vector<Part> parts_;
 };
 
-// The framing of one connection; one instance per accepted connection.
-class FakeWireProtocol {
- public:
-  virtual ~FakeWireProtocol() = default;
-  // Bytes as they arrived; appends each complete instrument message to messages, and to
-  // immediate whatever the protocol answers by itself (handshakes, acknowledgements).
-  virtual void Receive(std::string_view bytes, std::vector<std::string>& messages,
-                       std::string& immediate) = 0;
-  // The wire form of a reply.
-  virtual std::shared_ptr<const std::string> FrameReply(
-      std::shared_ptr<const std::string> reply) = 0;
-};
-
-// Raw socket: messages end with a line feed (not part of the message); replies go as they are.
-class RawSocketWire final : public FakeWireProtocol {
- public:
-  void Receive(std::string_view bytes, std::vector<std::string>& messages,
-               std::string& immediate) override;
-  std::shared_ptr<const std::string> FrameReply(std::shared_ptr<const std::string> reply) override {
-    return reply;
-  }
-
- private:
-  std::string partial_;
-};
-
 class FakeInstrument {
  public:
   struct Options {
     bool ipv6 = false;  // listen on ::1 instead of 127.0.0.1
-    std::uint32_t seed = 1;
     Milliseconds lifetime{30000};
   };
 
@@ -146,11 +117,8 @@ class FakeInstrument {
   std::string Transcript() const;
   std::vector<std::string> Commands() const;
   std::vector<std::string> Unmatched() const;
-  int ConnectionCount() const;
   // Waits until at least size bytes arrived; false on timeout.
   bool WaitForTranscript(std::size_t size, Milliseconds timeout) const;
-  // Waits until at least count commands arrived; false on timeout.
-  bool WaitForCommands(std::size_t count, Milliseconds timeout) const;
   // Waits until count connections were closed (by either side).
   bool WaitForClosedConnections(int count, Milliseconds timeout) const;
 
@@ -165,7 +133,7 @@ class FakeInstrument {
   };
   struct Connection {
     int descriptor;
-    std::unique_ptr<FakeWireProtocol> wire;
+    std::string partial;  // the bytes of a message whose line feed has not arrived
     std::deque<PendingSend> pending;
     Clock::time_point lastDue;
   };
@@ -186,7 +154,7 @@ class FakeInstrument {
   int wakeDescriptor_ = -1;
   std::uint16_t port_ = 0;
   std::thread server_;
-  std::mt19937 random_;
+  std::mt19937 random_{1};
 
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
@@ -195,7 +163,6 @@ class FakeInstrument {
   std::vector<std::string> commands_;
   std::vector<std::string> unmatched_;
   bool recording_ = true;
-  int connectionCount_ = 0;
   int closedConnectionCount_ = 0;
 };
 

@@ -32,7 +32,6 @@ class ScriptedIoSession final : public io::CIoSession {
     std::deque<Exchange> expected;
     std::vector<Sent> sent;
     std::vector<std::string> unexpected;  // commands that did not match the script
-    HRESULT openStatus = S_OK;
     int opens = 0;
     int closes = 0;
     int clears = 0;
