@@ -234,6 +234,21 @@ std::string_view ElementTypeText(VARTYPE vt) {
 
 // --- Records --------------------------------------------------------------------------------
 
+namespace {
+// Opens a parameter element with its name and direction; an unknown direction closes it again.
+bool StartParameter(TraceDocument& doc, std::string_view name, Dir dir) {
+  const std::string_view direction = DirectionText(dir);
+  doc.StartElement("Parameter", true);
+  doc.AddAttribute("Name", name);
+  if (direction.empty()) {
+    doc.EndElement(true);
+    return false;
+  }
+  doc.AddAttribute("Direction", direction);
+  return true;
+}
+}  // namespace
+
 HRESULT WriteParameter(TraceDocument& doc, const Param& param,
                        const core::TraceSettings& settings) {
   const char* name = param.name ? param.name : "";
@@ -242,14 +257,7 @@ HRESULT WriteParameter(TraceDocument& doc, const Param& param,
         param.dir == Dir::In ? param.array : *static_cast<SAFEARRAY* const*>(param.ptr);
     return WriteArrayParameter(doc, name, param.dir, array, settings);
   }
-  const std::string_view direction = DirectionText(param.dir);
-  doc.StartElement("Parameter", true);
-  doc.AddAttribute("Name", name);
-  if (direction.empty()) {
-    doc.EndElement(true);
-    return E_UNEXPECTED;
-  }
-  doc.AddAttribute("Direction", direction);
+  if (!StartParameter(doc, name, param.dir)) return E_UNEXPECTED;
   doc.AddAttribute("Value", ValueText(param.type, param.ValueAddress()));
   doc.AddAttribute("DataType", DataTypeText(param.type));
   doc.EndElement(true);
@@ -260,14 +268,7 @@ HRESULT WriteParameter(TraceDocument& doc, const Param& param,
 // "DimSizes" and "(unknown)[]".
 HRESULT WriteArrayParameter(TraceDocument& doc, std::string_view name, Dir dir,
                             const SAFEARRAY* array, const core::TraceSettings& settings) {
-  const std::string_view direction = DirectionText(dir);
-  doc.StartElement("Parameter", true);
-  doc.AddAttribute("Name", name);
-  if (direction.empty()) {
-    doc.EndElement(true);
-    return E_UNEXPECTED;
-  }
-  doc.AddAttribute("Direction", direction);
+  if (!StartParameter(doc, name, dir)) return E_UNEXPECTED;
   const int dims = array ? array->cDims : 0;
   doc.AddAttribute("NumDims", Format("%d", dims));
   std::string sizes;

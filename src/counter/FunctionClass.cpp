@@ -156,6 +156,27 @@ auto OnChannel(Tevra& driver, BSTR channel, Body body) {
   return OnChannels(driver, body, ChannelArg{channel, "Channel"});
 }
 
+// Frequency and period alike: the estimate and resolution given through, or an aperture time.
+template <class Target>
+HRESULT ConfigureEstimated(Tevra& driver, Target& target, const Method& row, BSTR Channel,
+                           double Estimate, double Resolution) {
+  return driver.Enter(
+      row.record,
+      OnChannel(driver, Channel,
+                [&](LONG ch) { return target.Configure(Estimate, Resolution, ch); }),
+      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+}
+template <class Target>
+HRESULT ConfigureApertured(Tevra& driver, Target& target, const Method& row, BSTR Channel,
+                           double Estimate, double Resolution, double ApertureTime) {
+  return driver.Enter(
+      row.record,
+      OnChannel(driver, Channel,
+                [&](LONG ch) { return target.ConfigureWithAperture(ch, ApertureTime); }),
+      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution),
+      In("ApertureTime", ApertureTime));
+}
+
 }  // namespace
 
 // ---- Frequency and period ----
@@ -168,37 +189,25 @@ HRESULT IviFrequencyImpl::Configure(BSTR Channel, double Estimate, double Resolu
 }
 
 HRESULT IviFrequencyImpl::ConfigureManual(BSTR Channel, double Estimate, double Resolution) {
-  return d_.Enter(
-      rows::IIviCounterFrequency_ConfigureManual.record,
-      OnChannel(d_, Channel, [&](LONG ch) { return target_.Configure(Estimate, Resolution, ch); }),
-      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+  return ConfigureEstimated(d_, target_, rows::IIviCounterFrequency_ConfigureManual, Channel,
+                            Estimate, Resolution);
 }
 
 HRESULT IviFrequencyImpl::ConfigureWithAperture(BSTR Channel, double Estimate, double Resolution,
                                                 double ApertureTime) {
-  return d_.Enter(
-      rows::IIviCounterFrequency_ConfigureWithAperture.record,
-      OnChannel(d_, Channel,
-                [&](LONG ch) { return target_.ConfigureWithAperture(ch, ApertureTime); }),
-      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution),
-      In("ApertureTime", ApertureTime));
+  return ConfigureApertured(d_, target_, rows::IIviCounterFrequency_ConfigureWithAperture, Channel,
+                            Estimate, Resolution, ApertureTime);
 }
 
 HRESULT IviPeriodImpl::Configure(BSTR Channel, double Estimate, double Resolution) {
-  return d_.Enter(
-      rows::IIviCounterPeriod_Configure.record,
-      OnChannel(d_, Channel, [&](LONG ch) { return target_.Configure(Estimate, Resolution, ch); }),
-      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution));
+  return ConfigureEstimated(d_, target_, rows::IIviCounterPeriod_Configure, Channel, Estimate,
+                            Resolution);
 }
 
 HRESULT IviPeriodImpl::ConfigureWithAperture(BSTR Channel, double Estimate, double Resolution,
                                              double ApertureTime) {
-  return d_.Enter(
-      rows::IIviCounterPeriod_ConfigureWithAperture.record,
-      OnChannel(d_, Channel,
-                [&](LONG ch) { return target_.ConfigureWithAperture(ch, ApertureTime); }),
-      InString("Channel", Channel), In("Estimate", Estimate), In("Resolution", Resolution),
-      In("ApertureTime", ApertureTime));
+  return ConfigureApertured(d_, target_, rows::IIviCounterPeriod_ConfigureWithAperture, Channel,
+                            Estimate, Resolution, ApertureTime);
 }
 
 // ---- Pulse width, duty cycle, edge time: levels in percent, edges from the channel slope ----
