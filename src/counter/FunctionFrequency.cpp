@@ -10,45 +10,40 @@ using core::In;
 using core::Out;
 using namespace functions;
 
-HRESULT FrequencyImpl::ConfigureWithAperture(LONG Channel, double ApertureTime) {
-  return RunTemplate(d_, rows::ITevraFrequency_ConfigureWithAperture,
-                     {{"Channel", double(Channel)}}, nullptr, In("Channel", Channel),
-                     In("ApertureTime", ApertureTime));
-}
-HRESULT FrequencyImpl::Configure(double Estimate, double Resolution, LONG Channel) {
-  return RunTemplate(d_, rows::ITevraFrequency_Configure, {{"Channel", double(Channel)}}, nullptr,
-                     In("Estimate", Estimate), In("Resolution", Resolution),
-                     In("Channel", Channel));
-}
-HRESULT FrequencyImpl::ConfigureAuto(LONG Channel) {
-  return RunTemplate(d_, rows::ITevraFrequency_ConfigureAuto, {{"Channel", double(Channel)}},
-                     nullptr, In("Channel", Channel));
-}
-HRESULT FrequencyImpl::Measure(double Estimate, double Resolution, LONG Channel,
-                               double* Frequency) {
-  return RunTemplate(d_, rows::ITevraFrequency_Measure, {{"Channel", double(Channel)}}, Frequency,
-                     In("Estimate", Estimate), In("Resolution", Resolution), In("Channel", Channel),
-                     Out("Frequency", Frequency));
-}
+template <>
+const FrequencyImpl::Side FrequencyImpl::kSide{
+    rows::ITevraFrequency_ConfigureWithAperture, rows::ITevraFrequency_Configure,
+    rows::ITevraFrequency_ConfigureAuto, rows::ITevraFrequency_Measure, "Frequency"};
+template <>
+const PeriodImpl::Side PeriodImpl::kSide{
+    rows::ITevraPeriod_ConfigureWithAperture, rows::ITevraPeriod_Configure,
+    rows::ITevraPeriod_ConfigureAuto, rows::ITevraPeriod_Measure, "Measurement"};
 
-HRESULT PeriodImpl::ConfigureWithAperture(LONG Channel, double ApertureTime) {
-  return RunTemplate(d_, rows::ITevraPeriod_ConfigureWithAperture, {{"Channel", double(Channel)}},
-                     nullptr, In("Channel", Channel), In("ApertureTime", ApertureTime));
+template <class Itf>
+HRESULT EstimatedImpl<Itf>::ConfigureWithAperture(LONG Channel, double ApertureTime) {
+  return RunTemplate(this->d_, kSide.configureWithAperture, {{"Channel", double(Channel)}}, nullptr,
+                     In("Channel", Channel), In("ApertureTime", ApertureTime));
 }
-HRESULT PeriodImpl::Configure(double Estimate, double Resolution, LONG Channel) {
-  return RunTemplate(d_, rows::ITevraPeriod_Configure, {{"Channel", double(Channel)}}, nullptr,
+template <class Itf>
+HRESULT EstimatedImpl<Itf>::Configure(double Estimate, double Resolution, LONG Channel) {
+  return RunTemplate(this->d_, kSide.configure, {{"Channel", double(Channel)}}, nullptr,
                      In("Estimate", Estimate), In("Resolution", Resolution),
                      In("Channel", Channel));
 }
-HRESULT PeriodImpl::ConfigureAuto(LONG Channel) {
-  return RunTemplate(d_, rows::ITevraPeriod_ConfigureAuto, {{"Channel", double(Channel)}}, nullptr,
+template <class Itf>
+HRESULT EstimatedImpl<Itf>::ConfigureAuto(LONG Channel) {
+  return RunTemplate(this->d_, kSide.configureAuto, {{"Channel", double(Channel)}}, nullptr,
                      In("Channel", Channel));
 }
-HRESULT PeriodImpl::Measure(double Estimate, double Resolution, LONG Channel, double* Measurement) {
-  return RunTemplate(d_, rows::ITevraPeriod_Measure, {{"Channel", double(Channel)}}, Measurement,
+template <class Itf>
+HRESULT EstimatedImpl<Itf>::Measure(double Estimate, double Resolution, LONG Channel,
+                                    double* Reading) {
+  return RunTemplate(this->d_, kSide.measure, {{"Channel", double(Channel)}}, Reading,
                      In("Estimate", Estimate), In("Resolution", Resolution), In("Channel", Channel),
-                     Out("Measurement", Measurement));
+                     Out(kSide.reading, Reading));
 }
+template class EstimatedImpl<ITevraFrequency>;
+template class EstimatedImpl<ITevraPeriod>;
 
 // The ratio's configure names only its two channels on the wire; the estimate and resolution
 // are not sent.

@@ -19,23 +19,28 @@ class FunctionImpl : public core::Embedded<Itf> {
   Tevra& d_;
 };
 
-class FrequencyImpl final : public FunctionImpl<ITevraFrequency> {
+// Frequency and period: the same four methods, each over its own rows.
+template <class Itf>
+class EstimatedImpl final : public FunctionImpl<Itf> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using FunctionImpl<Itf>::FunctionImpl;
   HRESULT ConfigureWithAperture(LONG Channel, double ApertureTime) override;
   HRESULT Configure(double Estimate, double Resolution, LONG Channel) override;
   HRESULT ConfigureAuto(LONG Channel) override;
-  HRESULT Measure(double Estimate, double Resolution, LONG Channel, double* Frequency) override;
-};
+  HRESULT Measure(double Estimate, double Resolution, LONG Channel, double* Reading) override;
 
-class PeriodImpl final : public FunctionImpl<ITevraPeriod> {
- public:
-  using FunctionImpl::FunctionImpl;
-  HRESULT ConfigureWithAperture(LONG Channel, double ApertureTime) override;
-  HRESULT Configure(double Estimate, double Resolution, LONG Channel) override;
-  HRESULT ConfigureAuto(LONG Channel) override;
-  HRESULT Measure(double Estimate, double Resolution, LONG Channel, double* Measurement) override;
+ private:
+  struct Side {
+    const core::Method& configureWithAperture;
+    const core::Method& configure;
+    const core::Method& configureAuto;
+    const core::Method& measure;
+    const char* reading;  // the name of the measure's output
+  };
+  static const Side kSide;
 };
+using FrequencyImpl = EstimatedImpl<ITevraFrequency>;
+using PeriodImpl = EstimatedImpl<ITevraPeriod>;
 
 class FrequencyRatioImpl final : public FunctionImpl<ITevraFrequencyRatio> {
  public:
