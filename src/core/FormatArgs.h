@@ -33,6 +33,38 @@ enum class ElemType : std::uint8_t {
   String,  // std::string
 };
 
+// The element type of an array of vt elements; None for the types no format takes.
+constexpr ElemType ElemTypeOfVarType(VARTYPE vt) {
+  switch (vt) {
+    case VT_I1:
+      return ElemType::I8;
+    case VT_UI1:
+      return ElemType::U8;
+    case VT_I2:
+      return ElemType::I16;
+    case VT_UI2:
+      return ElemType::U16;
+    case VT_I4:
+    case VT_INT:
+      return ElemType::I32;
+    case VT_UI4:
+    case VT_UINT:
+      return ElemType::U32;
+    case VT_I8:
+      return ElemType::I64;
+    case VT_UI8:
+      return ElemType::U64;
+    case VT_R4:
+      return ElemType::F32;
+    case VT_R8:
+      return ElemType::F64;
+    case VT_BSTR:
+      return ElemType::Bstr;
+    default:
+      return ElemType::None;
+  }
+}
+
 template <class T>
 constexpr ElemType ElemTypeOf() {
   using U = std::remove_cv_t<T>;

@@ -699,25 +699,6 @@ class InputScanner {
     }
   }
 
-  static ElemType ElemTypeOfVarType(VARTYPE vt) {
-    switch (vt) {
-      case VT_UI1:
-        return ElemType::U8;
-      case VT_I2:
-        return ElemType::I16;
-      case VT_I4:
-        return ElemType::I32;
-      case VT_I8:
-        return ElemType::I64;
-      case VT_R4:
-        return ElemType::F32;
-      case VT_R8:
-        return ElemType::F64;
-      default:
-        return ElemType::Bstr;
-    }
-  }
-
   // A list destination: where element i goes.
   class ListSink {
    public:
@@ -838,9 +819,9 @@ class InputScanner {
                                              "Could not allocate BSTR memory for Read.", {});
         static_cast<BSTR*>(array.get()->pvData)[i] = s;
       } else if (!collected.reals.empty()) {
-        StoreNumber(array.get()->pvData, ElemTypeOfVarType(vt), i, collected.reals[i]);
+        StoreNumber(array.get()->pvData, core::ElemTypeOfVarType(vt), i, collected.reals[i]);
       } else {
-        StoreNumber(array.get()->pvData, ElemTypeOfVarType(vt), i, collected.integers[i]);
+        StoreNumber(array.get()->pvData, core::ElemTypeOfVarType(vt), i, collected.integers[i]);
       }
     }
     SAFEARRAY** slot = static_cast<SAFEARRAY**>(a->where);

@@ -467,37 +467,6 @@ class OutputFormatter {
     ElemType type = ElemType::None;
   };
 
-  static ElemType ElemTypeOfVarType(VARTYPE vt) {
-    switch (vt) {
-      case VT_I1:
-        return ElemType::I8;
-      case VT_UI1:
-        return ElemType::U8;
-      case VT_I2:
-        return ElemType::I16;
-      case VT_UI2:
-        return ElemType::U16;
-      case VT_I4:
-      case VT_INT:
-        return ElemType::I32;
-      case VT_UI4:
-      case VT_UINT:
-        return ElemType::U32;
-      case VT_I8:
-        return ElemType::I64;
-      case VT_UI8:
-        return ElemType::U64;
-      case VT_R4:
-        return ElemType::F32;
-      case VT_R8:
-        return ElemType::F64;
-      case VT_BSTR:
-        return ElemType::Bstr;
-      default:
-        return ElemType::None;
-    }
-  }
-
   // Variant types a safe array may have for a specifier.
   static std::span<const VARTYPE> AcceptedVarTypes(OutKind kind, char size) {
     static constexpr VARTYPE kBytes[] = {VT_UI1, VT_I1};
@@ -549,7 +518,7 @@ class OutputFormatter {
       VARTYPE vt = VT_EMPTY;
       SafeArrayGetVartype(const_cast<SAFEARRAY*>(a->safeArray), &vt);
       e.data = data;
-      e.type = ElemTypeOfVarType(vt);
+      e.type = core::ElemTypeOfVarType(vt);
       e.count = r.count > 0 ? std::min<std::size_t>(static_cast<std::size_t>(r.count), n) : n;
       return S_OK;
     }

@@ -52,20 +52,7 @@ ElemType ElemTypeOfSafeArray(const SAFEARRAY* array) {
   VARTYPE vt = VT_EMPTY;
   if (!array || FAILED(SafeArrayGetVartype(const_cast<SAFEARRAY*>(array), &vt)))
     return ElemType::None;
-  switch (vt) {
-    case VT_UI1:
-      return ElemType::U8;
-    case VT_I2:
-      return ElemType::I16;
-    case VT_I4:
-      return ElemType::I32;
-    case VT_R4:
-      return ElemType::F32;
-    case VT_R8:
-      return ElemType::F64;
-    default:
-      return ElemType::None;
-  }
+  return core::ElemTypeOfVarType(vt);
 }
 
 // The format of a read destination, or null when its type is not one the operation takes.
