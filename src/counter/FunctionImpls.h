@@ -122,8 +122,9 @@ class TotalizeContinuousImpl final : public FunctionImpl<ITevraTotalizeContinuou
   using FunctionImpl::FunctionImpl;
   HRESULT Configure(LONG Channel) override;
   HRESULT FetchCount(double* Val) override;
-  HRESULT ReadCount(double* Val) override;
 #define TEVRA_ROWS "counter/members/ITevraTotalizeContinuous.def"
+#include "core/DeclareAccessors.inc"
+#define TEVRA_ROWS "counter/members/ITevraTotalizeContinuous2.def"
 #include "core/DeclareAccessors.inc"
 };
 

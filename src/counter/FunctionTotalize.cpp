@@ -75,11 +75,11 @@ HRESULT TotalizeContinuousImpl::FetchCount(double* Val) {
 #define TEVRA_CLASS TotalizeContinuousImpl
 #define TEVRA_NODE d_
 #include "counter/DefineAccessors.inc"
-
-// The simulated instrument counts nothing.
-HRESULT TotalizeContinuousImpl::ReadCount(double* Val) {
-  return QueryIntoOutput(d_, rows::ITevraTotalizeContinuous2_ReadCount, "Val", Val);
-}
+// The simulated instrument counts nothing: ReadCount leaves its zeroed output.
+#define TEVRA_ROWS "counter/members/ITevraTotalizeContinuous2.def"
+#define TEVRA_CLASS TotalizeContinuousImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
 
 HRESULT TotalizeGatedImpl::Configure(LONG Channel, TevraArmSourceEnum GateSource,
                                      TevraSlopeEnum GateSlope, double GateTime) {

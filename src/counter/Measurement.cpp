@@ -111,11 +111,6 @@ HRESULT MeasurementInterface::QueryLast(double* LastMeasurement, BSTR* Measureme
       core::Out("LastMeasurement", LastMeasurement), core::Out("MeasurementUnit", MeasurementUnit));
 }
 
-// The simulated instrument keeps no reading memory.
-HRESULT MeasurementInterface::ReadingCount(LONG* Val) {
-  return QueryIntoOutput(driver_, rows::ITevraMeasurement_ReadingCount, "Val", Val);
-}
-
 HRESULT MeasurementInterface::DestructiveReadCounted(LONG NumReadings, SAFEARRAY** Val) {
   return driver_.Enter(
       rows::ITevraMeasurement_DestructiveReadCounted.record,

@@ -24,7 +24,6 @@ class MeasurementInterface final : public core::Embedded<ITevraMeasurement> {
   HRESULT Read(LONG MaxTimeMilliseconds, SAFEARRAY** Val) override;
   HRESULT Fetch(SAFEARRAY** Val) override;
   HRESULT QueryLast(double* LastMeasurement, BSTR* MeasurementUnit) override;
-  HRESULT ReadingCount(LONG* Val) override;
   HRESULT DestructiveReadCounted(LONG NumReadings, SAFEARRAY** Val) override;
   HRESULT DestructiveReadUpToCount(LONG MaxCount, SAFEARRAY** Val) override;
 #define TEVRA_ROWS "counter/members/ITevraMeasurement.def"

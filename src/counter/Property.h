@@ -151,8 +151,8 @@ HRESULT RefusePut(core::CNode& node, const Property& row, T val) {
       row.put, [&] { return ReportRefusedProperty(node, row, "_put_"); }, core::In("val", val));
 }
 
-// A method that queries its formatted command and reads the reply with its response format into
-// one output; a simulated instrument answers nothing, so the zeroed output stands.
+// A method that queries its formatted command and reads the reply into one output as a get of
+// the output's type reads it; a simulated instrument answers nothing, so the zeroed output stands.
 template <class T>
 HRESULT QueryIntoOutput(core::CNode& node, const Method& row, const char* name, T* val) {
   return node.Enter(
@@ -160,8 +160,7 @@ HRESULT QueryIntoOutput(core::CNode& node, const Method& row, const char* name, 
       [&](core::CallFrame& frame) -> HRESULT {
         Tevra& driver = DriverOf(node);
         if (driver.Simulating()) return S_OK;
-        return QueryCommand(driver.Io(), frame.command, frame.method->responseFormat,
-                            core::ScanArg(val));
+        return QueryReply(driver, frame, *val);
       },
       core::Out(name, val));
 }

@@ -14,6 +14,7 @@ using namespace counter::rows;
 #define TEVRA_INTERFACE(Itf, ...) &all::Itf##_Interface,
 #define TEVRA_PROPERTY(Itf, Name, ...)
 #define TEVRA_METHOD(Itf, Name, ...)
+#define TEVRA_QUERY(Itf, Name, ...) TEVRA_METHOD(Itf, Name)
 constexpr const Interface* kInterfaces[] = {
 #include "core/members/Interfaces.inc"
 #include "counter/members/Interfaces.inc"
@@ -40,6 +41,7 @@ constexpr const Method* kMethods[] = {
 #undef TEVRA_INTERFACE
 #undef TEVRA_PROPERTY
 #undef TEVRA_METHOD
+#undef TEVRA_QUERY
 
 }  // namespace
 

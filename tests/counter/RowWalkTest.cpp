@@ -106,6 +106,7 @@ RowCall MethodCall(const core::Method& row, HRESULT (Itf::*method)()) {
   PropertyCall<Itf, Type>(counter::rows::Itf##_##Name, &Itf::get_##Name, \
                           TEVRA_WALK_PUT_##Kind(Itf, Name)),
 #define TEVRA_METHOD(Itf, Name, Kind, ...) TEVRA_WALK_METHOD_##Kind(Itf, Name)
+#define TEVRA_QUERY(Itf, Name, ...)
 const std::vector<RowCall>& Calls() {
   static const std::vector<RowCall> calls = {
 #include "counter/members/Interfaces.inc"
@@ -115,6 +116,7 @@ const std::vector<RowCall>& Calls() {
 #undef TEVRA_INTERFACE
 #undef TEVRA_PROPERTY
 #undef TEVRA_METHOD
+#undef TEVRA_QUERY
 
 // The words a row converts: its own links, or for a class-compliant row that has none, those of
 // the instrument-specific row it stands for (IIviCounterChannel.Coupling: ITevraChannel.Coupling).
