@@ -94,6 +94,7 @@ TEST_F(ErrorReporterTest, EveryRowOfTheTableFromLookupToReport) {
     EXPECT_EQ(row.hasHelp, (u & 0x8000F000u) == 0x80004000u);
     const char* cMessage = row.cMessage ? row.cMessage : row.message;
     EXPECT_TRUE(std::string("123").starts_with(Placeholders(row.message)));
+    EXPECT_TRUE(std::string_view(row.message).ends_with(row.code == 50 ? "%1" : "."));
     if (row.code < 42 || row.code > 44) {
       EXPECT_EQ(Placeholders(cMessage), Placeholders(row.message));
     }
