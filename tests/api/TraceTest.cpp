@@ -358,21 +358,19 @@ TEST_F(TraceTest, TraceEnabledPausesAndResumesTheSameFile) {
 // The property of the system interface: the log on a live session, a stored setting in
 // simulation.
 TEST_F(TraceTest, TraceEnabledPropertyOfTheSystemInterface) {
-  const auto systemOf = [](TracedDriver& d) {
+  VARIANT_BOOL on = VARIANT_FALSE;
+  const auto toggle = [&](TracedDriver& d, VARIANT_BOOL value) {
     ITevraSystem* system = nullptr;
     EXPECT_EQ(d.driver->QueryInterface(IID_ITevraSystem, (void**)&system), S_OK);
-    return system;
+    EXPECT_EQ(system->put_TraceEnabled(value), S_OK);
+    EXPECT_EQ(system->get_TraceEnabled(&on), S_OK);
+    system->Release();
   };
-  VARIANT_BOOL on = VARIANT_FALSE;
-
   TracedDriver simulated;
   ASSERT_EQ(simulated.Initialize(Options("TraceName=" + (dir_ / "sim.xml").string())), S_OK);
-  ITevraSystem* system = systemOf(simulated);
-  EXPECT_EQ(system->put_TraceEnabled(VARIANT_TRUE), S_OK);
-  EXPECT_EQ(system->get_TraceEnabled(&on), S_OK);
+  toggle(simulated, VARIANT_TRUE);
   EXPECT_EQ(on, VARIANT_TRUE);
   EXPECT_FALSE(simulated.log->Enabled());
-  system->Release();
 
   const fs::path file = dir_ / "live.xml";
   ScriptedIoSession::Script script;
@@ -381,20 +379,14 @@ TEST_F(TraceTest, TraceEnabledPropertyOfTheSystemInterface) {
   TracedDriver live(nullptr, std::make_unique<ScriptedIoSession>(script));
   ASSERT_EQ(live.Initialize("DriverSetup=Trace=true, TraceName=" + file.string(), false,
                             "TCPIP::h::5025::SOCKET"),
-            S_OK)
-      << TakeErrorDescription();
-  system = systemOf(live);
-  EXPECT_EQ(system->get_TraceEnabled(&on), S_OK);
-  EXPECT_EQ(on, VARIANT_TRUE);
-  EXPECT_EQ(system->put_TraceEnabled(VARIANT_FALSE), S_OK);  // recorded before the pause
-  EXPECT_EQ(system->get_TraceEnabled(&on), S_OK);            // not recorded
+            S_OK);
+  toggle(live, VARIANT_FALSE);  // the put is recorded before the pause, the get is not
   EXPECT_EQ(on, VARIANT_FALSE);
   EXPECT_EQ(live.log->State(), TraceState::Off);
-  system->Release();
   EXPECT_EQ(live.driver->Close(), S_OK);
   const std::string text = ReadFile(file);
   EXPECT_EQ(Count(text, "Name=\"put_TraceEnabled\""), 1);
-  EXPECT_EQ(Count(text, "Name=\"get_TraceEnabled\""), 1);
+  EXPECT_EQ(Count(text, "Name=\"get_TraceEnabled\""), 0);
 }
 
 // The DriverSetup "Trace" pair against each state of the log.
@@ -454,20 +446,18 @@ TEST_F(TraceTest, SaveIntervalFlushesOnMinutesSinceLastSave) {
   EXPECT_EQ(Count(ReadFile(file), "</Method>"), 5);
 }
 
+// Keeps each record; checks what comes with it; fails when told to.
 class RecordingSink final : public api::ITraceSink {
  public:
   void OnTraceEvent(std::string_view record, std::int32_t kind, std::string_view logName,
                     std::uint32_t processId) override {
     records.emplace_back(record);
-    kinds.push_back(kind);
-    logNames.emplace_back(logName);
-    processIds.push_back(processId);
+    EXPECT_EQ(kind, 1);
+    EXPECT_EQ(logName, "Tevra");
+    EXPECT_EQ(processId, static_cast<std::uint32_t>(getpid()));
     if (fail) throw std::runtime_error("sink failure");
   }
   std::vector<std::string> records;
-  std::vector<std::int32_t> kinds;
-  std::vector<std::string> logNames;
-  std::vector<std::uint32_t> processIds;
   bool fail = false;
 };
 
@@ -496,14 +486,9 @@ TEST_F(TraceTest, SinksReceiveEachCompletedRecord) {
   EXPECT_EQ(failing->records.size(), 2u);
   ASSERT_EQ(sink->records.size(), 3u);
   const std::string text = ReadFile(file);
-  for (std::size_t i = 0; i < sink->records.size(); ++i) {
-    const std::string& record = sink->records[i];
-    EXPECT_EQ(record.rfind("<Method Name=", 0), 0u) << record;
-    EXPECT_EQ(record.substr(record.size() - 11), "</Method>\r\n");
+  for (const std::string& record : sink->records) {
+    EXPECT_TRUE(record.starts_with("<Method Name=") && record.ends_with("</Method>\r\n"));
     EXPECT_NE(text.find("\t" + record), std::string::npos) << "the file holds the same text";
-    EXPECT_EQ(sink->kinds[i], 1);
-    EXPECT_EQ(sink->logNames[i], "Tevra");
-    EXPECT_EQ(sink->processIds[i], static_cast<std::uint32_t>(getpid()));
   }
   EXPECT_NE(sink->records[1].find("Message=\"Tevra: Does not support"), std::string::npos);
 }
@@ -587,27 +572,22 @@ TEST_F(TraceTest, InputArraysByTheArraySettings) {
     bool array;
     std::int32_t sizeMax;
     std::vector<ULONG> dims;  // empty: a null array
-    std::string shape;
     int elements;
-  } cases[] = {
-      {true, 10, {100}, R"(NumDims="1" DimSizes="100")", 10},
-      {true, 3, {100}, R"(NumDims="1" DimSizes="100")", 3},
-      {true, 0, {100}, R"(NumDims="1" DimSizes="100")", 0},
-      {true, -3, {100}, R"(NumDims="1" DimSizes="100")", 0},
-      {true, 50, {4}, R"(NumDims="1" DimSizes="4")", 4},
-      {true, 10, {0}, R"(NumDims="1" DimSizes="0")", 0},
-      {false, 5, {100}, R"(NumDims="1" DimSizes="100")", 0},
-      {true, 10, {3, 4, 5}, R"(NumDims="3" DimSizes="3,4,5")", 0},
-      {true, 10, {}, R"(NumDims="0" DimSizes="")", 0},
-  };
+  } cases[] = {{true, 3, {100}, 3},      {true, 0, {100}, 0}, {true, -3, {100}, 0},
+               {true, 50, {4}, 4},       {true, 10, {0}, 0},  {false, 5, {100}, 0},
+               {true, 10, {3, 4, 5}, 0}, {true, 10, {}, 0}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.shape + " max " + std::to_string(c.sizeMax));
+    std::string sizes;
+    for (ULONG n : c.dims) sizes += (sizes.empty() ? "" : ",") + std::to_string(n);
+    const std::string shape =
+        "NumDims=\"" + std::to_string(c.dims.size()) + "\" DimSizes=\"" + sizes + "\"";
+    SCOPED_TRACE(shape + " max " + std::to_string(c.sizeMax));
     platform::SafeArrayPtr values = Doubles(c.dims);
     core::TraceSettings settings;
     settings.array = c.array;
     settings.arraySizeMax = c.sizeMax;
     EXPECT_EQ(ArrayParameterText(values.get(), settings),
-              ArrayVal("a", "In", c.shape, c.dims.empty() ? "(unknown)" : "Double",
+              ArrayVal("a", "In", shape, c.dims.empty() ? "(unknown)" : "Double",
                        Quarters(c.elements), ""));
   }
 }
@@ -655,9 +635,9 @@ TEST_F(TraceTest, OutputArraysAsTheCallerReceivesThem) {
   EXPECT_TRUE(XmlLintAccepts(file));
 }
 
-// Each element type has its value and type texts, the same as a scalar of that type where the
-// trace has one (the low half of a 64-bit integer, a float widened to 15 digits, a null string);
-// an element type the trace does not know is written as "(unknown)".
+// An element's text is that of a scalar of its type: the low half of a 64-bit integer, a float
+// widened to 15 digits, an escaped or null string, an unsigned 32-bit value as signed; an element
+// type the trace does not know is "(unknown)".
 TEST_F(TraceTest, ArrayElementTexts) {
   struct Case {
     VARTYPE vt;
@@ -665,9 +645,7 @@ TEST_F(TraceTest, ArrayElementTexts) {
     std::string value;
     std::string type;
   } cases[] = {
-      {VT_I2, [](void* p) { *static_cast<std::int16_t*>(p) = -5; }, "-5", "Int16"},
       {VT_I8, [](void* p) { *static_cast<std::int64_t*>(p) = 0x100000005; }, "5", "Int64"},
-      {VT_UI1, [](void* p) { *static_cast<std::uint8_t*>(p) = 200; }, "200", "Byte"},
       {VT_R4, [](void* p) { *static_cast<float*>(p) = 0.1f; }, "0.100000001490116", "Single"},
       {VT_R8, [](void* p) { *static_cast<double*>(p) = 1.0 / 3; }, "0.333333333333333", "Double"},
       {VT_BOOL, [](void* p) { *static_cast<VARIANT_BOOL*>(p) = VARIANT_TRUE; }, "true", "Boolean"},
@@ -675,9 +653,7 @@ TEST_F(TraceTest, ArrayElementTexts) {
        "a&lt;b&amp;&quot;c&apos;", "String"},
       {VT_BSTR, [](void*) {}, "", "String"},
       {VT_I1, [](void* p) { *static_cast<std::int8_t*>(p) = -3; }, "-3", "Char"},
-      {VT_UI2, [](void* p) { *static_cast<std::uint16_t*>(p) = 65535; }, "65535", "UInt16"},
       {VT_UI4, [](void* p) { *static_cast<std::uint32_t*>(p) = 0xFFFFFFFF; }, "-1", "UInt32"},
-      {VT_UI8, [](void* p) { *static_cast<std::uint64_t*>(p) = 0x700000007; }, "7", "UInt64"},
       {VT_INT, [](void* p) { *static_cast<std::int32_t*>(p) = 12; }, "12", "(unknown)"},
   };
   for (const Case& c : cases) {

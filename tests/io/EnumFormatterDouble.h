@@ -17,30 +17,21 @@ class CouplingFormatter final : public core::IEnumFormatter {
   std::string lastType;
 
   HRESULT Format(std::string_view typeName, std::int32_t value, std::string_view& word) override {
-    lastType = typeName;
     if (!IsCoupling(typeName)) return E_FAIL;
-    if (value == 1)
-      word = "AC";
-    else if (value == 2)
-      word = "DC";
-    else
-      return kInvalidValueStatus;
+    if (value != 1 && value != 2) return kInvalidValueStatus;
+    word = value == 1 ? "AC" : "DC";
     return S_OK;
   }
   HRESULT Parse(std::string_view typeName, std::string_view word, std::int32_t& value) override {
-    lastType = typeName;
     if (!IsCoupling(typeName)) return E_FAIL;
-    if (word == "AC")
-      value = 1;
-    else if (word == "DC")
-      value = 2;
-    else
-      return kUnexpectedResponseStatus;
+    if (word != "AC" && word != "DC") return kUnexpectedResponseStatus;
+    value = word == "AC" ? 1 : 2;
     return S_OK;
   }
 
  private:
-  static bool IsCoupling(std::string_view name) {
+  bool IsCoupling(std::string_view name) {
+    lastType = name;
     if (name.size() != 8) return false;
     for (std::size_t i = 0; i < 8; ++i)
       if ((name[i] | 0x20) != "coupling"[i]) return false;

@@ -31,82 +31,59 @@ FormatToken Only(Direction direction, std::string_view format) {
   return token;
 }
 
-struct KindCase {
-  const char* format;
-  std::vector<int> kinds;
-};
+// Each format one token of the kind; the refused ones match no form at some position.
+template <class K>
+void ExpectForms(Direction direction,
+                 const std::vector<std::pair<K, std::vector<const char*>>>& forms,
+                 std::initializer_list<const char*> refused) {
+  for (const auto& [kind, formats] : forms)
+    for (const char* format : formats)
+      EXPECT_EQ(Kinds(direction, format), std::vector<int>{static_cast<int>(kind)}) << format;
+  for (const char* format : refused)
+    EXPECT_EQ(Kinds(direction, format), std::vector<int>{-1}) << format;
+}
 
 TEST(FormatTokens, OutputFormsInOrderOfPreference) {
   using K = OutKind;
-  auto k = [](K kind) { return static_cast<int>(kind); };
-  const KindCase cases[] = {
-      {"50%%\n", {k(K::Literal), k(K::Literal), k(K::Literal)}},
-      {"%-+0 12.5ld", {k(K::Integer)}},
-      {"%@Hx", {k(K::Integer)}},
-      {"%0*.*Iu", {k(K::Integer)}},
-      {"%(;)*$Shd", {k(K::IntegerList)}},
-      {"%$Sd", {k(K::IntegerList)}},  // the marker is optional like every field but the last
-      {"%Lf", {k(K::Real)}},
-      {"%5b", {k(K::DefiniteBlock)}},
-      {"%4!oly", {k(K::RawBinary)}},
-      {"%*!ob$SIy", {k(K::RawBinary)}},
-      {"%-*.*$BQs", {k(K::String)}},
-      {"%$Cqs", {k(K::String)}},
-      {"%,*$Bs", {k(K::StringList)}},
-      {"%{ Tevra_Coupling2 }-8Qs", {k(K::Enum)}},
-      {"%  d", {k(K::Integer)}},
-      {"%d,%d;%s", {k(K::Integer), k(K::Literal), k(K::Integer), k(K::Literal), k(K::String)}},
-      // Refused: no form ends there.
-      {"%X", {-1}},
-      {"%Y", {-1}},
-      {"%y", {k(K::RawBinary)}},  // tokenizes; the missing count fails later
-      {"%q", {-1}},
-      {"%lc", {-1}},
-      {"%.d", {-1}},
-      {"%@4d", {-1}},
-      {"%{}s", {-1}},
-      {"%{A}d", {-1}},
-      {"%5Tb", {-1}},
-      {"%", {-1}},
-      {"abc%", {-1}},
-      {"%#d", {-1}},
-      {"%t", {-1}},
-  };
-  for (const KindCase& c : cases)
-    EXPECT_EQ(Kinds(Direction::Output, c.format), c.kinds) << c.format;
+  ExpectForms<K>(
+      Direction::Output,
+      {{K::Integer, {"%-+0 12.5ld", "%@Hx", "%0*.*Iu", "%  d"}},
+       {K::IntegerList, {"%(;)*$Shd", "%$Sd"}},
+       {K::Real, {"%Lf"}},
+       {K::DefiniteBlock, {"%5b"}},
+       {K::RawBinary, {"%4!oly", "%*!ob$SIy", "%y"}},  // the missing count fails later
+       {K::String, {"%-*.*$BQs", "%$Cqs"}},
+       {K::StringList, {"%,*$Bs"}},
+       {K::Enum, {"%{ Tevra_Coupling2 }-8Qs"}}},
+      {"%X", "%Y", "%q", "%lc", "%.d", "%@4d", "%{}s", "%{A}d", "%5Tb", "%", "abc%", "%#d", "%t"});
+  using O = OutKind;
+  const auto k = [](O kind) { return static_cast<int>(kind); };
+  EXPECT_EQ(Kinds(Direction::Output, "50%%\n"),
+            (std::vector<int>{k(O::Literal), k(O::Literal), k(O::Literal)}));
+  EXPECT_EQ(
+      Kinds(Direction::Output, "%d,%d;%s"),
+      (std::vector<int>{k(O::Integer), k(O::Literal), k(O::Integer), k(O::Literal), k(O::String)}));
 }
 
 TEST(FormatTokens, InputFormsInOrderOfPreference) {
   using K = InKind;
-  auto k = [](K kind) { return static_cast<int>(kind); };
-  const KindCase cases[] = {
-      {"%*#hx", {k(K::Integer)}},
-      {"% @Hd", {k(K::Integer)}},
-      {"%,#ld", {k(K::IntegerList)}},
-      {"%(,;)10$Sd", {k(K::IntegerList)}},
-      {"%*e", {k(K::Real)}},
-      {"%$Szb", {k(K::Block)}},
-      {"%5c", {k(K::Character)}},
-      {"%#c", {k(K::Character)}},
-      {"%T", {k(K::UpToTerminator)}},
-      {"%#$Bt", {k(K::WholeMessage)}},
-      {"%#$Cs", {k(K::Word)}},
-      {"%10$C[]a-z]", {k(K::CharacterSet)}},
-      {"%,#$Cqs", {k(K::WordList)}},
-      {"%qs", {k(K::WordList)}},
-      {"%{Coupling}*Qs", {k(K::Enum)}},
-      {"%{Slope}(,;)#s", {k(K::EnumList)}},
-      {"%d,%$Ct", {k(K::Integer), k(K::Literal), k(K::WholeMessage)}},
-      // Refused.
-      {"%*d%", {-1}},
-      {"%[abc", {-1}},
-      {"%-d", {-1}},
-      {"%.2f", {-1}},
-      {"%*B", {-1}},
-      {"%,(;d", {-1}},
-      {"%Q", {-1}},
-  };
-  for (const KindCase& c : cases) EXPECT_EQ(Kinds(Direction::Input, c.format), c.kinds) << c.format;
+  ExpectForms<K>(Direction::Input,
+                 {{K::Integer, {"%*#hx", "% @Hd"}},
+                  {K::IntegerList, {"%,#ld", "%(,;)10$Sd"}},
+                  {K::Real, {"%*e"}},
+                  {K::Block, {"%$Szb"}},
+                  {K::Character, {"%5c", "%#c"}},
+                  {K::UpToTerminator, {"%T"}},
+                  {K::WholeMessage, {"%#$Bt"}},
+                  {K::Word, {"%#$Cs"}},
+                  {K::CharacterSet, {"%10$C[]a-z]"}},
+                  {K::WordList, {"%,#$Cqs", "%qs"}},
+                  {K::Enum, {"%{Coupling}*Qs"}},
+                  {K::EnumList, {"%{Slope}(,;)#s"}}},
+                 {"%*d%", "%[abc", "%-d", "%.2f", "%*B", "%,(;d", "%Q"});
+  const auto k = [](K kind) { return static_cast<int>(kind); };
+  EXPECT_EQ(Kinds(Direction::Input, "%d,%$Ct"),
+            (std::vector<int>{k(K::Integer), k(K::Literal), k(K::WholeMessage)}));
 }
 
 // The fields the formatted I/O tests cannot tell apart end to end: blanks after each field, the

@@ -104,7 +104,9 @@ TEST(EnumWords, TheInstrumentsWordsAndTheirAlternatives) {
     const core::MethodRecord record = Linking(c.links);
     const std::string_view type = c.links[0].type;
     EXPECT_EQ(ValueOf(type, &record, c.word), c.value) << type << " '" << c.word << "'";
-    if (c.value && c.prints) EXPECT_EQ(WordOf(type, &record, *c.value), c.word);
+    if (c.value && c.prints) {
+      EXPECT_EQ(WordOf(type, &record, *c.value), c.word);
+    }
   }
   const core::MethodRecord memory = Linking(kMemoryLocationOnOff);
   EXPECT_EQ(WordOf("MemoryLocation", &memory, 3), "");  // a row without words

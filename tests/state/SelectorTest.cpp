@@ -95,57 +95,32 @@ TEST_F(SelectorTest, ExpandsListsRangesAndLevels) {
   }
 }
 
-struct RejectCase {
-  std::string_view selector;
-  SelectorRanges ranges;
-  std::int32_t cStatus;
-};
-
 TEST_F(SelectorTest, RejectsWithTheSelectorStatusAndText) {
-  const std::vector<RejectCase> cases = {
-      {"Channel2-Channel1", kRanges, kRange},
-      {"Channel1-Input2", kRanges, kRange},
-      {"Ch1-Channel3", kRanges, kRange},  // second prefix longer than the first
-      {"Ch2147483648-Ch2147483648", kRanges, kRange},
-      {"Channel1-2", kRanges, kBadlyFormed},
-      {"Channel2-Channel1", kNoRanges, kBadlyFormed},  // ranges refused before they are read
-      {"Channel1,Channel1", kRanges, kBadlyFormed},
-      {"a:b,a:b", kRanges, kBadlyFormed},
-      {"Channel1:Channel2,Channel3", kRanges, kLevels},
-      {"a,b:c", kRanges, kLevels},
-      // Left to right: the reversed range is met before the duplicate.
-      {"Channel2-Channel1,Channel1,Channel1", kRanges, kRange},
-      // Empty items and stray separators.
-      {" ", kRanges, kBadlyFormed},
-      {"Channel1,,Channel2", kRanges, kBadlyFormed},
-      {"Channel1:", kRanges, kBadlyFormed},
-      {"Channel1-", kRanges, kBadlyFormed},
-      {"Ch1-Ch2-Ch3", kRanges, kBadlyFormed},
-      {"Ch-Ch2", kRanges, kBadlyFormed},
-      {"Ch1a-Ch2", kRanges, kBadlyFormed},
-      // Brackets.
-      {"[", kRanges, kBadlyFormed},
-      {"[]", kRanges, kBadlyFormed},
-      {"[Channel1", kRanges, kBadlyFormed},
-      {" [Channel1]", kRanges, kBadlyFormed},
-      {"[a:b]", kRanges, kBadlyFormed},
-      // Characters outside the name alphabet; only space and tab are blanks.
-      {"Channel 1", kRanges, kBadlyFormed},
-      {"Channel1\n", kRanges, kBadlyFormed},
-      {"Kanal\xC3\xA9", kRanges, kBadlyFormed},
-      {"Channel1\0"sv, kRanges, kBadlyFormed},  // a NUL does not end the selector
+  const std::pair<std::int32_t, std::vector<std::string_view>> groups[] = {
+      // Reversed, mismatched or overflowing ranges; left to right, before the duplicate.
+      {kRange,
+       {"Channel2-Channel1", "Channel1-Input2", "Ch1-Channel3", "Ch2147483648-Ch2147483648",
+        "Channel2-Channel1,Channel1,Channel1"}},
+      {kLevels, {"Channel1:Channel2,Channel3", "a,b:c"}},
+      // Duplicates, empty items, stray separators, brackets, characters outside the alphabet
+      // (only space and tab are blanks; a NUL does not end the selector).
+      {kBadlyFormed,
+       {"Channel1-2", "Channel1,Channel1", "a:b,a:b", " ", "Channel1,,Channel2",
+        "Channel1:", "Channel1-", "Ch1-Ch2-Ch3", "Ch-Ch2", "Ch1a-Ch2", "[", "[]", "[Channel1",
+        " [Channel1]", "[a:b]", "Channel 1", "Channel1\n", "Kanal\xC3\xA9", "Channel1\0"sv}},
       // The expansion is bounded: names per level, combinations, paths of all items.
-      {"Ch0-Ch4096", kRanges, kOutOfMemory},
-      {"[a1-a100]:[b1-b100]", kRanges, kOutOfMemory},
-      {"a1-a4000,b1-b4000", kRanges, kOutOfMemory},
+      {kOutOfMemory, {"Ch0-Ch4096", "[a1-a100]:[b1-b100]", "a1-a4000,b1-b4000"}},
   };
-  for (const RejectCase& c : cases) {
-    SCOPED_TRACE("selector: \"" + std::string(c.selector) + '"');
+  const auto reject = [&](std::string_view selector, SelectorRanges ranges, std::int32_t status) {
+    SCOPED_TRACE("selector: \"" + std::string(selector) + '"');
     SelectorPaths paths;
-    EXPECT_EQ(ToCStatus(ParseSelector(c.selector, c.ranges, reporter, paths)), c.cStatus);
-    EXPECT_EQ(TakeDescription(), SelectorText(c.cStatus));
+    EXPECT_EQ(ToCStatus(ParseSelector(selector, ranges, reporter, paths)), status);
+    EXPECT_EQ(TakeDescription(), SelectorText(status));
     EXPECT_EQ(paths.PathCount(), 0u);
-  }
+  };
+  for (const auto& [status, selectors] : groups)
+    for (std::string_view selector : selectors) reject(selector, kRanges, status);
+  reject("Channel2-Channel1", kNoRanges, kBadlyFormed);  // ranges refused before they are read
 }
 
 TEST_F(SelectorTest, TheLargestExpansionAndAReusedResult) {
