@@ -85,6 +85,7 @@ struct ITevraSystem : IUnknown {
   virtual HRESULT get_BeeperEnabled(VARIANT_BOOL* val) = 0;
   virtual HRESULT put_BeeperEnabled(VARIANT_BOOL val) = 0;
   virtual HRESULT Beep() = 0;
+  virtual HRESULT RequestLock(VARIANT_BOOL* Val) = 0;
   virtual HRESULT ReleaseLock() = 0;
   virtual HRESULT get_LockName(BSTR* val) = 0;
   virtual HRESULT get_LockOwner(BSTR* val) = 0;
