@@ -228,19 +228,6 @@ std::vector<PutValue> PutValues(const core::Property& row) {
   return values;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string q = "\"";
-  for (char c : text) {
-    if (c == '\n')
-      q += "\\n";
-    else if (c == '\r')
-      q += "\\r";
-    else
-      q += c;
-  }
-  return q + "\"";
-}
-
 struct Model {
   const char* name;
   const char* options;
@@ -349,20 +336,9 @@ class Walker {
         d, at + " get", [&] { return c.get(object, shown); }, &shown);
   }
 
-  // "<what> -> <commands sent> = <value or status and message>".
   void Line(CounterDriver& d, const std::string& what, const std::function<HRESULT()>& call,
             const std::string* shown = nullptr) {
-    d.script.sent.clear();
-    const HRESULT hr = call();
-    out_ << what << " ->";
-    for (const auto& sent : d.script.sent) out_ << " " << Quoted(sent.command);
-    if (SUCCEEDED(hr)) {
-      out_ << " = " << (shown ? *shown : "ok") << "\n";
-    } else {
-      char status[16];
-      std::snprintf(status, sizeof status, "0x%08X", static_cast<unsigned>(hr));
-      out_ << " = " << status << " " << Quoted(TakeErrorDescription()) << "\n";
-    }
+    TranscriptLine(out_, d, what, call, shown);
     replies_.clear();
   }
 
@@ -419,6 +395,7 @@ TEST(RowWalk, EveryRowOnEveryModelIsAsTheGoldenTranscriptSays) {
       {"QX1100", "431"}, {"QX1200", "431"}, {"QX1300", "762"}, {"QX1300", "762,431"}};
   for (const Model& model : kFunctionModels) walker.Run(model, false, true);
   for (const Model& model : kModels) walker.Run(model, true, true);
+  WalkMethods(out);
   const std::string path = std::string(TEVRA_TEST_SOURCE_DIR) + "/counter/RowWalk.golden";
   if (std::getenv("TEVRA_UPDATE_GOLDEN")) {
     std::ofstream(path, std::ios::binary) << out.str();
