@@ -2,6 +2,7 @@
 // from the arguments, the puts a configure stands for, the class-compliant methods and what they
 // forward to, and what they refuse before anything is sent are lines of the row walk's
 // transcript; here are the slow queries' own timeouts and the configures that stop at a failure.
+#include <iomanip>
 #include <span>
 
 #include "CounterTestSupport.h"
@@ -198,6 +199,35 @@ std::vector<MethodCall> Calls(const std::string& at, CounterDriver& d) {
         CALL(CLASS_ITF(TotalizeContinuous)->Configure(Name("channel3"))),
         CALL(CLASS_ITF(ArmStopExternal)->Configure(Name("Rear"), 0.1, IviCounterSlopePositive, 0)),
     };
+  // Simulation reads fixed values after the same checks as on an instrument, and sends nothing.
+  if (at == "SIM QX1300")
+    return {
+        CALL(ITF(Frequency)->Measure(1, 1, 3, &r)),
+        CALL(ITF(Period)->Measure(1, 1, 1, &r)),
+        CALL(ITF(PulseWidth)->Measure(1, 50, kPercent, kPositive, &r)),
+        CALL(ITF(PulseWidth)->Measure(2, 50, kPercent, kPositive, &r)),
+        CALL(ITF(DutyCycle)->Measure(2, 50, kPercent, kNegative, &r)),
+        CALL(ITF(EdgeTime)->Measure(1, kPercent, 90, 10, kRising, &r)),
+        CALL(ITF(FrequencyRatio)->Measure(1, 1, 1, 2, &r)),
+        CALL(ITF(TimeInterval)->Measure(1, 2, &r)),
+        CALL(ITF(Phase)->Measure(1, 2, &r)),
+        CALL(ITF(TotalizeTimed)->Measure(1, 1, &r)),
+        CALL(ITF(SinglePeriod)->Measure(2, &r)),
+        CALL(ITF(Burst)->Measure(&r)),
+        CALL(ITF(Burst)->MeasurePRF(1, 1, 3, &r)),
+        CALL(ITF(Burst)->MeasurePRI(1, 1, 3, &r)),
+        CALL(ITF(Burst)->MeasureWidth(TevraPulseWidthTypeNegative, &r)),
+        CALL(ITF(Burst)->MeasurePRF(1, 1, 1, &r)),
+        CALL(ITF(TotalizeGated)->Configure(2, TevraArmSourceChannel2, TevraSlopePositive, 1)),
+        CALL(ITF(TotalizeGated)->Configure(2, TevraArmSourceChannel1, TevraSlopePositive, 1)),
+    };
+  if (at == "SIM QX1200")
+    return {
+        CALL(ITF(PulseWidth)->Measure(3, 50, kPercent, kPositive, &r)),
+        CALL(ITF(PulseWidth)->Measure(1, 50, kPercent, kPositive, &r)),
+        CALL(ITF(TimeStamp)->Measure(5, 1, &stamps)),
+    };
+  if (at == "SIM QX1100") return {CALL(ITF(PulseWidth)->Measure(1, 50, kPercent, kPositive, &r))};
   return {
       // Beyond frequency, period and ratio every function is missing on the QX1100, and so are
       // the start and stop configure methods and the gates of other families.
@@ -219,9 +249,17 @@ void WalkMethods(std::ostream& out) {
   for (const auto& [model, options] : {std::pair{"QX1300", "785,431"},
                                        {"QX1300", "762,431"},
                                        {"QX1200", "785"},
-                                       {"QX1100", "762"}}) {
+                                       {"QX1100", "762"},
+                                       {"SIM QX1300", ""},
+                                       {"SIM QX1200", ""},
+                                       {"SIM QX1100", ""}}) {
+    out << std::setprecision(15);  // the readings as written in the code
     CounterDriver d;
-    d.Open(model, options);
+    const std::string at = *options ? std::string(model) + " " + options : model;
+    if (at.starts_with("SIM "))
+      d.Simulate(model + 4);
+    else
+      d.Open(model, options);
     const char* reply = nullptr;
     d.script.answer = [&](std::string_view command) {
       if (command == "*OPT?") return std::string(options);
@@ -229,7 +267,6 @@ void WalkMethods(std::ostream& out) {
       reply = nullptr;
       return std::string(r);
     };
-    const std::string at = std::string(model) + " " + options;
     for (const MethodCall& c : Calls(at, d)) {
       ClearOutputs();
       reply = c.reply;
@@ -242,6 +279,7 @@ void WalkMethods(std::ostream& out) {
       if (source != -1) out << "  source = " << source << "\n";
       if (polarity != -1) out << "  polarity = " << polarity << "\n";
       if (time != -1) out << "  time = " << time << "\n";
+      if (stamps) out << "  stamps\n";
     }
   }
 }
