@@ -25,9 +25,7 @@ namespace tevra::testing {
 
 inline constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80047010);
 inline constexpr HRESULT kMethodNotSupported = static_cast<HRESULT>(0x80047011);
-inline constexpr HRESULT kPropertyNotSupported = static_cast<HRESULT>(0x80047012);
 inline constexpr HRESULT kUnexpectedResponse = static_cast<HRESULT>(0x80047059);
-inline constexpr HRESULT kModelNotSupported = static_cast<HRESULT>(0x80044216);
 inline constexpr HRESULT kInvalidInputChannel = static_cast<HRESULT>(0x80044218);
 inline constexpr HRESULT kOptionNotInstalled = static_cast<HRESULT>(0x80044001);
 inline constexpr HRESULT kIoFailure = static_cast<HRESULT>(0x80044214);
@@ -178,13 +176,6 @@ inline void TranscriptLine(std::ostream& out, CounterDriver& d, const std::strin
 
 // The methods with arguments on every model, written to the row walk's transcript.
 void WalkMethods(std::ostream& out);
-
-// "Tevra: " and the message of an invalid value.
-inline std::string InvalidValue(const std::string& value, const std::string& method,
-                                const std::string& parameter) {
-  return "Tevra: Invalid value '" + value + "' for method '" + method + "', parameter '" +
-         parameter + "'.";
-}
 
 // The doubles of a reading array, which it destroys; {-999} when it is no such array.
 inline std::vector<double> Readings(SAFEARRAY* array) {
