@@ -6,8 +6,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,9 +25,7 @@ namespace tevra::testing {
 
 inline constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80047010);
 inline constexpr HRESULT kMethodNotSupported = static_cast<HRESULT>(0x80047011);
-inline constexpr HRESULT kPropertyNotSupported = static_cast<HRESULT>(0x80047012);
 inline constexpr HRESULT kUnexpectedResponse = static_cast<HRESULT>(0x80047059);
-inline constexpr HRESULT kModelNotSupported = static_cast<HRESULT>(0x80044216);
 inline constexpr HRESULT kInvalidInputChannel = static_cast<HRESULT>(0x80044218);
 inline constexpr HRESULT kOptionNotInstalled = static_cast<HRESULT>(0x80044001);
 inline constexpr HRESULT kIoFailure = static_cast<HRESULT>(0x80044214);
@@ -150,40 +150,32 @@ class SocketDriver : public FakeHolder, public HeldDriver {
   std::size_t start_ = 0;
 };
 
-// A call that must fail with this status and message (after "Tevra: ").
-struct Refusal {
-  std::string message;
-  std::function<HRESULT()> call;
-  HRESULT status = kInvalidValue;
-};
+// The text in quotes, line ends shown as \n and \r.
+inline std::string Quoted(const std::string& text) {
+  std::string q = "\"";
+  for (char c : text) q += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+  return q + "\"";
+}
 
-// Every refusal, and nothing sent for any of them.
-inline void ExpectRefusals(ScriptedIoSession::Script& script, const std::vector<Refusal>& rows) {
-  for (const Refusal& row : rows) {
-    SCOPED_TRACE(row.message);
-    EXPECT_EQ(row.call(), row.status);
-    EXPECT_EQ(TakeErrorDescription(), "Tevra: " + row.message);
-    EXPECT_TRUE(script.sent.empty()) << script.sent.front().command;
-    script.sent.clear();
+// A transcript line of a call: "<what> -> <commands sent> = <shown or ok, or status and message>".
+inline void TranscriptLine(std::ostream& out, CounterDriver& d, const std::string& what,
+                           const std::function<HRESULT()>& call,
+                           const std::string* shown = nullptr) {
+  d.script.sent.clear();
+  const HRESULT hr = call();
+  out << what << " ->";
+  for (const auto& sent : d.script.sent) out << " " << Quoted(sent.command);
+  if (SUCCEEDED(hr)) {
+    out << " = " << (shown ? *shown : "ok") << "\n";
+  } else {
+    char status[16];
+    std::snprintf(status, sizeof status, "0x%08X", static_cast<unsigned>(hr));
+    out << " = " << status << " " << Quoted(TakeErrorDescription()) << "\n";
   }
 }
 
-// "Instrument model does not support this feature: <method>."
-inline std::string ModelLacks(const std::string& method) {
-  return "Instrument model does not support this feature: " + method + ".";
-}
-
-// A call the connected model lacks.
-inline Refusal ModelRefusal(const std::string& method, std::function<HRESULT()> call) {
-  return {ModelLacks(method), std::move(call), kModelNotSupported};
-}
-
-// "Tevra: " and the message of an invalid value.
-inline std::string InvalidValue(const std::string& value, const std::string& method,
-                                const std::string& parameter) {
-  return "Tevra: Invalid value '" + value + "' for method '" + method + "', parameter '" +
-         parameter + "'.";
-}
+// The methods with arguments on every model, written to the row walk's transcript.
+void WalkMethods(std::ostream& out);
 
 // The doubles of a reading array, which it destroys; {-999} when it is no such array.
 inline std::vector<double> Readings(SAFEARRAY* array) {

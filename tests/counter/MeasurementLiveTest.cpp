@@ -66,34 +66,24 @@ TEST_F(LiveMeasurement, QueryLastSplitsTheValueFromItsUnit) {
   d.ExpectWire("DATA:LAST?\nDATA:LAST?\nDATA:LAST?\n");
 }
 
-TEST_F(LiveMeasurement, ControlCommandsOfEveryMeasurementInterface) {
+// The row walk has the plain commands; these read replies or forward to the class interface.
+TEST_F(LiveMeasurement, CountModeAndTheClassCompliantRead) {
   d.fake.On("DATA:POIN?").Reply("+42\n");
   d.fake.On("FREQ:MODE?").Reply("REC,+1\n");  // the word before the first comma counts
-  d.fake.On("*OPC?").Reply("1\n");
   d.fake.On(":READ?").Reply("+1.5E+06,+2.5E+06\n");
   auto* compliant = d.Get<IIviCounterMeasurement>(IID_IIviCounterMeasurement);
-  auto* system = COUNTER_ITF(System);
-  auto* trigger = COUNTER_ITF(Trigger);
-  EXPECT_EQ(measurement->Initiate(), S_OK);
-  EXPECT_EQ(measurement->Abort(), S_OK);
   LONG count = 0;
   EXPECT_EQ(measurement->ReadingCount(&count), S_OK);
   EXPECT_EQ(count, 42);
-  EXPECT_EQ(measurement->put_Mode(TevraFrequencyMeasurementModeContinuous), S_OK);
   TevraFrequencyMeasurementModeEnum mode{};
   EXPECT_EQ(measurement->get_Mode(&mode), S_OK);
   EXPECT_EQ(mode, TevraFrequencyMeasurementModeReciprocal);
-  EXPECT_EQ(system->WaitForOperationComplete(1000), S_OK);
-  EXPECT_EQ(trigger->put_SampleCount(2), S_OK);
-  EXPECT_EQ(trigger->SendSoftwareTrigger(), S_OK);
   double value = 0;
   EXPECT_EQ(compliant->Initiate(), S_OK);
   EXPECT_EQ(compliant->Read(1000, &value), S_OK);
   EXPECT_EQ(value, 1.5e6);
   EXPECT_EQ(compliant->Abort(), S_OK);
-  d.ExpectWire(
-      "INIT\nABOR\nDATA:POIN?\nFREQ:MODE CONT\nFREQ:MODE?\n*OPC?\nSAMP:COUN 2\n*TRG\nINIT\n"
-      ":READ?\nABOR\n");
+  d.ExpectWire("DATA:POIN?\nFREQ:MODE?\nINIT\n:READ?\nABOR\n");
 }
 
 }  // namespace

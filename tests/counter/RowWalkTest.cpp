@@ -158,6 +158,23 @@ std::vector<std::vector<std::string>> Replies(const core::Property& row) {
       {"IIviCounterArmStartExternal.Source", {{"INP"}, {"INP2"}, {"BNC"}, {"EXT"}}},
       {"IIviCounterArmStopExternal.Source", {{"INP"}, {"INP2"}, {"BNC"}, {"EXT"}}},
       {"IIviCounterArmStartExternal.Level", {{"INP", "+1.0E-01"}, {"INP2", "+2.0E-01"}}},
+      // The first function word found in the reply decides; a time stamp has no class function.
+      {"IIviCounter.Function",
+       {{"+7"},
+        {"\"FREQ:RAT 1,2\""},
+        {"  \"FREQ 2\" "},
+        {"\"PER 1\""},
+        {"\"PWID 1\""},
+        {"\"NWID 2\""},
+        {"\"PDUT 1\""},
+        {"\"NDUT 1\""},
+        {"\"FTIM 1\""},
+        {"\"RTIM 2\""},
+        {"\"TINT 1,2\""},
+        {"\"PHAS 2,1\""},
+        {"\"TOT 2\""},
+        {"\"SPER 1\""},
+        {"\"TST 1\""}}},
   };
   const std::string member = std::string(row.itf->name) + "." + row.name;
   for (const Own& own : kOwn)
@@ -213,19 +230,6 @@ std::vector<PutValue> PutValues(const core::Property& row) {
   return values;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string q = "\"";
-  for (char c : text) {
-    if (c == '\n')
-      q += "\\n";
-    else if (c == '\r')
-      q += "\\r";
-    else
-      q += c;
-  }
-  return q + "\"";
-}
-
 struct Model {
   const char* name;
   const char* options;
@@ -236,7 +240,8 @@ class Walker {
  public:
   explicit Walker(std::ostream& out) : out_(out) {}
 
-  void Run(const Model& model, bool simulate) {
+  // With functions, SetFunction with every value of its enumeration instead of the rows.
+  void Run(const Model& model, bool simulate, bool functions = false) {
     CounterDriver d;
     if (simulate) {
       d.Simulate(model.name);
@@ -250,6 +255,10 @@ class Walker {
       };
     }
     prefix_ = std::string(simulate ? "SIM " : "") + model.name + " ";
+    if (functions) {
+      WalkFunctions(d, simulate, model.options);
+      return;
+    }
     for (const RowCall& c : Calls()) {
       for (auto& [label, object] : Objects(d, *c.itf)) {
         const std::string at = prefix_ + c.itf->name + label + "." + c.name;
@@ -269,6 +278,29 @@ class Walker {
   }
 
  private:
+  // The command each function value sends or its refusal; in simulation the word GetFunction
+  // then returns.
+  void WalkFunctions(CounterDriver& d, bool simulate, const char* options) {
+    for (int value = 0; value <= TevraMeasurementFunctionPositiveBurstWidth; ++value) {
+      const std::string at = prefix_ + (simulate ? "" : "\"" + std::string(options) + "\" ") +
+                             "SetFunction " + std::to_string(value);
+      Line(d, at, [&] {
+        return d.handle.driver->SetFunction(static_cast<TevraMeasurementFunctionEnum>(value));
+      });
+      if (!simulate) continue;
+      std::string shown;
+      Line(
+          d, at + " GetFunction",
+          [&] {
+            BSTR word = nullptr;
+            const HRESULT hr = d.handle.driver->GetFunction(&word);
+            shown = Shown(word);
+            return hr;
+          },
+          &shown);
+    }
+  }
+
   void WalkLive(CounterDriver& d, const RowCall& c, IUnknown* object, const std::string& at) {
     std::string shown;
     for (const std::vector<std::string>& replies : Replies(*c.property)) {
@@ -306,20 +338,9 @@ class Walker {
         d, at + " get", [&] { return c.get(object, shown); }, &shown);
   }
 
-  // "<what> -> <commands sent> = <value or status and message>".
   void Line(CounterDriver& d, const std::string& what, const std::function<HRESULT()>& call,
             const std::string* shown = nullptr) {
-    d.script.sent.clear();
-    const HRESULT hr = call();
-    out_ << what << " ->";
-    for (const auto& sent : d.script.sent) out_ << " " << Quoted(sent.command);
-    if (SUCCEEDED(hr)) {
-      out_ << " = " << (shown ? *shown : "ok") << "\n";
-    } else {
-      char status[16];
-      std::snprintf(status, sizeof status, "0x%08X", static_cast<unsigned>(hr));
-      out_ << " = " << status << " " << Quoted(TakeErrorDescription()) << "\n";
-    }
+    TranscriptLine(out_, d, what, call, shown);
     replies_.clear();
   }
 
@@ -371,6 +392,12 @@ TEST(RowWalk, EveryRowOnEveryModelIsAsTheGoldenTranscriptSays) {
     walker.Run(model, false);
     walker.Run(model, true);
   }
+  // Each model's functions, and the burst functions with and without their option.
+  constexpr Model kFunctionModels[] = {
+      {"QX1100", "431"}, {"QX1200", "431"}, {"QX1300", "762"}, {"QX1300", "762,431"}};
+  for (const Model& model : kFunctionModels) walker.Run(model, false, true);
+  for (const Model& model : kModels) walker.Run(model, true, true);
+  WalkMethods(out);
   const std::string path = std::string(TEVRA_TEST_SOURCE_DIR) + "/counter/RowWalk.golden";
   if (std::getenv("TEVRA_UPDATE_GOLDEN")) {
     std::ofstream(path, std::ios::binary) << out.str();
