@@ -47,10 +47,12 @@ std::string Shown(T value) {
 struct RowCall {
   const core::Interface* itf;
   const char* name;
-  const core::Property* property;  // null for a method
-  std::function<HRESULT(IUnknown*, std::string&)> get;
+  const core::Property* property;                          // null for a method
+  std::function<HRESULT(IUnknown*, std::string&)> get;     // a get, or a one-output query
   std::function<HRESULT(IUnknown*, const PutValue&)> put;  // empty when read-only
   std::function<HRESULT(IUnknown*)> call;                  // a command-only method
+  const core::Method* query = nullptr;                     // the one-output query's row
+  core::ValueType queryType = core::ValueType::Int32;      // and its output's type
 };
 
 template <class Itf>
@@ -91,6 +93,18 @@ RowCall MethodCall(const core::Method& row, HRESULT (Itf::*method)()) {
           {},      [method](IUnknown* object) { return (As<Itf>(object)->*method)(); }};
 }
 
+template <class Itf, class T>
+RowCall QueryCall(const core::Method& row, HRESULT (Itf::*query)(T*)) {
+  RowCall c{row.itf, row.record.methodName, nullptr, {}, {}, {}, &row, core::ValueTypeOf<T>()};
+  c.get = [query](IUnknown* object, std::string& shown) {
+    T value{};
+    const HRESULT hr = (As<Itf>(object)->*query)(&value);
+    shown = Shown(value);
+    return hr;
+  };
+  return c;
+}
+
 #define TEVRA_WALK_PUT_Generic(Itf, Name) &Itf::put_##Name
 #define TEVRA_WALK_PUT_OwnGet(Itf, Name) &Itf::put_##Name
 #define TEVRA_WALK_PUT_OwnPut(Itf, Name) &Itf::put_##Name
@@ -106,7 +120,7 @@ RowCall MethodCall(const core::Method& row, HRESULT (Itf::*method)()) {
   PropertyCall<Itf, Type>(counter::rows::Itf##_##Name, &Itf::get_##Name, \
                           TEVRA_WALK_PUT_##Kind(Itf, Name)),
 #define TEVRA_METHOD(Itf, Name, Kind, ...) TEVRA_WALK_METHOD_##Kind(Itf, Name)
-#define TEVRA_QUERY(Itf, Name, ...)
+#define TEVRA_QUERY(Itf, Name, ...) QueryCall(counter::rows::Itf##_##Name, &Itf::Name),
 const std::vector<RowCall>& Calls() {
   static const std::vector<RowCall> calls = {
 #include "counter/members/Interfaces.inc"
@@ -135,6 +149,28 @@ std::span<const core::EnumWords> WordsOf(const core::Property& row) {
 
 // The replies a get is tried with, each a list for the queries of one call. Enumerations and
 // booleans: every word their row links, and a word it does not.
+std::vector<std::vector<std::string>> Replies(std::span<const core::EnumWords> words,
+                                              core::ValueType type) {
+  std::vector<std::vector<std::string>> replies;
+  for (const core::EnumWords& link : words)
+    for (const core::EnumRow& r : link.rows)
+      for (std::string_view word : r.words)
+        if (!word.empty()) replies.push_back({std::string(word)});
+  if (!replies.empty()) {
+    replies.push_back({"BOGUS"});
+    return replies;
+  }
+  switch (type) {
+    case core::ValueType::Double:
+    case core::ValueType::Float:
+      return {{"-1.25E-01"}};
+    case core::ValueType::String:
+      return {{"Text,1"}};
+    default:
+      return {{"+7"}};
+  }
+}
+
 std::vector<std::vector<std::string>> Replies(const core::Property& row) {
   struct Own {
     std::string_view member;
@@ -179,24 +215,7 @@ std::vector<std::vector<std::string>> Replies(const core::Property& row) {
   const std::string member = std::string(row.itf->name) + "." + row.name;
   for (const Own& own : kOwn)
     if (own.member == member) return own.replies;
-  std::vector<std::vector<std::string>> replies;
-  for (const core::EnumWords& link : WordsOf(row))
-    for (const core::EnumRow& r : link.rows)
-      for (std::string_view word : r.words)
-        if (!word.empty()) replies.push_back({std::string(word)});
-  if (!replies.empty()) {
-    replies.push_back({"BOGUS"});
-    return replies;
-  }
-  switch (row.type) {
-    case core::ValueType::Double:
-    case core::ValueType::Float:
-      return {{"-1.25E-01"}};
-    case core::ValueType::String:
-      return {{"Text,1"}};
-    default:
-      return {{"+7"}};
-  }
+  return Replies(WordsOf(row), row.type);
 }
 
 std::vector<PutValue> PutValues(const core::Property& row) {
@@ -303,7 +322,8 @@ class Walker {
 
   void WalkLive(CounterDriver& d, const RowCall& c, IUnknown* object, const std::string& at) {
     std::string shown;
-    for (const std::vector<std::string>& replies : Replies(*c.property)) {
+    for (const std::vector<std::string>& replies :
+         c.query ? Replies(c.query->record.enums, c.queryType) : Replies(*c.property)) {
       replies_ = replies;
       std::string said;
       for (const std::string& r : replies) said += " " + Quoted(r);
