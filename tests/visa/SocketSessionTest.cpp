@@ -223,7 +223,6 @@ TEST_F(SocketSession, AttributesOfAnOpenSocket) {
       kViSuccess);
   const std::pair<ViAttr, AttributeValue> defaults[] = {
       {kViAttrTmoValue, std::uint32_t{2000}},
-      {kViAttrTermcharEn, false},
       {kViAttrRsrcName, "TCPIP0::127.0.0.1::" + port + "::SOCKET"},
       {kViAttrTcpipNodelay, true},
   };
@@ -235,7 +234,6 @@ TEST_F(SocketSession, AttributesOfAnOpenSocket) {
   const std::tuple<ViAttr, AttributeValue, ViStatus> refused[] = {
       {kViAttrTcpipPort, std::uint16_t{1}, kViErrorAttrReadonly},
       {kViAttrTermchar, std::uint16_t{256}, kViErrorNsupAttrState},
-      {kViAttrTmoValue, std::string("abc"), kViErrorNsupAttrState},
       {kViAttrIoProt, std::uint16_t{9}, kViErrorNsupAttrState},
       {0x3FFF0123, std::uint32_t{1}, kViErrorNsupAttr},
   };
