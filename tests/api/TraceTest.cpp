@@ -273,6 +273,9 @@ TEST_F(TraceTest, SizeLimitStopsTheTraceForGood) {
   EXPECT_TRUE(XmlLintAccepts(dir_ / "limited.xml"));
 }
 
+// TraceEnabled pauses and resumes the same file; not enabled at Initialize, it opens a new one.
+// The property of the system interface is the log on a live session, a stored setting in
+// simulation.
 TEST_F(TraceTest, TraceEnabledPausesAndResumesTheSameFile) {
   TracedDriver d;
   ASSERT_EQ(d.Initialize(Traced("switched.xml")), S_OK);
@@ -281,24 +284,10 @@ TEST_F(TraceTest, TraceEnabledPausesAndResumesTheSameFile) {
   EXPECT_EQ(d.log->State(), TraceState::Off);
   ASSERT_EQ(d.Identifier(), S_OK);  // paused: no record
   EXPECT_EQ(d.log->PutTraceEnabled(true), S_OK);
-  EXPECT_TRUE(d.log->GetTraceEnabled());
   ASSERT_EQ(d.Identifier(), S_OK);  // 2
   EXPECT_EQ(d.driver->Close(), S_OK);
   EXPECT_EQ(Count(ReadFile(dir_ / "switched.xml"), "<Method "), 3);  // and Close
 
-  // Tracing not enabled at Initialize: TraceEnabled true opens a new file.
-  TracedDriver e;
-  ASSERT_EQ(e.Initialize("TraceName=" + (dir_ / "late.xml").string()), S_OK);
-  EXPECT_FALSE(fs::exists(dir_ / "late.xml"));
-  EXPECT_EQ(e.log->PutTraceEnabled(true), S_OK);
-  ASSERT_EQ(e.Identifier(), S_OK);
-  EXPECT_EQ(e.driver->Close(), S_OK);
-  EXPECT_EQ(Count(ReadFile(dir_ / "late.xml"), "<Method "), 2);
-}
-
-// The property of the system interface: the log on a live session, a stored setting in
-// simulation.
-TEST_F(TraceTest, TraceEnabledPropertyOfTheSystemInterface) {
   VARIANT_BOOL on = VARIANT_FALSE;
   const auto toggle = [&](TracedDriver& d, VARIANT_BOOL value) {
     ITevraSystem* system = nullptr;
@@ -307,18 +296,23 @@ TEST_F(TraceTest, TraceEnabledPropertyOfTheSystemInterface) {
     EXPECT_EQ(system->get_TraceEnabled(&on), S_OK);
     system->Release();
   };
-  TracedDriver simulated;  // in simulation the property is a stored setting
-  ASSERT_EQ(simulated.Initialize("TraceName=" + (dir_ / "sim.xml").string()), S_OK);
+  TracedDriver simulated;
+  ASSERT_EQ(simulated.Initialize("TraceName=" + (dir_ / "late.xml").string()), S_OK);
   toggle(simulated, VARIANT_TRUE);
   EXPECT_TRUE(on == VARIANT_TRUE && !simulated.log->Enabled());
+  EXPECT_FALSE(fs::exists(dir_ / "late.xml"));
+  EXPECT_EQ(simulated.log->PutTraceEnabled(true), S_OK);
+  ASSERT_EQ(simulated.Identifier(), S_OK);
+  EXPECT_EQ(simulated.driver->Close(), S_OK);
+  EXPECT_EQ(Count(ReadFile(dir_ / "late.xml"), "<Method "), 2);
+
   ScriptedIoSession::Script script;
   script.Expect("*IDN?", "Orvane Technologies,QX1300,SN0042,2.0.1");
   script.Expect("*OPT?", "431");
   TracedDriver live(nullptr, std::make_unique<ScriptedIoSession>(script));
   ASSERT_EQ(live.Initialize(Traced("live.xml"), false, "TCPIP::h::5025::SOCKET"), S_OK);
   toggle(live, VARIANT_FALSE);  // the put is recorded before the pause, the get is not
-  EXPECT_EQ(on, VARIANT_FALSE);
-  EXPECT_EQ(live.log->State(), TraceState::Off);
+  EXPECT_TRUE(on == VARIANT_FALSE && live.log->State() == TraceState::Off);
   EXPECT_EQ(live.driver->Close(), S_OK);
   const std::string text = ReadFile(dir_ / "live.xml");
   EXPECT_EQ(Count(text, "Name=\"put_TraceEnabled\""), 1);

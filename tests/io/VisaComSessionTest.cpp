@@ -60,9 +60,17 @@ class VisaComSession : public ::testing::Test, public testing::ReporterFixture {
   CVisaComSession session;
 };
 
+// A session never opened, one that failed to open and a closed one send nothing and say so.
 TEST_F(VisaComSession, AClosedSessionSendsNothingAndSaysSo) {
   std::string reply;
   EXPECT_EQ(session.QueryString("*IDN?", reply, core::kDefaultTimeout), kNotInitialized);
+  for (const char* resource : {"GPIB0::5::INSTR", "TCPIP::127.0.0.1::1::SOCKET"}) {
+    platform::ClearThreadError();
+    EXPECT_EQ(Open(resource), kUnknownResource) << resource;
+    EXPECT_TRUE(Reported().starts_with("Tevra: Unknown resource.\r\nFailed to open VISA resource."))
+        << Reported();
+    EXPECT_FALSE(session.IsOpen());
+  }
   OpenFake();
   EXPECT_EQ(session.Close(), S_OK);
   platform::ClearThreadError();
@@ -72,16 +80,6 @@ TEST_F(VisaComSession, AClosedSessionSendsNothingAndSaysSo) {
   EXPECT_EQ(session.GetTimeout(timeout), kNotInitialized);
   EXPECT_EQ(session.Close(), S_OK);  // closing twice does nothing
   EXPECT_EQ(fake.Transcript(), "");
-}
-
-TEST_F(VisaComSession, UnknownResourcesFailToOpen) {
-  for (const char* resource : {"GPIB0::5::INSTR", "TCPIP::127.0.0.1::1::SOCKET"}) {
-    platform::ClearThreadError();
-    EXPECT_EQ(Open(resource), kUnknownResource) << resource;
-    EXPECT_TRUE(Reported().starts_with("Tevra: Unknown resource.\r\nFailed to open VISA resource."))
-        << Reported();
-    EXPECT_FALSE(session.IsOpen());
-  }
 }
 
 TEST_F(VisaComSession, AnOperationTimeoutHoldsForThatOperationOnlyAlsoWhenItFails) {

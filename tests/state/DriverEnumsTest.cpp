@@ -35,12 +35,6 @@ class DriverEnums : public ::testing::Test {
   TestDriver driver;
 };
 
-TEST_F(DriverEnums, TheFamilyIsTheIdentifiedModelsUntilClose) {
-  EXPECT_EQ(driver.Family(), "DefaultFamily");
-  EXPECT_EQ(driver.ApiClose(), S_OK);
-  EXPECT_EQ(driver.Family(), "");
-}
-
 TEST_F(DriverEnums, FailuresAreReportedWithTheirCodeAndText) {
   std::string_view word;
   std::int32_t value = 0;
@@ -83,6 +77,10 @@ TEST_F(DriverEnums, TheRunningMethodChoosesTheWords) {
   std::string_view word;
   EXPECT_EQ(driver.Format("Slope", 0, word), S_OK);  // no call: the slope's own words
   EXPECT_EQ(word, "NEG");
+  // The family is the identified model's until Close.
+  EXPECT_EQ(driver.Family(), "DefaultFamily");
+  EXPECT_EQ(driver.ApiClose(), S_OK);
+  EXPECT_EQ(driver.Family(), "");
 }
 
 TEST_F(DriverEnums, BooleanRepliesUseTheContextsWords) {

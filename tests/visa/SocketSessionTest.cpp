@@ -314,33 +314,6 @@ TEST(SocketOpen, ResourcesWithoutATransportAreNotFound) {
   }
 }
 
-// A transport registered for a kind serves it; its failures reach the session's description.
-TEST(SocketOpen, RegisteredTransportServesItsKind) {
-  class RefusingTransport final : public Transport {
-   public:
-    ViStatus Write(std::span<const std::uint8_t>, bool, const LineSettings&,
-                   std::size_t&) override {
-      return Fail(kViErrorIo, "bus error");
-    }
-    ViStatus Read(std::span<std::uint8_t>, const LineSettings&, std::size_t&) override {
-      return kViSuccess;
-    }
-  };
-  ResourceManager manager;
-  manager.RegisterTransport(ResourceKind::GpibInstr,
-                            [](const ResourceAddress& address, std::uint32_t,
-                               std::unique_ptr<Transport>& transport, std::string&) {
-                              EXPECT_EQ(address.primaryAddress, 5);
-                              transport = std::make_unique<RefusingTransport>();
-                              return kViSuccess;
-                            });
-  std::unique_ptr<VisaSession> session;
-  ASSERT_EQ(manager.Open("GPIB::5", AccessMode::ExclusiveLock, 2000, session), kViSuccess);
-  EXPECT_EQ(WriteText(*session, "*RST"), kViErrorIo);
-  EXPECT_EQ(session->LastErrorDescription(),
-            "VI_ERROR_IO: An error occurred during the transfer. (viWrite: bus error)");
-}
-
 TEST(SocketOpen, Ipv6Loopback) {
   FakeInstrument::Options options;
   options.ipv6 = true;
