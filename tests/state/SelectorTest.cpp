@@ -146,57 +146,41 @@ TEST_F(SelectorTest, ResolvesVirtualAndQualifiedNames) {
   EXPECT_EQ(QualifiedName("TevraChannel[Channel1]", "Arm", "A"), "TevraChannel[Channel1].Arm[A]");
 }
 
-struct FindCase {
-  const char* name;
-  std::size_t channels;
-  std::ptrdiff_t index;  // -1: unknown
-};
+constexpr std::size_t kNone = 99;  // unknown name
+constexpr const char* kUnknown = "Tevra: Unknown physical repeated capability selector.";
 
 TEST_F(SelectorTest, FindsTheElementAnItemNameSelects) {
-  const std::vector<FindCase> cases = {
-      {" CHANNEL1 ", 3, 0}, {"Channel3", 3, 2}, {"myInput", 3, 1}, {"Channel3", 2, -1},
-      {"", 3, -1},          {" \t", 1, 0},      {"", 0, -1},       {"Channel", 3, -1},
+  // {name, channels there are, the index found}
+  const std::tuple<const char*, std::size_t, std::size_t> cases[] = {
+      {" CHANNEL1 ", 3, 0}, {"Channel3", 3, 2}, {"myInput", 3, 1}, {"Channel3", 2, kNone},
+      {"", 3, kNone},       {" \t", 1, 0},      {"", 0, kNone},    {"Channel", 3, kNone},
   };
-  for (const FindCase& c : cases) {
-    SCOPED_TRACE("name: \""s + c.name + '"');
-    const std::span<const std::string> channels(kChannels.data(), c.channels);
-    std::size_t index = 99;
-    const HRESULT status = FindRepCapIndex(c.name, channels, kVirtualNames, reporter, index);
-    if (c.index >= 0) {
-      EXPECT_EQ(status, S_OK);
-      EXPECT_EQ(index, static_cast<std::size_t>(c.index));
-    } else {
-      EXPECT_EQ(status, ComStatusOf(36));
-      EXPECT_EQ(TakeDescription(), "Tevra: Unknown physical repeated capability selector.");
-    }
+  for (const auto& [name, count, expected] : cases) {
+    std::size_t index = kNone;
+    EXPECT_EQ(
+        FindRepCapIndex(name, std::span(kChannels.data(), count), kVirtualNames, reporter, index),
+        expected == kNone ? ComStatusOf(36) : S_OK)
+        << '"' << name << '"';
+    EXPECT_EQ(expected == kNone ? kNone : index, expected) << '"' << name << '"';
+    EXPECT_EQ(TakeDescription(), expected == kNone ? kUnknown : "<none>");
   }
 }
 
-struct SelectorIndicesCase {
-  const char* selector;
-  std::vector<std::size_t> indices;  // empty: unknown name
-};
-
 TEST_F(SelectorTest, TurnsASelectorIntoElementsOrFailsBeforeAny) {
-  const std::vector<SelectorIndicesCase> cases = {
+  const std::pair<const char*, std::vector<std::size_t>> cases[] = {
       {"Channel3,myinput", {2, 1}}, {"channel1:Ignored", {0}}, {"Channel2,Bogus", {}}, {"", {}}};
   const auto nameAt = [](std::size_t i) { return std::string_view(kChannels[i]); };
-  for (const SelectorIndicesCase& c : cases) {
-    SCOPED_TRACE("selector: \""s + c.selector + '"');
+  for (const auto& [selector, expected] : cases) {
     SelectorPaths paths;
-    ASSERT_EQ(ParseSelector(c.selector, kRanges, reporter, paths), S_OK);
+    ASSERT_EQ(ParseSelector(selector, kRanges, reporter, paths), S_OK);
     std::vector<std::size_t> indices{7};
-    const HRESULT status =
-        ResolveSelectorIndices(paths, kChannels.size(), nameAt, kVirtualNames, reporter, indices);
-    EXPECT_EQ(indices, c.indices);
-    if (c.indices.empty()) {
-      EXPECT_EQ(ToCStatus(status), static_cast<std::int32_t>(0xBFFA0067));
-      EXPECT_EQ(TakeDescription(), "Tevra: Unknown physical repeated capability selector.");
-    } else {
-      EXPECT_EQ(status, S_OK);
-    }
+    EXPECT_EQ(ToCStatus(ResolveSelectorIndices(paths, kChannels.size(), nameAt, kVirtualNames,
+                                               reporter, indices)),
+              expected.empty() ? static_cast<std::int32_t>(0xBFFA0067) : 0)
+        << '"' << selector << '"';
+    EXPECT_EQ(indices, expected);  // nothing of a selector that fails
+    EXPECT_EQ(TakeDescription(), expected.empty() ? kUnknown : "<none>");
   }
-
   std::vector<std::size_t> indices;
   EXPECT_EQ(ToCStatus(ResolveSelectorIndices(SelectorPaths{}, kChannels.size(), nameAt,
                                              kVirtualNames, reporter, indices)),
