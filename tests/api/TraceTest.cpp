@@ -452,43 +452,73 @@ platform::SafeArrayPtr Doubles(std::vector<ULONG> dims) {
   return array;
 }
 
-// The "Parameter" element of an array: its shape and type, and one "Element" child per value
-// (0.25, 1.25, ...). In a record it is indented by two tabs; alone in a file, by none.
+// The "Parameter" element of an array: its shape and type, and one "Element" child per value. In
+// a record it is indented by two tabs; alone in a file, by none.
 std::string ArrayVal(std::string_view name, std::string_view direction, std::string_view shape,
-                     std::string_view type, int elements, const std::string& indent = "\t\t") {
+                     std::string_view type, const std::vector<std::string>& values,
+                     const std::string& indent = "\t\t") {
   std::string text = indent + "<Parameter Name=\"" + std::string(name) + "\" Direction=\"" +
                      std::string(direction) + "\" " + std::string(shape) + " DataType=\"" +
                      std::string(type) + "[]\"";
-  if (elements == 0) return text + "/>\r\n";
+  if (values.empty()) return text + "/>\r\n";
   text += ">\r\n";
-  for (int i = 0; i < elements; ++i)
-    text += indent + "\t<Element Value=\"" + std::to_string(i) + ".25\" DataType=\"" +
-            std::string(type) + "\"/>\r\n";
+  for (const std::string& value : values)
+    text +=
+        indent + "\t<Element Value=\"" + value + "\" DataType=\"" + std::string(type) + "\"/>\r\n";
   return text + indent + "</Parameter>\r\n";
+}
+std::vector<std::string> Quarters(int n) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < n; ++i) texts.push_back(std::to_string(i) + ".25");
+  return texts;
+}
+std::string InputArray(std::string_view shape, std::string_view type,
+                       const std::vector<std::string>& values) {
+  return ArrayVal("a", "In", shape, type, values, "");
+}
+
+// One element of type T in a one-dimensional array of `vt`.
+template <class T>
+platform::SafeArrayPtr One(VARTYPE vt, T value) {
+  platform::SafeArrayPtr array(SafeArrayCreateVector(vt, 0, 1));
+  *static_cast<T*>(array.get()->pvData) = value;
+  return array;
 }
 
 // The shape always; the first TraceArraySizeMax elements of a one-dimensional array when arrays
-// are traced.
+// are traced. An element's text is that of a scalar of its type: the low half of a 64-bit
+// integer, a float widened to 15 digits, an escaped string, an unsigned 32-bit value as signed;
+// an element type the trace does not know is "(unknown)".
 TEST_F(TraceTest, InputArraysByTheArraySettings) {
+  const char* hundred = R"(NumDims="1" DimSizes="100")";
+  const char* one = R"(NumDims="1" DimSizes="1")";
   struct Case {
-    bool array;
+    platform::SafeArrayPtr array;
+    bool traced;
     std::int32_t sizeMax;
-    std::vector<ULONG> dims;  // empty: a null array
-    int elements;
-  } cases[] = {{true, 3, {100}, 3},  {true, -3, {100}, 0},     {true, 50, {4}, 4},
-               {false, 5, {100}, 0}, {true, 10, {3, 4, 5}, 0}, {true, 10, {}, 0}};
+    std::string expected;
+  } cases[] = {
+      {Doubles({100}), true, 3, InputArray(hundred, "Double", Quarters(3))},
+      {Doubles({100}), true, -3, InputArray(hundred, "Double", {})},
+      {Doubles({4}), true, 50, InputArray(R"(NumDims="1" DimSizes="4")", "Double", Quarters(4))},
+      {Doubles({100}), false, 5, InputArray(hundred, "Double", {})},
+      {Doubles({3, 4, 5}), true, 10, InputArray(R"(NumDims="3" DimSizes="3,4,5")", "Double", {})},
+      {Doubles({}), true, 10, InputArray(R"(NumDims="0" DimSizes="")", "(unknown)", {})},
+      {One(VT_I8, std::int64_t{0x100000005}), true, 1, InputArray(one, "Int64", {"5"})},
+      {One(VT_R4, 0.1f), true, 1, InputArray(one, "Single", {"0.100000001490116"})},
+      {One(VT_BSTR, SysAllocString(u"a<b&\"c'")), true, 1,
+       InputArray(one, "String", {"a&lt;b&amp;&quot;c&apos;"})},
+      {One(VT_UI4, 0xFFFFFFFFu), true, 1, InputArray(one, "UInt32", {"-1"})},
+      {One(VT_INT, 12), true, 1, InputArray(one, "(unknown)", {"12"})},
+  };
   for (const Case& c : cases) {
-    std::string sizes;
-    for (ULONG n : c.dims) sizes += (sizes.empty() ? "" : ",") + std::to_string(n);
-    const std::string shape =
-        "NumDims=\"" + std::to_string(c.dims.size()) + "\" DimSizes=\"" + sizes + "\"";
-    SCOPED_TRACE(shape + " max " + std::to_string(c.sizeMax));
     core::TraceSettings settings;
-    settings.array = c.array;
+    settings.array = c.traced;
     settings.arraySizeMax = c.sizeMax;
-    EXPECT_EQ(ParameterText(Doubles(c.dims).get(), settings),
-              ArrayVal("a", "In", shape, c.dims.empty() ? "(unknown)" : "Double", c.elements, ""));
+    EXPECT_EQ(ParameterText(c.array.get(), settings), c.expected);
   }
+  const BSTR none = nullptr;
+  EXPECT_EQ(api::ValueText(core::ValueType::Interface, &none), "(interface)");
 }
 
 // An input array in the record's start (the array settings from the DriverSetup); outputs at its
@@ -514,46 +544,14 @@ TEST_F(TraceTest, OutputArraysAsTheCallerReceivesThem) {
   const std::string text = MaskTimes(ReadFile(dir_ / "out.xml"));
   const std::string shape = R"(NumDims="1" DimSizes="100")";
   for (const std::string& record :
-       {Record("Load", "ITestArrays", ArrayVal("Values", "In", shape, "Double", 3) + kOk),
-        Record("Fetch", "ITestArrays", ArrayVal("val", "Out", shape, "Double", 3) + kOk),
+       {Record("Load", "ITestArrays", ArrayVal("Values", "In", shape, "Double", Quarters(3)) + kOk),
+        Record("Fetch", "ITestArrays", ArrayVal("val", "Out", shape, "Double", Quarters(3)) + kOk),
         Record("Fetch", "ITestArrays",
-               ArrayVal("val", "Out", R"(NumDims="0" DimSizes="")", "(unknown)", 0) +
+               ArrayVal("val", "Out", R"(NumDims="0" DimSizes="")", "(unknown)", {}) +
                    "\t\t<HRESULT Value=\"0x80004005\"/>\r\n")})
     EXPECT_NE(text.find(record), std::string::npos) << record << "\nin\n" << text;
   EXPECT_EQ(Count(text, "<Method Name=\"Fetch\""), 2) << "a null output pointer writes no record";
   EXPECT_TRUE(XmlLintAccepts(dir_ / "out.xml"));
-}
-
-// An element's text is that of a scalar of its type: the low half of a 64-bit integer, a float
-// widened to 15 digits, an escaped string, an unsigned 32-bit value as signed; an element type
-// the trace does not know is "(unknown)".
-TEST_F(TraceTest, ArrayElementTexts) {
-  struct Case {
-    VARTYPE vt;
-    void (*fill)(void*);  // the single element
-    std::string value;
-    std::string type;
-  } cases[] = {
-      {VT_I8, [](void* p) { *static_cast<std::int64_t*>(p) = 0x100000005; }, "5", "Int64"},
-      {VT_R4, [](void* p) { *static_cast<float*>(p) = 0.1f; }, "0.100000001490116", "Single"},
-      {VT_BSTR, [](void* p) { *static_cast<BSTR*>(p) = SysAllocString(u"a<b&\"c'"); },
-       "a&lt;b&amp;&quot;c&apos;", "String"},
-      {VT_UI4, [](void* p) { *static_cast<std::uint32_t*>(p) = 0xFFFFFFFF; }, "-1", "UInt32"},
-      {VT_INT, [](void* p) { *static_cast<std::int32_t*>(p) = 12; }, "12", "(unknown)"},
-  };
-  core::TraceSettings settings;
-  settings.array = true;
-  for (const Case& c : cases) {
-    platform::SafeArrayPtr array(SafeArrayCreateVector(c.vt, 0, 1));
-    c.fill(array.get()->pvData);
-    EXPECT_EQ(ParameterText(array.get(), settings),
-              "<Parameter Name=\"a\" Direction=\"In\" NumDims=\"1\" DimSizes=\"1\" DataType=\"" +
-                  c.type + "[]\">\r\n\t<Element Value=\"" + c.value + "\" DataType=\"" + c.type +
-                  "\"/>\r\n</Parameter>\r\n")
-        << c.vt;
-  }
-  const BSTR none = nullptr;
-  EXPECT_EQ(api::ValueText(core::ValueType::Interface, &none), "(interface)");
 }
 
 // Input the session drops to keep replies matched to queries is in the record of the call that
