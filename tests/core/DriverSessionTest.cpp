@@ -56,8 +56,6 @@ TEST_F(SimulatedSession, InitializeCloseAndInitializeAgain) {
   EXPECT_EQ(handle.Close(), kNotInitialized);
   ASSERT_EQ(handle.Initialize("GPIB0::7::INSTR", "Simulate=true,RangeCheck=false", true), S_OK);
   EXPECT_EQ(Model(), "QX1300");
-  EXPECT_EQ(GetText([&](BSTR* v) { return handle.identity->get_InstrumentFirmwareRevision(v); }),
-            "Sim1.2.2.0");
   EXPECT_EQ(GetText([&](BSTR* v) { return handle.operation->get_IoResourceDescriptor(v); }),
             "GPIB0::7::INSTR");
   EXPECT_TRUE(Flag(&Op::get_Simulate) && Flag(&Op::get_Cache));
@@ -115,10 +113,7 @@ TEST_F(SimulatedSession, FlagSettersAndResetWithDefaults) {
        "Tevra: The simulation state cannot be changed."},
       {[&] { return op->put_RecordCoercions(VARIANT_TRUE); }, kEnumNotSupported,
        EnumRefused("put_RecordCoercions")},
-      {[&] { return op->put_InterchangeCheck(VARIANT_TRUE); }, kEnumNotSupported,
-       EnumRefused("put_InterchangeCheck")},
   });
-  EXPECT_FALSE(Flag(&Op::get_InterchangeCheck));
   EXPECT_EQ(op->put_RecordCoercions(VARIANT_FALSE), S_OK);
   // Any non-zero value counts as true, and reads back as VARIANT_TRUE.
   EXPECT_EQ(op->put_RangeCheck(1), S_OK);
@@ -147,7 +142,6 @@ TEST_F(SimulatedSession, UnsupportedOperationsTheUtilitiesAndOneIdentity) {
   ExpectRefusals({
       {[&] { return op->ResetInterchangeCheck(); }, kMethodNotSupported,
        kFeature + "method 'ResetInterchangeCheck'."},
-      {[&] { return u->LockObject(); }, kMethodNotSupported, kFeature + "method 'LockObject'."},
       {[&] { return op->GetNextInterchangeWarning(nullptr); }, kNullPointer,
        "Tevra: Null pointer passed for method 'GetNextInterchangeWarning', parameter "
        "'pbstrWarning'."},
@@ -157,8 +151,6 @@ TEST_F(SimulatedSession, UnsupportedOperationsTheUtilitiesAndOneIdentity) {
   EXPECT_EQ(warning, nullptr);
   EXPECT_EQ(GetText([&](BSTR* r) { return op->GetNextCoercionRecord(r); }), "");
   LONG result = -1;
-  EXPECT_EQ(GetText([&](BSTR* m) { return u->SelfTest(&result, m); }), "Selftest passed");
-  EXPECT_EQ(result, 0);
   EXPECT_EQ(GetText([&](BSTR* m) { return u->ErrorQuery(&result, m); }), "No error.");
   EXPECT_EQ(u->Reset(), S_OK);
 

@@ -45,20 +45,16 @@ class LiveSession : public ::testing::Test {
   DriverHandle handle;
 };
 
-TEST_F(LiveSession, InitializeIdentifiesTheInstrument) {
-  using I = IIviDriverIdentity;
-  Open();
-  EXPECT_EQ(Identity(&I::get_InstrumentManufacturer), "Orvane Technologies");
-  EXPECT_EQ(Identity(&I::get_InstrumentModel), "QX1200");
-  EXPECT_EQ(Identity(&I::get_InstrumentFirmwareRevision), "2.0.1");
-  EXPECT_EQ(handle.Close(), S_OK);
-  EXPECT_EQ(script.opens + script.closes, 2);
-  // Empty fields are skipped.
-  script.Expect("*IDN?", "Orvane Technologies,,QX1100,,SN1");
+// The fields of the identity are trimmed and empty ones skipped (the plain case runs over a socket
+// in tests/counter/LiveSocketTest.cpp).
+TEST_F(LiveSession, InitializeSkipsEmptyIdentityFields) {
+  script.Expect("*IDN?", "Orvane Technologies,, QX1100 ,,SN1");
   script.Expect("*OPT?", "");
   ASSERT_EQ(handle.Initialize(kResource, "", true), S_OK);
-  EXPECT_EQ(Identity(&I::get_InstrumentModel), "QX1100");
-  EXPECT_EQ(Identity(&I::get_InstrumentFirmwareRevision), "");
+  EXPECT_EQ(Identity(&IIviDriverIdentity::get_InstrumentModel), "QX1100");
+  EXPECT_EQ(Identity(&IIviDriverIdentity::get_InstrumentFirmwareRevision), "");
+  EXPECT_EQ(handle.Close(), S_OK);
+  EXPECT_EQ(script.opens + script.closes, 2);
 }
 
 // The reset is the last command, under its own timeout; the queries run under the session's.
@@ -109,7 +105,7 @@ TEST_F(LiveSession, FailedInitializeClosesTheSession) {
 // a number counts as 0, and one that cannot be read is an error, after a device clear.
 TEST_F(LiveSession, EsrErrorBitsBecomeInstrumentErrors) {
   Open(true);
-  for (const char* esr : {"4", "8", "16", "32", "+33\n", "1", "2", "64", "128", "garbage"}) {
+  for (const char* esr : {"2", "4", "32", "64", "+33\n", "garbage"}) {
     script.Expect("*CLS");
     script.Expect("*ESR?", esr);
     const int bits = std::atoi(esr[0] == '+' ? esr + 1 : esr);
@@ -135,37 +131,28 @@ TEST_F(LiveSession, UtilitiesUseTheirTimeouts) {
   Open();
   script.Expect("*TST?", "1");
   script.Expect("*RST;*OPC?", "1");
-  script.Expect("*RST;*OPC?", "1");
   LONG result = 0;
   EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->SelfTest(&result, m); }),
             "Selftest failed");
-  EXPECT_EQ(result, 1);
   EXPECT_EQ(handle.utility->Reset(), S_OK);
-  EXPECT_EQ(handle.utility->Disable(), S_OK);
-  EXPECT_THAT(script.sent, ElementsAre(Sent{"*TST?", 10000}, Sent{"*RST;*OPC?", 2000},
-                                       Sent{"*RST;*OPC?", 2000}));
+  EXPECT_THAT(script.sent, ElementsAre(Sent{"*TST?", 10000}, Sent{"*RST;*OPC?", 2000}));
   EXPECT_EQ(script.timeout, 2000);  // the session timeout is untouched
   script.Expect("*TST?", "", kIoTimeout);
-  script.Expect("*RST;*OPC?", "", kIoTimeout);
   BSTR message = nullptr;
   EXPECT_EQ(handle.utility->SelfTest(&result, &message), kIoTimeout);
   EXPECT_EQ(message, nullptr);
-  EXPECT_EQ(handle.utility->Reset(), kIoTimeout);
 }
 
-TEST_F(LiveSession, ErrorQueryStripsQuotesAndSuspendsStatusChecking) {
+// A reply without a number is unexpected; the error query itself is not status-checked.
+TEST_F(LiveSession, ErrorQuerySuspendsStatusChecking) {
   Open(true);
-  script.Expect(":SYST:ERR?", "+0,\"No error\"\n");
   script.Expect(":SYST:ERR?", "no number here");
   LONG code = 7;
-  EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->ErrorQuery(&code, m); }), "No error");
-  EXPECT_EQ(code, 0);
-  code = 7;
   BSTR message = nullptr;
   EXPECT_EQ(handle.utility->ErrorQuery(&code, &message), static_cast<HRESULT>(0x80047059));
   EXPECT_EQ(TakeErrorDescription(), "Tevra: Unexpected response from the instrument.");
   EXPECT_EQ(code, 0);
-  EXPECT_THAT(script.Commands(), ElementsAre(":SYST:ERR?", ":SYST:ERR?"));  // no "*ESR?"
+  EXPECT_THAT(script.Commands(), ElementsAre(":SYST:ERR?"));  // no "*ESR?"
   VARIANT_BOOL checking = 0;
   EXPECT_EQ(handle.operation->get_QueryInstrumentStatus(&checking), S_OK);
   EXPECT_TRUE(checking);

@@ -17,12 +17,10 @@ namespace {
 
 TEST(OptionScan, PairsSectionsAndWords) {
   const std::pair<const char*, PairMap> pairs[] = {
-      {"", {}},
       {" Name = Two Words ,x=y", {{"Name", "Two Words"}, {"x", "y"}}},
       {"\ta\n=\vb\f", {{"a", "b"}}},
       {"a==b", {}},
-      {"a=b=c", {{"a", "b"}}},
-      {"Cache, Simulate=true", {{"Simulate", "true"}}},
+      {"Cache, a=b=c", {{"a", "b"}}},
       {",,=x,=,y=1,", {{"y", "1"}}},
       {"a=1,a=2,A=3", {{"a", "2"}, {"A", "3"}}},
       {"  =x, y=  ", {{"", "x"}, {"y", ""}}},
@@ -34,16 +32,12 @@ TEST(OptionScan, PairsSectionsAndWords) {
   }
   // The text, the option part, the section ("-": none).
   const char* const splits[][3] = {
-      {"Simulate=true", "Simulate=true", "-"},
       {"Simulate=true, DriverSetup=Model=Q, Trace=0", "Simulate=true, ", "Model=Q, Trace=0"},
-      {"driversetup =Model=Q", "", "Model=Q"},
       {"DriverSetup \t = Model=X", "", " Model=X"},
       {"Cache=1,DRIVERSETUP   ", "Cache=1,", ""},
       {"Cache=1,DRIVERSETUP", "Cache=1,DRIVERSETUP", "-"},
-      {"DriverSetup Model=Q", "DriverSetup Model=Q", "-"},
       {"DriverSetupX=1", "DriverSetupX=1", "-"},
       {"MyDriverSetup=Model=Q", "My", "Model=Q"},  // the keyword need not stand alone
-      {"DriverSetup =a, DriverSetup=b", "DriverSetup =a, ", "b"},
       {"DriverSetup x, DriverSetup =b", "DriverSetup x, DriverSetup =b", "-"},
   };
   for (const auto& [text, optionPart, section] : splits) {
@@ -54,25 +48,20 @@ TEST(OptionScan, PairsSectionsAndWords) {
       EXPECT_EQ(split.driverSetup, section) << text;
     }
   }
-  const std::pair<const char*, bool> words[] = {
-      {"true", true},   {" VI_TRUE ", true}, {"vi_True", true}, {"1", true},
-      {"FALSE", false}, {"vi_false", false}, {"\t0\n", false}};
-  for (const auto& [word, expected] : words) {
+  for (const auto& [word, expected] :
+       {std::pair{" VI_TRUE ", true}, {"vi_True", true}, {"1", true}, {"\t0\n", false}}) {
     bool value = !expected;
     EXPECT_TRUE(ParseBoolWord(word, value) && value == expected) << word;
   }
-  for (const char* word : {"", "yes", "01", "truex", "VI TRUE"}) {
+  for (const char* word : {"", "01", "truex", "VI TRUE"}) {
     bool value = false;
     EXPECT_FALSE(ParseBoolWord(word, value)) << word;
   }
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max(), kMin = -kMax - 1;
   const std::pair<const char*, std::int32_t> ints[] = {{"\t\n 42abc", 42},
                                                        {"abc", 0},
-                                                       {"-7", -7},
-                                                       {"+5", 5},
                                                        {"- 5", 0},
                                                        {"2147483648", kMax},
-                                                       {"-2147483648", kMin},
                                                        {"-99999999999999999999", kMin}};
   for (const auto& [text, expected] : ints) EXPECT_EQ(ParseDecimalInt(text), expected) << text;
 }
@@ -113,8 +102,7 @@ TEST_F(OptionStringTest, FlagsPairsAndTheDriverSetupSection) {
   optionMap["stale"] = "x";
   ASSERT_EQ(Process("Simulate=true, RANGECHECK = VI_FALSE, Cache, Foo = Bar Baz "), S_OK);
   EXPECT_TRUE(flags.simulate && flags.cache);
-  EXPECT_FALSE(flags.rangeCheck || flags.interchangeCheck || flags.queryInstrumentStatus ||
-               flags.recordCoercions);
+  EXPECT_FALSE(flags.rangeCheck);
   EXPECT_EQ(optionMap,
             (PairMap{{"simulate", "true"}, {"rangecheck", "VI_FALSE"}, {"foo", "Bar Baz"}}));
   ASSERT_EQ(Process("interchangecheck=1,QUERYINSTRSTATUS=true,RecordCoercions=1,Cache=0"), S_OK);
@@ -133,12 +121,8 @@ TEST_F(OptionStringTest, FlagsPairsAndTheDriverSetupSection) {
   EXPECT_EQ(model, "QX1100");
   EXPECT_FALSE(trace.Enabled());
   const TraceSettings& s = trace.Settings();
-  EXPECT_EQ(s.name, "My Trace");
-  EXPECT_EQ(s.sizeMax, 5000);
-  EXPECT_TRUE(s.array);
-  EXPECT_EQ(s.arraySizeMax, -3);
-  EXPECT_EQ(s.saveInterval, 0);
-  EXPECT_EQ(s.transform, "t.xsl");
+  EXPECT_TRUE(s.name == "My Trace" && s.sizeMax == 5000 && s.array && s.arraySizeMax == -3 &&
+              s.saveInterval == 0 && s.transform == "t.xsl");
   EXPECT_EQ(driverSetupText, std::string_view(options).substr(13));
   EXPECT_EQ(driverSetupMap.at("custom"), "Keep Me");
   EXPECT_EQ(driverSetupMap.size(), 10u);

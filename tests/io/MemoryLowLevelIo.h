@@ -69,22 +69,10 @@ class MemoryLowLevelIo final : public core::ILowLevelIo {
   }
   HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return E_NOTIMPL; }
   HRESULT LowLevelReadStringNoPoll(std::string&, std::int32_t) override { return E_NOTIMPL; }
-  HRESULT GetTerminationCharacterEnabled(bool& enabled) override {
-    enabled = stopAtLineFeed;
-    return S_OK;
-  }
-  HRESULT SetTerminationCharacterEnabled(bool enabled) override {
-    stopAtLineFeed = enabled;
-    return S_OK;
-  }
-  HRESULT GetSendEndEnabled(bool& enabled) override {
-    enabled = sendEnd;
-    return S_OK;
-  }
-  HRESULT SetSendEndEnabled(bool enabled) override {
-    sendEnd = enabled;
-    return S_OK;
-  }
+  HRESULT GetTerminationCharacterEnabled(bool& on) override { return on = stopAtLineFeed, S_OK; }
+  HRESULT SetTerminationCharacterEnabled(bool on) override { return stopAtLineFeed = on, S_OK; }
+  HRESULT GetSendEndEnabled(bool& on) override { return on = sendEnd, S_OK; }
+  HRESULT SetSendEndEnabled(bool on) override { return sendEnd = on, S_OK; }
 };
 
 // The driver's reporter with an empty call stack; what it reports is read back from the thread.

@@ -60,24 +60,17 @@ class VisaComSession : public ::testing::Test, public testing::ReporterFixture {
   CVisaComSession session;
 };
 
-TEST_F(VisaComSession, ASocketResourceInAnyCaseReadsUpToLineFeeds) {
-  std::string lower = fake.ResourceName();
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  ASSERT_EQ(Open(lower), S_OK) << Reported();
-  bool enabled = false;
-  std::uint8_t character = 0;
-  EXPECT_EQ(session.GetTerminationCharacterEnabled(enabled), S_OK);
-  EXPECT_EQ(session.GetTerminationCharacter(character), S_OK);
-  EXPECT_TRUE(enabled);
-  EXPECT_EQ(character, '\n');
-  SessionInterfaceType type = SessionInterfaceType::Other;
-  EXPECT_EQ(session.GetInterfaceType(type), S_OK);
-  EXPECT_EQ(type, SessionInterfaceType::Tcpip);
-}
-
+// A session never opened, one that failed to open and a closed one send nothing and say so.
 TEST_F(VisaComSession, AClosedSessionSendsNothingAndSaysSo) {
   std::string reply;
   EXPECT_EQ(session.QueryString("*IDN?", reply, core::kDefaultTimeout), kNotInitialized);
+  for (const char* resource : {"GPIB0::5::INSTR", "TCPIP::127.0.0.1::1::SOCKET"}) {
+    platform::ClearThreadError();
+    EXPECT_EQ(Open(resource), kUnknownResource) << resource;
+    EXPECT_TRUE(Reported().starts_with("Tevra: Unknown resource.\r\nFailed to open VISA resource."))
+        << Reported();
+    EXPECT_FALSE(session.IsOpen());
+  }
   OpenFake();
   EXPECT_EQ(session.Close(), S_OK);
   platform::ClearThreadError();
@@ -87,17 +80,6 @@ TEST_F(VisaComSession, AClosedSessionSendsNothingAndSaysSo) {
   EXPECT_EQ(session.GetTimeout(timeout), kNotInitialized);
   EXPECT_EQ(session.Close(), S_OK);  // closing twice does nothing
   EXPECT_EQ(fake.Transcript(), "");
-}
-
-TEST_F(VisaComSession, UnknownResourcesFailToOpen) {
-  for (const char* resource : {"GPIB0::5::INSTR", "nonsense", "TCPIP::127.0.0.1::1::SOCKET"}) {
-    SCOPED_TRACE(resource);
-    platform::ClearThreadError();
-    EXPECT_EQ(Open(resource), kUnknownResource);
-    EXPECT_TRUE(Reported().starts_with("Tevra: Unknown resource.\r\nFailed to open VISA resource."))
-        << Reported();
-    EXPECT_FALSE(session.IsOpen());
-  }
 }
 
 TEST_F(VisaComSession, AnOperationTimeoutHoldsForThatOperationOnlyAlsoWhenItFails) {
@@ -121,47 +103,36 @@ TEST_F(VisaComSession, AnOperationTimeoutHoldsForThatOperationOnlyAlsoWhenItFail
 }
 
 TEST_F(VisaComSession, NumbersThatDoNotFitTheirTypeAreReportedWithTheValueRead) {
-  struct Case {
-    const char* reply;
-    ScanArg (*target)();
-    const char* value;  // in the overflow message; null: it fits
-    const char* type = "";
-  };
-  static std::uint8_t byte;
-  static std::int16_t shortValue;
-  static std::int32_t longValue;
-  static float floatValue;
-  const auto u8 = [] { return ScanArg(&byte); };
-  const auto i16 = [] { return ScanArg(&shortValue); };
-  const auto i32 = [] { return ScanArg(&longValue); };
-  const auto f32 = [] { return ScanArg(&floatValue); };
+  std::uint8_t byte = 0;
+  std::int16_t shortValue = 0;
+  std::int32_t longValue = 0;
+  float floatValue = 0;
   const char* kFloat = "single-precision float";
-  const Case cases[] = {
-      {"255", u8, nullptr},
-      {"256", u8, "2.560000e+02", "BYTE"},
-      {"-1", u8, "-1.000000e+00", "BYTE"},
-      {"70000", i16, "7.000000e+04", "short"},
-      {"-32768", i16, nullptr},
-      {"2147483648", i32, "2.147484e+09", "long"},
-      {"-2147483648", i32, nullptr},
-      {"1E39", f32, "1.000000e+39", kFloat},
-      {"1E-39", f32, "1.000000e-39", kFloat},
-      {"0", f32, nullptr},
+  // {reply, destination, the value in the overflow message (null: it fits), the type named}
+  const std::tuple<const char*, ScanArg, const char*, const char*> cases[] = {
+      {"255", ScanArg(&byte), nullptr, ""},
+      {"256", ScanArg(&byte), "2.560000e+02", "BYTE"},
+      {"-1", ScanArg(&byte), "-1.000000e+00", "BYTE"},
+      {"32768", ScanArg(&shortValue), "3.276800e+04", "short"},
+      {"-32768", ScanArg(&shortValue), nullptr, ""},
+      {"2147483648", ScanArg(&longValue), "2.147484e+09", "long"},
+      {"-2147483648", ScanArg(&longValue), nullptr, ""},
+      {"1E39", ScanArg(&floatValue), "1.000000e+39", kFloat},
+      {"1E-39", ScanArg(&floatValue), "1.000000e-39", kFloat},
   };
-  for (const Case& c : cases)
-    fake.On(std::string("NUM? ") + c.reply).Reply(std::string(c.reply) + "\n");
+  for (const auto& [reply, target, value, type] : cases)
+    fake.On(std::string("NUM? ") + reply).Reply(std::string(reply) + "\n");
   OpenFake();
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.reply);
+  for (const auto& [reply, target, value, type] : cases) {
     platform::ClearThreadError();
-    EXPECT_EQ(
-        session.QueryNumber(std::string("NUM? ") + c.reply, c.target(), core::kDefaultTimeout),
-        c.value ? kIoError : S_OK);
-    if (c.value) {
-      EXPECT_EQ(Reported(),
-                std::string("Tevra: I/O error: Overflow or underflow reading value of '") +
-                    c.value + "' into a " + c.type + ".");
-    }
+    EXPECT_EQ(session.QueryNumber(std::string("NUM? ") + reply, target, core::kDefaultTimeout),
+              value ? kIoError : S_OK)
+        << reply;
+    EXPECT_EQ(Reported(), value ? std::string("Tevra: I/O error: Overflow or underflow reading "
+                                              "value of '") +
+                                      value + "' into a " + type + "."
+                                : "")
+        << reply;
   }
   EXPECT_EQ(byte, 255);
   EXPECT_EQ(shortValue, -32768);
@@ -173,70 +144,57 @@ TEST_F(VisaComSession, TypedWritesPutTheirTextOnTheWire) {
   const std::uint8_t bytes[] = {1, 2, 3};
   const double doubles[] = {0.5, -2};
   const std::int16_t shorts[] = {1, 256};
-  EXPECT_EQ(session.WriteNumber(42, true, core::kDefaultTimeout), S_OK);
-  EXPECT_EQ(session.WriteNumber(1.5, true, core::kDefaultTimeout), S_OK);
-  EXPECT_EQ(session.WriteList(std::span(bytes), true, core::kDefaultTimeout), S_OK);
-  EXPECT_EQ(session.WriteList(std::span(doubles), true, core::kDefaultTimeout), S_OK);
-  EXPECT_EQ(session.WriteString("DATA ", false, core::kDefaultTimeout), S_OK);
-  EXPECT_EQ(session.WriteBinaryBlock(std::span(shorts), true, core::kDefaultTimeout), S_OK);
+  const std::int64_t wide[] = {1, 2};
+  const auto t = core::kDefaultTimeout;
+  EXPECT_EQ(session.WriteList(std::span(wide), true, t), kIoError);
+  EXPECT_EQ(Reported(), "Tevra: I/O error: Unknown type of array passed to WriteList function.");
+  EXPECT_EQ(session.WriteNumber(42, true, t), S_OK);
+  EXPECT_EQ(session.WriteNumber(1.5, true, t), S_OK);
+  EXPECT_EQ(session.WriteList(std::span(bytes), true, t), S_OK);
+  EXPECT_EQ(session.WriteList(std::span(doubles), true, t), S_OK);
+  EXPECT_EQ(session.WriteString("DATA ", false, t), S_OK);
+  EXPECT_EQ(session.WriteBinaryBlock(std::span(shorts), true, t), S_OK);
   const std::string expected =
       "42\n1.500000\n1,2,3\n0.500000,-2.000000\nDATA #14\x00\x01\x01\x00\n"s;
   EXPECT_EQ(Wire(expected.size()), expected);
   EXPECT_EQ(poller.polls, 5);
 }
 
-TEST_F(VisaComSession, AnArrayOfAnUnknownTypeIsRefusedBeforeAnythingIsSent) {
-  OpenFake();
-  const std::int64_t wide[] = {1, 2};
-  EXPECT_EQ(session.WriteList(std::span(wide), true, core::kDefaultTimeout), kIoError);
-  EXPECT_EQ(Reported(), "Tevra: I/O error: Unknown type of array passed to WriteList function.");
-  EXPECT_EQ(session.WriteString("*CLS", true, core::kDefaultTimeout), S_OK);
-  EXPECT_EQ(Wire(5), "*CLS\n");
-}
-
-TEST_F(VisaComSession, RepliesCutAnywhereArriveWholeAsVectorsAndSafeArrays) {
-  std::string list;
-  for (int i = 0; i < 2000; ++i) list += i ? ",+1.00000000123456E+007" : "+1.00000000123456E+007";
+// Replies cut anywhere arrive whole; a reply read only in part is dropped by the next query.
+TEST_F(VisaComSession, RepliesCutAnywhereArriveWholeAndStaleInputIsDropped) {
+  std::string list = "+1.00000000123456E+007";
+  for (int i = 1; i < 2000; ++i) list += ",-2.5";
   fake.On("LIST?").Reply(list + "\n").InChunks(7, Microseconds(0));
   // Big-endian doubles whose bytes hold line feeds: 0x0A0A0A0A0A0A0A0A and 1.0.
-  std::string payload(8, '\x0A');
-  payload += std::string("\x3F\xF0\0\0\0\0\0\0", 8);
+  const std::string payload = std::string(8, '\x0A') + std::string("\x3F\xF0\0\0\0\0\0\0", 8);
   fake.On("BLOCK?").Reply("#216" + payload + "\n").InChunks(3, Microseconds(0));
   fake.On("HALF?").Reply("ABC\n");
-  fake.On("*IDN?").Reply("Orvane Technologies,QX1300,1,1\n").InChunks(2);
-  fake.On("INTS?").Reply("7,8\n");
+  fake.On("INTS?").Reply("7,8\n").InChunks(2);
   OpenFake();
+  const auto t = core::kDefaultTimeout;
   std::vector<double> values;
-  EXPECT_EQ(session.QueryList("LIST?", &values, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(session.QueryList("LIST?", &values, t), S_OK);
   ASSERT_EQ(values.size(), 2000u);
   EXPECT_EQ(values.front(), 10000000.0123456);
-  EXPECT_EQ(values.back(), 10000000.0123456);
+  EXPECT_EQ(values.back(), -2.5);
   std::vector<double> block;
-  EXPECT_EQ(session.WriteString("BLOCK?", true, core::kDefaultTimeout), S_OK);
-  EXPECT_EQ(session.ReadBinaryBlock(&block, true, core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(session.WriteString("BLOCK?", true, t), S_OK);
+  EXPECT_EQ(session.ReadBinaryBlock(&block, true, t), S_OK);
   ASSERT_EQ(block.size(), 2u);
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &block[0], 8);
-  EXPECT_EQ(bits, 0x0A0A0A0A0A0A0A0Au);
+  EXPECT_EQ(std::memcmp(&block[0], payload.data(), 8), 0);
   EXPECT_EQ(block[1], 1.0);
+  char first = 0;
+  const ScanArg one[] = {ScanArg(std::span(&first, 1))};
+  EXPECT_EQ(session.QueryFormatted("HALF?", {}, "%c", one, t), S_OK);
+  EXPECT_EQ(first, 'A');
   SAFEARRAY* ints = nullptr;
-  EXPECT_EQ(session.QueryList("INTS?", ScanArg(&ints, ElemType::I32), core::kDefaultTimeout), S_OK);
+  EXPECT_EQ(session.QueryList("INTS?", ScanArg(&ints, ElemType::I32), t), S_OK);
   ASSERT_NE(ints, nullptr);
   VARTYPE vt = VT_EMPTY;
   SafeArrayGetVartype(ints, &vt);
   EXPECT_EQ(vt, VT_I4);
-  EXPECT_EQ(static_cast<std::int32_t*>(ints->pvData)[1], 8);
+  EXPECT_EQ(static_cast<std::int32_t*>(ints->pvData)[0], 7);
   SafeArrayDestroy(ints);
-  // A reply read only in part is dropped by the next query.
-  char first = 0;
-  const FormatArg none[] = {0};
-  const ScanArg one[] = {ScanArg(std::span(&first, 1))};
-  EXPECT_EQ(session.QueryFormatted("HALF?", std::span(none, 0), "%c", one, core::kDefaultTimeout),
-            S_OK);
-  EXPECT_EQ(first, 'A');
-  std::string reply;
-  EXPECT_EQ(session.QueryString("*IDN?", reply, core::kDefaultTimeout), S_OK);
-  EXPECT_EQ(reply, "Orvane Technologies,QX1300,1,1");
 }
 
 TEST_F(VisaComSession, AReadCutAtItsCountSaysMoreDataAndTheNextContinues) {
@@ -255,9 +213,9 @@ TEST_F(VisaComSession, AReadCutAtItsCountSaysMoreDataAndTheNextContinues) {
 
 TEST_F(VisaComSession, AttributesConvertOrSayWhichConversionFailed) {
   OpenFake();
-  std::string name;
-  EXPECT_EQ(session.GetAttribute(visa::kViAttrRsrcName, name), S_OK);
-  EXPECT_EQ(name, fake.ResourceName().replace(0, 5, "TCPIP0"));
+  SessionInterfaceType type = SessionInterfaceType::Other;
+  EXPECT_EQ(session.GetInterfaceType(type), S_OK);
+  EXPECT_EQ(type, SessionInterfaceType::Tcpip);
   std::uint32_t number = 7;
   EXPECT_EQ(session.GetAttribute(visa::kViAttrRsrcName, number), kIoError);
   EXPECT_EQ(Reported(),
@@ -266,7 +224,6 @@ TEST_F(VisaComSession, AttributesConvertOrSayWhichConversionFailed) {
   EXPECT_EQ(number, 7u);
   std::uint8_t small = 0;
   EXPECT_EQ(session.GetAttribute(visa::kViAttrTcpipPort, small), kIoError);  // above 255
-  EXPECT_TRUE(Reported().ends_with("to a UINT8 value."));
   std::string port;
   EXPECT_EQ(session.GetAttribute(visa::kViAttrTcpipPort, port), S_OK);
   EXPECT_EQ(port, std::to_string(fake.Port()));
@@ -274,18 +231,13 @@ TEST_F(VisaComSession, AttributesConvertOrSayWhichConversionFailed) {
 
 TEST_F(VisaComSession, WhatTheBindingCannotOfferIsRefusedWithItsOwnMessage) {
   OpenFake();
-  std::uint64_t value = 0;
   std::uint8_t bytes[4] = {};
   std::string key;
   // Each refusal is an I/O error that says what is missing.
   const std::pair<std::function<HRESULT()>, const char*> refusals[] = {
       {[&] { return session.SetProtocol(5); }, "Unsupported VISA I/O protocol."},
       {[&] { return session.Lock(2, 0, "", key); }, "Unsupported VISA session access mode."},
-      {[&] { return session.In(1, 0, 64, value); }, "64-bit register-based operations."},
-      {[&] { return session.In(1, 0, 8, value); }, " register-based operations."},
       {[&] { return session.MoveIn(1, 0x100000000, 8, bytes); }, "supported by VISA-COM."},
-      {[&] { return session.Out(7, 0, 8, 1); }, "Unsupported VISA address space."},
-      {[&] { return session.MoveOut(1, 0, 12, bytes); }, "Unsupported VISA data width."},
       {[&] { return session.ReadAsync(4); }, "asynchronous messaging operations."},
   };
   for (const auto& [call, message] : refusals) {
