@@ -4,26 +4,17 @@
 
 #include "core/Embedded.h"
 #include "core/Registry.h"
+#include "counter/DriverPart.h"
 #include "counter/Tevra.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::counter {
 
-template <class Itf>
-class FunctionImpl : public core::Embedded<Itf> {
- public:
-  explicit FunctionImpl(Tevra& driver) : core::Embedded<Itf>(driver), d_(driver) {}
-
- protected:
-  ~FunctionImpl() = default;
-  Tevra& d_;
-};
-
 // Frequency and period: the same four methods, each over its own rows.
 template <class Itf>
-class EstimatedImpl final : public FunctionImpl<Itf> {
+class EstimatedImpl final : public DriverPart<Itf> {
  public:
-  using FunctionImpl<Itf>::FunctionImpl;
+  using DriverPart<Itf>::DriverPart;
   HRESULT ConfigureWithAperture(LONG Channel, double ApertureTime) override;
   HRESULT Configure(double Estimate, double Resolution, LONG Channel) override;
   HRESULT ConfigureAuto(LONG Channel) override;
@@ -42,9 +33,9 @@ class EstimatedImpl final : public FunctionImpl<Itf> {
 using FrequencyImpl = EstimatedImpl<ITevraFrequency>;
 using PeriodImpl = EstimatedImpl<ITevraPeriod>;
 
-class FrequencyRatioImpl final : public FunctionImpl<ITevraFrequencyRatio> {
+class FrequencyRatioImpl final : public DriverPart<ITevraFrequencyRatio> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure(double Estimate, double Resolution, LONG NumeratorChannel,
                     LONG DenominatorChannel) override;
   HRESULT ConfigureAuto(LONG NumeratorChannel, LONG DenominatorChannel) override;
@@ -52,18 +43,18 @@ class FrequencyRatioImpl final : public FunctionImpl<ITevraFrequencyRatio> {
                   LONG DenominatorChannel, double* Ratio) override;
 };
 
-class SinglePeriodImpl final : public FunctionImpl<ITevraSinglePeriod> {
+class SinglePeriodImpl final : public DriverPart<ITevraSinglePeriod> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure(LONG ChannelNumber) override;
   HRESULT Measure(double ChannelNumber, double* Measurement) override;
 };
 
 // Pulse width and duty cycle: the same three methods, each over its own rows and keywords.
 template <class Itf>
-class PulseImpl final : public FunctionImpl<Itf> {
+class PulseImpl final : public DriverPart<Itf> {
  public:
-  using FunctionImpl<Itf>::FunctionImpl;
+  using DriverPart<Itf>::DriverPart;
   HRESULT Configure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
                     TevraPolarityEnum Polarity) override;
   HRESULT ConfigureAuto(LONG Channel) override;
@@ -84,9 +75,9 @@ class PulseImpl final : public FunctionImpl<Itf> {
 using PulseWidthImpl = PulseImpl<ITevraPulseWidth>;
 using DutyCycleImpl = PulseImpl<ITevraDutyCycle>;
 
-class EdgeTimeImpl final : public FunctionImpl<ITevraEdgeTime> {
+class EdgeTimeImpl final : public DriverPart<ITevraEdgeTime> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT ConfigureAuto(LONG Channel, TevraEdgeTypeEnum EdgeType) override;
   HRESULT Configure(LONG Channel, TevraReferenceTypeEnum ReferenceType, double HighReference,
                     double LowReference, TevraEdgeTypeEnum EdgeType) override;
@@ -94,32 +85,32 @@ class EdgeTimeImpl final : public FunctionImpl<ITevraEdgeTime> {
                   double LowReference, TevraEdgeTypeEnum EdgeType, double* Value) override;
 };
 
-class TimeIntervalImpl final : public FunctionImpl<ITevraTimeInterval> {
+class TimeIntervalImpl final : public DriverPart<ITevraTimeInterval> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure(LONG StartChannel, LONG StopChannel) override;
   HRESULT ConfigureSingleChannel(LONG Channel) override;
   HRESULT Measure(LONG StartChannel, LONG StopChannel, double* Data) override;
 };
 
-class PhaseImpl final : public FunctionImpl<ITevraPhase> {
+class PhaseImpl final : public DriverPart<ITevraPhase> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure(LONG ReferenceChannel, LONG InputChannel) override;
   HRESULT Measure(LONG ReferenceChannel, LONG InputChannel, double* Measurement) override;
 };
 
-class TimeStampImpl final : public FunctionImpl<ITevraTimeStamp> {
+class TimeStampImpl final : public DriverPart<ITevraTimeStamp> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure(LONG Count, LONG Channel) override;
   HRESULT Measure(LONG Count, LONG Channel, SAFEARRAY** Val) override;
 };
 
 // Answers ITevraTotalizeContinuous and its second version.
-class TotalizeContinuousImpl final : public FunctionImpl<ITevraTotalizeContinuous2> {
+class TotalizeContinuousImpl final : public DriverPart<ITevraTotalizeContinuous2> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure(LONG Channel) override;
   HRESULT FetchCount(double* Val) override;
 #define TEVRA_ROWS "counter/members/ITevraTotalizeContinuous.def"
@@ -128,29 +119,29 @@ class TotalizeContinuousImpl final : public FunctionImpl<ITevraTotalizeContinuou
 #include "core/DeclareAccessors.inc"
 };
 
-class TotalizeGatedImpl final : public FunctionImpl<ITevraTotalizeGated> {
+class TotalizeGatedImpl final : public DriverPart<ITevraTotalizeGated> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure(LONG Channel, TevraArmSourceEnum GateSource, TevraSlopeEnum GateSlope,
                     double GateTime) override;
 };
 
-class TotalizeTimedImpl final : public FunctionImpl<ITevraTotalizeTimed> {
+class TotalizeTimedImpl final : public DriverPart<ITevraTotalizeTimed> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure(double GateTime, LONG Channel) override;
   HRESULT Measure(double GateTime, LONG Channel, double* Data) override;
 };
 
-class VoltageImpl final : public FunctionImpl<ITevraVoltage> {
+class VoltageImpl final : public DriverPart<ITevraVoltage> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure(LONG Channel, TevraVoltageFunctionEnum VoltageFunction) override;
 };
 
-class BurstImpl final : public FunctionImpl<ITevraBurst> {
+class BurstImpl final : public DriverPart<ITevraBurst> {
  public:
-  using FunctionImpl::FunctionImpl;
+  using DriverPart::DriverPart;
   HRESULT Configure() override;
   HRESULT Measure(double* Val) override;
   HRESULT ConfigureWidth(TevraPulseWidthTypeEnum PulseWidthType) override;

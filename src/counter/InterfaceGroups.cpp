@@ -3,6 +3,7 @@
 
 #include "counter/ArmGroup.h"
 #include "counter/FunctionGroup.h"
+#include "counter/Math.h"
 #include "counter/MeasurementGroup.h"
 
 namespace tevra::counter {
@@ -12,6 +13,7 @@ std::vector<std::unique_ptr<InterfaceGroup>> CreateInterfaceGroups(Tevra& driver
   groups.push_back(CreateMeasurementGroup(driver));
   groups.push_back(CreateArmGroup(driver));
   groups.push_back(CreateFunctionGroup(driver));
+  groups.push_back(CreateMathGroup(driver));
   return groups;
 }
 

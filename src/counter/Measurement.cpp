@@ -21,27 +21,33 @@ constexpr const char* kVoltageReadHead = "ABOR; ";
 
 constexpr const char* kModeWords[] = {"AUTO", "REC", "CONT"};
 
+}  // namespace
+
 HRESULT NewArray(Tevra& driver, LONG count, SAFEARRAY** val) {
   *val = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(std::max<LONG>(count, 0)));
   if (*val) return S_OK;
   return driver.Reporter().ReportStatusText(E_OUTOFMEMORY, "Could not allocate necessary memory.");
 }
 
-}  // namespace
-
 #define TEVRA_ROWS "counter/members/ITevraMeasurement.def"
 #define TEVRA_CLASS MeasurementInterface
 #define TEVRA_NODE driver_
 #include "counter/DefineAccessors.inc"
 
-HRESULT MeasurementInterface::SimulatedReadings(SAFEARRAY** val) {
+HRESULT SimulatedReadingCount(ITevraTrigger& trigger, LONG& count) {
   LONG triggers = 0;
   LONG samples = 0;
-  if (HRESULT hr = trigger_.get_Count(&triggers); FAILED(hr)) return hr;
-  if (HRESULT hr = trigger_.get_SampleCount(&samples); FAILED(hr)) return hr;
+  if (HRESULT hr = trigger.get_Count(&triggers); FAILED(hr)) return hr;
+  if (HRESULT hr = trigger.get_SampleCount(&samples); FAILED(hr)) return hr;
   // A product beyond what an array can hold fails as the allocation it asks for.
-  const std::int64_t count = std::int64_t{triggers} * samples;
-  return NewArray(driver_, static_cast<LONG>(std::min<std::int64_t>(count, 0x7FFFFFFF)), val);
+  count = static_cast<LONG>(std::min<std::int64_t>(std::int64_t{triggers} * samples, 0x7FFFFFFF));
+  return S_OK;
+}
+
+HRESULT MeasurementInterface::SimulatedReadings(SAFEARRAY** val) {
+  LONG count = 0;
+  if (HRESULT hr = SimulatedReadingCount(trigger_, count); FAILED(hr)) return hr;
+  return NewArray(driver_, count, val);
 }
 
 HRESULT MeasurementInterface::VoltageReading(bool read, LONG maxTime, SAFEARRAY** val) {

@@ -15,6 +15,12 @@ namespace tevra::counter {
 
 class Tevra;
 
+// A new array of count zero readings, or the out-of-memory report.
+HRESULT NewArray(Tevra& driver, LONG count, SAFEARRAY** val);
+// The readings of a simulated read: trigger count times sample count, read through the trigger
+// interface's traced getters.
+HRESULT SimulatedReadingCount(ITevraTrigger& trigger, LONG& count);
+
 class MeasurementInterface final : public core::Embedded<ITevraMeasurement> {
  public:
   // trigger answers the simulated trigger and sample counts.
