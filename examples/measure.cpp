@@ -11,33 +11,11 @@
 #include <string>
 #include <string_view>
 
-#include "tevra/TevraInterfaces.h"
+#include "ExampleSession.h"
 
 namespace {
 
-// A counted UTF-16 string made from ASCII text.
-BSTR MakeBstr(std::string_view text) {
-  std::u16string wide(text.begin(), text.end());
-  return SysAllocStringLen(wide.data(), static_cast<std::uint32_t>(wide.size()));
-}
-
-std::string ToText(BSTR text) {
-  std::string out;
-  for (std::uint32_t i = 0; i < SysStringLen(text); ++i)
-    out.push_back(text[i] < 0x80 ? static_cast<char>(text[i]) : '?');
-  return out;
-}
-
-std::string LastError() {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || !info) return "(no description)";
-  BSTR description = nullptr;
-  info->GetDescription(&description);
-  std::string text = ToText(description);
-  SysFreeString(description);
-  info->Release();
-  return text;
-}
+using namespace example;
 
 template <class Getter>
 std::string Property(Getter getter) {
@@ -46,21 +24,6 @@ std::string Property(Getter getter) {
   std::string text = ToText(value);
   SysFreeString(value);
   return text;
-}
-
-// Reports a failed call; true when it succeeded.
-bool Succeeded(HRESULT hr, const char* what) {
-  if (SUCCEEDED(hr)) return true;
-  std::fprintf(stderr, "%s failed (0x%08X): %s\n", what, static_cast<unsigned>(hr),
-               LastError().c_str());
-  return false;
-}
-
-template <class Itf>
-Itf* Interface(ITevra* driver, const IID& iid) {
-  Itf* itf = nullptr;
-  driver->QueryInterface(iid, reinterpret_cast<void**>(&itf));
-  return itf;
 }
 
 // Frequency on channel 1, triggers x samples readings; false when a step failed.
@@ -97,29 +60,11 @@ bool MeasureFrequency(ITevra* driver, LONG triggers, LONG samples) {
 
 int main(int argc, char** argv) {
   const std::string resource = argc > 1 ? argv[1] : "";
-  const bool simulate = resource.empty();
-  std::string options = simulate ? "Simulate=true" : "";
-  if (argc > 2 && *argv[2])
-    options += std::string(options.empty() ? "" : ", ") + "DriverSetup=" + argv[2];
+  const std::string setup = argc > 2 ? argv[2] : "";
   const LONG triggers = argc > 3 ? std::atoi(argv[3]) : 1;
   const LONG samples = argc > 4 ? std::atoi(argv[4]) : 5;
-
-  ITevra* driver = nullptr;
-  if (FAILED(TevraCreateDriver(IID_ITevra, reinterpret_cast<void**>(&driver)))) {
-    std::fprintf(stderr, "cannot create the driver object\n");
-    return 1;
-  }
-  BSTR name = MakeBstr(simulate ? "SIM" : resource);
-  BSTR optionString = MakeBstr(options);
-  const HRESULT hr = driver->Initialize(name, VARIANT_TRUE, VARIANT_FALSE, optionString);
-  SysFreeString(name);
-  SysFreeString(optionString);
-  if (FAILED(hr)) {
-    std::fprintf(stderr, "Initialize failed (0x%08X): %s\n", static_cast<unsigned>(hr),
-                 LastError().c_str());
-    driver->Release();
-    return 1;
-  }
+  ITevra* driver = OpenDriver(resource, setup);
+  if (!driver) return 1;
 
   IIviDriverIdentity* identity = nullptr;
   driver->get_Identity(&identity);
