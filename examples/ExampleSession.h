@@ -71,4 +71,11 @@ inline ITevra* OpenDriver(const std::string& resource, const std::string& setup)
   return nullptr;
 }
 
+// Closes and releases the driver; the exit status of a run that did or did not succeed.
+inline int Finish(ITevra* driver, bool succeeded) {
+  const HRESULT closed = driver->Close();
+  driver->Release();
+  return !succeeded || FAILED(closed) ? 1 : 0;
+}
+
 }  // namespace example

@@ -84,7 +84,5 @@ int main(int argc, char** argv) {
   identity->Release();
 
   const bool measured = MeasureFrequency(driver, triggers, samples);
-  const HRESULT closed = driver->Close();
-  driver->Release();
-  return !measured || FAILED(closed) ? 1 : 0;
+  return Finish(driver, measured);
 }

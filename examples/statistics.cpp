@@ -72,7 +72,5 @@ int main(int argc, char** argv) {
   ITevra* driver = OpenDriver(resource, setup);
   if (!driver) return 1;
   const bool measured = MeasureStatistics(driver, readings);
-  const HRESULT closed = driver->Close();
-  driver->Release();
-  return !measured || FAILED(closed) ? 1 : 0;
+  return Finish(driver, measured);
 }
