@@ -254,6 +254,7 @@ TEVRA_API const char* TevraLibraryVersion();
 
 #include "tevra/TevraArmInterfaces.h"
 #include "tevra/TevraFunctionInterfaces.h"
+#include "tevra/TevraInstrumentInterfaces.h"
 #include "tevra/TevraMathInterfaces.h"
 #include "tevra/TevraMeasurementInterfaces.h"
 

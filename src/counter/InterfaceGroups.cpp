@@ -3,6 +3,7 @@
 
 #include "counter/ArmGroup.h"
 #include "counter/FunctionGroup.h"
+#include "counter/InstrumentParts.h"
 #include "counter/Math.h"
 #include "counter/MeasurementGroup.h"
 
@@ -14,6 +15,7 @@ std::vector<std::unique_ptr<InterfaceGroup>> CreateInterfaceGroups(Tevra& driver
   groups.push_back(CreateArmGroup(driver));
   groups.push_back(CreateFunctionGroup(driver));
   groups.push_back(CreateMathGroup(driver));
+  groups.push_back(CreateInstrumentGroup(driver));
   return groups;
 }
 

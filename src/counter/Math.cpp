@@ -105,19 +105,6 @@ HRESULT MathStatisticsInterface::AverageAll(double* Average, double* StandardDev
       Out("Maximum", Maximum));
 }
 
-HRESULT MathScalingInterface::get_Unit(BSTR* val) {
-  return GetProperty(
-      d_, rows::ITevraMathScaling_Unit, val, [&](const core::CallFrame& frame) -> HRESULT {
-        std::string reply;
-        if (HRESULT hr = d_.Io().QueryString(frame.command, reply, core::kDefaultTimeout);
-            FAILED(hr))
-          return hr;
-        std::erase(reply, '"');
-        *val = platform::AllocBstr(reply);
-        return *val ? S_OK : d_.Reporter().Report(Code::OutOfMemory);
-      });
-}
-
 HRESULT MathHistogramInterface::ReadData(SAFEARRAY** Val) {
   return d_.Enter(
       rows::ITevraMathHistogram_ReadData.record,

@@ -1,6 +1,6 @@
 // The math subsystem: ITevraMath with its statistics, smoothing, scaling, limits and histogram
-// interfaces. Every member is a row of its member file except the scaling unit's get, which
-// drops the unit's quotes, and the three members that read several values from one reply.
+// interfaces. Every member is a row of its member file except the three members that read several
+// values from one reply.
 #pragma once
 
 #include <memory>

@@ -1,6 +1,7 @@
 // The generic bodies of the registry's rows (core/Registry.h). A property's get queries its
 // formatted command and reads the reply by the value's type (booleans through the boolean words
-// of the method, strings as the whole reply); its put writes its formatted template. In
+// of the method, strings as the whole reply, without its double quotes where the row says so);
+// its put writes its formatted template. In
 // simulation a put stores the value in the store of the node that received the call, keyed by
 // the row, and a get answers the stored value or the row's simulated value; nothing is sent and
 // the row's rule is not checked. On a live session the rule is checked before any I/O.
@@ -41,6 +42,7 @@ HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value) {
     std::string reply;
     if (HRESULT hr = io.QueryString(frame.command, reply, core::kDefaultTimeout); FAILED(hr))
       return hr;
+    if (frame.method->flags & core::kDropsQuotes) std::erase(reply, '"');
     value = platform::AllocBstr(reply);
     return value ? S_OK : driver.Reporter().Report(Code::OutOfMemory);
   } else {

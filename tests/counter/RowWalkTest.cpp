@@ -194,8 +194,9 @@ std::vector<std::vector<std::string>> Replies(const core::Property& row) {
       {"IIviCounterArmStartExternal.Source", {{"INP"}, {"INP2"}, {"BNC"}, {"EXT"}}},
       {"IIviCounterArmStopExternal.Source", {{"INP"}, {"INP2"}, {"BNC"}, {"EXT"}}},
       {"IIviCounterArmStartExternal.Level", {{"INP", "+1.0E-01"}, {"INP2", "+2.0E-01"}}},
-      // The unit comes back in quotes, which the get drops.
+      // Texts that come back in quotes, which the get drops.
       {"ITevraMathScaling.Unit", {{"\"PSI\""}, {"Hz"}}},
+      {"ITevraDisplay.Text", {{"\"READY 1\""}}},
       // The first function word found in the reply decides; a time stamp has no class function.
       {"IIviCounter.Function",
        {{"+7"},
