@@ -104,12 +104,21 @@ TEST_F(VisaComSession, AnOperationTimeoutHoldsForThatOperationOnlyAlsoWhenItFail
 
 TEST_F(VisaComSession, NumbersThatDoNotFitTheirTypeAreReportedWithTheValueRead) {
   std::uint8_t byte = 0;
+  std::int16_t shortValue = 0;
+  std::int32_t longValue = 0;
   float floatValue = 0;
+  const char* kFloat = "single-precision float";
   // {reply, destination, the value in the overflow message (null: it fits), the type named}
   const std::tuple<const char*, ScanArg, const char*, const char*> cases[] = {
       {"255", ScanArg(&byte), nullptr, ""},
       {"256", ScanArg(&byte), "2.560000e+02", "BYTE"},
-      {"1E-39", ScanArg(&floatValue), "1.000000e-39", "single-precision float"},
+      {"-1", ScanArg(&byte), "-1.000000e+00", "BYTE"},
+      {"32768", ScanArg(&shortValue), "3.276800e+04", "short"},
+      {"-32768", ScanArg(&shortValue), nullptr, ""},
+      {"2147483648", ScanArg(&longValue), "2.147484e+09", "long"},
+      {"-2147483648", ScanArg(&longValue), nullptr, ""},
+      {"1E39", ScanArg(&floatValue), "1.000000e+39", kFloat},
+      {"1E-39", ScanArg(&floatValue), "1.000000e-39", kFloat},
   };
   for (const auto& [reply, target, value, type] : cases)
     fake.On(std::string("NUM? ") + reply).Reply(std::string(reply) + "\n");
@@ -126,6 +135,8 @@ TEST_F(VisaComSession, NumbersThatDoNotFitTheirTypeAreReportedWithTheValueRead) 
         << reply;
   }
   EXPECT_EQ(byte, 255);
+  EXPECT_EQ(shortValue, -32768);
+  EXPECT_EQ(longValue, -2147483647 - 1);
 }
 
 TEST_F(VisaComSession, TypedWritesPutTheirTextOnTheWire) {
@@ -211,6 +222,8 @@ TEST_F(VisaComSession, AttributesConvertOrSayWhichConversionFailed) {
             "Tevra: I/O error: GetAttribute could not convert attribute with ID 3221159938 to a "
             "UINT32 value.");
   EXPECT_EQ(number, 7u);
+  std::uint8_t small = 0;
+  EXPECT_EQ(session.GetAttribute(visa::kViAttrTcpipPort, small), kIoError);  // above 255
   std::string port;
   EXPECT_EQ(session.GetAttribute(visa::kViAttrTcpipPort, port), S_OK);
   EXPECT_EQ(port, std::to_string(fake.Port()));
