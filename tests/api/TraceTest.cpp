@@ -238,7 +238,6 @@ TEST_F(TraceTest, StylesheetLineOnlyWhenTheTransformExists) {
   const std::pair<std::string, std::string> cases[] = {
       {"", (dir_ / "Components" / "trace.xslt").string()},
       {", TraceTransform=mine.XSLT", (dir_ / "Components" / "mine.XSLT").string()},
-      {", TraceTransform=absent", ""},
       {", TraceTransform=" + (dir_ / "Components").string() + "/mine", ""},  // a path: unchanged
   };
   for (const auto& [transform, stylesheet] : cases) {
@@ -499,7 +498,6 @@ TEST_F(TraceTest, InputArraysByTheArraySettings) {
     std::string expected;
   } cases[] = {
       {Doubles({100}), true, 3, InputArray(hundred, "Double", Quarters(3))},
-      {Doubles({100}), true, -3, InputArray(hundred, "Double", {})},
       {Doubles({4}), true, 50, InputArray(R"(NumDims="1" DimSizes="4")", "Double", Quarters(4))},
       {Doubles({100}), false, 5, InputArray(hundred, "Double", {})},
       {Doubles({3, 4, 5}), true, 10, InputArray(R"(NumDims="3" DimSizes="3,4,5")", "Double", {})},

@@ -231,14 +231,11 @@ TEST_F(VisaComSession, AttributesConvertOrSayWhichConversionFailed) {
 
 TEST_F(VisaComSession, WhatTheBindingCannotOfferIsRefusedWithItsOwnMessage) {
   OpenFake();
-  std::uint8_t bytes[4] = {};
   std::string key;
   // Each refusal is an I/O error that says what is missing.
   const std::pair<std::function<HRESULT()>, const char*> refusals[] = {
       {[&] { return session.SetProtocol(5); }, "Unsupported VISA I/O protocol."},
       {[&] { return session.Lock(2, 0, "", key); }, "Unsupported VISA session access mode."},
-      {[&] { return session.MoveIn(1, 0x100000000, 8, bytes); }, "supported by VISA-COM."},
-      {[&] { return session.ReadAsync(4); }, "asynchronous messaging operations."},
   };
   for (const auto& [call, message] : refusals) {
     platform::ClearThreadError();

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <utility>
 
 #include "io/FormattedOutput.h"
 #include "state/CommandWords.h"
@@ -74,9 +73,6 @@ TEST_F(DriverEnums, TheRunningMethodChoosesTheWords) {
   EXPECT_EQ(TakeErrorDescription(),
             "Tevra: Unrecoverable failure.\r\nUnrecognized enum name 'TevraCouplingEnum'.");
 
-  std::string_view word;
-  EXPECT_EQ(driver.Format("Slope", 0, word), S_OK);  // no call: the slope's own words
-  EXPECT_EQ(word, "NEG");
   // The family is the identified model's until Close.
   EXPECT_EQ(driver.Family(), "DefaultFamily");
   EXPECT_EQ(driver.ApiClose(), S_OK);
@@ -84,14 +80,10 @@ TEST_F(DriverEnums, TheRunningMethodChoosesTheWords) {
 }
 
 TEST_F(DriverEnums, BooleanRepliesUseTheContextsWords) {
-  for (auto [reply, expected] : {std::pair<std::string_view, VARIANT_BOOL>{"1", VARIANT_TRUE},
-                                 {"0\n", VARIANT_FALSE},
-                                 {" ON\r\n", VARIANT_TRUE}}) {
-    VARIANT_BOOL value = 5;
-    EXPECT_EQ(driver.Enter(kGetFilter, [&] { return driver.ParseBooleanResponse(reply, value); }),
-              S_OK);
-    EXPECT_EQ(value, expected) << reply;
-  }
+  VARIANT_BOOL on = 5;
+  EXPECT_EQ(driver.Enter(kGetFilter, [&] { return driver.ParseBooleanResponse(" ON\r\n", on); }),
+            S_OK);
+  EXPECT_EQ(on, VARIANT_TRUE);
   VARIANT_BOOL value = 0;
   EXPECT_EQ(driver.Enter(kGetFilter, [&] { return driver.ParseBooleanResponse("2\n", value); }),
             kUnexpected);
