@@ -60,8 +60,8 @@ enum class ChannelRule : std::uint8_t {
 };
 
 enum class MethodKind : std::uint8_t {
-  Send,  // no arguments; sends its command (nothing in simulation); declared and defined here
-  Own,   // declared and written by hand
+  Send,   // no arguments; sends its command (nothing in simulation); declared and defined here
+  Own,    // declared and written by hand
   Query,  // one output, read from its command's reply as a get of the output's type reads it
           // (nothing in simulation: the zeroed output stands); declared and defined here
 };
