@@ -50,6 +50,12 @@ Itf* Interface(IUnknown* driver, const IID& iid) {
   return itf;
 }
 
+// Releases each interface that is there.
+template <class... Itf>
+void ReleaseAll(Itf*... itfs) {
+  ((itfs ? itfs->Release() : 0u), ...);
+}
+
 // A driver initialized on resource (simulated when empty) with setup as its DriverSetup;
 // null, with the reason printed, when that failed.
 inline ITevra* OpenDriver(const std::string& resource, const std::string& setup) {

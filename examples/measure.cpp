@@ -50,9 +50,7 @@ bool MeasureFrequency(ITevra* driver, LONG triggers, LONG samples) {
     SafeArrayUnaccessData(readings);
     SafeArrayDestroy(readings);
   }
-  for (IUnknown* itf : {static_cast<IUnknown*>(frequency), static_cast<IUnknown*>(trigger),
-                        static_cast<IUnknown*>(measurement)})
-    if (itf) itf->Release();
+  ReleaseAll(frequency, trigger, measurement);
   return ok;
 }
 

@@ -56,10 +56,7 @@ bool MeasureStatistics(ITevra* driver, LONG readings) {
       std::printf("  bin %2lu  %.0f\n", static_cast<unsigned long>(i), counts[i]);
   }
   if (bins) SafeArrayDestroy(bins);
-  for (IUnknown* itf : {static_cast<IUnknown*>(frequency), static_cast<IUnknown*>(trigger),
-                        static_cast<IUnknown*>(measurement), static_cast<IUnknown*>(math),
-                        static_cast<IUnknown*>(statistics), static_cast<IUnknown*>(histogram)})
-    if (itf) itf->Release();
+  ReleaseAll(frequency, trigger, measurement, math, statistics, histogram);
   return ok;
 }
 
