@@ -377,7 +377,12 @@ void WalkMethods(std::ostream& out) {
 
 namespace {
 
-class Methods : public ScriptedCounter {};
+// Each test plays its script exactly: nothing left over, nothing unexpected.
+class Methods : public ::testing::Test {
+ protected:
+  void TearDown() override { d.ExpectScriptPlayed(); }
+  CounterDriver d;
+};
 
 TEST_F(Methods, TheClassVoltageConfigureSelectsTheVoltageFunctionWithoutIo) {
   d.Open("QX1300", "785,431");
@@ -392,7 +397,7 @@ TEST_F(Methods, TheClassVoltageConfigureSelectsTheVoltageFunctionWithoutIo) {
 TEST_F(Methods, ABurstMethodWithoutItsOptionSendsNothing) {
   d.Open("QX1300", "785,431");
   d.script.Expect("*OPT?", "785");
-  EXPECT_EQ(ITF(Burst)->ConfigurePRF(1e6, 1, 3), kOptionNotInstalled);
+  EXPECT_EQ(ITF(Burst)->ConfigurePRF(1e6, 1, 3), static_cast<HRESULT>(0x80044001));
   EXPECT_EQ(TakeErrorDescription(), "Tevra: Option not installed on instrument model.");
 }
 
