@@ -23,11 +23,7 @@
 
 namespace tevra::testing {
 
-inline constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80047010);
-inline constexpr HRESULT kMethodNotSupported = static_cast<HRESULT>(0x80047011);
 inline constexpr HRESULT kUnexpectedResponse = static_cast<HRESULT>(0x80047059);
-inline constexpr HRESULT kInvalidInputChannel = static_cast<HRESULT>(0x80044218);
-inline constexpr HRESULT kOptionNotInstalled = static_cast<HRESULT>(0x80044001);
 inline constexpr HRESULT kIoFailure = static_cast<HRESULT>(0x80044214);
 inline constexpr HRESULT kIoTimeout = static_cast<HRESULT>(0x80044215);
 
@@ -106,13 +102,6 @@ class CounterDriver : public ScriptHolder, public HeldDriver {
     script.unexpected.clear();
     script.expected.clear();
   }
-};
-
-// A fixture over a CounterDriver that checks the script was played at the end.
-class ScriptedCounter : public ::testing::Test {
- protected:
-  void TearDown() override { d.ExpectScriptPlayed(); }
-  CounterDriver d;
 };
 
 // A driver talking to the fake instrument through the socket session.

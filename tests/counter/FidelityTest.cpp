@@ -23,22 +23,16 @@ struct SilentCall {
 
 TEST(Fidelity, ACallGivesUpOnceWithinItsTimeout) {
   const auto wait = [](LONG ms) {
-    return [ms](SocketDriver& d) {
-      return d.Get<ITevraSystem>(IID_ITevraSystem)->WaitForOperationComplete(ms);
-    };
+    return [ms](SocketDriver& d) { return COUNTER_ITF(System)->WaitForOperationComplete(ms); };
   };
   LONG number = 0;
   double level = 0;
   TevraCouplingEnum coupling{};
   const SilentCall calls[] = {
       {"DATA:POIN?", kTimeoutMs,
-       [&](SocketDriver& d) {
-         return d.Get<ITevraMeasurement>(IID_ITevraMeasurement)->ReadingCount(&number);
-       }},
+       [&](SocketDriver& d) { return COUNTER_ITF(Measurement)->ReadingCount(&number); }},
       {"TRIG:COUN?", kTimeoutMs,
-       [&](SocketDriver& d) {
-         return d.Get<ITevraTrigger>(IID_ITevraTrigger)->get_Count(&number);
-       }},
+       [&](SocketDriver& d) { return COUNTER_ITF(Trigger)->get_Count(&number); }},
       {"INP1:LEV?", kTimeoutMs,
        [&](SocketDriver& d) { return d.Channel("Channel1")->get_Voltage1(&level); }},
       {"INP1:COUP?", kTimeoutMs,
@@ -75,7 +69,7 @@ TEST(Fidelity, UnreadableRepliesAreCode23WithTheirDescription) {
   };
   for (const auto& [command, reply] : replies) d.fake.On(command).Reply(reply).Times(1);
   d.Open("QX1300", "431");
-  ITevraMeasurement* measurement = d.Get<ITevraMeasurement>(IID_ITevraMeasurement);
+  ITevraMeasurement* measurement = COUNTER_ITF(Measurement);
   ITevraChannel* channel = d.Channel("Channel1");
   LONG number = 0;
   SAFEARRAY* array = nullptr;
@@ -86,7 +80,7 @@ TEST(Fidelity, UnreadableRepliesAreCode23WithTheirDescription) {
   const std::pair<std::function<HRESULT()>, std::string> calls[] = {
       {[&] { return measurement->ReadingCount(&number); }, unexpected},
       {[&] { return measurement->ReadingCount(&number); }, unexpected},
-      {[&] { return d.Get<ITevraTrigger>(IID_ITevraTrigger)->get_Count(&number); }, unexpected},
+      {[&] { return COUNTER_ITF(Trigger)->get_Count(&number); }, unexpected},
       {[&] { return channel->get_Percentage1(&number); }, unexpected},
       {[&] { return measurement->Fetch(&array); }, unexpected},
       {[&] { return measurement->Read(1000, &array); }, unexpected},
@@ -113,8 +107,7 @@ TEST(Fidelity, TheStatusCheckFollowsTheWholeExchange) {
   d.Open("QX1300", "431", "QueryInstrStatus=true");
   d.SetTimeout(kTimeoutMs);
   SAFEARRAY* array = nullptr;
-  ASSERT_EQ(d.Get<ITevraMeasurement>(IID_ITevraMeasurement)->DestructiveReadUpToCount(2, &array),
-            S_OK)
+  ASSERT_EQ(COUNTER_ITF(Measurement)->DestructiveReadUpToCount(2, &array), S_OK)
       << TakeErrorDescription();
   EXPECT_EQ(Readings(array), (std::vector<double>{0.0, 1.0}));
   d.ExpectWire("FORM REAL,64\n*ESR?\nR? 2\n*ESR?\n");
@@ -138,7 +131,7 @@ TEST(Fidelity, ALongStatusReplyIsReadToItsEnd) {
   d.fake.On("DATA:POIN?").Reply("5\n").Times(1);
   d.fake.On("DATA:POIN?").Reply("6\n");
   d.Open("QX1300", "431", "QueryInstrStatus=true");
-  ITevraMeasurement* measurement = d.Get<ITevraMeasurement>(IID_ITevraMeasurement);
+  ITevraMeasurement* measurement = COUNTER_ITF(Measurement);
   LONG count = 0;
   EXPECT_EQ(measurement->ReadingCount(&count), S_OK) << TakeErrorDescription();
   EXPECT_EQ(count, 5);
@@ -163,7 +156,7 @@ TEST(Fidelity, InitializeWithoutAnOptionReply) {
   EXPECT_EQ(channels->get_Count(&count), S_OK);
   EXPECT_EQ(count, 2);  // the two inputs of the model, no microwave option
   channels->Release();
-  EXPECT_EQ(d.Get<ITevraMeasurement>(IID_ITevraMeasurement)->ReadingCount(&count), S_OK);
+  EXPECT_EQ(COUNTER_ITF(Measurement)->ReadingCount(&count), S_OK);
   EXPECT_EQ(count, 12);
 }
 

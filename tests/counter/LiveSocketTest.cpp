@@ -1,29 +1,79 @@
 // The driver against the fake instrument over a loopback socket: the bytes Initialize, the status
-// check and the utilities put on the wire, how replies are parsed, and what a lost or silent
-// instrument does to the session.
+// check and the utilities put on the wire, how replies are parsed, what a lost or silent
+// instrument does to the session, and that many sessions and calls leave nothing behind and cost
+// no more system calls than their exchanges. TEVRA_LONG_RUN=full runs 2,000 sessions and 100,000
+// calls (the stress target).
+#include <dirent.h>
+#include <dlfcn.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cstdlib>
+#include <fstream>
+
 #include "CounterTestSupport.h"
+#include "support/SampleReplies.h"
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TEVRA_SANITIZED 1
+#else
+// The socket calls of this test program, counted per thread by wrappers that forward to the C
+// library (the sanitizers wrap the same calls, so their builds go without).
+namespace {
+thread_local int socketCalls = 0;
+template <class F>
+F Next(const char* name) {
+  return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+}  // namespace
+
+extern "C" {
+ssize_t recv(int fd, void* buffer, size_t size, int flags) {
+  static const auto real = Next<ssize_t (*)(int, void*, size_t, int)>("recv");
+  ++socketCalls;
+  return real(fd, buffer, size, flags);
+}
+ssize_t recvmsg(int fd, msghdr* message, int flags) {
+  static const auto real = Next<ssize_t (*)(int, msghdr*, int)>("recvmsg");
+  ++socketCalls;
+  return real(fd, message, flags);
+}
+ssize_t send(int fd, const void* buffer, size_t size, int flags) {
+  static const auto real = Next<ssize_t (*)(int, const void*, size_t, int)>("send");
+  ++socketCalls;
+  return real(fd, buffer, size, flags);
+}
+ssize_t sendmsg(int fd, const msghdr* message, int flags) {
+  static const auto real = Next<ssize_t (*)(int, const msghdr*, int)>("sendmsg");
+  ++socketCalls;
+  return real(fd, message, flags);
+}
+int poll(pollfd* fds, nfds_t count, int timeout) {
+  static const auto real = Next<int (*)(pollfd*, nfds_t, int)>("poll");
+  ++socketCalls;
+  return real(fds, count, timeout);
+}
+int setsockopt(int fd, int level, int name, const void* value, socklen_t length) {
+  static const auto real = Next<int (*)(int, int, int, const void*, socklen_t)>("setsockopt");
+  ++socketCalls;
+  return real(fd, level, name, value, length);
+}
+}
+#endif
 
 namespace tevra::testing {
 namespace {
 
-constexpr const char* kIdn = "Orvane Technologies,QX1200,SN0042,2.0.1\n";
 constexpr HRESULT kInstrumentError = static_cast<HRESULT>(0x80047001);
 constexpr HRESULT kUnknownResource = static_cast<HRESULT>(0x80047060);
 
 class LiveSocket : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(d.fake.Start()); }
-  void Answer(std::string command, std::string reply) {
-    d.fake.On(std::move(command)).Reply(std::move(reply));
-  }
-
   SocketDriver d;
 };
 
 TEST_F(LiveSocket, InitializeIdentifiesTheInstrumentAndCloseHangsUp) {
-  Answer("*IDN?", kIdn);
-  Answer("*OPT?", "431\n");
-  ASSERT_EQ(d.Initialize(), S_OK) << TakeErrorDescription();
+  d.Open("QX1200", "431");
   EXPECT_EQ(d.fake.Transcript(), "*IDN?\n*OPT?\n");
   EXPECT_EQ(GetText([&](BSTR* v) { return d.handle.identity->get_InstrumentModel(v); }), "QX1200");
   EXPECT_EQ(GetText([&](BSTR* v) { return d.handle.identity->get_InstrumentFirmwareRevision(v); }),
@@ -32,28 +82,34 @@ TEST_F(LiveSocket, InitializeIdentifiesTheInstrumentAndCloseHangsUp) {
   EXPECT_TRUE(d.fake.WaitForClosedConnections(1, Milliseconds(2000)));
 }
 
-TEST_F(LiveSocket, StatusCheckingFollowsEveryExchange) {
-  Answer("*IDN?", kIdn);
-  Answer("*OPT?", "431\n");
-  Answer("*ESR?", "+0\n");
-  Answer("*TST?", "+0\n");
-  ASSERT_EQ(d.Initialize("QueryInstrStatus=true"), S_OK) << TakeErrorDescription();
+TEST_F(LiveSocket, StatusCheckingFollowsEveryExchangeAndAnInstrumentErrorFailsTheCall) {
+  d.fake.On("*ESR?").Reply("+0\n").Times(4);
+  d.fake.On("*ESR?").Reply("+32\n");
+  d.fake.On("*TST?").Reply("+0\n");
+  d.fake.On("*RST;*OPC?").Reply("1\n");
+  d.Open("QX1200", "431", "QueryInstrStatus=true");
   EXPECT_EQ(d.fake.Transcript(), "*CLS\n*ESR?\n*IDN?\n*ESR?\n*OPT?\n*ESR?\n");
   LONG result = -1;
   EXPECT_EQ(GetText([&](BSTR* m) { return d.handle.utility->SelfTest(&result, m); }),
             "Selftest passed");
   d.ExpectWire("*TST?\n*ESR?\n");
+  EXPECT_EQ(d.handle.utility->Reset(), kInstrumentError);
+  EXPECT_EQ(TakeErrorDescription(),
+            "Tevra: Instrument error detected.  Use ErrorQuery() to determine error(s).");
 }
 
 TEST_F(LiveSocket, UtilitiesSendTheirCommandsAndParseTheReplies) {
-  Answer("*IDN?", kIdn);
-  Answer("*OPT?", "\n");
-  Answer("*RST;*OPC?", "1\n");
-  Answer("*TST?", "+1\n");
-  Answer(":SYST:ERR?", "-113,\"Undefined header\"\n");
-  ASSERT_EQ(d.Initialize(), S_OK) << TakeErrorDescription();
+  d.fake.On("*RST;*OPC?").Reply("1\n");
+  d.fake.On("*TST?").Garbage(40).Times(1);
+  d.fake.On("*TST?").Reply("+1\n");
+  d.fake.On(":SYST:ERR?").Reply("-113,\"Undefined header\"\n");
+  d.Open("QX1200", "");
   EXPECT_EQ(d.handle.utility->Reset(), S_OK);
   LONG result = 0;
+  BSTR message = nullptr;
+  // A garbled reply is unexpected, and the next query starts clean.
+  EXPECT_EQ(d.handle.utility->SelfTest(&result, &message), kUnexpectedResponse);
+  EXPECT_EQ(TakeErrorDescription(), "Tevra: Unexpected response from the instrument.");
   EXPECT_EQ(GetText([&](BSTR* m) { return d.handle.utility->SelfTest(&result, m); }),
             "Selftest failed");
   EXPECT_EQ(result, 1);
@@ -62,49 +118,139 @@ TEST_F(LiveSocket, UtilitiesSendTheirCommandsAndParseTheReplies) {
             "Undefined header");
   EXPECT_EQ(code, -113);
   EXPECT_EQ(d.handle.utility->Disable(), S_OK);
-  d.ExpectWire("*RST;*OPC?\n*TST?\n:SYST:ERR?\n*RST;*OPC?\n");
+  d.ExpectWire("*RST;*OPC?\n*TST?\n*TST?\n:SYST:ERR?\n*RST;*OPC?\n");
 }
 
-TEST_F(LiveSocket, AnInstrumentErrorInTheStatusRegisterFailsTheCall) {
-  Answer("*IDN?", kIdn);
-  Answer("*OPT?", "431\n");
-  d.fake.On("*ESR?").Reply("+0\n").Times(3);
-  d.fake.On("*ESR?").Reply("+32\n");
-  ASSERT_EQ(d.Initialize("QueryInstrStatus=true"), S_OK) << TakeErrorDescription();
-  Answer("*RST;*OPC?", "1\n");
-  EXPECT_EQ(d.handle.utility->Reset(), kInstrumentError);
-  EXPECT_EQ(TakeErrorDescription(),
-            "Tevra: Instrument error detected.  Use ErrorQuery() to determine error(s).");
-}
-
-TEST_F(LiveSocket, ALostConnectionFailsInitializeAndLeavesTheDriverClosed) {
+TEST_F(LiveSocket, ALostConnectionOrNobodyServingFailsInitialize) {
   d.fake.On("*IDN?").Disconnect();
+  ASSERT_TRUE(d.fake.Start());
   EXPECT_EQ(d.Initialize(), kIoFailure);
   EXPECT_TRUE(TakeErrorDescription().starts_with("Tevra: I/O error: VI_ERROR_CONN_LOST"));
   EXPECT_FALSE(d.handle.Initialized());
   EXPECT_TRUE(d.fake.WaitForClosedConnections(1, Milliseconds(2000)));
-}
-
-TEST_F(LiveSocket, AGarbledReplyIsUnexpectedAndTheNextQueryStartsClean) {
-  Answer("*IDN?", kIdn);
-  Answer("*OPT?", "431\n");
-  d.fake.On("*TST?").Garbage(40).Times(1);
-  d.fake.On("*TST?").Reply("+0\n");
-  ASSERT_EQ(d.Initialize(), S_OK) << TakeErrorDescription();
-  LONG result = -1;
-  BSTR message = nullptr;
-  EXPECT_EQ(d.handle.utility->SelfTest(&result, &message), kUnexpectedResponse);
-  EXPECT_EQ(TakeErrorDescription(), "Tevra: Unexpected response from the instrument.");
-  EXPECT_EQ(GetText([&](BSTR* m) { return d.handle.utility->SelfTest(&result, m); }),
-            "Selftest passed");
-  EXPECT_EQ(result, 0);
-}
-
-TEST_F(LiveSocket, AResourceNobodyServesIsAnUnknownResource) {
   d.fake.Stop();
   EXPECT_EQ(d.Initialize(), kUnknownResource);
   EXPECT_EQ(TakeErrorDescription(),
             "Tevra: Unknown resource.\r\nResource descriptor = " + d.fake.ResourceName() + ".");
+}
+
+// The reply shapes of readings: a long ASCII list, one value, a binary block of reals.
+TEST_F(LiveSocket, ReadingsArriveAsAsciiListsOrAsABinaryBlock) {
+  std::vector<double> list;  // the values of MakeAsciiList and MakeDoubleBlock
+  for (int i = 0; i < 5000; ++i) list.push_back(1.0e7 + 0.001 * i);
+  d.fake.On(":READ?").Reply(MakeAsciiList(5000));
+  d.fake.On(":FETC?").Reply("+1.0E+06\n");
+  d.fake.On("DATA:REM? 3").Reply("+1.0E+06,+2.0E+06,+3.0E+06\n");
+  d.fake.On("R? 5").Reply(MakeDoubleBlock(5));
+  d.Open("QX1300", "431");
+  auto* measurement = COUNTER_ITF(Measurement);
+  SAFEARRAY* array = nullptr;
+  ASSERT_EQ(measurement->Read(1000, &array), S_OK) << TakeErrorDescription();
+  EXPECT_EQ(Readings(array), list);
+  ASSERT_EQ(measurement->Fetch(&array), S_OK);
+  EXPECT_EQ(Readings(array), std::vector<double>{1.0e6});
+  ASSERT_EQ(measurement->DestructiveReadCounted(3, &array), S_OK);
+  EXPECT_EQ(Readings(array), (std::vector<double>{1.0e6, 2.0e6, 3.0e6}));
+  ASSERT_EQ(measurement->DestructiveReadUpToCount(5, &array), S_OK) << TakeErrorDescription();
+  EXPECT_EQ(Readings(array), std::vector<double>(list.begin(), list.begin() + 5));
+  d.ExpectWire(":READ?\n:FETC?\nDATA:REM? 3\nFORM REAL,64\nR? 5\n");
+}
+
+#ifndef TEVRA_SANITIZED
+// In step, a query costs the system calls of its exchange and nothing more: one send and one
+// receive. Keeping replies matched to queries (the exchange marker, the stale-input check) adds
+// none.
+TEST_F(LiveSocket, AQueryInStepIsOneSendAndOneReceive) {
+  d.fake.On("DATA:POIN?").Reply("42\n").After(Milliseconds(1));
+  d.Open("QX1300", "431");
+  ITevraMeasurement* measurement = COUNTER_ITF(Measurement);
+  LONG count = 0;
+  ASSERT_EQ(measurement->ReadingCount(&count), S_OK);  // the receive timeout is applied once
+  socketCalls = 0;
+  constexpr int kQueries = 50;
+  for (int i = 0; i < kQueries; ++i) ASSERT_EQ(measurement->ReadingCount(&count), S_OK);
+  EXPECT_EQ(socketCalls, 2 * kQueries);
+}
+#endif
+
+int OpenDescriptors() {
+  int count = 0;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    while (readdir(dir)) ++count;
+    closedir(dir);
+  }
+  return count;
+}
+
+long ResidentKilobytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.starts_with("VmRSS:")) return std::atol(line.c_str() + 6);
+  return 0;
+}
+
+// The same file descriptors open and, outside the sanitizers, the same resident memory
+// (LeakSanitizer checks the leaks of the sanitizer build).
+class LongRun : public LiveSocket {};
+
+TEST_F(LongRun, SessionsAndCallsLeaveNothingBehind) {
+  const char* run = std::getenv("TEVRA_LONG_RUN");
+  const bool full = run && std::string_view(run) == "full";
+  const int sessions = full ? 2000 : 100;
+  const int calls = full ? 100000 : 5000;
+  d.fake.On("DATA:POIN?").Reply("42\n");
+  d.fake.On("INP1:COUP?").Reply("DC\n");
+  d.fake.OnPrefix("INP1:LEV ").NoReply();
+  d.fake.On("DATA:REM? 4").Reply("+1,+2,+3,+4\n");
+  d.fake.On("*OPT?").Reply("431\n");
+  d.Open("QX1300", "431");
+  ASSERT_EQ(d.handle.Close(), S_OK);
+  d.fake.SetRecording(false);
+
+  const auto cycle = [&] {
+    ASSERT_EQ(d.Initialize(), S_OK);
+    LONG count = 0;
+    EXPECT_EQ(COUNTER_ITF(Measurement)->ReadingCount(&count), S_OK);
+    ASSERT_EQ(d.handle.Close(), S_OK);
+  };
+  cycle();  // warms up what is built once
+  // The fake instrument closes its end once it sees the driver's close.
+  ASSERT_TRUE(d.fake.WaitForClosedConnections(2, Milliseconds(2000)));
+  const int descriptors = OpenDescriptors();
+  [[maybe_unused]] const long resident = ResidentKilobytes();
+  for (int i = 0; i < sessions; ++i) cycle();
+  ASSERT_TRUE(d.fake.WaitForClosedConnections(sessions + 2, Milliseconds(2000)));
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+
+  ASSERT_EQ(d.Initialize(), S_OK);
+  ITevraMeasurement* measurement = COUNTER_ITF(Measurement);
+  ITevraChannel* channel = d.Channel("Channel1");
+  int wrong = 0;
+  for (int i = 0; i < calls; ++i) {
+    LONG count = 0;
+    TevraCouplingEnum coupling{};
+    SAFEARRAY* array = nullptr;
+    switch (i % 4) {
+      case 0:
+        wrong += measurement->ReadingCount(&count) != S_OK || count != 42;
+        break;
+      case 1:
+        wrong += channel->get_Coupling(&coupling) != S_OK || coupling != TevraCouplingDC;
+        break;
+      case 2:
+        wrong += channel->put_Voltage1(0.5) != S_OK;
+        break;
+      default:
+        wrong +=
+            measurement->DestructiveReadCounted(4, &array) != S_OK || Readings(array).size() != 4;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(OpenDescriptors(), descriptors + 2);  // both ends of the open connection
+#ifndef TEVRA_SANITIZED
+  EXPECT_LT(ResidentKilobytes() - resident, 4096);
+#endif
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The methods with arguments, which the row walk does not call. The commands their bodies build
 // from the arguments, the puts a configure stands for, the class-compliant methods and what they
-// forward to, and what they refuse before anything is sent are lines of the row walk's
-// transcript; here are the slow queries' own timeouts and the configures that stop at a failure.
+// forward to, what they refuse before anything is sent, the replies they read and the timeouts
+// slow reads raise are lines of the row walk's transcript; here are failures on the way: timed
+// out reads, configures that stop at a failure, and the status check around "*OPC?".
 #include <iomanip>
 #include <span>
 
@@ -47,12 +48,21 @@ struct MethodCall {
 double r, time;
 TevraArmSourceEnum source;
 TevraPolarityEnum polarity;
-SAFEARRAY* stamps;
+TevraFrequencyMeasurementModeEnum mode;
+IviCounterMeasurementFunctionEnum function;
+IviCounterMeasurementStatusEnum complete;
+SAFEARRAY *stamps, *readings;
+BSTR text;
+ITevraChannel* channel;
 void ClearOutputs() {
   r = time = -1;
   source = static_cast<TevraArmSourceEnum>(-1);
   polarity = static_cast<TevraPolarityEnum>(-1);
-  stamps = nullptr;
+  mode = static_cast<TevraFrequencyMeasurementModeEnum>(-1);
+  function = static_cast<IviCounterMeasurementFunctionEnum>(-1);
+  stamps = readings = nullptr;
+  text = nullptr;
+  channel = nullptr;
 }
 
 IIviCounterChannel* ClassChannelOf(CounterDriver& d) {
@@ -127,6 +137,41 @@ std::vector<MethodCall> Calls(const std::string& at, CounterDriver& d) {
                              ->Configure(Name(" Channel2 "), 0.2, IviCounterSlopeNegative, 0.001)),
         CALL(ClassChannel()->ConfigureLevel(0.2, 0.01)),
         CALL(ClassChannel()->Configure(50.0, IviCounterCouplingAC, 10.0)),
+        CALL(CLASS_ITF(TotalizeContinuous)->Start()),
+        CALL(CLASS_ITF(TotalizeContinuous)->Stop()),
+        CALL(ITF(SinglePeriod)->Measure(2.0, &r)),
+        // Replies read back: a value and its unit, the mode word before a comma, the function
+        // and the configuration without their quotes.
+        ANSWERED("+1.00000000000000E+007 HZ", ITF(Measurement)->QueryLast(&r, &text)),
+        ANSWERED("-2.5E-09 S,+0", ITF(Measurement)->QueryLast(&r, &text)),
+        ANSWERED("+42", ITF(Measurement)->QueryLast(&r, &text)),
+        ANSWERED("REC,+1", ITF(Measurement)->get_Mode(&mode)),
+        ANSWERED("\"PER 1\"", d.handle.driver->GetFunction(&text)),
+        ANSWERED("\"FREQ +1.0E+7,+1.0E-3,(@1)\"", d.handle.driver->Configure(&text)),
+        CALL(CLASS_ITF(Measurement)->Initiate()),
+        ANSWERED("+1.5E+06,+2.5E+06", CLASS_ITF(Measurement)->Read(1000, &r)),
+        CALL(CLASS_ITF(Measurement)->Abort()),
+        // After a voltage configure Read and Fetch query the voltage, Read with the caller's
+        // limit, and the class function answers without asking until another configure; the
+        // time stamps, SetFunction and a refused configure leave the selection in place.
+        CALL(ITF(Voltage)->Configure(2, TevraVoltageFunctionDC)),
+        CALL(ITF(Measurement)->Read(5000, &readings)),
+        CALL(ITF(Measurement)->Fetch(&readings)),
+        CALL(CLASS_ITF()->get_Function(&function)),
+        CALL(ITF(Voltage)->Configure(2, TevraVoltageFunctionMaximum)),
+        CALL(ITF(Measurement)->Read(5000, &readings)),
+        CALL(CLASS_ITF()->get_Function(&function)),
+        CALL(ITF(Voltage)->Configure(2, TevraVoltageFunctionMinimum)),
+        CALL(ITF(Measurement)->Fetch(&readings)),
+        CALL(CLASS_ITF()->get_Function(&function)),
+        CALL(ITF(Voltage)->Configure(1, TevraVoltageFunctionPeakToPeak)),
+        CALL(ITF(Measurement)->Read(5000, &readings)),
+        CALL(ITF(TimeStamp)->Configure(5, 1)),
+        CALL(d.handle.driver->SetFunction(TevraMeasurementFunctionPeriod2)),
+        CALL(ITF(Period)->ConfigureAuto(4)),
+        CALL(CLASS_ITF()->get_Function(&function)),
+        CALL(ITF(Period)->ConfigureAuto(1)),
+        ANSWERED("\"PER 1\"", CLASS_ITF()->get_Function(&function)),
     };
   if (at == "QX1300 762,431")
     return {
@@ -220,12 +265,42 @@ std::vector<MethodCall> Calls(const std::string& at, CounterDriver& d) {
         CALL(ITF(Burst)->MeasurePRF(1, 1, 1, &r)),
         CALL(ITF(TotalizeGated)->Configure(2, TevraArmSourceChannel2, TevraSlopePositive, 1)),
         CALL(ITF(TotalizeGated)->Configure(2, TevraArmSourceChannel1, TevraSlopePositive, 1)),
+        // Simulated readings are zeros, one for each sample of each trigger.
+        CALL(ITF(Measurement)->Read(1000, &readings)),
+        CALL(ITF(Trigger)->put_Count(3)),
+        CALL(ITF(Trigger)->put_SampleCount(4)),
+        CALL(ITF(Measurement)->Read(1000, &readings)),
+        CALL(ITF(Measurement)->Fetch(&readings)),
+        CALL(ITF(Measurement)->DestructiveReadCounted(0, &readings)),
+        CALL(ITF(Measurement)->DestructiveReadCounted(25, &readings)),
+        CALL(ITF(Measurement)->DestructiveReadUpToCount(0, &readings)),
+        CALL(ITF(Measurement)->DestructiveReadUpToCount(25, &readings)),
+        CALL(CLASS_ITF(Measurement)->Read(1000, &r)),
+        CALL(ITF(Trigger)->put_Count(0)),
+        CALL(CLASS_ITF(Measurement)->Fetch(&r)),
+        CALL(CLASS_ITF(Measurement)->IsMeasurementComplete(&complete)),
+        CALL(ITF(System)->WaitForOperationComplete(10)),
+        CALL(d.handle.driver->Configure(&text)),
     };
   if (at == "SIM QX1200")
     return {
         CALL(ITF(PulseWidth)->Measure(3, 50, kPercent, kPositive, &r)),
         CALL(ITF(PulseWidth)->Measure(1, 50, kPercent, kPositive, &r)),
         CALL(ITF(TimeStamp)->Measure(5, 1, &stamps)),
+        // A configure stores on its own channel until a reset; the microwave input takes none.
+        CALL(d.Channel("Channel2")->ConfigureLevel(0.75, VARIANT_TRUE)),
+        CALL(d.Channel("Channel2")->get_Voltage1(&r)),
+        CALL(d.Channel("Channel1")->get_Voltage1(&r)),
+        CALL(d.handle.utility->Reset()),
+        CALL(d.Channel("Channel2")->get_Voltage1(&r)),
+        CALL(d.Channel("Channel3")
+                 ->Configure(TevraImpedance50, TevraCouplingAC, TevraAttenuationFactor1)),
+        // Channels by name in any case and with blanks, and names by index 1..count.
+        CALL(d.Channels()->get_Item(Name(" CHANNEL1 "), &channel)),
+        CALL(d.Channels()->get_Item(Name("Channel4"), &channel)),
+        CALL(d.Channels()->get_Name(3, &text)),
+        CALL(d.Channels()->get_Name(0, &text)),
+        CALL(d.Channels()->get_Name(4, &text)),
     };
   if (at == "SIM QX1100") return {CALL(ITF(PulseWidth)->Measure(1, 50, kPercent, kPositive, &r))};
   return {
@@ -280,13 +355,34 @@ void WalkMethods(std::ostream& out) {
       if (polarity != -1) out << "  polarity = " << polarity << "\n";
       if (time != -1) out << "  time = " << time << "\n";
       if (stamps) out << "  stamps\n";
+      if (mode != -1) out << "  mode = " << mode << "\n";
+      if (function != -1) out << "  function = " << function << "\n";
+      if (text) out << "  text = " << Quoted(platform::BstrToUtf8(text)) << "\n";
+      SysFreeString(text);
+      if (channel) out << "  channel\n";
+      if (channel) channel->Release();
+      if (readings) {
+        out << "  readings =";
+        for (double v : Readings(readings)) out << " " << v;
+        out << "\n";
+      }
+      // The timeouts slow reads raise for their queries, and the session's when not restored.
+      for (const auto& sent : d.script.sent)
+        if (sent.timeout != 2000)
+          out << "  " << Quoted(sent.command) << " with " << sent.timeout << " ms\n";
+      if (d.script.timeout != 2000) out << "  session timeout " << d.script.timeout << "\n";
     }
   }
 }
 
 namespace {
 
-class Methods : public ScriptedCounter {};
+// Each test plays its script exactly: nothing left over, nothing unexpected.
+class Methods : public ::testing::Test {
+ protected:
+  void TearDown() override { d.ExpectScriptPlayed(); }
+  CounterDriver d;
+};
 
 TEST_F(Methods, TheClassVoltageConfigureSelectsTheVoltageFunctionWithoutIo) {
   d.Open("QX1300", "785,431");
@@ -301,7 +397,7 @@ TEST_F(Methods, TheClassVoltageConfigureSelectsTheVoltageFunctionWithoutIo) {
 TEST_F(Methods, ABurstMethodWithoutItsOptionSendsNothing) {
   d.Open("QX1300", "785,431");
   d.script.Expect("*OPT?", "785");
-  EXPECT_EQ(ITF(Burst)->ConfigurePRF(1e6, 1, 3), kOptionNotInstalled);
+  EXPECT_EQ(ITF(Burst)->ConfigurePRF(1e6, 1, 3), static_cast<HRESULT>(0x80044001));
   EXPECT_EQ(TakeErrorDescription(), "Tevra: Option not installed on instrument model.");
 }
 
@@ -328,44 +424,74 @@ TEST_F(Methods, AnUnknownSourceWordAndConfiguresThatStopAtAFailure) {
   d.script.Expect("TOT:GATE:POL NEG", "", kIoFailure);
   EXPECT_EQ(ITF(TotalizeGated)->Configure(2, TevraArmSourceExternal, TevraSlopeNegative, 0.1),
             kIoFailure);
+  d.ExpectScriptPlayed();
+  // A failed format command stops the binary read.
+  d.script.Expect("FORM REAL,64", "", kIoFailure);
+  SAFEARRAY* array = nullptr;
+  EXPECT_EQ(ITF(Measurement)->DestructiveReadUpToCount(5, &array), kIoFailure);
+  EXPECT_EQ(array, nullptr);
 }
 
-// A single period reads with five seconds, time stamps with at least fifty; the session's own
-// timeout is restored after each.
-TEST_F(Methods, SlowQueriesRunWithTheirOwnTimeouts) {
+// Slow reads raise the session timeout for their query alone, and the transcript has them at
+// the usual session timeout; here a longer session timeout stands, and a timed-out read restores
+// the session's own too.
+TEST_F(Methods, SlowReadsRaiseTheTimeoutForTheirQueryAlone) {
   d.Open("QX1300", "785,431");
-  double r = -1;
+  SAFEARRAY* array = nullptr;
   struct Slow {
     const char* command;
-    const char* reply;
-    std::int32_t sessionTimeout;
-    std::int32_t inForce;
-    std::function<HRESULT(SAFEARRAY**)> call;
-    LONG upper;  // of the time stamps
+    HRESULT status;
+    std::int32_t sessionTimeout, inForce;
+    std::function<HRESULT()> call;
+    std::size_t count;  // of the readings
   };
   const Slow rows[] = {
-      {"MEAS:SPER? (@2)", "+1.0E-006", 2000, 5000,
-       [&](SAFEARRAY**) { return ITF(SinglePeriod)->Measure(2.0, &r); }, -1},
-      {":MEAS:ARR:TST? (3),(@1)", "+1.0E-006,+2.0E-006,+3.0E-006", 2000, 50000,
-       [&](SAFEARRAY** stamps) { return ITF(TimeStamp)->Measure(3, 1, stamps); }, 2},
-      {":MEAS:ARR:TST? (1),(@3)", "+1.0E-006", 80000, 80000,
-       [&](SAFEARRAY** stamps) { return ITF(TimeStamp)->Measure(1, 3, stamps); }, 0},
+      {":FETC?", kIoTimeout, 2000, 50000, [&] { return ITF(Measurement)->Fetch(&array); }, 0},
+      {":READ?", kIoTimeout, 2000, 50000, [&] { return ITF(Measurement)->Read(5, &array); }, 0},
+      {":READ?", S_OK, 60000, 60000, [&] { return ITF(Measurement)->Read(5, &array); }, 3},
+      {":MEAS:ARR:TST? (3),(@1)", S_OK, 80000, 80000,
+       [&] { return ITF(TimeStamp)->Measure(3, 1, &array); }, 3},
   };
   for (const Slow& row : rows) {
     SCOPED_TRACE(row.command);
     d.script.timeout = row.sessionTimeout;
     d.script.sent.clear();
-    d.script.Expect(row.command, row.reply);
-    SAFEARRAY* stamps = nullptr;
-    EXPECT_EQ(row.call(&stamps), S_OK) << TakeErrorDescription();
+    d.script.Expect(row.command, "+1.0E-006,+2.0E-006,+3.0E-006", row.status);
+    EXPECT_EQ(row.call(), row.status);
+    EXPECT_EQ(array ? Readings(array).size() : 0, row.count);
+    array = nullptr;
     EXPECT_THAT(d.script.sent,
                 ::testing::ElementsAre(ScriptedIoSession::Sent{row.command, row.inForce}));
     EXPECT_EQ(d.script.timeout, row.sessionTimeout);
-    LONG upper = -1;
-    if (stamps) SafeArrayGetUBound(stamps, 1, &upper);
-    EXPECT_EQ(upper, row.upper);
-    if (stamps) SafeArrayDestroy(stamps);
   }
+}
+
+TEST_F(Methods, WaitForOperationCompleteSuspendsTheStatusCheck) {
+  // With status checking, "*CLS" first and "*ESR?" after every exchange.
+  d.script.Expect("*CLS");
+  d.script.Expect("*ESR?", "0");
+  d.script.Expect("*IDN?", "Orvane Technologies,QX1200,SN1,2.0.1");
+  d.script.Expect("*ESR?", "0");
+  d.script.Expect("*OPT?", "431");
+  d.script.Expect("*ESR?", "0");
+  ASSERT_EQ(d.handle.Initialize("TCPIP::h::5025::SOCKET", "QueryInstrStatus=true", true), S_OK);
+  d.script.sent.clear();
+  auto* system = ITF(System);
+  d.script.Expect("*OPC?", "1");
+  d.script.Expect("*OPC?", "+1");
+  d.script.Expect("*OPC?", "", kIoTimeout);
+  EXPECT_EQ(system->WaitForOperationComplete(10), S_OK);
+  EXPECT_EQ(system->WaitForOperationComplete(3000), S_OK);
+  EXPECT_EQ(system->WaitForOperationComplete(10), kIoTimeout);
+  EXPECT_EQ(TakeErrorDescription(), "Tevra: I/O timeout error: WaitForOperationComplete.");
+  // No "*ESR?" in between, and the check is on again afterwards.
+  using Sent = ScriptedIoSession::Sent;
+  EXPECT_THAT(d.script.sent,
+              ::testing::ElementsAre(Sent{"*OPC?", 100}, Sent{"*OPC?", 3000}, Sent{"*OPC?", 100}));
+  EXPECT_EQ(d.script.timeout, 2000);
+  VARIANT_BOOL checking = 0;
+  EXPECT_EQ(d.handle.operation->get_QueryInstrumentStatus(&checking), S_OK);
+  EXPECT_EQ(checking, VARIANT_TRUE);
 }
 
 }  // namespace

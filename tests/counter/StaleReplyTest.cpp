@@ -2,10 +2,10 @@
 // doubled or garbled reply) the next call returns the instrument's true answer to it, never
 // another call's data, and the call that gave up returned within its timeout.
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "CounterTestSupport.h"
+#include "support/SampleReplies.h"
 
 namespace tevra::testing {
 namespace {
@@ -26,7 +26,7 @@ struct Bench {
   Bench() {
     d.Open("QX1300", "431");
     d.SetTimeout(kTimeoutMs);
-    measurement = d.Get<ITevraMeasurement>(IID_ITevraMeasurement);
+    measurement = COUNTER_ITF(Measurement);
   }
   // The values the call read; none when it failed.
   std::vector<double> Run(Call call, HRESULT& hr) {
@@ -59,18 +59,6 @@ struct Bench {
   ITevraMeasurement* measurement = nullptr;
 };
 
-// The big-endian definite-length block of these reals, as the instrument sends it.
-std::string Block(const std::vector<double>& values) {
-  std::string data;
-  for (double v : values) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &v, 8);
-    for (int shift = 56; shift >= 0; shift -= 8) data += static_cast<char>(bits >> shift);
-  }
-  const std::string length = std::to_string(data.size());
-  return "#" + std::to_string(length.size()) + length + data + "\n";
-}
-
 struct StaleCase {
   const char* name;
   Call first;  // the call that meets the fault
@@ -100,7 +88,7 @@ TEST(StaleReplies, TheCallAfterOneThatGaveUpGetsItsOwnAnswer) {
     f.On("R? 5").Reply(std::move(reply));
     f.On("DATA:REM? 2").Reply("+8,+9\n");
   };
-  const std::string block = Block({1, 2, 3, 4, 5});
+  const std::string block = MakeDoubleBlock(5);
   const StaleCase cases[] = {
       Case("the second half of a reply arrives after the timeout", Call::Count, kIoTimeout, 0,
            Call::Count, {7}, false,
@@ -171,9 +159,8 @@ TEST(StaleReplies, TheCallAfterOneThatGaveUpGetsItsOwnAnswer) {
 // timeout: the call gives up in time (or succeeds with the whole reply), and the next call
 // reads its own answer.
 TEST(StaleReplies, AReplyStalledAtAnyByteNeverAnswersALaterCall) {
-  const std::vector<double> values = {1.5, -2.25, 3e9};
   const std::string list = "+1.5,-2.25,+3E+09\n";
-  const std::string block = Block(values);
+  const std::string block = MakeDoubleBlock(3);
   struct Shape {
     const char* command;
     std::string reply;
