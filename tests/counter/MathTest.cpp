@@ -6,7 +6,11 @@
 namespace tevra::testing {
 namespace {
 
-using Math = ScriptedCounter;
+class Math : public ::testing::Test {
+ protected:
+  void TearDown() override { d.ExpectScriptPlayed(); }
+  CounterDriver d;
+};
 
 std::vector<double> Doubles(SAFEARRAY* array) {
   std::vector<double> values;
