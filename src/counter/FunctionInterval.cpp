@@ -4,6 +4,7 @@
 #include "core/FormatArgs.h"
 #include "counter/FunctionImpls.h"
 #include "counter/FunctionTable.h"
+#include "counter/Property.h"
 #include "platform/SafeArray.h"
 
 namespace tevra::counter {
@@ -90,10 +91,7 @@ HRESULT TimeStampImpl::Measure(LONG Count, LONG Channel, SAFEARRAY** Val) {
         if (HRESULT hr = CheckCount(d_, method, Count); FAILED(hr)) return hr;
         if (d_.Simulating()) return SimulatedTimeStamps(Count, Val);
         // A long run of stamps takes a while to collect; the session timeout is only raised.
-        std::int32_t timeout = 0;
-        if (HRESULT hr = d_.Io().GetTimeout(timeout); FAILED(hr)) return hr;
-        return d_.Io().QueryList(frame.command, core::ScanArg(Val, core::ElemType::F64),
-                                 std::max(timeout, kTimeStampTimeout));
+        return QueryDoubles(d_.Io(), frame.command, Val, kTimeStampTimeout);
       },
       In("Count", Count), In("Channel", Channel), Out("Val", Val));
 }

@@ -18,18 +18,6 @@ constexpr std::int32_t kListTimeoutFloor = 10000;
 // What a simulated instrument's statistics and histogram range report.
 constexpr double kSimulatedReading = 1000000.0;
 
-// Sends the frame's command and reads its comma-separated doubles into a new array.
-HRESULT QueryDoubles(Tevra& driver, const core::CallFrame& frame, std::int32_t timeoutFloor,
-                     SAFEARRAY** values) {
-  core::IIoSession& io = driver.Io();
-  std::int32_t timeout = core::kDefaultTimeout;
-  if (timeoutFloor != core::kDefaultTimeout) {
-    if (HRESULT hr = io.GetTimeout(timeout); FAILED(hr)) return hr;
-    timeout = std::max(timeout, timeoutFloor);
-  }
-  return io.QueryList(frame.command, core::ScanArg(values, core::ElemType::F64), timeout);
-}
-
 const double* DoublesOf(const SAFEARRAY* values) {
   return static_cast<const double*>(values->pvData);
 }
@@ -90,7 +78,7 @@ HRESULT MathStatisticsInterface::AverageAll(double* Average, double* StandardDev
           return S_OK;
         }
         SAFEARRAY* raw = nullptr;
-        const HRESULT hr = QueryDoubles(d_, frame, kListTimeoutFloor, &raw);
+        const HRESULT hr = QueryDoubles(d_.Io(), frame.command, &raw, kListTimeoutFloor);
         const platform::SafeArrayPtr values(raw);
         if (FAILED(hr)) return hr;
         if (CountOf(raw) < 4) return ReportShortReply(d_, "the four statistics");
@@ -109,7 +97,7 @@ HRESULT MathHistogramInterface::ReadData(SAFEARRAY** Val) {
   return d_.Enter(
       rows::ITevraMathHistogram_ReadData.record,
       [&](core::CallFrame& frame) -> HRESULT {
-        if (!d_.Simulating()) return QueryDoubles(d_, frame, core::kDefaultTimeout, Val);
+        if (!d_.Simulating()) return QueryDoubles(d_.Io(), frame.command, Val);
         LONG count = 0;
         if (HRESULT hr = SimulatedReadings(d_, count); FAILED(hr)) return hr;
         return NewArray(d_, count, Val);
@@ -133,7 +121,7 @@ HRESULT MathHistogramInterface::HistogramData(double* MinValue, double* MaxValue
           return NewArray(d_, bins, BinData);
         }
         SAFEARRAY* raw = nullptr;
-        const HRESULT hr = QueryDoubles(d_, frame, kListTimeoutFloor, &raw);
+        const HRESULT hr = QueryDoubles(d_.Io(), frame.command, &raw, kListTimeoutFloor);
         const platform::SafeArrayPtr values(raw);
         if (FAILED(hr)) return hr;
         const LONG count = CountOf(raw);

@@ -75,9 +75,8 @@ HRESULT MeasurementInterface::Readings(core::CallFrame& frame, bool read, LONG m
   // The query runs with the session timeout raised to the floor; the session puts it back.
   core::IIoSession& io = driver_.Io();
   std::int32_t timeout = 0;
-  if (HRESULT hr = io.GetTimeout(timeout); FAILED(hr)) return hr;
-  return QueryCommand(io, frame.command, frame.method->responseFormat, core::ScanArg(val),
-                      std::max(timeout, kReadTimeoutFloor));
+  if (HRESULT hr = TimeoutAtLeast(io, kReadTimeoutFloor, timeout); FAILED(hr)) return hr;
+  return QueryCommand(io, frame.command, frame.method->responseFormat, core::ScanArg(val), timeout);
 }
 
 HRESULT MeasurementInterface::Read(LONG MaxTimeMilliseconds, SAFEARRAY** Val) {
@@ -122,8 +121,7 @@ HRESULT MeasurementInterface::DestructiveReadCounted(LONG NumReadings, SAFEARRAY
       rows::ITevraMeasurement_DestructiveReadCounted.record,
       [&](core::CallFrame& frame) -> HRESULT {
         if (driver_.Simulating()) return NewArray(driver_, NumReadings, Val);
-        return driver_.Io().QueryList(frame.command, core::ScanArg(Val, core::ElemType::F64),
-                                      core::kDefaultTimeout);
+        return QueryDoubles(driver_.Io(), frame.command, Val);
       },
       core::In("NumReadings", NumReadings), core::Out("Val", Val));
 }

@@ -7,6 +7,7 @@
 // the row's rule is not checked. On a live session the rule is checked before any I/O.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <type_traits>
 
@@ -27,6 +28,24 @@ inline HRESULT QueryCommand(core::IIoSession& io, const std::string& command, co
                             core::ScanArg into, std::int32_t timeout = core::kDefaultTimeout) {
   const core::FormatArg text[] = {core::FormatArg(command)};
   return io.QueryFormatted("%s", text, format, {&into, 1}, timeout);
+}
+
+// The per-operation timeout of a slow query: the session's, raised to at least floor (the
+// session puts its own back afterwards); kDefaultTimeout leaves the session's as it is.
+inline HRESULT TimeoutAtLeast(core::IIoSession& io, std::int32_t floor, std::int32_t& timeout) {
+  timeout = core::kDefaultTimeout;
+  if (floor == core::kDefaultTimeout) return S_OK;
+  if (HRESULT hr = io.GetTimeout(timeout); FAILED(hr)) return hr;
+  timeout = std::max(timeout, floor);
+  return S_OK;
+}
+
+// Sends command and reads its comma-separated doubles into a new array.
+inline HRESULT QueryDoubles(core::IIoSession& io, const std::string& command, SAFEARRAY** values,
+                            std::int32_t timeoutFloor = core::kDefaultTimeout) {
+  std::int32_t timeout = core::kDefaultTimeout;
+  if (HRESULT hr = TimeoutAtLeast(io, timeoutFloor, timeout); FAILED(hr)) return hr;
+  return io.QueryList(command, core::ScanArg(values, core::ElemType::F64), timeout);
 }
 
 // Sends the frame's formatted command and reads its reply into value.
