@@ -150,6 +150,8 @@ struct ITevraTimeInterval : IUnknown {
 struct ITevraPhase : IUnknown {
   virtual HRESULT Configure(LONG ReferenceChannel, LONG InputChannel) = 0;
   virtual HRESULT Measure(LONG ReferenceChannel, LONG InputChannel, double* Measurement) = 0;
+  virtual HRESULT get_Range(TevraPhaseRangeEnum* val) = 0;
+  virtual HRESULT put_Range(TevraPhaseRangeEnum val) = 0;
 
  protected:
   ~ITevraPhase() = default;
@@ -202,6 +204,8 @@ struct ITevraTimeStamp : IUnknown {
   virtual HRESULT Configure(LONG Count, LONG Channel) = 0;
   // Val: a one-dimensional safe array of Count doubles; the caller destroys it.
   virtual HRESULT Measure(LONG Count, LONG Channel, SAFEARRAY** Val) = 0;
+  virtual HRESULT get_Rate(TevraTimeStampRateEnum* val) = 0;
+  virtual HRESULT put_Rate(TevraTimeStampRateEnum val) = 0;
 
  protected:
   ~ITevraTimeStamp() = default;
@@ -219,6 +223,16 @@ struct ITevraBurst : IUnknown {
                              double* Data) = 0;
   virtual HRESULT MeasurePRI(double ExpectedInterval, double Resolution, LONG Channel,
                              double* Data) = 0;
+  virtual HRESULT get_Level(TevraBurstLevelEnum* val) = 0;
+  virtual HRESULT put_Level(TevraBurstLevelEnum val) = 0;
+  virtual HRESULT get_GateTime(double* val) = 0;
+  virtual HRESULT put_GateTime(double val) = 0;
+  virtual HRESULT get_AutoGatingEnabled(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_AutoGatingEnabled(VARIANT_BOOL val) = 0;
+  virtual HRESULT get_Delay(double* val) = 0;
+  virtual HRESULT put_Delay(double val) = 0;
+  virtual HRESULT get_NarrowPulseEnabled(VARIANT_BOOL* val) = 0;
+  virtual HRESULT put_NarrowPulseEnabled(VARIANT_BOOL val) = 0;
 
  protected:
   ~ITevraBurst() = default;

@@ -17,9 +17,10 @@ namespace tevra::core {
 // Flags of a method's static record.
 enum MethodFlags : std::uint32_t {
   kMethodNone = 0,
-  kNoInitCheck = 1u << 0,   // callable before Initialize (identity constants, interface getters)
-  kKeepsOutputs = 1u << 1,  // outputs are left as the caller gave them until the body sets them
-  kDropsQuotes = 1u << 2,   // a text reply is read without the double quotes it comes in
+  kNoInitCheck = 1u << 0,      // callable before Initialize (identity constants, interface getters)
+  kKeepsOutputs = 1u << 1,     // outputs are left as the caller gave them until the body sets them
+  kDropsQuotes = 1u << 2,      // a text reply is read without the double quotes it comes in
+  kAsksBurstOption = 1u << 3,  // asks "*OPT?" for the burst option before its own I/O
 };
 
 // Bit per instrument model, for the unsupported-model list of a method.

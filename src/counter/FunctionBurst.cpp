@@ -3,6 +3,7 @@
 
 #include "counter/FunctionImpls.h"
 #include "counter/FunctionTable.h"
+#include "counter/Property.h"
 
 namespace tevra::counter {
 namespace {
@@ -56,5 +57,10 @@ HRESULT BurstImpl::MeasurePRI(double ExpectedInterval, double Resolution, LONG C
                      In("ExpectedInterval", ExpectedInterval), In("Resolution", Resolution),
                      In("Channel", Channel), Out("Data", Data));
 }
+
+#define TEVRA_ROWS "counter/members/ITevraBurst.def"
+#define TEVRA_CLASS BurstImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
 
 }  // namespace tevra::counter

@@ -98,6 +98,8 @@ class PhaseImpl final : public DriverPart<ITevraPhase> {
   using DriverPart::DriverPart;
   HRESULT Configure(LONG ReferenceChannel, LONG InputChannel) override;
   HRESULT Measure(LONG ReferenceChannel, LONG InputChannel, double* Measurement) override;
+#define TEVRA_ROWS "counter/members/ITevraPhase.def"
+#include "core/DeclareAccessors.inc"
 };
 
 class TimeStampImpl final : public DriverPart<ITevraTimeStamp> {
@@ -105,6 +107,8 @@ class TimeStampImpl final : public DriverPart<ITevraTimeStamp> {
   using DriverPart::DriverPart;
   HRESULT Configure(LONG Count, LONG Channel) override;
   HRESULT Measure(LONG Count, LONG Channel, SAFEARRAY** Val) override;
+#define TEVRA_ROWS "counter/members/ITevraTimeStamp.def"
+#include "core/DeclareAccessors.inc"
 };
 
 // Answers ITevraTotalizeContinuous and its second version.
@@ -152,6 +156,8 @@ class BurstImpl final : public DriverPart<ITevraBurst> {
                      double* Data) override;
   HRESULT MeasurePRI(double ExpectedInterval, double Resolution, LONG Channel,
                      double* Data) override;
+#define TEVRA_ROWS "counter/members/ITevraBurst.def"
+#include "core/DeclareAccessors.inc"
 };
 
 }  // namespace tevra::counter

@@ -96,4 +96,14 @@ HRESULT TimeStampImpl::Measure(LONG Count, LONG Channel, SAFEARRAY** Val) {
       In("Count", Count), In("Channel", Channel), Out("Val", Val));
 }
 
+#define TEVRA_ROWS "counter/members/ITevraPhase.def"
+#define TEVRA_CLASS PhaseImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+
+#define TEVRA_ROWS "counter/members/ITevraTimeStamp.def"
+#define TEVRA_CLASS TimeStampImpl
+#define TEVRA_NODE d_
+#include "counter/DefineAccessors.inc"
+
 }  // namespace tevra::counter

@@ -2,6 +2,7 @@
 
 #include "core/FormatArgs.h"
 #include "counter/ChannelProbe.h"
+#include "counter/Property.h"
 
 namespace tevra::counter {
 namespace {
@@ -39,11 +40,7 @@ HRESULT SendFunctionCommand(Tevra& driver, const Method& method, std::string_vie
                             double* reading) {
   core::IIoSession& io = driver.Io();
   if (method.needsBurstOption) {
-    // The options are asked afresh: the burst option may have been fitted since Initialize.
-    std::string options;
-    if (HRESULT hr = io.QueryString("*OPT?", options, core::kDefaultTimeout); FAILED(hr)) return hr;
-    if (options.find(kOptionBurst) == std::string::npos)
-      return driver.Reporter().Report(Code::OptionNotInstalled);
+    if (HRESULT hr = AskBurstOption(driver); FAILED(hr)) return hr;
   }
   if (reading) return io.QueryNumber(text, core::ScanArg(reading), method.timeout);
   return io.WriteString(text, true, method.timeout);

@@ -108,6 +108,18 @@ HRESULT GetSimulated(core::CNode& node, const Property& row, T& out) {
 // Message 50 or S_OK: whether the node may run a member with the rule.
 HRESULT CheckRule(Rule rule, core::CNode& node);
 
+// Message 48 or S_OK: whether the instrument's "*OPT?" reply lists the burst option. The options
+// are asked afresh: the option may have been fitted since Initialize.
+HRESULT AskBurstOption(Tevra& driver);
+
+// The checks of a live member before its own I/O: the rule, then the burst option when the
+// record asks for it.
+inline HRESULT CheckLive(Rule rule, std::uint32_t flags, core::CNode& node) {
+  if (HRESULT hr = CheckRule(rule, node); FAILED(hr)) return hr;
+  if (flags & core::kAsksBurstOption) return AskBurstOption(DriverOf(node));
+  return S_OK;
+}
+
 // The live branch of a get that reads its reply by the value's type.
 struct ReadByType {};
 // The live branch of a put that only writes its template.
@@ -122,7 +134,7 @@ HRESULT GetProperty(core::CNode& node, const Property& row, T* val, Live live = 
       [&](core::CallFrame& frame) -> HRESULT {
         Tevra& driver = DriverOf(node);
         if (driver.Simulating()) return GetSimulated(node, row, *val);
-        if (HRESULT hr = CheckRule(row.rule, node); FAILED(hr)) return hr;
+        if (HRESULT hr = CheckLive(row.rule, row.get.flags, node); FAILED(hr)) return hr;
         if constexpr (std::is_same_v<Live, ReadByType>)
           return QueryReply(driver, frame, *val);
         else
@@ -140,7 +152,7 @@ HRESULT PutProperty(core::CNode& node, const Property& row, T val, Before before
       [&](core::CallFrame& frame) -> HRESULT {
         Tevra& driver = DriverOf(node);
         if (driver.Simulating()) return PutSimulated(node, row, val);
-        if (HRESULT hr = CheckRule(row.rule, node); FAILED(hr)) return hr;
+        if (HRESULT hr = CheckLive(row.rule, row.put.flags, node); FAILED(hr)) return hr;
         if constexpr (!std::is_same_v<Before, WriteOnly>) {
           if (HRESULT hr = before(); FAILED(hr)) return hr;
         }

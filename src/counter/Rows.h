@@ -20,6 +20,7 @@ using core::Rule;
 
 namespace rows {
 
+using core::kAsksBurstOption;
 using core::kDropsQuotes;
 using core::kKeepsOutputs;
 using core::kNoInitCheck;

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "core/Identity.h"
+#include "counter/ChannelProbe.h"
 #include "counter/Property.h"
 #include "counter/TevraChannel.h"
 
@@ -29,6 +30,15 @@ bool Refused(Rule rule, const Tevra& driver, std::int32_t number) {
 }
 
 }  // namespace
+
+HRESULT AskBurstOption(Tevra& driver) {
+  std::string options;
+  if (HRESULT hr = driver.Io().QueryString("*OPT?", options, core::kDefaultTimeout); FAILED(hr))
+    return hr;
+  if (options.find(kOptionBurst) == std::string::npos)
+    return driver.Reporter().Report(Code::OptionNotInstalled);
+  return S_OK;
+}
 
 HRESULT CheckRule(Rule rule, core::CNode& node) {
   if (rule == Rule::None || rule == Rule::Inherit) return S_OK;

@@ -262,8 +262,9 @@ class Walker {
  public:
   explicit Walker(std::ostream& out) : out_(out) {}
 
-  // With functions, SetFunction with every value of its enumeration instead of the rows.
-  void Run(const Model& model, bool simulate, bool functions = false) {
+  // With functions, SetFunction with every value of its enumeration instead of the rows; with
+  // optionRows, only the rows that ask "*OPT?" first.
+  void Run(const Model& model, bool simulate, bool functions = false, bool optionRows = false) {
     CounterDriver d;
     if (simulate) {
       d.Simulate(model.name);
@@ -277,11 +278,13 @@ class Walker {
       };
     }
     prefix_ = std::string(simulate ? "SIM " : "") + model.name + " ";
+    options_ = model.options;
     if (functions) {
       WalkFunctions(d, simulate, model.options);
       return;
     }
     for (const RowCall& c : Calls()) {
+      if (optionRows && !(c.property && (c.property->get.flags & core::kAsksBurstOption))) continue;
       for (auto& [label, object] : Objects(d, *c.itf)) {
         const std::string at = prefix_ + c.itf->name + label + "." + c.name;
         if (!object) {
@@ -323,11 +326,14 @@ class Walker {
     }
   }
 
+  // A row that asks "*OPT?" first hears the model's options before its own replies.
   void WalkLive(CounterDriver& d, const RowCall& c, IUnknown* object, const std::string& at) {
     std::string shown;
+    const bool asksOption = c.property && (c.property->get.flags & core::kAsksBurstOption);
     for (const std::vector<std::string>& replies :
          c.query ? Replies(c.query->record.enums, c.queryType) : Replies(*c.property)) {
       replies_ = replies;
+      if (asksOption) replies_.insert(replies_.begin(), options_);
       std::string said;
       for (const std::string& r : replies) said += " " + Quoted(r);
       Line(
@@ -336,6 +342,7 @@ class Walker {
     if (!c.put) return;
     for (const PutValue& v : PutValues(*c.property)) {
       const std::string value = v.text ? Quoted(v.text) : Shown(v.number);
+      if (asksOption) replies_ = {options_};
       Line(d, at + " put " + value, [&] { return c.put(object, v); });
     }
   }
@@ -398,6 +405,7 @@ class Walker {
 
   std::ostream& out_;
   std::string prefix_;
+  std::string options_;
   std::vector<std::string> replies_;
 };
 
@@ -415,6 +423,8 @@ TEST(RowWalk, EveryRowOnEveryModelIsAsTheGoldenTranscriptSays) {
     walker.Run(model, false);
     walker.Run(model, true);
   }
+  // The burst settings on an instrument without the burst option.
+  walker.Run({"QX1300", "785"}, false, false, true);
   // Each model's functions, and the burst functions with and without their option.
   constexpr Model kFunctionModels[] = {
       {"QX1100", "431"}, {"QX1200", "431"}, {"QX1300", "762"}, {"QX1300", "762,431"}};
