@@ -1,5 +1,5 @@
 // The interfaces that start measurements and collect readings, read the running count of a
-// continuous totalize, set up the trigger system and wait for the instrument, with the
+// continuous totalize and set up the trigger system, with the
 // class-compliant measurement interface and its enumeration.
 // Readings come back as one-dimensional safe arrays of doubles (lower bound 0); the caller
 // destroys them.
@@ -16,8 +16,6 @@ inline constexpr IID IID_IIviCounterMeasurement = {
     0x57B06AAE, 0xCE0F, 0x456C, {0xA2, 0x43, 0x90, 0x6F, 0xEE, 0x22, 0x31, 0x61}};
 inline constexpr IID IID_ITevraTrigger = {
     0x37E79C6D, 0x6346, 0x4B44, {0x88, 0x0B, 0x14, 0x85, 0xFF, 0x5A, 0x89, 0x4A}};
-inline constexpr IID IID_ITevraSystem = {
-    0xB2FCAEBA, 0x5E0A, 0x47E8, {0x8E, 0xEC, 0xD0, 0xE1, 0xF9, 0x55, 0x4A, 0x2B}};
 inline constexpr IID IID_ITevraTotalizeContinuous2 = {
     0xC8035829, 0x0807, 0x4754, {0x8D, 0x86, 0x01, 0x98, 0xDB, 0xBB, 0xB2, 0x01}};
 
@@ -76,27 +74,6 @@ struct ITevraTotalizeContinuous2 : ITevraTotalizeContinuous {
 
  protected:
   ~ITevraTotalizeContinuous2() = default;
-};
-
-struct ITevraSystem : IUnknown {
-  virtual HRESULT WaitForOperationComplete(LONG MaxTimeMilliseconds) = 0;
-  virtual HRESULT get_TraceEnabled(VARIANT_BOOL* val) = 0;
-  virtual HRESULT put_TraceEnabled(VARIANT_BOOL val) = 0;
-  virtual HRESULT get_BeeperEnabled(VARIANT_BOOL* val) = 0;
-  virtual HRESULT put_BeeperEnabled(VARIANT_BOOL val) = 0;
-  virtual HRESULT Beep() = 0;
-  virtual HRESULT RequestLock(VARIANT_BOOL* Val) = 0;
-  virtual HRESULT ReleaseLock() = 0;
-  virtual HRESULT get_LockName(BSTR* val) = 0;
-  virtual HRESULT get_LockOwner(BSTR* val) = 0;
-  virtual HRESULT get_SCPIVersion(double* val) = 0;
-  virtual HRESULT get_Date(BSTR* val) = 0;
-  virtual HRESULT put_Date(BSTR val) = 0;
-  virtual HRESULT get_Time(BSTR* val) = 0;
-  virtual HRESULT put_Time(BSTR val) = 0;
-
- protected:
-  ~ITevraSystem() = default;
 };
 
 #endif

@@ -1,7 +1,6 @@
 #include "counter/MeasurementGroup.h"
 
 #include "counter/Measurement.h"
-#include "counter/MeasurementWait.h"
 #include "counter/Tevra.h"
 #include "counter/Trigger.h"
 
@@ -13,8 +12,7 @@ class MeasurementGroup final : public InterfaceGroup {
   explicit MeasurementGroup(Tevra& driver)
       : trigger_(driver, driver),
         measurement_(driver, driver, trigger_),
-        classMeasurement_(driver, driver, measurement_),
-        operationComplete_(driver, driver) {}
+        classMeasurement_(driver, driver, measurement_) {}
 
   HRESULT Query(REFIID riid, void** ppv) override {
     if (riid == IID_ITevraMeasurement)
@@ -22,8 +20,6 @@ class MeasurementGroup final : public InterfaceGroup {
     if (riid == IID_IIviCounterMeasurement)
       return core::GiveInterface<IIviCounterMeasurement>(&classMeasurement_, ppv);
     if (riid == IID_ITevraTrigger) return core::GiveInterface<ITevraTrigger>(&trigger_, ppv);
-    if (riid == IID_ITevraSystem)
-      return core::GiveInterface<ITevraSystem>(&operationComplete_, ppv);
     return E_NOINTERFACE;
   }
 
@@ -31,7 +27,6 @@ class MeasurementGroup final : public InterfaceGroup {
   TriggerInterface trigger_;
   MeasurementInterface measurement_;
   ClassMeasurementInterface classMeasurement_;
-  OperationCompleteInterface operationComplete_;
 };
 
 }  // namespace

@@ -1,4 +1,6 @@
-#include "counter/MeasurementWait.h"
+// ITevraSystem.WaitForOperationComplete: waits for the instrument's "*OPC?" reply, at least
+// 100 ms, with the status check off for the wait.
+#include "counter/System.h"
 
 #include <algorithm>
 
@@ -9,41 +11,19 @@ namespace {
 
 constexpr LONG kShortestWait = 100;
 
-// The "*OPC?" reply is the instrument's answer; polling "*ESR?" around it would only add a
-// second exchange to a wait the caller bounded. The earlier setting comes back in every case.
-class StatusCheckOff {
- public:
-  explicit StatusCheckOff(Tevra& driver)
-      : driver_(driver), was_(driver.Flags().queryInstrumentStatus) {
-    driver_.SetQueryInstrumentStatus(false);
-  }
-  ~StatusCheckOff() { driver_.SetQueryInstrumentStatus(was_); }
-  StatusCheckOff(const StatusCheckOff&) = delete;
-  StatusCheckOff& operator=(const StatusCheckOff&) = delete;
-
- private:
-  Tevra& driver_;
-  bool was_;
-};
-
 }  // namespace
 
-#define TEVRA_ROWS "counter/members/ITevraSystem.def"
-#define TEVRA_CLASS OperationCompleteInterface
-#define TEVRA_NODE driver_
-#include "counter/DefineAccessors.inc"
-
-HRESULT OperationCompleteInterface::WaitForOperationComplete(LONG MaxTimeMilliseconds) {
-  return driver_.Enter(
+HRESULT SystemInterface::WaitForOperationComplete(LONG MaxTimeMilliseconds) {
+  return d_.Enter(
       rows::ITevraSystem_WaitForOperationComplete.record,
       [&](core::CallFrame& frame) -> HRESULT {
-        if (driver_.Simulating()) return S_OK;
-        const StatusCheckOff statusCheckOff(driver_);
+        if (d_.Simulating()) return S_OK;
+        const StatusCheckOff statusCheckOff(d_);
         std::int32_t complete = -1;
-        const HRESULT hr = driver_.Io().QueryNumber(frame.command, core::ScanArg(&complete),
-                                                    std::max(MaxTimeMilliseconds, kShortestWait));
+        const HRESULT hr = d_.Io().QueryNumber(frame.command, core::ScanArg(&complete),
+                                               std::max(MaxTimeMilliseconds, kShortestWait));
         if (complete == -1)
-          return driver_.Reporter().ReportV(core::Code::IoTimeout, {"WaitForOperationComplete"});
+          return d_.Reporter().ReportV(core::Code::IoTimeout, {"WaitForOperationComplete"});
         return hr;
       },
       core::In("MaxTimeMilliseconds", MaxTimeMilliseconds));

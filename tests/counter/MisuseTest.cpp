@@ -14,8 +14,10 @@ constexpr HRESULT kNullPointer = static_cast<HRESULT>(0x80047058);
 bool AnswersUninitialised(const MisuseRow& row) {
   const std::string_view method = row.method;
   // Interface getters answer; an item of a collection is no sub-interface, and there are no
-  // channels before Initialize.
-  if ((row.givesInterface && method != "get_Item") || method == "get_Initialized") return true;
+  // channels before Initialize; the formatted I/O object is the session's.
+  if ((row.givesInterface && method != "get_Item" && method != "get_DirectIO") ||
+      method == "get_Initialized")
+    return true;
   static constexpr std::string_view kIdentityConstants[] = {"get_Identifier",
                                                             "get_SupportedInstrumentModels",
                                                             "get_SpecificationMajorVersion",
