@@ -17,6 +17,14 @@ namespace tevra::counter {
 #define TEVRA_NODE d_
 #include "counter/DefineAccessors.inc"
 
+// In simulation the cleared text is what a later get of Text reads.
+HRESULT DisplayInterface::Clear() {
+  return d_.Enter(rows::ITevraDisplay_Clear.record, [&](core::CallFrame& frame) -> HRESULT {
+    if (d_.Simulating()) return PutSimulated(d_, rows::ITevraDisplay_Text, BSTR{});
+    return d_.Io().WriteString(frame.command, true, core::kDefaultTimeout);
+  });
+}
+
 namespace {
 
 class InstrumentGroup final : public InterfaceGroup {

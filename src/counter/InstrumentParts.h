@@ -1,5 +1,5 @@
 // The display, the gate output and the reference oscillator: interfaces of the driver object
-// whose members are all rows of their member files.
+// whose members are rows of their member files, except the display's Clear.
 #pragma once
 
 #include <memory>
@@ -12,6 +12,7 @@ namespace tevra::counter {
 class DisplayInterface final : public DriverPart<ITevraDisplay> {
  public:
   using DriverPart::DriverPart;
+  HRESULT Clear() override;
 #define TEVRA_ROWS "counter/members/ITevraDisplay.def"
 #include "core/DeclareAccessors.inc"
 };

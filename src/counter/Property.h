@@ -48,7 +48,8 @@ inline HRESULT QueryDoubles(core::IIoSession& io, const std::string& command, SA
   return io.QueryList(command, core::ScanArg(values, core::ElemType::F64), timeout);
 }
 
-// Sends the frame's formatted command and reads its reply into value.
+// Sends the frame's formatted command and reads its reply into value; a byte array is read as
+// a definite-length block.
 template <class T>
 HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value) {
   core::IIoSession& io = driver.Io();
@@ -64,6 +65,9 @@ HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value) {
     if (frame.method->flags & core::kDropsQuotes) std::erase(reply, '"');
     value = platform::AllocBstr(reply);
     return value ? S_OK : driver.Reporter().Report(Code::OutOfMemory);
+  } else if constexpr (std::is_same_v<T, SAFEARRAY*>) {
+    return io.QueryBinaryBlock(frame.command, core::ScanArg(&value, core::ElemType::U8),
+                               core::kDefaultTimeout);
   } else {
     using Scanned = std::conditional_t<std::is_enum_v<T>, std::int32_t, T>;
     Scanned scanned{};

@@ -13,6 +13,7 @@
 #include "CounterTestSupport.h"
 #include "counter/Rows.h"
 #include "platform/Bstr.h"
+#include "platform/SafeArray.h"
 
 #ifndef TEVRA_TEST_SOURCE_DIR
 #error "the counter tests are built with TEVRA_TEST_SOURCE_DIR"
@@ -32,6 +33,14 @@ std::string Shown(T value) {
   if constexpr (std::is_same_v<T, BSTR>) {
     std::string text = "\"" + platform::BstrToUtf8(value) + "\"";
     SysFreeString(value);
+    return text;
+  } else if constexpr (std::is_same_v<T, SAFEARRAY*>) {
+    void* data = nullptr;
+    std::size_t count = 0;
+    constexpr VARTYPE kBytes[] = {VT_UI1};
+    if (!platform::ViewVector(value, kBytes, data, count)) return value ? "array?" : "null";
+    std::string text = "bytes \"" + std::string(static_cast<const char*>(data), count) + "\"";
+    SafeArrayDestroy(value);
     return text;
   } else if constexpr (std::is_pointer_v<T>) {
     if (value) value->Release();
@@ -166,6 +175,8 @@ std::vector<std::vector<std::string>> Replies(std::span<const core::EnumWords> w
       return {{"-1.25E-01"}};
     case core::ValueType::String:
       return {{"Text,1"}};
+    case core::ValueType::Array:
+      return {{"#15BMxyz"}, {"#9"}};
     default:
       return {{"+7"}};
   }
