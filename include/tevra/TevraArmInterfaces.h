@@ -27,6 +27,8 @@ inline constexpr IID IID_IIviCounterArmStop = {
     0xF7E1AB3E, 0x7DEE, 0x47F9, {0xBA, 0x3A, 0x0F, 0x48, 0xD7, 0x8F, 0x32, 0xAF}};
 inline constexpr IID IID_IIviCounterArmStopExternal = {
     0xB3FC9BD0, 0xC8EE, 0x4E57, {0xBA, 0x14, 0xB9, 0x71, 0x5A, 0x29, 0x09, 0x37}};
+inline constexpr IID IID_IIviCounterArm = {
+    0xC0C54045, 0x4277, 0x4068, {0x90, 0xE4, 0x63, 0x09, 0x91, 0x5C, 0xF3, 0x13}};
 
 struct ITevraArmStartExternal : IUnknown {
   virtual HRESULT get_Source(TevraExternalSourceEnum* val) = 0;
@@ -155,6 +157,15 @@ struct IIviCounterArmStop : IUnknown {
 
  protected:
   ~IIviCounterArmStop() = default;
+};
+
+// The class-compliant arming: its start and stop sides.
+struct IIviCounterArm : IUnknown {
+  virtual HRESULT get_Start(IIviCounterArmStart** val) = 0;
+  virtual HRESULT get_Stop(IIviCounterArmStop** val) = 0;
+
+ protected:
+  ~IIviCounterArm() = default;
 };
 
 #endif

@@ -434,7 +434,8 @@ struct IIviCounterVoltage : IUnknown {
   ~IIviCounterVoltage() = default;
 };
 
-// The class-compliant root: the measurement function and the function interfaces.
+// The class-compliant root: the measurement function, the function interfaces, the arming, the
+// channels and the measurement.
 struct IIviCounter : IIviDriver {
   virtual HRESULT get_Function(IviCounterMeasurementFunctionEnum* val) = 0;
   virtual HRESULT put_Function(IviCounterMeasurementFunctionEnum val) = 0;
@@ -450,6 +451,9 @@ struct IIviCounter : IIviDriver {
   virtual HRESULT get_TotalizeGated(IIviCounterTotalizeGated** val) = 0;
   virtual HRESULT get_TotalizeTimed(IIviCounterTotalizeTimed** val) = 0;
   virtual HRESULT get_Voltage(IIviCounterVoltage** val) = 0;
+  virtual HRESULT get_Arm(struct IIviCounterArm** val) = 0;
+  virtual HRESULT get_Channels(struct IIviCounterChannels** val) = 0;
+  virtual HRESULT get_Measurement(struct IIviCounterMeasurement** val) = 0;
 
  protected:
   ~IIviCounter() = default;

@@ -32,6 +32,9 @@ inline constexpr IID IID_IIviCounterChannels = {
 inline constexpr IID IID_IIviCounterChannel = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x30, 0x00, 0x00, 0x02}};
 
+inline constexpr IID IID_ITevra2 = {
+    0x6F4F0591, 0x604A, 0x432D, {0x89, 0x9D, 0x33, 0x6F, 0x64, 0x29, 0xEC, 0x04}};
+
 inline constexpr CLSID CLSID_Tevra = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x00, 0x00, 0x00, 0x01}};
 inline constexpr CLSID CLSID_TevraChannel = {
@@ -240,6 +243,22 @@ struct ITevra : IIviDriver {
 
  protected:
   ~ITevra() = default;
+};
+
+// The second version of the root: the arming, measurement, trigger, system, display, reference
+// oscillator, gate output and math interfaces.
+struct ITevra2 : ITevra {
+  virtual HRESULT get_Arm(struct ITevraArm** val) = 0;
+  virtual HRESULT get_Measurement(struct ITevraMeasurement** val) = 0;
+  virtual HRESULT get_Trigger(struct ITevraTrigger** val) = 0;
+  virtual HRESULT get_System(struct ITevraSystem** val) = 0;
+  virtual HRESULT get_Display(struct ITevraDisplay** val) = 0;
+  virtual HRESULT get_ReferenceOscillator(struct ITevraReferenceOscillator** val) = 0;
+  virtual HRESULT get_Output(struct ITevraOutput** val) = 0;
+  virtual HRESULT get_Math(struct ITevraMath** val) = 0;
+
+ protected:
+  ~ITevra2() = default;
 };
 
 extern "C" {

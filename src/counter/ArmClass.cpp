@@ -149,6 +149,13 @@ HRESULT ConfigureByName(Tevra& driver, const core::MethodRecord& method, const c
 
 }  // namespace
 
+ArmGroup::ClassArm::ClassArm(ArmGroup& g) : Embedded(g.driver_), driver_(g.driver_) {}
+
+#define TEVRA_ROWS "counter/members/IIviCounterArm.def"
+#define TEVRA_CLASS ArmGroup::ClassArm
+#define TEVRA_NODE driver_
+#include "counter/DefineAccessors.inc"
+
 ArmGroup::ClassStart::ClassStart(ArmGroup& g) : Embedded(g.driver_), g_(g) {}
 HRESULT ArmGroup::ClassStart::get_Type(IviCounterArmTypeEnum* val) {
   return GetType(g_.driver_, rows::IIviCounterArmStart_Type.get, &g_.start_, val);

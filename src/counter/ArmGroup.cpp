@@ -22,6 +22,7 @@ ArmGroup::ArmGroup(Tevra& driver)
       startExternal_(*this),
       stop_(*this),
       stopExternal_(*this),
+      classArm_(*this),
       classStart_(*this),
       classStartExternal_(*this),
       classStop_(*this),
@@ -35,6 +36,7 @@ HRESULT ArmGroup::Query(REFIID riid, void** ppv) {
   if (riid == IID_ITevraArmStop) return core::GiveInterface<ITevraArmStop>(&stop_, ppv);
   if (riid == IID_ITevraArmStopExternal)
     return core::GiveInterface<ITevraArmStopExternal>(&stopExternal_, ppv);
+  if (riid == IID_IIviCounterArm) return core::GiveInterface<IIviCounterArm>(&classArm_, ppv);
   if (riid == IID_IIviCounterArmStart)
     return core::GiveInterface<IIviCounterArmStart>(&classStart_, ppv);
   if (riid == IID_IIviCounterArmStartExternal)

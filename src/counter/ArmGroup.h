@@ -84,6 +84,16 @@ class ArmGroup final : public InterfaceGroup {
     ArmGroup& g_;
   };
 
+  class ClassArm final : public core::Embedded<IIviCounterArm> {
+   public:
+    ClassArm(ArmGroup& g);
+#define TEVRA_ROWS "counter/members/IIviCounterArm.def"
+#include "core/DeclareAccessors.inc"
+
+   private:
+    Tevra& driver_;
+  };
+
   class ClassStart final : public core::Embedded<IIviCounterArmStart> {
    public:
     ClassStart(ArmGroup& g);
@@ -172,6 +182,7 @@ class ArmGroup final : public InterfaceGroup {
   StartExternal startExternal_;
   Stop stop_;
   StopExternal stopExternal_;
+  ClassArm classArm_;
   ClassStart classStart_;
   ClassStartExternal classStartExternal_;
   ClassStop classStop_;

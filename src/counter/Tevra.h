@@ -63,7 +63,7 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   // What the enumeration lookups need: the running method, the model family, the reporter.
   state::EnumScope EnumWords() { return {Calls(), Family(), Reporter()}; }
 
-  class Root final : public core::IviDriverImpl<ITevra> {
+  class Root final : public core::IviDriverImpl<ITevra2> {
    public:
     Root(Tevra& tevra) : IviDriverImpl(tevra, tevra), t_(tevra) {}
     // The measurement-function members, in FunctionRoot.cpp.
@@ -71,6 +71,8 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
     HRESULT GetFunction(BSTR* Val) override;
     HRESULT SetFunction(TevraMeasurementFunctionEnum MeasurementFunction) override;
 #define TEVRA_ROWS "counter/members/ITevra.def"
+#include "core/DeclareAccessors.inc"
+#define TEVRA_ROWS "counter/members/ITevra2.def"
 #include "core/DeclareAccessors.inc"
 
    private:
