@@ -1,0 +1,188 @@
+#include "platform/CSessions.h"
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <string>
+
+namespace tevra::platform {
+namespace {
+
+struct LastError {
+  CStatus code = 0;
+  std::string text;
+};
+
+// A slot lives as long as the process, so a thread waiting for its lock never waits on freed
+// memory; a disposed slot is taken again with the next generation.
+struct Slot {
+  std::uint16_t generation = 1;
+  bool live = false;
+  std::uintptr_t data = 0;
+  LastError error;
+  std::recursive_mutex lock;
+};
+
+// Handles: generation in the high 16 bits, slot number + 1 in the low 16.
+constexpr std::uint32_t kMaxSlots = 0xFFFF;
+
+class Table {
+ public:
+  static Table& Instance() {
+    static Table table;
+    return table;
+  }
+
+  CStatus New(CSession* session) {
+    if (!session) return kInvalidSession;
+    std::lock_guard guard(mutex_);
+    std::size_t index = 0;
+    while (index < slots_.size() && slots_[index].live) ++index;
+    if (index == slots_.size()) {
+      if (index >= kMaxSlots) return kInvalidSession;
+      slots_.emplace_back();
+    }
+    Slot& slot = slots_[index];
+    slot.live = true;
+    slot.data = 0;
+    slot.error = {};
+    *session = (std::uint32_t{slot.generation} << 16) | static_cast<std::uint32_t>(index + 1);
+    return 0;
+  }
+
+  CStatus Dispose(CSession session) {
+    std::lock_guard guard(mutex_);
+    Slot* slot = Find(session);
+    if (!slot) return kInvalidSession;
+    slot->live = false;
+    slot->error = {};
+    if (++slot->generation == 0) slot->generation = 1;
+    return 0;
+  }
+
+  // Runs f on the live slot of the handle under the table's mutex.
+  template <class F>
+  CStatus With(CSession session, F f) {
+    std::lock_guard guard(mutex_);
+    Slot* slot = Find(session);
+    if (!slot) return kInvalidSession;
+    return f(*slot);
+  }
+
+  CStatus Lock(CSession session, std::int16_t* callerHasLock) {
+    Slot* slot = nullptr;
+    {
+      std::lock_guard guard(mutex_);
+      slot = Find(session);
+      if (!slot) return kInvalidSession;
+      if (callerHasLock && *callerHasLock) return 0;
+    }
+    slot->lock.lock();  // outside the table's mutex: the owner may hold it for long
+    std::lock_guard guard(mutex_);
+    if (Find(session) != slot) {  // disposed while this thread waited
+      slot->lock.unlock();
+      return kInvalidSession;
+    }
+    if (callerHasLock) *callerHasLock = 1;
+    return 0;
+  }
+
+  CStatus Unlock(CSession session, std::int16_t* callerHasLock) {
+    std::lock_guard guard(mutex_);
+    Slot* slot = Find(session);
+    if (!slot) return kInvalidSession;
+    if (callerHasLock && !*callerHasLock) return 0;
+    slot->lock.unlock();
+    if (callerHasLock) *callerHasLock = 0;
+    return 0;
+  }
+
+ private:
+  Slot* Find(CSession session) {
+    const std::uint32_t index = (session & 0xFFFF);
+    if (index == 0 || index > slots_.size()) return nullptr;
+    Slot& slot = slots_[index - 1];
+    if (!slot.live || slot.generation != (session >> 16)) return nullptr;
+    return &slot;
+  }
+
+  std::mutex mutex_;
+  std::deque<Slot> slots_;
+};
+
+thread_local LastError threadError;
+
+}  // namespace
+
+std::int32_t CopyString(const char* text, std::int32_t size, char* buffer) {
+  if (!text) {
+    if (buffer && size != 0) {
+      buffer[0] = '\0';
+      return 0;
+    }
+    return 1;
+  }
+  return CopyString(std::string_view(text), size, buffer);
+}
+
+std::int32_t CopyString(std::string_view text, std::int32_t size, char* buffer) {
+  const auto needed = static_cast<std::int32_t>(std::min<std::size_t>(text.size() + 1, INT32_MAX));
+  if (!buffer || size == 0) return needed;
+  if (size < 0 || size >= needed) {
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+    return 0;
+  }
+  std::memcpy(buffer, text.data(), static_cast<std::size_t>(size - 1));
+  buffer[size - 1] = '\0';
+  return needed;
+}
+
+CStatus NewSession(CSession* session) { return Table::Instance().New(session); }
+CStatus DisposeSession(CSession session) { return Table::Instance().Dispose(session); }
+
+CStatus SetSessionData(CSession session, std::uintptr_t value) {
+  return Table::Instance().With(session, [&](Slot& slot) {
+    slot.data = value;
+    return 0;
+  });
+}
+
+CStatus GetSessionData(CSession session, std::uintptr_t* value) {
+  return Table::Instance().With(session, [&](Slot& slot) {
+    if (value) *value = slot.data;
+    return 0;
+  });
+}
+
+CStatus LockSession(CSession session, std::int16_t* callerHasLock) {
+  return Table::Instance().Lock(session, callerHasLock);
+}
+CStatus UnlockSession(CSession session, std::int16_t* callerHasLock) {
+  return Table::Instance().Unlock(session, callerHasLock);
+}
+
+CStatus SetSessionError(CSession session, CStatus code, std::string_view text) {
+  if (session == 0) {
+    threadError = {code, std::string(text)};
+    return 0;
+  }
+  return Table::Instance().With(session, [&](Slot& slot) {
+    slot.error = {code, std::string(text)};
+    return 0;
+  });
+}
+
+CStatus GetSessionError(CSession session, std::int32_t bufferSize, CStatus* code, char* buffer) {
+  const auto give = [&](const LastError& error) {
+    if (code) *code = error.code;
+    return CopyString(error.text, bufferSize, buffer);
+  };
+  if (session == 0) return give(threadError);
+  return Table::Instance().With(session, [&](Slot& slot) { return give(slot.error); });
+}
+
+CStatus ClearSessionError(CSession session) { return SetSessionError(session, 0, {}); }
+
+}  // namespace tevra::platform

@@ -1,0 +1,42 @@
+// The session handles of the C interface: a table of handles, each with one data value, a
+// recursive lock and the last error (status and text) of the session. Session 0 addresses the
+// calling thread's own error instead. A handle carries the generation of its slot, so a disposed
+// handle, or one never issued, fails with kInvalidSession instead of reaching a later session.
+// Texts given out follow the string-buffer rule of CopyString.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace tevra::platform {
+
+using CStatus = std::int32_t;
+using CSession = std::uint32_t;
+
+inline constexpr CStatus kInvalidSession = static_cast<CStatus>(0xBFFA1190);
+
+// The string-buffer rule: copies text into buffer of size characters (terminated) and returns
+// 0 when it fit, else the size it needs (text length + 1, nothing written for a null buffer or a
+// size of 0, the cut text written otherwise); a negative size copies the whole text. No text at
+// all (null) writes an empty string into a usable buffer and returns 0, else returns 1.
+std::int32_t CopyString(const char* text, std::int32_t size, char* buffer);
+std::int32_t CopyString(std::string_view text, std::int32_t size, char* buffer);
+
+CStatus NewSession(CSession* session);
+CStatus DisposeSession(CSession session);
+CStatus SetSessionData(CSession session, std::uintptr_t value);
+CStatus GetSessionData(CSession session, std::uintptr_t* value);
+
+// Takes the session's recursive lock. With a flag, the lock is taken only when *callerHasLock is
+// false, and the flag then says it is held; Unlock releases it only when the flag says so.
+// Without a flag, each Lock takes it once more and each Unlock releases it once.
+CStatus LockSession(CSession session, std::int16_t* callerHasLock);
+CStatus UnlockSession(CSession session, std::int16_t* callerHasLock);
+
+CStatus SetSessionError(CSession session, CStatus code, std::string_view text);
+// The last error's status into *code (when given) and its text by the string-buffer rule; the
+// function returns the rule's count, or kInvalidSession.
+CStatus GetSessionError(CSession session, std::int32_t bufferSize, CStatus* code, char* buffer);
+CStatus ClearSessionError(CSession session);
+
+}  // namespace tevra::platform
