@@ -153,6 +153,38 @@ enum TevraStatusSubRegisterEnum : int {
   TevraStatusSubRegisterEnable = 4,
 };
 
+// The events a service request is asked for, one bit each; a reason combines them.
+enum TevraStatusSRQReasonEnum : int {
+  TevraStatusSRQReasonStbMAV = 1 << 0,
+  TevraStatusSRQReasonStbErrorQueue = 1 << 1,
+  TevraStatusSRQReasonEsrOPC = 1 << 2,
+  TevraStatusSRQReasonEsrQueryError = 1 << 3,
+  TevraStatusSRQReasonEsrDeviceError = 1 << 4,
+  TevraStatusSRQReasonEsrExecutionError = 1 << 5,
+  TevraStatusSRQReasonEsrCommandError = 1 << 6,
+  TevraStatusSRQReasonEsrPowerOn = 1 << 7,
+  TevraStatusSRQReasonQuesVoltage = 1 << 8,
+  TevraStatusSRQReasonQuesTime = 1 << 9,
+  TevraStatusSRQReasonQuesFrequency = 1 << 10,
+  TevraStatusSRQReasonQuesPhase = 1 << 11,
+  TevraStatusSRQReasonQuesCalCorrupt = 1 << 12,
+  TevraStatusSRQReasonQuesTotalize = 1 << 13,
+  TevraStatusSRQReasonQuesTimebase = 1 << 14,
+  TevraStatusSRQReasonQuesLowerLimit = 1 << 15,
+  TevraStatusSRQReasonQuesUpperLimit = 1 << 16,
+  TevraStatusSRQReasonQuesReadingMemory = 1 << 17,
+  TevraStatusSRQReasonOperCalibrating = 1 << 18,
+  TevraStatusSRQReasonOperRunningOnBattery = 1 << 19,
+  TevraStatusSRQReasonOperBatteryCritical = 1 << 20,
+  TevraStatusSRQReasonOperMeasuring = 1 << 21,
+  TevraStatusSRQReasonOperWaitingForTrig = 1 << 22,
+  TevraStatusSRQReasonOperInternalReference = 1 << 23,
+  TevraStatusSRQReasonOperInstrumentLocked = 1 << 24,
+  TevraStatusSRQReasonOperConfigChg = 1 << 25,
+  TevraStatusSRQReasonOperRdgMemThreshold = 1 << 26,
+  TevraStatusSRQReasonGlobalError = 1 << 27,
+};
+
 enum TevraImpedanceEnum : int {
   TevraImpedance1E6 = 0,
   TevraImpedance50 = 1,

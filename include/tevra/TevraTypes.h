@@ -12,6 +12,7 @@
 using HRESULT = std::int32_t;
 using ULONG = std::uint32_t;
 using LONG = std::int32_t;
+using SHORT = std::int16_t;  // the same C++ type as VARIANT_BOOL
 using VARIANT_BOOL = std::int16_t;
 using OLECHAR = char16_t;
 using BSTR = OLECHAR*;

@@ -174,6 +174,12 @@ constexpr Param InInt16(const char* name, std::int16_t value) {
   return p;
 }
 
+constexpr Param OutInt16(const char* name, std::int16_t* where) {
+  Param p{name, Dir::Out, ValueType::Int16, {}};
+  p.ptr = static_cast<void*>(where);
+  return p;
+}
+
 template <class T>
 constexpr Param Out(const char* name, T* where) {
   Param p{name, Dir::Out, ValueTypeOf<T>(), {}};

@@ -47,6 +47,7 @@ enum class PropertyKind : std::uint8_t {
   OwnPut,       // get generic, put written by hand
   Own,          // both written by hand
   OwnReadOnly,  // get only, written by hand
+  WriteOnly,    // put only: generic
   Gives,        // get only: hands out the driver object's interface .gives
   Refused,      // get and put: message 10 naming "<family>_get_<Name>" ("_put_")
 };
@@ -63,7 +64,9 @@ enum class MethodKind : std::uint8_t {
   Send,   // no arguments; sends its command (nothing in simulation); declared and defined here
   Own,    // declared and written by hand
   Query,  // one output, read from its command's reply as a get of the output's type reads it
-          // (nothing in simulation: the zeroed output stands); declared and defined here
+          // (a 16-bit output as a boolean only when the row reads boolean words), with the
+          // session timeout raised to at least the row's .timeout (nothing in simulation: the
+          // zeroed output stands); declared and defined here
 };
 
 // A property's simulated value before its setter has run: a number (booleans -1 or 0,
@@ -85,6 +88,7 @@ struct Interface {
   const char* family = nullptr;  // how messages name the interface's features ("Frequency")
 };
 
+constexpr bool IsReadable(PropertyKind kind) { return kind != PropertyKind::WriteOnly; }
 constexpr bool IsWritable(PropertyKind kind) {
   return kind != PropertyKind::ReadOnly && kind != PropertyKind::OwnReadOnly &&
          kind != PropertyKind::Gives;
@@ -113,7 +117,7 @@ struct Property {
   PropertyKind kind;
   ValueType type;
   bool isEnum;
-  MethodRecord get;
+  MethodRecord get;  // no method name when write-only
   MethodRecord put;  // no method name when read-only
   Rule rule;
   Simulated simulated;
@@ -121,6 +125,7 @@ struct Property {
   std::int32_t cAttribute;
   const char* cType;
 
+  constexpr bool Readable() const { return IsReadable(kind); }
   constexpr bool Writable() const { return IsWritable(kind); }
 };
 
@@ -189,7 +194,8 @@ constexpr Property MakeProperty(const Interface& itf, PropertyKind kind, Propert
       kind,
       type,
       std::is_enum_v<T>,
-      {itf.iid, itf.name, c.getName, c.flags, models, c.get, c.response, c.enums},
+      {itf.iid, itf.name, IsReadable(kind) ? c.getName : nullptr, c.flags, models, c.get,
+       c.response, c.enums},
       {itf.iid, itf.name, writable ? c.putName : nullptr, c.flags, models, c.put, nullptr, c.enums},
       c.rule == Rule::Inherit ? itf.rule : c.rule,
       c.simulated,

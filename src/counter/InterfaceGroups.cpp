@@ -2,10 +2,12 @@
 #include "counter/InterfaceGroup.h"
 
 #include "counter/ArmGroup.h"
+#include "counter/Calibration.h"
 #include "counter/FunctionGroup.h"
 #include "counter/InstrumentParts.h"
 #include "counter/Math.h"
 #include "counter/MeasurementGroup.h"
+#include "counter/Status.h"
 #include "counter/System.h"
 
 namespace tevra::counter {
@@ -18,6 +20,8 @@ std::vector<std::unique_ptr<InterfaceGroup>> CreateInterfaceGroups(Tevra& driver
   groups.push_back(CreateMathGroup(driver));
   groups.push_back(CreateInstrumentGroup(driver));
   groups.push_back(CreateSystemGroup(driver));
+  groups.push_back(CreateStatusGroup(driver));
+  groups.push_back(CreateCalibrationGroup(driver));
   return groups;
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "core/Driver.h"
@@ -51,17 +52,16 @@ inline HRESULT QueryDoubles(core::IIoSession& io, const std::string& command, SA
 // Sends the frame's formatted command and reads its reply into value; a byte array is read as
 // a definite-length block.
 template <class T>
-HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value) {
+HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value,
+                   std::int32_t timeout = core::kDefaultTimeout) {
   core::IIoSession& io = driver.Io();
   if constexpr (std::is_same_v<T, VARIANT_BOOL>) {
     std::string reply;
-    if (HRESULT hr = io.QueryString(frame.command, reply, core::kDefaultTimeout); FAILED(hr))
-      return hr;
+    if (HRESULT hr = io.QueryString(frame.command, reply, timeout); FAILED(hr)) return hr;
     return driver.ParseBooleanResponse(reply, value);
   } else if constexpr (std::is_same_v<T, BSTR>) {
     std::string reply;
-    if (HRESULT hr = io.QueryString(frame.command, reply, core::kDefaultTimeout); FAILED(hr))
-      return hr;
+    if (HRESULT hr = io.QueryString(frame.command, reply, timeout); FAILED(hr)) return hr;
     if (frame.method->flags & core::kDropsQuotes) std::erase(reply, '"');
     value = platform::AllocBstr(reply);
     return value ? S_OK : driver.Reporter().Report(Code::OutOfMemory);
@@ -73,7 +73,7 @@ HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value) {
     Scanned scanned{};
     const char* format = frame.method->responseFormat;
     if (!format) format = std::is_floating_point_v<T> ? "%lf" : "%ld";
-    const HRESULT hr = QueryCommand(io, frame.command, format, core::ScanArg(&scanned));
+    const HRESULT hr = QueryCommand(io, frame.command, format, core::ScanArg(&scanned), timeout);
     if (SUCCEEDED(hr)) value = static_cast<T>(scanned);
     return hr;
   }
@@ -188,18 +188,37 @@ HRESULT RefusePut(core::CNode& node, const Property& row, T val) {
       row.put, [&] { return ReportRefusedProperty(node, row, "_put_"); }, core::In("val", val));
 }
 
+// Whether a method reads its reply as boolean words: a 16-bit output is a VARIANT_BOOL then, and
+// a 16-bit integer otherwise (the two are one C++ type).
+constexpr bool ReadsBoolean(const core::MethodRecord& record) {
+  return record.responseFormat &&
+         std::string_view(record.responseFormat).find("{VARIANT_BOOL}") != std::string_view::npos;
+}
+
 // A method that queries its formatted command and reads the reply into one output as a get of
-// the output's type reads it; a simulated instrument answers nothing, so the zeroed output stands.
+// the output's type reads it, with the session timeout raised to at least the row's for the
+// query; a simulated instrument answers nothing, so the zeroed output stands.
 template <class T>
 HRESULT QueryIntoOutput(core::CNode& node, const Method& row, const char* name, T* val) {
-  return node.Enter(
-      row.record,
-      [&](core::CallFrame& frame) -> HRESULT {
-        Tevra& driver = DriverOf(node);
-        if (driver.Simulating()) return S_OK;
-        return QueryReply(driver, frame, *val);
-      },
-      core::Out(name, val));
+  constexpr bool kMaybeNumber = std::is_same_v<T, std::int16_t>;
+  const bool number = kMaybeNumber && !ReadsBoolean(row.record);
+  auto body = [&](core::CallFrame& frame) -> HRESULT {
+    Tevra& driver = DriverOf(node);
+    if (driver.Simulating()) return S_OK;
+    std::int32_t timeout = core::kDefaultTimeout;
+    if (HRESULT hr = TimeoutAtLeast(driver.Io(), row.timeout, timeout); FAILED(hr)) return hr;
+    if constexpr (kMaybeNumber) {
+      if (number)
+        return QueryCommand(driver.Io(), frame.command,
+                            row.record.responseFormat ? row.record.responseFormat : "%hd",
+                            core::ScanArg(val), timeout);
+    }
+    return QueryReply(driver, frame, *val, timeout);
+  };
+  if constexpr (kMaybeNumber) {
+    if (number) return node.Enter(row.record, body, core::OutInt16(name, val));
+  }
+  return node.Enter(row.record, body, core::Out(name, val));
 }
 
 // A method that only sends its formatted command; in simulation nothing is sent. The rule is

@@ -172,6 +172,8 @@ std::vector<MethodCall> Calls(const std::string& at, CounterDriver& d) {
         CALL(CLASS_ITF()->get_Function(&function)),
         CALL(ITF(Period)->ConfigureAuto(1)),
         ANSWERED("\"PER 1\"", CLASS_ITF()->get_Function(&function)),
+        // The calibration lock takes its code along.
+        CALL(ITF(Calibration)->SecurityEnabled(VARIANT_TRUE, Name("SECRET42"))),
     };
   if (at == "QX1300 762,431")
     return {

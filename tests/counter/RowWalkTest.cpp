@@ -72,12 +72,14 @@ Itf* As(IUnknown* object) {
 template <class Itf, class T>
 RowCall PropertyCall(const core::Property& row, HRESULT (Itf::*get)(T*), HRESULT (Itf::*put)(T)) {
   RowCall c{row.itf, row.name, &row, {}, {}, {}};
-  c.get = [get](IUnknown* object, std::string& shown) {
-    T value{};
-    const HRESULT hr = (As<Itf>(object)->*get)(&value);
-    shown = Shown(value);
-    return hr;
-  };
+  if (get) {
+    c.get = [get](IUnknown* object, std::string& shown) {
+      T value{};
+      const HRESULT hr = (As<Itf>(object)->*get)(&value);
+      shown = Shown(value);
+      return hr;
+    };
+  }
   if constexpr (std::is_same_v<T, BSTR> || !std::is_pointer_v<T>) {
     if (put) {
       c.put = [put](IUnknown* object, const PutValue& v) {
@@ -122,11 +124,21 @@ RowCall QueryCall(const core::Method& row, HRESULT (Itf::*query)(T*)) {
 #define TEVRA_WALK_PUT_ReadOnly(Itf, Name) nullptr
 #define TEVRA_WALK_PUT_OwnReadOnly(Itf, Name) nullptr
 #define TEVRA_WALK_PUT_Gives(Itf, Name) nullptr
+#define TEVRA_WALK_PUT_WriteOnly(Itf, Name) &Itf::put_##Name
+#define TEVRA_WALK_GET_WriteOnly(Itf, Name) nullptr
+#define TEVRA_WALK_GET_Generic(Itf, Name) &Itf::get_##Name
+#define TEVRA_WALK_GET_OwnGet TEVRA_WALK_GET_Generic
+#define TEVRA_WALK_GET_OwnPut TEVRA_WALK_GET_Generic
+#define TEVRA_WALK_GET_Own TEVRA_WALK_GET_Generic
+#define TEVRA_WALK_GET_Refused TEVRA_WALK_GET_Generic
+#define TEVRA_WALK_GET_ReadOnly TEVRA_WALK_GET_Generic
+#define TEVRA_WALK_GET_OwnReadOnly TEVRA_WALK_GET_Generic
+#define TEVRA_WALK_GET_Gives TEVRA_WALK_GET_Generic
 #define TEVRA_WALK_METHOD_Send(Itf, Name) MethodCall<Itf>(counter::rows::Itf##_##Name, &Itf::Name),
 #define TEVRA_WALK_METHOD_Own(Itf, Name)
 #define TEVRA_INTERFACE(Itf, ...)
-#define TEVRA_PROPERTY(Itf, Name, Type, Kind, ...)                       \
-  PropertyCall<Itf, Type>(counter::rows::Itf##_##Name, &Itf::get_##Name, \
+#define TEVRA_PROPERTY(Itf, Name, Type, Kind, ...)                                       \
+  PropertyCall<Itf, Type>(counter::rows::Itf##_##Name, TEVRA_WALK_GET_##Kind(Itf, Name), \
                           TEVRA_WALK_PUT_##Kind(Itf, Name)),
 #define TEVRA_METHOD(Itf, Name, Kind, ...) TEVRA_WALK_METHOD_##Kind(Itf, Name)
 #define TEVRA_QUERY(Itf, Name, ...) QueryCall(counter::rows::Itf##_##Name, &Itf::Name),
@@ -341,8 +353,11 @@ class Walker {
   void WalkLive(CounterDriver& d, const RowCall& c, IUnknown* object, const std::string& at) {
     std::string shown;
     const bool asksOption = c.property && (c.property->get.flags & core::kAsksBurstOption);
-    for (const std::vector<std::string>& replies :
-         c.query ? Replies(c.query->record.enums, c.queryType) : Replies(*c.property)) {
+    const std::vector<std::vector<std::string>> tried =
+        !c.get    ? std::vector<std::vector<std::string>>{}  // a write-only property
+        : c.query ? Replies(c.query->record.enums, c.queryType)
+                  : Replies(*c.property);
+    for (const std::vector<std::string>& replies : tried) {
       replies_ = replies;
       if (asksOption) replies_.insert(replies_.begin(), options_);
       std::string said;
@@ -361,8 +376,9 @@ class Walker {
   // The value before any put, then a put of another value read back.
   void WalkSimulated(CounterDriver& d, const RowCall& c, IUnknown* object, const std::string& at) {
     std::string shown;
-    Line(
-        d, at + " get", [&] { return c.get(object, shown); }, &shown);
+    if (c.get)
+      Line(
+          d, at + " get", [&] { return c.get(object, shown); }, &shown);
     if (!c.put) return;
     const std::vector<PutValue> values = PutValues(*c.property);
     PutValue v = values.front();
@@ -375,8 +391,9 @@ class Walker {
     }
     const std::string value = v.text ? Quoted(v.text) : Shown(v.number);
     Line(d, at + " put " + value, [&] { return c.put(object, v); });
-    Line(
-        d, at + " get", [&] { return c.get(object, shown); }, &shown);
+    if (c.get)
+      Line(
+          d, at + " get", [&] { return c.get(object, shown); }, &shown);
   }
 
   void Line(CounterDriver& d, const std::string& what, const std::function<HRESULT()>& call,
