@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "counter/PartsGroup.h"
 #include "counter/Property.h"
 #include "io/FormattedOutput.h"
 
@@ -62,26 +63,8 @@ HRESULT CalibrationInterface::MicroWaveChannelLevelCalibration(double Frequency,
       In("Frequency", Frequency), In("Power", Power), Out("Val", Val));
 }
 
-namespace {
-
-class CalibrationGroup final : public InterfaceGroup {
- public:
-  explicit CalibrationGroup(Tevra& driver) : calibration_(driver) {}
-
-  HRESULT Query(REFIID riid, void** ppv) override {
-    if (riid == IID_ITevraCalibration)
-      return core::GiveInterface<ITevraCalibration>(&calibration_, ppv);
-    return E_NOINTERFACE;
-  }
-
- private:
-  CalibrationInterface calibration_;
-};
-
-}  // namespace
-
 std::unique_ptr<InterfaceGroup> CreateCalibrationGroup(Tevra& driver) {
-  return std::make_unique<CalibrationGroup>(driver);
+  return std::make_unique<PartsGroup<CalibrationInterface>>(driver);
 }
 
 }  // namespace tevra::counter

@@ -10,6 +10,7 @@ namespace tevra::counter {
 template <class Itf>
 class DriverPart : public core::Embedded<Itf> {
  public:
+  using Interface = Itf;
   explicit DriverPart(Tevra& driver) : core::Embedded<Itf>(driver), d_(driver) {}
 
  protected:

@@ -1,5 +1,6 @@
 #include "counter/InstrumentParts.h"
 
+#include "counter/PartsGroup.h"
 #include "counter/Property.h"
 
 namespace tevra::counter {
@@ -25,31 +26,9 @@ HRESULT DisplayInterface::Clear() {
   });
 }
 
-namespace {
-
-class InstrumentGroup final : public InterfaceGroup {
- public:
-  explicit InstrumentGroup(Tevra& driver)
-      : display_(driver), output_(driver), referenceOscillator_(driver) {}
-
-  HRESULT Query(REFIID riid, void** ppv) override {
-    if (riid == IID_ITevraDisplay) return core::GiveInterface<ITevraDisplay>(&display_, ppv);
-    if (riid == IID_ITevraOutput) return core::GiveInterface<ITevraOutput>(&output_, ppv);
-    if (riid == IID_ITevraReferenceOscillator)
-      return core::GiveInterface<ITevraReferenceOscillator>(&referenceOscillator_, ppv);
-    return E_NOINTERFACE;
-  }
-
- private:
-  DisplayInterface display_;
-  OutputInterface output_;
-  ReferenceOscillatorInterface referenceOscillator_;
-};
-
-}  // namespace
-
 std::unique_ptr<InterfaceGroup> CreateInstrumentGroup(Tevra& driver) {
-  return std::make_unique<InstrumentGroup>(driver);
+  return std::make_unique<
+      PartsGroup<DisplayInterface, OutputInterface, ReferenceOscillatorInterface>>(driver);
 }
 
 }  // namespace tevra::counter

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "counter/Measurement.h"
+#include "counter/PartsGroup.h"
 #include "counter/Property.h"
 #include "platform/SafeArray.h"
 
@@ -138,45 +139,10 @@ HRESULT MathHistogramInterface::HistogramData(double* MinValue, double* MaxValue
       Out("BinData", BinData));
 }
 
-namespace {
-
-class MathGroup final : public InterfaceGroup {
- public:
-  explicit MathGroup(Tevra& driver)
-      : math_(driver),
-        statistics_(driver),
-        smoothing_(driver),
-        scaling_(driver),
-        limits_(driver),
-        histogram_(driver) {}
-
-  HRESULT Query(REFIID riid, void** ppv) override {
-    if (riid == IID_ITevraMath) return core::GiveInterface<ITevraMath>(&math_, ppv);
-    if (riid == IID_ITevraMathStatistics)
-      return core::GiveInterface<ITevraMathStatistics>(&statistics_, ppv);
-    if (riid == IID_ITevraMathSmoothing)
-      return core::GiveInterface<ITevraMathSmoothing>(&smoothing_, ppv);
-    if (riid == IID_ITevraMathScaling)
-      return core::GiveInterface<ITevraMathScaling>(&scaling_, ppv);
-    if (riid == IID_ITevraMathLimits) return core::GiveInterface<ITevraMathLimits>(&limits_, ppv);
-    if (riid == IID_ITevraMathHistogram)
-      return core::GiveInterface<ITevraMathHistogram>(&histogram_, ppv);
-    return E_NOINTERFACE;
-  }
-
- private:
-  MathInterface math_;
-  MathStatisticsInterface statistics_;
-  MathSmoothingInterface smoothing_;
-  MathScalingInterface scaling_;
-  MathLimitsInterface limits_;
-  MathHistogramInterface histogram_;
-};
-
-}  // namespace
-
 std::unique_ptr<InterfaceGroup> CreateMathGroup(Tevra& driver) {
-  return std::make_unique<MathGroup>(driver);
+  return std::make_unique<
+      PartsGroup<MathInterface, MathStatisticsInterface, MathSmoothingInterface,
+                 MathScalingInterface, MathLimitsInterface, MathHistogramInterface>>(driver);
 }
 
 }  // namespace tevra::counter

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "counter/PartsGroup.h"
 #include "counter/Property.h"
 #include "io/FormattedOutput.h"
 
@@ -203,25 +204,8 @@ HRESULT StatusInterface::get_SerialPoll(LONG* val) {
   });
 }
 
-namespace {
-
-class StatusGroup final : public InterfaceGroup {
- public:
-  explicit StatusGroup(Tevra& driver) : status_(driver) {}
-
-  HRESULT Query(REFIID riid, void** ppv) override {
-    if (riid == IID_ITevraStatus) return core::GiveInterface<ITevraStatus>(&status_, ppv);
-    return E_NOINTERFACE;
-  }
-
- private:
-  StatusInterface status_;
-};
-
-}  // namespace
-
 std::unique_ptr<InterfaceGroup> CreateStatusGroup(Tevra& driver) {
-  return std::make_unique<StatusGroup>(driver);
+  return std::make_unique<PartsGroup<StatusInterface>>(driver);
 }
 
 }  // namespace tevra::counter
