@@ -257,5 +257,6 @@ TEVRA_API const char* TevraLibraryVersion();
 #include "tevra/TevraInstrumentInterfaces.h"
 #include "tevra/TevraMathInterfaces.h"
 #include "tevra/TevraMeasurementInterfaces.h"
+#include "tevra/TevraMemoryInterfaces.h"
 
 #endif

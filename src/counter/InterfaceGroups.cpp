@@ -6,6 +6,7 @@
 #include "counter/InstrumentParts.h"
 #include "counter/Math.h"
 #include "counter/MeasurementGroup.h"
+#include "counter/Memory.h"
 
 namespace tevra::counter {
 
@@ -16,6 +17,7 @@ std::vector<std::unique_ptr<InterfaceGroup>> CreateInterfaceGroups(Tevra& driver
   groups.push_back(CreateFunctionGroup(driver));
   groups.push_back(CreateMathGroup(driver));
   groups.push_back(CreateInstrumentGroup(driver));
+  groups.push_back(CreateMemoryGroup(driver));
   return groups;
 }
 
