@@ -276,6 +276,7 @@ TEVRA_API const char* TevraLibraryVersion();
 #include "tevra/TevraInstrumentInterfaces.h"
 #include "tevra/TevraMathInterfaces.h"
 #include "tevra/TevraMeasurementInterfaces.h"
+#include "tevra/TevraMemoryInterfaces.h"
 #include "tevra/TevraStatusInterfaces.h"
 #include "tevra/TevraSystemInterfaces.h"
 

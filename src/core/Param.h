@@ -193,4 +193,22 @@ constexpr Param InOut(const char* name, T* where) {
   return p;
 }
 
+// An argument of a method declared from its row (TEVRA_COMMAND): the parameter's name with the
+// caller's value. A pointer other than a string is an output.
+template <class T>
+struct Named {
+  const char* name;
+  T value;
+};
+template <class T>
+inline constexpr bool kIsOutput =
+    std::is_pointer_v<T> && !std::is_same_v<T, BSTR> && ValueTypeOf<T>() != ValueType::Array;
+template <class T>
+constexpr Param ArgOf(const Named<T>& arg) {
+  if constexpr (kIsOutput<T>)
+    return Out(arg.name, arg.value);
+  else
+    return In(arg.name, arg.value);
+}
+
 }  // namespace tevra::core

@@ -9,10 +9,14 @@
 //   TEVRA_PROPERTY(ITevraTrigger, Count, LONG, Generic, .get = "TRIG:COUN?", .response = "%d",
 //                  .put = "TRIG:COUN %d", .simulated = 1)
 //   TEVRA_METHOD(ITevraTrigger, SendSoftwareTrigger, Send, .command = "*TRG")
+//   TEVRA_COMMAND(ITevraMemory, SaveState, (TevraMemoryLocationEnum, Memorylocation),
+//                 .command = "*SAV %{TevraMemoryLocationEnum}s", .enums = ...)
 //
 // The first three columns are the interface, the member and (for properties) the value type;
 // then the kind, saying which bodies are generic (below); then the row's columns by name, in the
-// order of PropertyColumns or MethodColumns. A macro list rather than a constexpr array because
+// order of PropertyColumns or MethodColumns. A TEVRA_COMMAND row is a method of kind Command whose
+// third column lists its parameters as type and name pairs (core/RowArgs.h); its parameter names
+// come from that list. A macro list rather than a constexpr array because
 // the same rows also declare and define the accessors of the implementing class
 // (core/DeclareAccessors.inc, counter/DefineAccessors.inc) and, later, the C functions.
 #pragma once
@@ -25,6 +29,7 @@
 #include "core/CallContext.h"
 #include "core/IIoSession.h"
 #include "core/Param.h"
+#include "core/RowArgs.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::core {
@@ -61,12 +66,15 @@ enum class ChannelRule : std::uint8_t {
 };
 
 enum class MethodKind : std::uint8_t {
-  Send,   // no arguments; sends its command (nothing in simulation); declared and defined here
-  Own,    // declared and written by hand
-  Query,  // one output, read from its command's reply as a get of the output's type reads it
-          // (a 16-bit output as a boolean only when the row reads boolean words), with the
-          // session timeout raised to at least the row's .timeout (nothing in simulation: the
-          // zeroed output stands); declared and defined here
+  Send,     // no arguments; sends its command (nothing in simulation); declared and defined here
+  Own,      // declared and written by hand
+  Query,    // one output, read from its command's reply as a get of the output's type reads it
+            // (a 16-bit output as a boolean only when the row reads boolean words), with the
+            // session timeout raised to at least the row's .timeout (nothing in simulation: the
+            // zeroed output stands); declared and defined here
+  Command,  // the inputs its row lists, formatted into its command, which it sends; when the
+            // list ends in an output, the reply is read into it as Query does (in simulation
+            // nothing is sent and the zeroed output stands); declared and defined here
 };
 
 // A property's simulated value before its setter has run: a number (booleans -1 or 0,
@@ -221,6 +229,12 @@ constexpr Method MakeMethod(const Interface& itf, MethodKind kind, MethodColumns
           c.needsBurstOption,
           c.params,
           c.cFunction};
+}
+
+// The columns of a TEVRA_COMMAND row, with the parameter names its argument list gives.
+constexpr MethodColumns WithParams(MethodColumns c, const char* params) {
+  c.params = params;
+  return c;
 }
 
 // Every row, in the order of the member files (core/members/Interfaces.inc, then

@@ -7,6 +7,7 @@
 #include "counter/InstrumentParts.h"
 #include "counter/Math.h"
 #include "counter/MeasurementGroup.h"
+#include "counter/Memory.h"
 #include "counter/Status.h"
 #include "counter/System.h"
 
@@ -22,6 +23,7 @@ std::vector<std::unique_ptr<InterfaceGroup>> CreateInterfaceGroups(Tevra& driver
   groups.push_back(CreateSystemGroup(driver));
   groups.push_back(CreateStatusGroup(driver));
   groups.push_back(CreateCalibrationGroup(driver));
+  groups.push_back(CreateMemoryGroup(driver));
   return groups;
 }
 

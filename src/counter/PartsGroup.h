@@ -23,11 +23,13 @@ struct InterfaceRowOf;
 #define TEVRA_PROPERTY(...)
 #define TEVRA_METHOD(...)
 #define TEVRA_QUERY(...)
+#define TEVRA_COMMAND(...)
 #include "counter/members/Interfaces.inc"
 #undef TEVRA_INTERFACE
 #undef TEVRA_PROPERTY
 #undef TEVRA_METHOD
 #undef TEVRA_QUERY
+#undef TEVRA_COMMAND
 
 // Parts: DriverPart classes, each answering its Interface.
 template <class... Parts>

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
 
 #include "core/Driver.h"
@@ -230,6 +231,37 @@ inline HRESULT SendCommand(core::CNode& node, const Method& row) {
     if (driver.Simulating()) return S_OK;
     return driver.Io().WriteString(frame.command, true, core::kDefaultTimeout);
   });
+}
+
+// A command row's method: its inputs formatted into its command, which it sends, or, when its
+// arguments end in an output, queries and reads into the output as a get of the output's type
+// reads it. The rule is checked first, in simulation too; a simulated instrument is sent nothing
+// and answers nothing, so the zeroed output stands.
+template <class... T>
+constexpr bool EndsInOutput() {
+  if constexpr (sizeof...(T) == 0)
+    return false;
+  else
+    return core::kIsOutput<std::tuple_element_t<sizeof...(T) - 1, std::tuple<T...>>>;
+}
+template <class... T>
+HRESULT RunCommand(core::CNode& node, const Method& row, core::Named<T>... args) {
+  static_assert((0 + ... + core::kIsOutput<T>) <= (EndsInOutput<T...>() ? 1 : 0),
+                "a command row's only output is its last argument");
+  return node.Enter(
+      row.record,
+      [&](core::CallFrame& frame) -> HRESULT {
+        if (HRESULT hr = CheckRule(row.rule, node); FAILED(hr)) return hr;
+        Tevra& driver = DriverOf(node);
+        if (driver.Simulating()) return S_OK;
+        if constexpr (EndsInOutput<T...>()) {
+          auto& output = std::get<sizeof...(T) - 1>(std::forward_as_tuple(args...));
+          return QueryReply(driver, frame, *output.value);
+        } else {
+          return driver.Io().WriteString(frame.command, true, core::kDefaultTimeout);
+        }
+      },
+      core::ArgOf(args)...);
 }
 
 }  // namespace tevra::counter

@@ -15,6 +15,7 @@ using namespace counter::rows;
 #define TEVRA_PROPERTY(Itf, Name, ...)
 #define TEVRA_METHOD(Itf, Name, ...)
 #define TEVRA_QUERY(Itf, Name, ...) TEVRA_METHOD(Itf, Name)
+#define TEVRA_COMMAND(Itf, Name, ...) TEVRA_METHOD(Itf, Name)
 constexpr const Interface* kInterfaces[] = {
 #include "core/members/Interfaces.inc"
 #include "counter/members/Interfaces.inc"
@@ -42,6 +43,7 @@ constexpr const Method* kMethods[] = {
 #undef TEVRA_PROPERTY
 #undef TEVRA_METHOD
 #undef TEVRA_QUERY
+#undef TEVRA_COMMAND
 
 }  // namespace
 

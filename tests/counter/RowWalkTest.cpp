@@ -7,10 +7,12 @@
 // is reviewed with the change.
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <sstream>
 
 #include "CounterTestSupport.h"
+#include "counter/Property.h"
 #include "counter/Rows.h"
 #include "platform/Bstr.h"
 #include "platform/SafeArray.h"
@@ -116,6 +118,101 @@ RowCall QueryCall(const core::Method& row, HRESULT (Itf::*query)(T*)) {
   return c;
 }
 
+// A command row's method, once per set of sample inputs: an enumeration takes its first and last
+// values and one no word stands for, a string "Text" and the position, a number 7. When its
+// arguments end in an output it is walked as a one-output query.
+template <class T>
+std::vector<double> InputSamples(const core::Method& row) {
+  if constexpr (std::is_enum_v<T>) {
+    for (const core::EnumWords& link : row.record.enums)
+      if (link.type != core::kBooleanTypeName && !link.rows.empty())
+        return {static_cast<double>(link.rows.front().value),
+                static_cast<double>(link.rows.back().value), 99};
+    return {0, 99};
+  } else {
+    return {7};
+  }
+}
+
+template <class T>
+struct Sample {
+  T value{};
+  platform::Bstr text;
+  Sample(double number, std::size_t position) {
+    if constexpr (std::is_same_v<T, BSTR>) {
+      text = platform::Bstr("Text" + std::to_string(position + 1));
+      value = text.get();
+    } else {
+      value = static_cast<T>(static_cast<long long>(number));
+    }
+  }
+};
+
+template <class T>
+std::string ShownSample(double number, std::size_t position) {
+  if constexpr (std::is_same_v<T, BSTR>)
+    return Quoted("Text" + std::to_string(position + 1));
+  else
+    return Shown(number);
+}
+
+template <class Itf, class... T>
+void AddCommandCalls(std::vector<RowCall>& calls, const core::Method& row,
+                     HRESULT (Itf::*method)(T...)) {
+  using Args = std::tuple<T...>;
+  constexpr bool kQuery = counter::EndsInOutput<T...>();
+  constexpr std::size_t kInputs = sizeof...(T) - (kQuery ? 1 : 0);
+  // Every combination of the inputs' samples.
+  std::vector<std::vector<double>> sets = {{}};
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    const std::vector<double> samples[] = {InputSamples<std::tuple_element_t<I, Args>>(row)..., {}};
+    for (std::size_t i = 0; i < kInputs; ++i) {
+      std::vector<std::vector<double>> grown;
+      for (const auto& set : sets)
+        for (double v : samples[i]) {
+          grown.push_back(set);
+          grown.back().push_back(v);
+        }
+      sets = grown;
+    }
+  }
+  (std::make_index_sequence<kInputs>());
+  static std::deque<std::string> names;  // the calls name their rows for the life of the test
+  for (const std::vector<double>& set : sets) {
+    std::string name = std::string(row.record.methodName) + "(";
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+      ((name += (I ? ", " : "") + ShownSample<std::tuple_element_t<I, Args>>(set[I], I)), ...);
+    }
+    (std::make_index_sequence<kInputs>());
+    RowCall c{row.itf, names.emplace_back(name + ")").c_str(), nullptr, {}, {}, {}};
+    auto invoke = [method, set](IUnknown* object, auto* output) {
+      return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        std::tuple<Sample<std::tuple_element_t<I, Args>>...> inputs{
+            Sample<std::tuple_element_t<I, Args>>(set[I], I)...};
+        if constexpr (kQuery)
+          return (As<Itf>(object)->*method)(std::get<I>(inputs).value..., output);
+        else
+          return (As<Itf>(object)->*method)(std::get<I>(inputs).value...);
+      }
+      (std::make_index_sequence<kInputs>());
+    };
+    if constexpr (kQuery) {
+      using Output = std::remove_pointer_t<std::tuple_element_t<kInputs, Args>>;
+      c.query = &row;
+      c.queryType = core::ValueTypeOf<Output>();
+      c.get = [invoke](IUnknown* object, std::string& shown) {
+        Output value{};
+        const HRESULT hr = invoke(object, &value);
+        shown = Shown(value);
+        return hr;
+      };
+    } else {
+      c.call = [invoke](IUnknown* object) { return invoke(object, static_cast<int*>(nullptr)); };
+    }
+    calls.push_back(std::move(c));
+  }
+}
+
 #define TEVRA_WALK_PUT_Generic(Itf, Name) &Itf::put_##Name
 #define TEVRA_WALK_PUT_OwnGet(Itf, Name) &Itf::put_##Name
 #define TEVRA_WALK_PUT_OwnPut(Itf, Name) &Itf::put_##Name
@@ -142,16 +239,38 @@ RowCall QueryCall(const core::Method& row, HRESULT (Itf::*query)(T*)) {
                           TEVRA_WALK_PUT_##Kind(Itf, Name)),
 #define TEVRA_METHOD(Itf, Name, Kind, ...) TEVRA_WALK_METHOD_##Kind(Itf, Name)
 #define TEVRA_QUERY(Itf, Name, ...) QueryCall(counter::rows::Itf##_##Name, &Itf::Name),
-const std::vector<RowCall>& Calls() {
-  static const std::vector<RowCall> calls = {
+#define TEVRA_COMMAND(Itf, Name, ...)
+std::vector<RowCall> RowCalls() {
+  return {
 #include "counter/members/Interfaces.inc"
   };
+}
+#undef TEVRA_INTERFACE
+#undef TEVRA_PROPERTY
+#undef TEVRA_METHOD
+#undef TEVRA_QUERY
+#undef TEVRA_COMMAND
+
+// The command rows follow the others.
+#define TEVRA_INTERFACE(Itf, ...)
+#define TEVRA_PROPERTY(Itf, Name, ...)
+#define TEVRA_METHOD(Itf, Name, ...)
+#define TEVRA_QUERY(Itf, Name, ...)
+#define TEVRA_COMMAND(Itf, Name, ...) \
+  AddCommandCalls(calls, counter::rows::Itf##_##Name, &Itf::Name);
+const std::vector<RowCall>& Calls() {
+  static const std::vector<RowCall> calls = [] {
+    std::vector<RowCall> calls = RowCalls();
+#include "counter/members/Interfaces.inc"
+    return calls;
+  }();
   return calls;
 }
 #undef TEVRA_INTERFACE
 #undef TEVRA_PROPERTY
 #undef TEVRA_METHOD
 #undef TEVRA_QUERY
+#undef TEVRA_COMMAND
 
 // The words a row converts: its own links, or for a class-compliant row that has none, those of
 // the instrument-specific row it stands for (IIviCounterChannel.Coupling: ITevraChannel.Coupling).
