@@ -34,6 +34,8 @@ inline constexpr IID IID_IIviCounterChannel = {
 
 inline constexpr IID IID_ITevra2 = {
     0x6F4F0591, 0x604A, 0x432D, {0x89, 0x9D, 0x33, 0x6F, 0x64, 0x29, 0xEC, 0x04}};
+inline constexpr IID IID_ITevra3 = {
+    0xB9E45310, 0x42B5, 0x4432, {0xA8, 0x73, 0x64, 0x87, 0x7E, 0x55, 0x05, 0x99}};
 
 inline constexpr CLSID CLSID_Tevra = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x00, 0x00, 0x00, 0x01}};
@@ -259,6 +261,16 @@ struct ITevra2 : ITevra {
 
  protected:
   ~ITevra2() = default;
+};
+
+// The third version of the root: the status registers, the memory and the calibration.
+struct ITevra3 : ITevra2 {
+  virtual HRESULT get_Status(struct ITevraStatus** val) = 0;
+  virtual HRESULT get_Memory(struct ITevraMemory** val) = 0;
+  virtual HRESULT get_Calibration(struct ITevraCalibration** val) = 0;
+
+ protected:
+  ~ITevra3() = default;
 };
 
 extern "C" {

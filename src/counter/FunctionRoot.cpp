@@ -157,5 +157,9 @@ HRESULT Tevra::Root::Configure(BSTR* Val) {
 #define TEVRA_CLASS Tevra::Root
 #define TEVRA_NODE t_
 #include "counter/DefineAccessors.inc"
+#define TEVRA_ROWS "counter/members/ITevra3.def"
+#define TEVRA_CLASS Tevra::Root
+#define TEVRA_NODE t_
+#include "counter/DefineAccessors.inc"
 
 }  // namespace tevra::counter

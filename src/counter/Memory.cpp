@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/TextUtil.h"
+#include "counter/PartsGroup.h"
 #include "counter/Property.h"
 #include "platform/SafeArray.h"
 
@@ -238,25 +239,8 @@ HRESULT MemoryInterface::PutState(SAFEARRAY* Data) {
       In("Data", Data));
 }
 
-namespace {
-
-class MemoryGroup final : public InterfaceGroup {
- public:
-  explicit MemoryGroup(Tevra& driver) : memory_(driver) {}
-
-  HRESULT Query(REFIID riid, void** ppv) override {
-    if (riid == IID_ITevraMemory) return core::GiveInterface<ITevraMemory>(&memory_, ppv);
-    return E_NOINTERFACE;
-  }
-
- private:
-  MemoryInterface memory_;
-};
-
-}  // namespace
-
 std::unique_ptr<InterfaceGroup> CreateMemoryGroup(Tevra& driver) {
-  return std::make_unique<MemoryGroup>(driver);
+  return std::make_unique<PartsGroup<MemoryInterface>>(driver);
 }
 
 }  // namespace tevra::counter

@@ -62,8 +62,9 @@ HRESULT Tevra::ParseBooleanResponse(std::string_view reply, VARIANT_BOOL& value)
 
 HRESULT Tevra::QueryObject(REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_ITevra || riid == IID_IIviDriver || riid == IID_ITevra2)
-    return core::GiveInterface<ITevra2>(&root_, ppv);
+  if (riid == IID_IUnknown || riid == IID_ITevra || riid == IID_IIviDriver || riid == IID_ITevra2 ||
+      riid == IID_ITevra3)
+    return core::GiveInterface<ITevra3>(&root_, ppv);
   if (riid == IID_ITevraChannels)
     return core::GiveInterface<ITevraChannels>(channels_.InstrumentInterface(), ppv);
   if (riid == IID_IIviCounterChannels)

@@ -63,7 +63,7 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   // What the enumeration lookups need: the running method, the model family, the reporter.
   state::EnumScope EnumWords() { return {Calls(), Family(), Reporter()}; }
 
-  class Root final : public core::IviDriverImpl<ITevra2> {
+  class Root final : public core::IviDriverImpl<ITevra3> {
    public:
     Root(Tevra& tevra) : IviDriverImpl(tevra, tevra), t_(tevra) {}
     // The measurement-function members, in FunctionRoot.cpp.
@@ -73,6 +73,8 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
 #define TEVRA_ROWS "counter/members/ITevra.def"
 #include "core/DeclareAccessors.inc"
 #define TEVRA_ROWS "counter/members/ITevra2.def"
+#include "core/DeclareAccessors.inc"
+#define TEVRA_ROWS "counter/members/ITevra3.def"
 #include "core/DeclareAccessors.inc"
 
    private:
