@@ -1,7 +1,9 @@
 #include "counter/Memory.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -112,8 +114,31 @@ class TerminationCharacterOff {
   bool restore_ = false;
 };
 
+// Reads up to bytes' end from at on; count grows by what was read.
+HRESULT ReadFrom(core::IIoSession& io, std::vector<std::uint8_t>& bytes, std::size_t at,
+                 std::size_t& count) {
+  std::size_t got = 0;
+  const HRESULT hr =
+      io.LowLevelReadNoPoll(std::span(bytes).subspan(at), got, core::kDefaultTimeout);
+  count += got;
+  return hr;
+}
+
+// The length of a learn string sent as a definite-length block ("#<n><length><bytes>"), read
+// from its header; 0 when the first bytes are no such header.
+std::size_t BlockLength(std::span<const std::uint8_t> header) {
+  if (header.size() < 2 || header[0] != '#' || header[1] < '1' || header[1] > '9') return 0;
+  const std::size_t digits = header[1] - '0';
+  if (header.size() < 2 + digits) return 0;
+  std::size_t length = 0;
+  const auto* first = reinterpret_cast<const char*>(header.data()) + 2;
+  const auto [end, error] = std::from_chars(first, first + digits, length);
+  return error == std::errc() && end == first + digits ? 2 + digits + length : 0;
+}
+
 // Sends the learn query and reads its reply as it comes, bytes that equal the termination
-// character included: the read ends with the message (END) or at the limit.
+// character included: the read ends with the message (END), at the end of a definite-length block
+// (the only end a transport without an end-of-message marker shows) or at the limit.
 HRESULT ReadLearnString(core::IIoSession& io, const std::string& command,
                         std::vector<std::uint8_t>& bytes) {
   if (HRESULT hr = io.DiscardRead(core::kDefaultTimeout); FAILED(hr)) return hr;
@@ -121,9 +146,22 @@ HRESULT ReadLearnString(core::IIoSession& io, const std::string& command,
     return hr;
   const TerminationCharacterOff detectionOff(io);
   if (FAILED(detectionOff.Status())) return detectionOff.Status();
-  bytes.resize(kLearnStringLimit);
   std::size_t count = 0;
-  const HRESULT hr = io.LowLevelReadNoPoll(bytes, count, core::kDefaultTimeout);
+  bytes.resize(2);
+  HRESULT hr = ReadFrom(io, bytes, 0, count);
+  if (hr == core::kResultMoreData && count == 2 && bytes[0] == '#' && bytes[1] > '0' &&
+      bytes[1] <= '9') {
+    bytes.resize(2 + static_cast<std::size_t>(bytes[1] - '0'));
+    hr = ReadFrom(io, bytes, count, count);
+    const std::size_t block = count == bytes.size() ? BlockLength(bytes) : 0;
+    if (hr == core::kResultMoreData && block > count) {
+      bytes.resize(std::min(block, kLearnStringLimit));
+      hr = ReadFrom(io, bytes, count, count);
+    }
+  } else if (hr == core::kResultMoreData && count == 2) {
+    bytes.resize(kLearnStringLimit);
+    hr = ReadFrom(io, bytes, count, count);
+  }
   if (FAILED(hr)) return hr;
   bytes.resize(count);
   return S_OK;

@@ -147,7 +147,15 @@ TEST_F(Memory, TheLearnStringIsReadWholeAndWrittenBackUnchanged) {
   EXPECT_EQ(memory->PutState(data), S_OK) << TakeErrorDescription();
   d.ExpectWire("*LRN?\n" + state + "\n");
 
+  // A block ends where its header says, well before the timeout of a transport without END.
   d.SetTimeout(300);
+  d.fake.On("*LRN?").Reply("#15\nA\nB\n\n").Times(1);
+  ASSERT_EQ(memory->GetState(&data), S_OK) << TakeErrorDescription();
+  const platform::SafeArrayPtr block(data);
+  EXPECT_EQ(std::string(static_cast<const char*>(data->pvData), data->rgsabound[0].cElements),
+            "#15\nA\nB\n");
+  d.ExpectWire("*LRN?\n");
+
   d.fake.On("*LRN?").NoReply();
   SAFEARRAY* none = nullptr;
   EXPECT_EQ(memory->GetState(&none), kIoTimeout);
