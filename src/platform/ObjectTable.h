@@ -1,0 +1,20 @@
+// The process-wide table of object references that lets any thread reach an object registered
+// by another: a registration holds one reference under a cookie, a lookup gives a new reference,
+// and revoking the cookie releases the table's. Cookies are never issued twice.
+#pragma once
+
+#include <cstdint>
+
+#include "tevra/TevraTypes.h"
+
+namespace tevra::platform {
+
+using ObjectCookie = std::uint32_t;
+
+// E_INVALIDARG for a null object or cookie output.
+HRESULT RegisterObject(IUnknown* object, ObjectCookie* cookie);
+// E_INVALIDARG for a cookie that is not registered (never, or no longer).
+HRESULT GetRegisteredObject(ObjectCookie cookie, IUnknown** object);
+HRESULT RevokeObject(ObjectCookie cookie);
+
+}  // namespace tevra::platform
