@@ -86,8 +86,7 @@ HRESULT ChannelCollection::Name(const core::MethodRecord& method, LONG index, BS
         const TevraChannel& channel = *channels_[index - 1];
         const std::string name = state::ResolveVirtualName(
             channel.RepCapName(), channel.PhysicalName(), driver_.PhysicalToVirtualMap());
-        *val = platform::AllocBstr(name);
-        return *val ? S_OK : driver_.Reporter().Report(Code::OutOfMemory);
+        return GiveString(driver_, name, *val);
       },
       core::In("Index", index), core::Out("val", val));
 }

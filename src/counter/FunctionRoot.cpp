@@ -92,8 +92,7 @@ const FunctionChoice* OfferedFunction(Tevra& driver, TevraMeasurementFunctionEnu
 
 HRESULT GiveText(Tevra& driver, std::string text, BSTR* val) {
   std::erase(text, '"');
-  *val = platform::AllocBstr(text);
-  return *val ? S_OK : driver.Reporter().Report(Code::OutOfMemory);
+  return GiveString(driver, text, *val);
 }
 
 // The reply of a configuration query, without its double quotes.

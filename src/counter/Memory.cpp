@@ -250,12 +250,7 @@ HRESULT MemoryInterface::GetState(SAFEARRAY** Data) {
         std::vector<std::uint8_t> bytes;
         if (HRESULT hr = ReadLearnString(io, frame.command, bytes); FAILED(hr)) return hr;
         if (HRESULT hr = io.PollInstrumentErrors(); FAILED(hr)) return hr;
-        platform::SafeArrayPtr array(
-            SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size())));
-        if (!array.get()) return d_.Reporter().Report(Code::OutOfMemory);
-        std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(array.get()->pvData));
-        *Data = array.release();
-        return S_OK;
+        return GiveBytes(d_, bytes, Data);
       },
       Out("Data", Data));
 }

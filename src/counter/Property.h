@@ -8,6 +8,7 @@
 #pragma once
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -24,6 +25,13 @@
 namespace tevra::counter {
 
 inline Tevra& DriverOf(core::CNode& node) { return static_cast<Tevra&>(node.Driver()); }
+
+// A new string or byte array of the caller's; running out of memory is reported.
+inline HRESULT GiveString(core::CDriver& driver, std::string_view text, BSTR& out) {
+  out = platform::AllocBstr(text);
+  return out ? S_OK : driver.Reporter().Report(Code::OutOfMemory);
+}
+HRESULT GiveBytes(core::CDriver& driver, std::span<const std::uint8_t> bytes, SAFEARRAY** out);
 
 // Sends a command as it stands and reads its reply with format into into.
 inline HRESULT QueryCommand(core::IIoSession& io, const std::string& command, const char* format,
@@ -64,8 +72,7 @@ HRESULT QueryReply(Tevra& driver, const core::CallFrame& frame, T& value,
     std::string reply;
     if (HRESULT hr = io.QueryString(frame.command, reply, timeout); FAILED(hr)) return hr;
     if (frame.method->flags & core::kDropsQuotes) std::erase(reply, '"');
-    value = platform::AllocBstr(reply);
-    return value ? S_OK : driver.Reporter().Report(Code::OutOfMemory);
+    return GiveString(driver, reply, value);
   } else if constexpr (std::is_same_v<T, SAFEARRAY*>) {
     return io.QueryBinaryBlock(frame.command, core::ScanArg(&value, core::ElemType::U8),
                                core::kDefaultTimeout);

@@ -1,4 +1,6 @@
-// The preconditions of the member rows, and the refusal of the properties the driver lacks.
+// The preconditions of the member rows, the refusal of the properties the driver lacks, and the
+// new arrays the members hand out.
+#include <cstring>
 #include <string>
 
 #include "core/Identity.h"
@@ -30,6 +32,14 @@ bool Refused(Rule rule, const Tevra& driver, std::int32_t number) {
 }
 
 }  // namespace
+
+HRESULT GiveBytes(core::CDriver& driver, std::span<const std::uint8_t> bytes, SAFEARRAY** out) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+  if (!array) return driver.Reporter().Report(Code::OutOfMemory);
+  if (!bytes.empty()) std::memcpy(array->pvData, bytes.data(), bytes.size());
+  *out = array;
+  return S_OK;
+}
 
 HRESULT AskBurstOption(Tevra& driver) {
   std::string options;

@@ -38,12 +38,7 @@ HRESULT PutSessionTimeout(Tevra& d, const Property& row, LONG val) {
 
 HRESULT GetText(Tevra& d, const Property& row, const std::string& text, BSTR* val) {
   return d.Enter(
-      row.get,
-      [&]() -> HRESULT {
-        *val = platform::AllocBstr(text);
-        return *val ? S_OK : d.Reporter().Report(Code::OutOfMemory);
-      },
-      core::Out("val", val));
+      row.get, [&] { return GiveString(d, text, *val); }, core::Out("val", val));
 }
 
 class SystemGroup final : public InterfaceGroup {

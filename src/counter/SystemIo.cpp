@@ -55,33 +55,23 @@ HRESULT ReadResponse(Tevra& d, std::size_t limit, bool dropRest, std::vector<std
   }
 }
 
-HRESULT NewByteArray(Tevra& d, std::span<const std::uint8_t> bytes, SAFEARRAY** val) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-  if (!array) return d.Reporter().Report(Code::OutOfMemory);
-  void* data = nullptr;
-  std::size_t count = 0;
-  constexpr VARTYPE kBytes[] = {VT_UI1};
-  if (platform::ViewVector(array, kBytes, data, count) && count)
-    std::memcpy(data, bytes.data(), count);
-  *val = array;
-  return S_OK;
-}
-
-HRESULT ReadBytesInto(Tevra& d, const char* method, LONG Count, bool dropRest, SAFEARRAY** Val) {
-  if (Count < 1) return d.Reporter().ReportInvalidValueInt(method, "Count", Count, "%d");
+HRESULT ReadBytesInto(Tevra& d, const Method& row, LONG Count, bool dropRest, SAFEARRAY** Val) {
+  if (Count < 1)
+    return d.Reporter().ReportInvalidValueInt(row.record.methodName, "Count", Count, "%d");
   if (d.Simulating()) return RefuseSimulated(d);
   std::vector<std::uint8_t> bytes;
   if (HRESULT hr = ReadResponse(d, static_cast<std::size_t>(Count), dropRest, bytes); FAILED(hr))
     return hr;
-  return NewByteArray(d, bytes, Val);
+  return GiveBytes(d, bytes, Val);
 }
 
-HRESULT WriteBytesFrom(Tevra& d, const char* method, SAFEARRAY* Data, LONG* Written) {
+HRESULT WriteBytesFrom(Tevra& d, const Method& row, SAFEARRAY* Data, LONG* Written) {
   void* data = nullptr;
   std::size_t count = 0;
   constexpr VARTYPE kBytes[] = {VT_UI1, VT_I1};
   if (!platform::ViewVector(Data, kBytes, data, count))
-    return d.Reporter().ReportInvalidValueText(method, "Data", "not an array of bytes");
+    return d.Reporter().ReportInvalidValueText(row.record.methodName, "Data",
+                                               "not an array of bytes");
   if (d.Simulating()) return RefuseSimulated(d);
   core::IIoSession& io = d.Io();
   if (HRESULT hr = io.StartMessage(); FAILED(hr)) return hr;
@@ -131,8 +121,7 @@ class FormattedIo final : public IFormattedIO488 {
         [&](core::IIoSession& io) {
           std::string text;
           if (HRESULT hr = io.ReadString(text, false, core::kDefaultTimeout); FAILED(hr)) return hr;
-          *pbstrString = platform::AllocBstr(text);
-          return *pbstrString ? S_OK : d_.Reporter().Report(Code::OutOfMemory);
+          return GiveString(d_, text, *pbstrString);
         },
         core::Out("pbstrString", pbstrString));
   }
@@ -210,8 +199,7 @@ HRESULT SystemInterface::ReadString(BSTR* Val) {
         if (SUCCEEDED(d_.Io().GetReadTerminator(terminator)) && !terminator.empty() &&
             text.ends_with(terminator))
           text.remove_suffix(terminator.size());
-        *Val = platform::AllocBstr(text);
-        return *Val ? S_OK : d_.Reporter().Report(Code::OutOfMemory);
+        return GiveString(d_, text, *Val);
       },
       core::Out("Val", Val));
 }
@@ -230,28 +218,29 @@ HRESULT SystemInterface::WriteString(BSTR Command) {
 HRESULT SystemInterface::ReadBytes(LONG Count, SAFEARRAY** Val) {
   return d_.Enter(
       rows::ITevraSystem2_ReadBytes.record,
-      [&] { return ReadBytesInto(d_, "ReadBytes", Count, true, Val); }, core::In("Count", Count),
-      core::Out("Val", Val));
+      [&] { return ReadBytesInto(d_, rows::ITevraSystem2_ReadBytes, Count, true, Val); },
+      core::In("Count", Count), core::Out("Val", Val));
 }
 
 HRESULT SystemInterface::WriteBytes(SAFEARRAY* Data) {
   return d_.Enter(
       rows::ITevraSystem2_WriteBytes.record,
-      [&] { return WriteBytesFrom(d_, "WriteBytes", Data, nullptr); }, core::In("Data", Data));
+      [&] { return WriteBytesFrom(d_, rows::ITevraSystem2_WriteBytes, Data, nullptr); },
+      core::In("Data", Data));
 }
 
 HRESULT SystemInterface::ReadBytes2(LONG Count, SAFEARRAY** Val) {
   return d_.Enter(
       rows::ITevraSystem3_ReadBytes2.record,
-      [&] { return ReadBytesInto(d_, "ReadBytes2", Count, false, Val); }, core::In("Count", Count),
-      core::Out("Val", Val));
+      [&] { return ReadBytesInto(d_, rows::ITevraSystem3_ReadBytes2, Count, false, Val); },
+      core::In("Count", Count), core::Out("Val", Val));
 }
 
 HRESULT SystemInterface::WriteBytes2(SAFEARRAY* Data, LONG* Written) {
   return d_.Enter(
       rows::ITevraSystem3_WriteBytes2.record,
-      [&] { return WriteBytesFrom(d_, "WriteBytes2", Data, Written); }, core::In("Data", Data),
-      core::Out("Written", Written));
+      [&] { return WriteBytesFrom(d_, rows::ITevraSystem3_WriteBytes2, Data, Written); },
+      core::In("Data", Data), core::Out("Written", Written));
 }
 
 }  // namespace tevra::counter
