@@ -51,7 +51,7 @@ void BM_EntryStringGetter(benchmark::State& state) {
   for (auto _ : state) {
     BSTR model = nullptr;
     d.identity->get_InstrumentModel(&model);
-    SysFreeString(model);
+    TevraSysFreeString(model);
   }
 }
 BENCHMARK(BM_EntryStringGetter);

@@ -134,7 +134,7 @@ void BM_DriverSelfTest(benchmark::State& state) {
       state.SkipWithError("SelfTest failed");
       break;
     }
-    SysFreeString(message);
+    TevraSysFreeString(message);
   }
   utility->Release();
   driver->Close();

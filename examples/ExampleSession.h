@@ -13,23 +13,23 @@ namespace example {
 // A counted UTF-16 string made from ASCII text.
 inline BSTR MakeBstr(std::string_view text) {
   std::u16string wide(text.begin(), text.end());
-  return SysAllocStringLen(wide.data(), static_cast<std::uint32_t>(wide.size()));
+  return TevraSysAllocStringLen(wide.data(), static_cast<std::uint32_t>(wide.size()));
 }
 
 inline std::string ToText(BSTR text) {
   std::string out;
-  for (std::uint32_t i = 0; i < SysStringLen(text); ++i)
+  for (std::uint32_t i = 0; i < TevraSysStringLen(text); ++i)
     out.push_back(text[i] < 0x80 ? static_cast<char>(text[i]) : '?');
   return out;
 }
 
 inline std::string LastError() {
   IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || !info) return "(no description)";
+  if (TevraGetErrorInfo(0, &info) != S_OK || !info) return "(no description)";
   BSTR description = nullptr;
   info->GetDescription(&description);
   std::string text = ToText(description);
-  SysFreeString(description);
+  TevraSysFreeString(description);
   info->Release();
   return text;
 }
@@ -70,8 +70,8 @@ inline ITevra* OpenDriver(const std::string& resource, const std::string& setup)
   BSTR name = MakeBstr(simulate ? "SIM" : resource);
   BSTR optionString = MakeBstr(options);
   const HRESULT hr = driver->Initialize(name, VARIANT_TRUE, VARIANT_FALSE, optionString);
-  SysFreeString(name);
-  SysFreeString(optionString);
+  TevraSysFreeString(name);
+  TevraSysFreeString(optionString);
   if (Succeeded(hr, "Initialize")) return driver;
   driver->Release();
   return nullptr;

@@ -22,7 +22,7 @@ std::string Property(Getter getter) {
   BSTR value = nullptr;
   if (FAILED(getter(&value))) return "<" + LastError() + ">";
   std::string text = ToText(value);
-  SysFreeString(value);
+  TevraSysFreeString(value);
   return text;
 }
 
@@ -40,15 +40,15 @@ bool MeasureFrequency(ITevra* driver, LONG triggers, LONG samples) {
        Succeeded(measurement->Read(10000, &readings), "Read");
   if (ok) {
     LONG last = -1;
-    SafeArrayGetUBound(readings, 1, &last);
+    TevraSafeArrayGetUBound(readings, 1, &last);
     double* values = nullptr;
-    SafeArrayAccessData(readings, reinterpret_cast<void**>(&values));
+    TevraSafeArrayAccessData(readings, reinterpret_cast<void**>(&values));
     std::printf("Readings:     %ld (%ld triggers x %ld samples, Hz)\n", static_cast<long>(last + 1),
                 static_cast<long>(triggers), static_cast<long>(samples));
     for (LONG i = 0; i <= last; ++i)
       std::printf("  %4ld  %.15g\n", static_cast<long>(i), values[i]);
-    SafeArrayUnaccessData(readings);
-    SafeArrayDestroy(readings);
+    TevraSafeArrayUnaccessData(readings);
+    TevraSafeArrayDestroy(readings);
   }
   ReleaseAll(frequency, trigger, measurement);
   return ok;

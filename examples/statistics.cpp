@@ -37,7 +37,7 @@ bool MeasureStatistics(ITevra* driver, LONG readings) {
        Succeeded(histogram->put_Enabled(VARIANT_TRUE), "Histogram on") &&
        Succeeded(histogram->put_DataPoints(kBins), "Histogram bins") &&
        Succeeded(measurement->Read(60000, &values), "Read");
-  if (values) SafeArrayDestroy(values);
+  if (values) TevraSafeArrayDestroy(values);
 
   double mean = 0, deviation = 0, minimum = 0, maximum = 0, lower = 0, upper = 0, count = 0;
   SAFEARRAY* bins = nullptr;
@@ -55,7 +55,7 @@ bool MeasureStatistics(ITevra* driver, LONG readings) {
     for (ULONG i = 0; i < bins->rgsabound[0].cElements; ++i)
       std::printf("  bin %2lu  %.0f\n", static_cast<unsigned long>(i), counts[i]);
   }
-  if (bins) SafeArrayDestroy(bins);
+  if (bins) TevraSafeArrayDestroy(bins);
   ReleaseAll(frequency, trigger, measurement, math, statistics, histogram);
   return ok;
 }

@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const double doubles[] = {1.5, -2.5e-300, 1e300, 0};
   static const char* const words[] = {"a", "b c"};
   static const platform::Bstr wide("w\xC3\xA9");
-  static platform::SafeArrayPtr safe(SafeArrayCreateVector(VT_I4, 0, 2));
+  static platform::SafeArrayPtr safe(TevraSafeArrayCreateVector(VT_I4, 0, 2));
   // Each argument kind twice, so that formats of several specifiers find something to format;
   // counts stay small so that no output grows without bound. The arrays go with their lengths:
   // a bare pointer leaves the count to the format, as the caller's promise, which a fuzzed

@@ -95,16 +95,16 @@ inline constexpr IID IID_IClassFactory = {
 extern "C" {
 // Counted strings: the length (in bytes) is stored in the four bytes before the first
 // character, and the text is NUL-terminated. A null BSTR is the empty string.
-TEVRA_API BSTR SysAllocString(LPCOLESTR text);
-TEVRA_API BSTR SysAllocStringLen(LPCOLESTR text, std::uint32_t length);
-TEVRA_API void SysFreeString(BSTR text);
-TEVRA_API std::uint32_t SysStringLen(BSTR text);
-TEVRA_API std::uint32_t SysStringByteLen(BSTR text);
+TEVRA_API BSTR TevraSysAllocString(LPCOLESTR text);
+TEVRA_API BSTR TevraSysAllocStringLen(LPCOLESTR text, std::uint32_t length);
+TEVRA_API void TevraSysFreeString(BSTR text);
+TEVRA_API std::uint32_t TevraSysStringLen(BSTR text);
+TEVRA_API std::uint32_t TevraSysStringByteLen(BSTR text);
 
 // Takes the thread's error information (the caller owns the reference; *info is null when
 // there is none) and sets it (null clears it).
-TEVRA_API HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** info);
-TEVRA_API HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* info);
+TEVRA_API HRESULT TevraGetErrorInfo(ULONG reserved, IErrorInfo** info);
+TEVRA_API HRESULT TevraSetErrorInfo(ULONG reserved, IErrorInfo* info);
 }
 
 #endif
@@ -153,18 +153,18 @@ struct SAFEARRAY {
 
 extern "C" {
 // Null when the type is not supported, a dimension count is 0 or the size overflows.
-TEVRA_API SAFEARRAY* SafeArrayCreate(VARTYPE vt, std::uint32_t cDims, const SAFEARRAYBOUND* bounds);
-TEVRA_API SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
+TEVRA_API SAFEARRAY* TevraSafeArrayCreate(VARTYPE vt, std::uint32_t cDims, const SAFEARRAYBOUND* bounds);
+TEVRA_API SAFEARRAY* TevraSafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
 // Frees the data (and the strings of a BSTR array); DISP_E_ARRAYISLOCKED while accessed.
-TEVRA_API HRESULT SafeArrayDestroy(SAFEARRAY* psa);
-TEVRA_API HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData);
-TEVRA_API HRESULT SafeArrayUnaccessData(SAFEARRAY* psa);
+TEVRA_API HRESULT TevraSafeArrayDestroy(SAFEARRAY* psa);
+TEVRA_API HRESULT TevraSafeArrayAccessData(SAFEARRAY* psa, void** ppvData);
+TEVRA_API HRESULT TevraSafeArrayUnaccessData(SAFEARRAY* psa);
 // nDim counts from 1.
-TEVRA_API HRESULT SafeArrayGetUBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plUbound);
-TEVRA_API HRESULT SafeArrayGetLBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plLbound);
-TEVRA_API HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt);
-TEVRA_API std::uint32_t SafeArrayGetDim(SAFEARRAY* psa);
-TEVRA_API std::uint32_t SafeArrayGetElemsize(SAFEARRAY* psa);
+TEVRA_API HRESULT TevraSafeArrayGetUBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plUbound);
+TEVRA_API HRESULT TevraSafeArrayGetLBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plLbound);
+TEVRA_API HRESULT TevraSafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt);
+TEVRA_API std::uint32_t TevraSafeArrayGetDim(SAFEARRAY* psa);
+TEVRA_API std::uint32_t TevraSafeArrayGetElemsize(SAFEARRAY* psa);
 }
 
 #endif

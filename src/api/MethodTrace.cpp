@@ -278,7 +278,7 @@ HRESULT WriteArrayParameter(TraceDocument& doc, std::string_view name, Dir dir,
   }
   doc.AddAttribute("DimSizes", sizes);
   VARTYPE vt = VT_EMPTY;
-  if (array) SafeArrayGetVartype(const_cast<SAFEARRAY*>(array), &vt);
+  if (array) TevraSafeArrayGetVartype(const_cast<SAFEARRAY*>(array), &vt);
   const std::string_view elementType = ElementTypeText(vt);
   doc.AddAttribute("DataType", std::string(elementType) + "[]");
 

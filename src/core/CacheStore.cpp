@@ -3,19 +3,19 @@
 namespace tevra::core {
 
 bool CacheEntryTraits<BSTR>::CopyIn(BSTR& slot, const BSTR& value) {
-  slot = SysAllocStringLen(value, SysStringLen(value));
+  slot = TevraSysAllocStringLen(value, TevraSysStringLen(value));
   return slot != nullptr;
 }
 
 bool CacheEntryTraits<BSTR>::CopyOut(const BSTR& slot, BSTR& out) {
-  BSTR copy = SysAllocStringLen(slot, SysStringLen(slot));
+  BSTR copy = TevraSysAllocStringLen(slot, TevraSysStringLen(slot));
   if (!copy) return false;
   out = copy;
   return true;
 }
 
 void CacheEntryTraits<BSTR>::Release(BSTR& slot) {
-  SysFreeString(slot);
+  TevraSysFreeString(slot);
   slot = nullptr;
 }
 

@@ -30,6 +30,7 @@
 #include "core/IIoSession.h"
 #include "core/Param.h"
 #include "core/RowArgs.h"
+#include "tevra/TevraAttributes.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::core {
@@ -115,8 +116,7 @@ struct PropertyColumns {
   Rule rule = Rule::Inherit;
   Simulated simulated{};
   const IID* gives = nullptr;   // the interface a Gives property hands out
-  std::int32_t cAttribute = 0;  // the C interface's attribute id; 0 while it has none
-  const char* cType = nullptr;  // the C type of the attribute ("ViInt32", ...)
+  std::int32_t cAttribute = 0;  // the C interface's attribute id (TEVRA_ATTR_*); 0: none
 };
 
 struct Property {
@@ -131,7 +131,6 @@ struct Property {
   Simulated simulated;
   const IID* gives;
   std::int32_t cAttribute;
-  const char* cType;
 
   constexpr bool Readable() const { return IsReadable(kind); }
   constexpr bool Writable() const { return IsWritable(kind); }
@@ -209,7 +208,6 @@ constexpr Property MakeProperty(const Interface& itf, PropertyKind kind, Propert
       c.simulated,
       c.gives,
       c.cAttribute,
-      c.cType,
   };
 }
 

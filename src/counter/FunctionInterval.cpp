@@ -16,11 +16,11 @@ using namespace functions;
 
 // The simulated time stamps: Count readings 1 µs apart, each the running sum of the steps.
 HRESULT SimulatedTimeStamps(LONG count, SAFEARRAY** val) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(count));
+  SAFEARRAY* array = TevraSafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(count));
   if (!array) return E_OUTOFMEMORY;
   void* data = nullptr;
-  if (HRESULT hr = SafeArrayAccessData(array, &data); FAILED(hr)) {
-    SafeArrayDestroy(array);
+  if (HRESULT hr = TevraSafeArrayAccessData(array, &data); FAILED(hr)) {
+    TevraSafeArrayDestroy(array);
     return hr;
   }
   double stamp = 0.0;
@@ -28,7 +28,7 @@ HRESULT SimulatedTimeStamps(LONG count, SAFEARRAY** val) {
     static_cast<double*>(data)[i] = stamp;
     stamp += 1e-06;
   }
-  SafeArrayUnaccessData(array);
+  TevraSafeArrayUnaccessData(array);
   *val = array;
   return S_OK;
 }

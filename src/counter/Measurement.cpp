@@ -24,7 +24,7 @@ constexpr const char* kModeWords[] = {"AUTO", "REC", "CONT"};
 }  // namespace
 
 HRESULT NewArray(Tevra& driver, LONG count, SAFEARRAY** val) {
-  *val = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(std::max<LONG>(count, 0)));
+  *val = TevraSafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(std::max<LONG>(count, 0)));
   if (*val) return S_OK;
   return driver.Reporter().ReportStatusText(E_OUTOFMEMORY, "Could not allocate necessary memory.");
 }

@@ -72,7 +72,7 @@ bool ParseListing(std::string_view reply, Listing& listing) {
 // A new array of the listing's entries as strings.
 HRESULT NewFileList(Tevra& driver, const Listing& listing, SAFEARRAY** list) {
   platform::SafeArrayPtr array(
-      SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(listing.entries.size())));
+      TevraSafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(listing.entries.size())));
   if (!array.get()) return driver.Reporter().Report(Code::OutOfMemory);
   BSTR* names = static_cast<BSTR*>(array.get()->pvData);
   for (std::size_t i = 0; i < listing.entries.size(); ++i) {

@@ -34,7 +34,7 @@ bool Refused(Rule rule, const Tevra& driver, std::int32_t number) {
 }  // namespace
 
 HRESULT GiveBytes(core::CDriver& driver, std::span<const std::uint8_t> bytes, SAFEARRAY** out) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+  SAFEARRAY* array = TevraSafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
   if (!array) return driver.Reporter().Report(Code::OutOfMemory);
   if (!bytes.empty()) std::memcpy(array->pvData, bytes.data(), bytes.size());
   *out = array;

@@ -655,7 +655,7 @@ class InputScanner {
         return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
                                            "Could not allocate BSTR memory for Read.", {});
       BSTR* slot = static_cast<BSTR*>(a->where);
-      SysFreeString(*slot);
+      TevraSysFreeString(*slot);
       *slot = fresh;
       return S_OK;
     }
@@ -807,7 +807,7 @@ class InputScanner {
     const VARTYPE vt = VarTypeOf(token);
     const bool texts = vt == VT_BSTR;
     const std::size_t n = texts ? collected.texts.size() : collected.NumberCount();
-    platform::SafeArrayPtr array(SafeArrayCreateVector(vt, 0, static_cast<ULONG>(n)));
+    platform::SafeArrayPtr array(TevraSafeArrayCreateVector(vt, 0, static_cast<ULONG>(n)));
     if (!array.get())
       return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
                                          "Could not allocate SAFEARRAY memory for Read.", {});
@@ -825,7 +825,7 @@ class InputScanner {
       }
     }
     SAFEARRAY** slot = static_cast<SAFEARRAY**>(a->where);
-    if (*slot) SafeArrayDestroy(*slot);
+    if (*slot) TevraSafeArrayDestroy(*slot);
     *slot = array.release();
     return S_OK;
   }
@@ -991,13 +991,13 @@ class InputScanner {
     if (token.safeArray) {
       if (!a || a->kind != ScanArg::Kind::SafeArray || !a->where) return E_INVALIDARG;
       SafeArrayBlockStorage storage{
-          platform::SafeArrayPtr(SafeArrayCreateVector(VarTypeOf(token), 0, 0)), size};
+          platform::SafeArrayPtr(TevraSafeArrayCreateVector(VarTypeOf(token), 0, 0)), size};
       if (!storage.array.get()) return OutOfSafeArrayMemory();
       hr = ReadBlockData(buffer_, storage, size, length, limit, elements);
       if (hr == E_OUTOFMEMORY) return OutOfSafeArrayMemory();
       if (FAILED(hr)) return hr;
       SAFEARRAY** slot = static_cast<SAFEARRAY**>(a->where);
-      if (*slot) SafeArrayDestroy(*slot);
+      if (*slot) TevraSafeArrayDestroy(*slot);
       *slot = storage.array.release();
     } else if (a && a->kind == ScanArg::Kind::Vector) {
       const bool floating = token.size == 'z' || token.size == 'Z';

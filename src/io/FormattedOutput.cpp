@@ -516,7 +516,7 @@ class OutputFormatter {
       if (!platform::ViewVector(a->safeArray, AcceptedVarTypes(kind, token.size), data, n))
         return E_INVALIDARG;
       VARTYPE vt = VT_EMPTY;
-      SafeArrayGetVartype(const_cast<SAFEARRAY*>(a->safeArray), &vt);
+      TevraSafeArrayGetVartype(const_cast<SAFEARRAY*>(a->safeArray), &vt);
       e.data = data;
       e.type = core::ElemTypeOfVarType(vt);
       e.count = r.count > 0 ? std::min<std::size_t>(static_cast<std::size_t>(r.count), n) : n;

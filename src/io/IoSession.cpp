@@ -26,7 +26,7 @@ HRESULT DropArraysOnFailure(HRESULT hr, std::span<const core::ScanArg> outputs) 
   for (const core::ScanArg& output : outputs) {
     if (output.kind != core::ScanArg::Kind::SafeArray || !output.where) continue;
     SAFEARRAY** slot = static_cast<SAFEARRAY**>(output.where);
-    SafeArrayDestroy(*slot);
+    TevraSafeArrayDestroy(*slot);
     *slot = nullptr;
   }
   return hr;

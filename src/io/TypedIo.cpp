@@ -50,7 +50,7 @@ int TypedIndex(ElemType type) {
 
 ElemType ElemTypeOfSafeArray(const SAFEARRAY* array) {
   VARTYPE vt = VT_EMPTY;
-  if (!array || FAILED(SafeArrayGetVartype(const_cast<SAFEARRAY*>(array), &vt)))
+  if (!array || FAILED(TevraSafeArrayGetVartype(const_cast<SAFEARRAY*>(array), &vt)))
     return ElemType::None;
   return core::ElemTypeOfVarType(vt);
 }

@@ -100,18 +100,18 @@ BSTR AllocBstr(std::string_view utf8) {
   bool ascii = true;
   for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
   if (ascii) {
-    BSTR b = SysAllocStringLen(nullptr, static_cast<std::uint32_t>(utf8.size()));
+    BSTR b = TevraSysAllocStringLen(nullptr, static_cast<std::uint32_t>(utf8.size()));
     if (b)
       for (std::size_t i = 0; i < utf8.size(); ++i) b[i] = static_cast<char16_t>(utf8[i]);
     return b;
   }
   const std::u16string w = Utf8ToUtf16(utf8);
-  return SysAllocStringLen(w.data(), static_cast<std::uint32_t>(w.size()));
+  return TevraSysAllocStringLen(w.data(), static_cast<std::uint32_t>(w.size()));
 }
 
 std::u16string_view BstrView(const OLECHAR* text) {
   if (!text) return {};
-  return {text, SysStringLen(const_cast<BSTR>(text))};
+  return {text, TevraSysStringLen(const_cast<BSTR>(text))};
 }
 
 std::string BstrToUtf8(const OLECHAR* text) { return Utf16ToUtf8(BstrView(text)); }
@@ -122,7 +122,7 @@ using tevra::platform::BstrView;
 
 extern "C" {
 
-TEVRA_API BSTR SysAllocStringLen(LPCOLESTR text, std::uint32_t length) {
+TEVRA_API BSTR TevraSysAllocStringLen(LPCOLESTR text, std::uint32_t length) {
   if (length > 0x3FFFFFF0u) return nullptr;
   const std::size_t bytes = sizeof(std::uint32_t) + (std::size_t{length} + 1) * sizeof(OLECHAR);
   auto* block = static_cast<unsigned char*>(std::malloc(bytes));
@@ -138,23 +138,23 @@ TEVRA_API BSTR SysAllocStringLen(LPCOLESTR text, std::uint32_t length) {
   return chars;
 }
 
-TEVRA_API BSTR SysAllocString(LPCOLESTR text) {
+TEVRA_API BSTR TevraSysAllocString(LPCOLESTR text) {
   if (!text) return nullptr;
   std::uint32_t n = 0;
   while (text[n]) ++n;
-  return SysAllocStringLen(text, n);
+  return TevraSysAllocStringLen(text, n);
 }
 
-TEVRA_API void SysFreeString(BSTR text) {
+TEVRA_API void TevraSysFreeString(BSTR text) {
   if (text) std::free(reinterpret_cast<unsigned char*>(text) - sizeof(std::uint32_t));
 }
 
-TEVRA_API std::uint32_t SysStringByteLen(BSTR text) {
+TEVRA_API std::uint32_t TevraSysStringByteLen(BSTR text) {
   if (!text) return 0;
   std::uint32_t bytes;
   std::memcpy(&bytes, reinterpret_cast<unsigned char*>(text) - sizeof(std::uint32_t), sizeof bytes);
   return bytes;
 }
 
-TEVRA_API std::uint32_t SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }
+TEVRA_API std::uint32_t TevraSysStringLen(BSTR text) { return TevraSysStringByteLen(text) / sizeof(OLECHAR); }
 }

@@ -31,11 +31,11 @@ class Bstr {
     std::swap(p_, other.p_);
     return *this;
   }
-  ~Bstr() { SysFreeString(p_); }
+  ~Bstr() { TevraSysFreeString(p_); }
 
   BSTR get() const { return p_; }
   BSTR* out() {  // frees the current string and lends the slot to an output parameter
-    SysFreeString(std::exchange(p_, nullptr));
+    TevraSysFreeString(std::exchange(p_, nullptr));
     return &p_;
   }
   BSTR release() { return std::exchange(p_, nullptr); }

@@ -127,7 +127,7 @@ bool TakeThreadError(ErrorRecord& out) {
 
 extern "C" {
 
-TEVRA_API HRESULT GetErrorInfo(ULONG, IErrorInfo** info) {
+TEVRA_API HRESULT TevraGetErrorInfo(ULONG, IErrorInfo** info) {
   using namespace tevra::platform;
   if (!info) return E_POINTER;
   *info = t_current;  // the caller takes over the thread's reference
@@ -136,7 +136,7 @@ TEVRA_API HRESULT GetErrorInfo(ULONG, IErrorInfo** info) {
   return *info ? S_OK : S_FALSE;
 }
 
-TEVRA_API HRESULT SetErrorInfo(ULONG, IErrorInfo* info) {
+TEVRA_API HRESULT TevraSetErrorInfo(ULONG, IErrorInfo* info) {
   using namespace tevra::platform;
   if (info) info->AddRef();
   Replace(info, nullptr);

@@ -25,7 +25,7 @@ bool HasThreadError() noexcept;
 // The description of the thread's error information, empty when there is none; the
 // information stays on the thread.
 std::string PeekThreadErrorDescription();
-// Takes the thread's error information off the thread, as GetErrorInfo does. False when there
+// Takes the thread's error information off the thread, as TevraGetErrorInfo does. False when there
 // was none.
 bool TakeThreadError(ErrorRecord& out);
 

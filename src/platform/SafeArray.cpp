@@ -50,7 +50,7 @@ bool ViewVector(const SAFEARRAY* array, std::span<const VARTYPE> accepted, void*
                 std::size_t& count) {
   if (!array || array->cDims != 1 || array->rgsabound[0].lLbound != 0) return false;
   VARTYPE vt = VT_EMPTY;
-  if (FAILED(SafeArrayGetVartype(const_cast<SAFEARRAY*>(array), &vt))) return false;
+  if (FAILED(TevraSafeArrayGetVartype(const_cast<SAFEARRAY*>(array), &vt))) return false;
   bool known = false;
   for (VARTYPE a : accepted) known = known || a == vt;
   if (!known) return false;
@@ -82,7 +82,7 @@ using tevra::platform::ElementSizeOf;
 
 extern "C" {
 
-TEVRA_API SAFEARRAY* SafeArrayCreate(VARTYPE vt, std::uint32_t cDims,
+TEVRA_API SAFEARRAY* TevraSafeArrayCreate(VARTYPE vt, std::uint32_t cDims,
                                      const SAFEARRAYBOUND* bounds) {
   const std::size_t elementSize = ElementSizeOf(vt);
   if (elementSize == 0 || cDims == 0 || cDims > 64 || !bounds) return nullptr;
@@ -112,40 +112,40 @@ TEVRA_API SAFEARRAY* SafeArrayCreate(VARTYPE vt, std::uint32_t cDims,
   return array;
 }
 
-TEVRA_API SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
+TEVRA_API SAFEARRAY* TevraSafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
   const SAFEARRAYBOUND bound{cElements, lLbound};
-  return SafeArrayCreate(vt, 1, &bound);
+  return TevraSafeArrayCreate(vt, 1, &bound);
 }
 
-TEVRA_API HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
+TEVRA_API HRESULT TevraSafeArrayDestroy(SAFEARRAY* psa) {
   if (!psa) return S_OK;
   if (psa->cLocks > 0) return DISP_E_ARRAYISLOCKED;
   if ((psa->fFeatures & FADF_BSTR) && psa->pvData) {
     std::size_t elements = 1;
     for (std::uint16_t d = 0; d < psa->cDims; ++d) elements *= psa->rgsabound[d].cElements;
     auto* strings = static_cast<BSTR*>(psa->pvData);
-    for (std::size_t i = 0; i < elements; ++i) SysFreeString(strings[i]);
+    for (std::size_t i = 0; i < elements; ++i) TevraSysFreeString(strings[i]);
   }
   std::free(psa->pvData);
   std::free(reinterpret_cast<unsigned char*>(psa) - tevra::platform::kHeader);
   return S_OK;
 }
 
-TEVRA_API HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData) {
+TEVRA_API HRESULT TevraSafeArrayAccessData(SAFEARRAY* psa, void** ppvData) {
   if (!psa || !ppvData) return E_INVALIDARG;
   ++psa->cLocks;
   *ppvData = psa->pvData;
   return S_OK;
 }
 
-TEVRA_API HRESULT SafeArrayUnaccessData(SAFEARRAY* psa) {
+TEVRA_API HRESULT TevraSafeArrayUnaccessData(SAFEARRAY* psa) {
   if (!psa) return E_INVALIDARG;
   if (psa->cLocks == 0) return E_UNEXPECTED;
   --psa->cLocks;
   return S_OK;
 }
 
-TEVRA_API HRESULT SafeArrayGetUBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plUbound) {
+TEVRA_API HRESULT TevraSafeArrayGetUBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plUbound) {
   if (!psa || !plUbound) return E_INVALIDARG;
   if (nDim == 0 || nDim > psa->cDims) return DISP_E_BADINDEX;
   const SAFEARRAYBOUND& b = psa->rgsabound[nDim - 1];
@@ -153,21 +153,21 @@ TEVRA_API HRESULT SafeArrayGetUBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* p
   return S_OK;
 }
 
-TEVRA_API HRESULT SafeArrayGetLBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plLbound) {
+TEVRA_API HRESULT TevraSafeArrayGetLBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plLbound) {
   if (!psa || !plLbound) return E_INVALIDARG;
   if (nDim == 0 || nDim > psa->cDims) return DISP_E_BADINDEX;
   *plLbound = psa->rgsabound[nDim - 1].lLbound;
   return S_OK;
 }
 
-TEVRA_API HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt) {
+TEVRA_API HRESULT TevraSafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt) {
   if (!psa || !pvt) return E_INVALIDARG;
   if (!(psa->fFeatures & FADF_HAVEVARTYPE)) return E_INVALIDARG;
   *pvt = tevra::platform::VarTypeSlot(psa);
   return S_OK;
 }
 
-TEVRA_API std::uint32_t SafeArrayGetDim(SAFEARRAY* psa) { return psa ? psa->cDims : 0; }
+TEVRA_API std::uint32_t TevraSafeArrayGetDim(SAFEARRAY* psa) { return psa ? psa->cDims : 0; }
 
-TEVRA_API std::uint32_t SafeArrayGetElemsize(SAFEARRAY* psa) { return psa ? psa->cbElements : 0; }
+TEVRA_API std::uint32_t TevraSafeArrayGetElemsize(SAFEARRAY* psa) { return psa ? psa->cbElements : 0; }
 }

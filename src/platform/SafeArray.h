@@ -35,7 +35,7 @@ class SafeArrayPtr {
     return *this;
   }
   ~SafeArrayPtr() {
-    if (p_) SafeArrayDestroy(p_);
+    if (p_) TevraSafeArrayDestroy(p_);
   }
   SAFEARRAY* get() const { return p_; }
   SAFEARRAY* release() { return std::exchange(p_, nullptr); }

@@ -63,7 +63,7 @@ struct TracedDriver {
   HRESULT Identifier() {
     BSTR text = nullptr;
     const HRESULT hr = identity->get_Identifier(&text);
-    SysFreeString(text);
+    TevraSysFreeString(text);
     return hr;
   }
 
@@ -445,7 +445,7 @@ platform::SafeArrayPtr Doubles(std::vector<ULONG> dims) {
     count *= n;
   }
   platform::SafeArrayPtr array(
-      SafeArrayCreate(VT_R8, static_cast<std::uint32_t>(bounds.size()), bounds.data()));
+      TevraSafeArrayCreate(VT_R8, static_cast<std::uint32_t>(bounds.size()), bounds.data()));
   auto* data = static_cast<double*>(array.get()->pvData);
   for (std::size_t i = 0; i < count; ++i) data[i] = static_cast<double>(i) + 0.25;
   return array;
@@ -479,7 +479,7 @@ std::string InputArray(std::string_view shape, std::string_view type,
 // One element of type T in a one-dimensional array of `vt`.
 template <class T>
 platform::SafeArrayPtr One(VARTYPE vt, T value) {
-  platform::SafeArrayPtr array(SafeArrayCreateVector(vt, 0, 1));
+  platform::SafeArrayPtr array(TevraSafeArrayCreateVector(vt, 0, 1));
   *static_cast<T*>(array.get()->pvData) = value;
   return array;
 }
@@ -504,7 +504,7 @@ TEST_F(TraceTest, InputArraysByTheArraySettings) {
       {Doubles({}), true, 10, InputArray(R"(NumDims="0" DimSizes="")", "(unknown)", {})},
       {One(VT_I8, std::int64_t{0x100000005}), true, 1, InputArray(one, "Int64", {"5"})},
       {One(VT_R4, 0.1f), true, 1, InputArray(one, "Single", {"0.100000001490116"})},
-      {One(VT_BSTR, SysAllocString(u"a<b&\"c'")), true, 1,
+      {One(VT_BSTR, TevraSysAllocString(u"a<b&\"c'")), true, 1,
        InputArray(one, "String", {"a&lt;b&amp;&quot;c&apos;"})},
       {One(VT_UI4, 0xFFFFFFFFu), true, 1, InputArray(one, "UInt32", {"-1"})},
       {One(VT_INT, 12), true, 1, InputArray(one, "(unknown)", {"12"})},

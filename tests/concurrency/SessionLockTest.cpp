@@ -84,7 +84,7 @@ TEST(SessionLock, TwoObjectsRunInParallel) {
     LONG result = 0;
     BSTR message = nullptr;
     EXPECT_EQ(h.utility->SelfTest(&result, &message), S_OK);
-    SysFreeString(message);
+    TevraSysFreeString(message);
   };
   std::thread ta([&] { selfTest(a); });
   std::thread tb([&] { selfTest(b); });

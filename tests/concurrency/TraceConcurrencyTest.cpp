@@ -71,7 +71,7 @@ TEST(TraceConcurrency, ParallelCallsWriteCompleteRecords) {
                            : call == 1 ? utility->SelfTest(&number, &text)
                                        : utility->LockObject();
         EXPECT_EQ(hr == S_OK, call != 2);
-        SysFreeString(text);
+        TevraSysFreeString(text);
       }
       utility->Release();
       identity->Release();

@@ -66,7 +66,7 @@ std::vector<Shape> Shapes() {
   const auto upTo3 = [=](SocketDriver& d) {
     SAFEARRAY* a = nullptr;
     const HRESULT hr = measurement(d)->DestructiveReadUpToCount(3, &a);
-    SafeArrayDestroy(a);
+    TevraSafeArrayDestroy(a);
     return hr;
   };
   const auto initialize = [](SocketDriver& d) { return d.Initialize(); };
@@ -84,7 +84,7 @@ std::vector<Shape> Shapes() {
        [=](SocketDriver& d) {
          SAFEARRAY* a = nullptr;
          const HRESULT hr = measurement(d)->DestructiveReadCounted(3, &a);
-         SafeArrayDestroy(a);
+         TevraSafeArrayDestroy(a);
          return hr;
        }},
       {"enumeration word", "INP1:COUP?", "DC\n",
@@ -99,7 +99,7 @@ std::vector<Shape> Shapes() {
          LONG code = 0;
          BSTR text = nullptr;
          const HRESULT hr = d.handle.utility->ErrorQuery(&code, &text);
-         SysFreeString(text);
+         TevraSysFreeString(text);
          return hr;
        }},
   };

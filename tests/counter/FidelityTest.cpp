@@ -118,7 +118,7 @@ TEST(Fidelity, TheStatusCheckFollowsTheWholeExchange) {
   const auto started = Clock::now();
   EXPECT_EQ(d.handle.utility->SelfTest(&result, &message), kInstrumentError);
   EXPECT_LE(Clock::now() - started, Milliseconds(kTimeoutMs) + kMargin);
-  SysFreeString(message);
+  TevraSysFreeString(message);
 }
 
 // A status reply longer than the check reads is drained before the next message, which gets its

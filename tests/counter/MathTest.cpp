@@ -17,7 +17,7 @@ std::vector<double> Doubles(SAFEARRAY* array) {
   if (!array) return values;
   const auto* data = static_cast<const double*>(array->pvData);
   values.assign(data, data + array->rgsabound[0].cElements);
-  SafeArrayDestroy(array);
+  TevraSafeArrayDestroy(array);
   return values;
 }
 

@@ -165,8 +165,8 @@ TEST_F(Memory, TheLearnStringIsReadWholeAndWrittenBackUnchanged) {
 }
 
 TEST_F(Memory, PutStateRefusesAnythingButBytesBeforeAnyIo) {
-  const platform::SafeArrayPtr empty(SafeArrayCreateVector(VT_UI1, 0, 0));
-  const platform::SafeArrayPtr doubles(SafeArrayCreateVector(VT_R8, 0, 3));
+  const platform::SafeArrayPtr empty(TevraSafeArrayCreateVector(VT_UI1, 0, 0));
+  const platform::SafeArrayPtr doubles(TevraSafeArrayCreateVector(VT_R8, 0, 3));
   const std::pair<SAFEARRAY*, const char*> cases[] = {
       {nullptr, "no array"},
       {empty.get(), "an empty array"},

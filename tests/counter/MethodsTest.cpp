@@ -360,7 +360,7 @@ void WalkMethods(std::ostream& out) {
       if (mode != -1) out << "  mode = " << mode << "\n";
       if (function != -1) out << "  function = " << function << "\n";
       if (text) out << "  text = " << Quoted(platform::BstrToUtf8(text)) << "\n";
-      SysFreeString(text);
+      TevraSysFreeString(text);
       if (channel) out << "  channel\n";
       if (channel) channel->Release();
       if (readings) {

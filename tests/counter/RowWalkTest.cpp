@@ -34,7 +34,7 @@ template <class T>
 std::string Shown(T value) {
   if constexpr (std::is_same_v<T, BSTR>) {
     std::string text = "\"" + platform::BstrToUtf8(value) + "\"";
-    SysFreeString(value);
+    TevraSysFreeString(value);
     return text;
   } else if constexpr (std::is_same_v<T, SAFEARRAY*>) {
     void* data = nullptr;
@@ -42,7 +42,7 @@ std::string Shown(T value) {
     constexpr VARTYPE kBytes[] = {VT_UI1};
     if (!platform::ViewVector(value, kBytes, data, count)) return value ? "array?" : "null";
     std::string text = "bytes \"" + std::string(static_cast<const char*>(data), count) + "\"";
-    SafeArrayDestroy(value);
+    TevraSafeArrayDestroy(value);
     return text;
   } else if constexpr (std::is_pointer_v<T>) {
     if (value) value->Release();

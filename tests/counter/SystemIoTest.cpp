@@ -18,12 +18,12 @@ std::string Bytes(SAFEARRAY* array) {
   std::string text;
   if (platform::ViewVector(array, kBytes, data, count))
     text.assign(static_cast<const char*>(data), count);
-  SafeArrayDestroy(array);
+  TevraSafeArrayDestroy(array);
   return text;
 }
 
 SAFEARRAY* ByteArray(std::string_view bytes) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+  SAFEARRAY* array = TevraSafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
   void* data = nullptr;
   std::size_t count = 0;
   constexpr VARTYPE kBytes[] = {VT_UI1};
@@ -61,7 +61,7 @@ TEST_F(SystemIo, StringsAndBytesPassThroughUnformatted) {
   SAFEARRAY* data = ByteArray("XYZ?\n");
   LONG written = 0;
   ASSERT_EQ(system->WriteBytes2(data, &written), S_OK);
-  SafeArrayDestroy(data);
+  TevraSafeArrayDestroy(data);
   EXPECT_EQ(written, 5);
   SAFEARRAY* read = nullptr;
   ASSERT_EQ(system->ReadBytes(64, &read), S_OK);
@@ -132,7 +132,7 @@ TEST(SystemIoSimulated, EveryPassThroughIsRefused) {
     EXPECT_EQ(TakeErrorDescription(),
               "Tevra: A connection to the instrument has not been established.");
   }
-  SafeArrayDestroy(data);
+  TevraSafeArrayDestroy(data);
   EXPECT_EQ(read, nullptr);
   EXPECT_TRUE(d.script.sent.empty());
 }

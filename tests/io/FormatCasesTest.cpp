@@ -158,7 +158,7 @@ struct Storage {
     const ElemType type = Named(items[0]);
     const SAFEARRAYBOUND bounds[] = {{static_cast<ULONG>(items.size() - 1), head == "sa1"}, {2, 0}};
     SAFEARRAY* array =
-        SafeArrayCreate(kElems[static_cast<int>(type)].vt, head == "sa2" ? 2 : 1, bounds);
+        TevraSafeArrayCreate(kElems[static_cast<int>(type)].vt, head == "sa2" ? 2 : 1, bounds);
     arrays.emplace_back(array);
     for (std::size_t k = 1; k < items.size(); ++k) {
       if (type == ElemType::Bstr)
@@ -261,10 +261,10 @@ std::string RunIn(const std::vector<Token>& tokens) {
       });
     } else if (h == "sa") {
       arg = core::ScanArg(
-          &arrays.emplace_back(items.empty() ? nullptr : SafeArrayCreateVector(VT_I4, 0, 1)));
+          &arrays.emplace_back(items.empty() ? nullptr : TevraSafeArrayCreateVector(VT_I4, 0, 1)));
       shows.push_back([a = &arrays.back()] {
         VARTYPE vt = 0;
-        if (!*a || FAILED(SafeArrayGetVartype(*a, &vt))) return std::string("null");
+        if (!*a || FAILED(TevraSafeArrayGetVartype(*a, &vt))) return std::string("null");
         return "vt" + std::to_string(vt) + "[" +
                Shown(core::ElemTypeOfVarType(vt), (*a)->pvData, (*a)->rgsabound[0].cElements) + "]";
       });
@@ -288,8 +288,8 @@ std::string RunIn(const std::vector<Token>& tokens) {
   std::string rest;
   for (std::string_view text; buffer->Peek(text) == S_OK; buffer->Consume(text.size()))
     rest += text;
-  for (BSTR b : bstrs) SysFreeString(b);
-  for (SAFEARRAY* a : arrays) SafeArrayDestroy(a);
+  for (BSTR b : bstrs) TevraSysFreeString(b);
+  for (SAFEARRAY* a : arrays) TevraSafeArrayDestroy(a);
   return result + " rest " + Quoted(rest) + " reads " + std::to_string(reads);
 }
 

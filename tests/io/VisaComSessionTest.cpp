@@ -191,10 +191,10 @@ TEST_F(VisaComSession, RepliesCutAnywhereArriveWholeAndStaleInputIsDropped) {
   EXPECT_EQ(session.QueryList("INTS?", ScanArg(&ints, ElemType::I32), t), S_OK);
   ASSERT_NE(ints, nullptr);
   VARTYPE vt = VT_EMPTY;
-  SafeArrayGetVartype(ints, &vt);
+  TevraSafeArrayGetVartype(ints, &vt);
   EXPECT_EQ(vt, VT_I4);
   EXPECT_EQ(static_cast<std::int32_t*>(ints->pvData)[0], 7);
-  SafeArrayDestroy(ints);
+  TevraSafeArrayDestroy(ints);
 }
 
 TEST_F(VisaComSession, AReadCutAtItsCountSaysMoreDataAndTheNextContinues) {

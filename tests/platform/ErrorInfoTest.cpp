@@ -24,16 +24,16 @@ TEST(ThreadErrorInfo, EachThreadHasItsOwnAndReleasesItAtExit) {
 
   IErrorInfo* info = nullptr;
   ASSERT_TRUE(SetThreadError({"public", "Tevra.Tevra.1", GUID_NULL, "Tevra.chm", 3}));
-  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  ASSERT_EQ(TevraGetErrorInfo(0, &info), S_OK);
   BSTR text = nullptr;
   ASSERT_EQ(info->GetDescription(&text), S_OK);
-  EXPECT_EQ(std::u16string_view(text, SysStringLen(text)), u"public");
-  SysFreeString(text);
+  EXPECT_EQ(std::u16string_view(text, TevraSysStringLen(text)), u"public");
+  TevraSysFreeString(text);
   ULONG context = 0;
   EXPECT_EQ(info->GetHelpContext(&context), S_OK);
   EXPECT_EQ(context, 3u);
   info->Release();
-  EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
+  EXPECT_EQ(TevraGetErrorInfo(0, &info), S_FALSE);
   EXPECT_EQ(info, nullptr);
 }
 

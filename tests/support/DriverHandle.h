@@ -40,7 +40,7 @@ std::string GetText(Getter getter) {
   BSTR value = nullptr;
   if (FAILED(getter(&value))) return "<failed>";
   std::string text = platform::BstrToUtf8(value);
-  SysFreeString(value);
+  TevraSysFreeString(value);
   return text;
 }
 
