@@ -1,11 +1,13 @@
 #include "counter/Channels.h"
 
+#include <mutex>
 #include <new>
 #include <string>
 
 #include "core/Options.h"
 #include "counter/Property.h"
 #include "platform/Bstr.h"
+#include "platform/ErrorInfo.h"
 #include "state/Selector.h"
 
 namespace tevra::counter {
@@ -30,7 +32,8 @@ ChannelCollection::ChannelCollection(core::CDriver& driver, core::IObjectRoot& d
     : driver_(driver),
       driverRoot_(driverRoot),
       instrument_(driverRoot, *this),
-      class_(driverRoot, *this) {}
+      class_(driverRoot, *this),
+      selection_(driverRoot, *this) {}
 
 HRESULT ChannelCollection::Create(const ChannelLayout& layout) {
   Release();
@@ -95,6 +98,43 @@ HRESULT ChannelCollection::InstrumentCollection::get_Count(LONG* val) {
   return c_.driver_.Enter(
       rows::ITevraChannels_Count.get, [&] { return c_.Count(val); }, core::Out("val", val));
 }
+// Under the driver's lock, like every entry point, but outside the call trace: the C layer calls
+// the channels' own members next, and those are traced.
+HRESULT ChannelCollection::Selection::SelectChannels(
+    const char* selector, bool rangesAllowed, REFIID riid,
+    std::vector<platform::ComPtr<IUnknown>>& channels) {
+  channels.clear();
+  if (riid != IID_ITevraChannel && riid != IID_IIviCounterChannel) return E_NOINTERFACE;
+  try {
+    const std::lock_guard lock(c_.driver_.Mutex());
+    platform::ClearThreadError();
+    state::SelectorPaths paths;
+    HRESULT hr = state::ParseSelector(
+        selector ? selector : "",
+        rangesAllowed ? state::SelectorRanges::kAllowed : state::SelectorRanges::kForbidden,
+        c_.driver_.Reporter(), paths);
+    if (FAILED(hr)) return hr;
+    std::vector<std::size_t> indices;
+    hr = state::ResolveSelectorIndices(
+        paths, c_.channels_.size(),
+        [&](std::size_t i) { return std::string_view(c_.channels_[i]->PhysicalName()); },
+        c_.driver_.VirtualNameMap(), c_.driver_.Reporter(), indices);
+    if (FAILED(hr)) return hr;
+    channels.reserve(indices.size());
+    for (const std::size_t i : indices) {
+      TevraChannel& channel = *c_.channels_[i];
+      IUnknown* itf = riid == IID_ITevraChannel
+                          ? static_cast<IUnknown*>(InterfaceOf<ITevraChannel>(channel))
+                          : static_cast<IUnknown*>(InterfaceOf<IIviCounterChannel>(channel));
+      channels.emplace_back(itf);
+    }
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    channels.clear();
+    return c_.driver_.Reporter().Report(core::Code::OutOfMemory);
+  }
+}
+
 HRESULT ChannelCollection::InstrumentCollection::get_Item(BSTR Name, ITevraChannel** val) {
   return c_.Item(rows::ITevraChannels_get_Item.record, Name, val);
 }

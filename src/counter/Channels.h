@@ -9,6 +9,7 @@
 #include "core/Driver.h"
 #include "core/Embedded.h"
 #include "counter/ChannelProbe.h"
+#include "counter/ChannelSelection.h"
 #include "counter/TevraChannel.h"
 
 namespace tevra::counter {
@@ -30,6 +31,7 @@ class ChannelCollection {
 
   ITevraChannels* InstrumentInterface() { return &instrument_; }
   IIviCounterChannels* ClassInterface() { return &class_; }
+  IChannelSelection* SelectionInterface() { return &selection_; }
 
  private:
   HRESULT Count(LONG* val);
@@ -60,11 +62,22 @@ class ChannelCollection {
     ChannelCollection& c_;
   };
 
+  class Selection final : public core::Embedded<IChannelSelection> {
+   public:
+    Selection(core::IObjectRoot& root, ChannelCollection& c) : Embedded(root), c_(c) {}
+    HRESULT SelectChannels(const char* selector, bool rangesAllowed, REFIID riid,
+                           std::vector<platform::ComPtr<IUnknown>>& channels) override;
+
+   private:
+    ChannelCollection& c_;
+  };
+
   core::CDriver& driver_;
   core::IObjectRoot& driverRoot_;
   std::vector<TevraChannel*> channels_;
   InstrumentCollection instrument_;
   ClassCollection class_;
+  Selection selection_;
 };
 
 }  // namespace tevra::counter

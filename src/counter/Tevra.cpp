@@ -69,6 +69,8 @@ HRESULT Tevra::QueryObject(REFIID riid, void** ppv) {
     return core::GiveInterface<ITevraChannels>(channels_.InstrumentInterface(), ppv);
   if (riid == IID_IIviCounterChannels)
     return core::GiveInterface<IIviCounterChannels>(channels_.ClassInterface(), ppv);
+  if (riid == IID_IChannelSelection)
+    return core::GiveInterface<IChannelSelection>(channels_.SelectionInterface(), ppv);
   for (const auto& group : groups_)
     if (group->Query(riid, ppv) == S_OK) return S_OK;
   return QueryInherent(riid, ppv);
