@@ -4,16 +4,16 @@
 // the outputs. A C function is then one call:
 //
 //   return Forward(Vi, &ITevraFrequency::Measure, Estimate, Resolution, Channel,
-//                  Out(Frequency, "Frequency"));
+//                  Out{Frequency, "Frequency"});
 //
 // Each C argument becomes one argument of the object method, by its wrapper:
 //   a number or an enumeration value   passed as the method's type
 //   ViBoolean                          the interface's true (-1) for any non-zero value, or false
 //   ViConstString                      a new UTF-16 string
-//   Out(p, "Name")                     the method's output; *p gets it (booleans as 1 or 0)
+//   Out{p, "Name"}                     the method's output; *p gets it (booleans as 1 or 0)
 //   OutText{size, buffer}              a text output under the string-buffer rule
 //   OutArray{size, array, actual, "Name"}  an array output under the array rule
-//   InArray{size, array}               an input array
+//   InArray{size, array, "Name"}       an input array
 //   OutJoined{size, buffer}            an array of texts joined with "," under the buffer rule
 #pragma once
 
@@ -82,11 +82,20 @@ template <class T>
 struct InArray {
   ViInt32 size;
   const T* array;
+  const char* name;  // refused by name when null with a positive size
 };
 struct OutJoined {
   ViInt32 size;
   ViChar* buffer;
 };
+
+// The element type follows from the pointer, so a C function writes Out{Frequency, "Frequency"}.
+template <class T>
+Out(T*, const char*) -> Out<T>;
+template <class T>
+OutArray(ViInt32, T*, ViInt32*, const char*) -> OutArray<T>;
+template <class T>
+InArray(ViInt32, const T*, const char*) -> InArray<T>;
 
 namespace detail {
 
@@ -232,6 +241,11 @@ const char* NullOutput(const A& a) {
     return a.p ? nullptr : a.name;
   else if constexpr (requires { a.actualName; })
     return a.actual ? nullptr : a.actualName;
+  else if constexpr (requires {
+                       a.name;
+                       a.array;
+                     })
+    return a.array || a.size <= 0 ? nullptr : a.name;
   else
     return nullptr;
 }
@@ -283,6 +297,28 @@ ViStatus Forward(ViSession vi, HRESULT (Itf::*method)(M...), const A&... args) n
             GetInterface(vi, IidOf<Itf>::kIid, reinterpret_cast<void**>(itf.put())))
       return status;
     return detail::CallOn(vi, itf.get(), method, args...);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory(vi);
+  }
+}
+
+// The forwarding pattern on the object that a getter of the driver's interface gives (the
+// session's formatted I/O object, for example); the getter's failure is converted and returned.
+template <class Itf, class Sub, class... M, class... A>
+ViStatus ForwardThrough(ViSession vi, HRESULT (Itf::*getter)(Sub**), HRESULT (Sub::*method)(M...),
+                        const A&... args) noexcept {
+  static_assert(sizeof...(M) == sizeof...(A), "one C argument per method argument");
+  try {
+    if (const ViStatus refused = detail::CheckOutputs(vi, args...)) return refused;
+    platform::ComPtr<Itf> itf;
+    if (const ViStatus status =
+            GetInterface(vi, IidOf<Itf>::kIid, reinterpret_cast<void**>(itf.put())))
+      return status;
+    platform::ComPtr<Sub> sub;
+    const HRESULT got = (itf.get()->*getter)(sub.put());
+    if (FAILED(got)) return ConvertResult(vi, got);
+    if (!sub.get()) return kCStatusUnknownResult;
+    return detail::CallOn(vi, sub.get(), method, args...);
   } catch (const std::bad_alloc&) {
     return OutOfMemory(vi);
   }
