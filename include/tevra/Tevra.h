@@ -71,8 +71,8 @@ TEVRA_C_API ViStatus _VI_FUNC Tevra_InitWithOptions(ViRsrc ResourceName, ViBoole
                                                     ViBoolean Reset, ViConstString OptionString,
                                                     ViSession* Vi);
 TEVRA_C_API ViStatus _VI_FUNC Tevra_close(ViSession Vi);
-TEVRA_C_API ViStatus _VI_FUNC Tevra_GetError(ViSession Vi, ViStatus* ErrorCode,
-                                             ViInt32 BufferSize, ViChar Description[]);
+TEVRA_C_API ViStatus _VI_FUNC Tevra_GetError(ViSession Vi, ViStatus* ErrorCode, ViInt32 BufferSize,
+                                             ViChar Description[]);
 TEVRA_C_API ViStatus _VI_FUNC Tevra_ClearError(ViSession Vi);
 TEVRA_C_API ViStatus _VI_FUNC Tevra_LockSession(ViSession Vi, ViBoolean* CallerHasLock);
 TEVRA_C_API ViStatus _VI_FUNC Tevra_UnlockSession(ViSession Vi, ViBoolean* CallerHasLock);
@@ -82,7 +82,8 @@ TEVRA_C_API ViStatus _VI_FUNC Tevra_error_message(ViSession Vi, ViStatus ErrorCo
 
 /* ---- Attributes by identifier (TEVRA_ATTR_*) ---------------------------------------------- */
 
-TEVRA_C_API ViStatus _VI_FUNC Tevra_GetAttributeViInt32(ViSession Vi, ViConstString RepCapIdentifier,
+TEVRA_C_API ViStatus _VI_FUNC Tevra_GetAttributeViInt32(ViSession Vi,
+                                                        ViConstString RepCapIdentifier,
                                                         ViAttr AttributeID,
                                                         ViInt32* AttributeValue);
 TEVRA_C_API ViStatus _VI_FUNC Tevra_GetAttributeViReal64(ViSession Vi,
@@ -101,9 +102,9 @@ TEVRA_C_API ViStatus _VI_FUNC Tevra_GetAttributeViString(ViSession Vi,
                                                          ViConstString RepCapIdentifier,
                                                          ViAttr AttributeID, ViInt32 BufferSize,
                                                          ViChar AttributeValue[]);
-TEVRA_C_API ViStatus _VI_FUNC Tevra_SetAttributeViInt32(ViSession Vi, ViConstString RepCapIdentifier,
-                                                        ViAttr AttributeID,
-                                                        ViInt32 AttributeValue);
+TEVRA_C_API ViStatus _VI_FUNC Tevra_SetAttributeViInt32(ViSession Vi,
+                                                        ViConstString RepCapIdentifier,
+                                                        ViAttr AttributeID, ViInt32 AttributeValue);
 TEVRA_C_API ViStatus _VI_FUNC Tevra_SetAttributeViReal64(ViSession Vi,
                                                          ViConstString RepCapIdentifier,
                                                          ViAttr AttributeID,

@@ -26,6 +26,7 @@
 
 #include "api/CBridge.h"
 #include "counter/ChannelSelection.h"
+#include "counter/InterfaceIds.h"
 #include "platform/Bstr.h"
 #include "platform/CSessions.h"
 #include "platform/SafeArray.h"
@@ -34,25 +35,7 @@
 
 namespace tevra::api {
 
-// The interface id of each object interface type of the member files.
-template <class Itf>
-struct IidOf;
-#define TEVRA_INTERFACE(Itf, ...)                 \
-  template <>                                     \
-  struct IidOf<Itf> {                             \
-    static constexpr const IID& kIid = IID_##Itf; \
-  };
-#define TEVRA_PROPERTY(...)
-#define TEVRA_METHOD(...)
-#define TEVRA_QUERY(...)
-#define TEVRA_COMMAND(...)
-#include "core/members/Interfaces.inc"
-#include "counter/members/Interfaces.inc"
-#undef TEVRA_INTERFACE
-#undef TEVRA_PROPERTY
-#undef TEVRA_METHOD
-#undef TEVRA_QUERY
-#undef TEVRA_COMMAND
+using counter::IidOf;
 
 // The interface a method pointer belongs to.
 template <class G>

@@ -1,35 +1,14 @@
 // A group of interfaces each implemented by one object running on the driver's node: the group
-// owns the objects and answers each one's interface id, read from its member file's interface
-// row.
+// owns the objects and answers each one's interface id.
 #pragma once
 
 #include <tuple>
 
 #include "counter/DriverPart.h"
 #include "counter/InterfaceGroup.h"
-#include "counter/Rows.h"
+#include "counter/InterfaceIds.h"
 
 namespace tevra::counter {
-
-// The interface row of an interface type: InterfaceRowOf<ITevraMath>::row is
-// rows::ITevraMath_Interface.
-template <class Itf>
-struct InterfaceRowOf;
-#define TEVRA_INTERFACE(Itf, ...)                                  \
-  template <>                                                      \
-  struct InterfaceRowOf<Itf> {                                     \
-    static constexpr const Interface& row = rows::Itf##_Interface; \
-  };
-#define TEVRA_PROPERTY(...)
-#define TEVRA_METHOD(...)
-#define TEVRA_QUERY(...)
-#define TEVRA_COMMAND(...)
-#include "counter/members/Interfaces.inc"
-#undef TEVRA_INTERFACE
-#undef TEVRA_PROPERTY
-#undef TEVRA_METHOD
-#undef TEVRA_QUERY
-#undef TEVRA_COMMAND
 
 // Parts: DriverPart classes, each answering its Interface.
 template <class... Parts>
@@ -51,7 +30,7 @@ class PartsGroup final : public InterfaceGroup {
   template <class Part>
   static HRESULT Give(Part& part, REFIID riid, void** ppv) {
     using Itf = typename Part::Interface;
-    if (riid != *InterfaceRowOf<Itf>::row.iid) return E_NOINTERFACE;
+    if (riid != IidOf<Itf>::kIid) return E_NOINTERFACE;
     return core::GiveInterface<Itf>(&part, ppv);
   }
 

@@ -1,0 +1,166 @@
+/* The session functions: life cycle across threads, stale handles, the per-thread errors of
+   session 0, the session lock, the string-buffer rule and the C messages. */
+#define _POSIX_C_SOURCE 200112L
+#include <pthread.h>
+#include <time.h>
+
+#include "CHarness.h"
+
+static const ViStatus kNullPointer = (ViStatus)0xBFFA0058UL;
+static const ViStatus kInvalidSession = (ViStatus)0xBFFA1190UL;
+static const ViStatus kUnknownOptionValue = (ViStatus)0xBFFA004CUL;
+
+static void init_and_close(void) {
+  ViSession vi = 123;
+  ViReal64 level = 0;
+  CHECK_INT(Tevra_init("", VI_FALSE, VI_FALSE, NULL), kNullPointer);
+  CHECK_INT(Tevra_InitWithOptions("", VI_FALSE, VI_FALSE, "Simulate=true", NULL), kNullPointer);
+  /* A failed Initialize creates no session; its text is the thread's error. */
+  CHECK_STATUS(0, Tevra_InitWithOptions("", VI_FALSE, VI_FALSE, "Simulate=maybe", &vi),
+               kUnknownOptionValue, "Tevra: The 'maybe' value in the option string is unknown.");
+  CHECK_INT(vi, 0);
+  vi = open_simulated("QX1200");
+  CHECK(vi != 0);
+  CHECK_INT(Tevra_close(vi), 0);
+  /* The old handle is refused everywhere, also by a session created after it. */
+  CHECK(open_simulated("QX1200") != vi);
+  CHECK_INT(Tevra_GetAttributeViReal64(vi, "Channel1", TEVRA_ATTR_CHANNEL_LEVEL, &level),
+            kInvalidSession);
+  CHECK_INT(Tevra_close(vi), kInvalidSession);
+  CHECK_INT(Tevra_close(0x7FFF0001u), kInvalidSession);
+}
+
+typedef struct {
+  ViSession vi;
+  ViStatus status;
+  int sawUnlock;
+  volatile int* unlocked;
+} ThreadCall;
+
+static void* close_on_thread(void* arg) {
+  ThreadCall* call = (ThreadCall*)arg;
+  ViReal64 level = 0;
+  call->status = Tevra_GetAttributeViReal64(call->vi, "Channel1", TEVRA_ATTR_CHANNEL_LEVEL, &level);
+  if (call->status == 0) call->status = Tevra_close(call->vi);
+  return NULL;
+}
+
+static void session_used_on_another_thread(void) {
+  ThreadCall call;
+  pthread_t thread;
+  call.vi = open_simulated("QX1200");
+  call.status = -1;
+  pthread_create(&thread, NULL, close_on_thread, &call);
+  pthread_join(thread, NULL);
+  CHECK_INT(call.status, 0);
+}
+
+static void* failed_init_on_thread(void* arg) {
+  ViSession vi = 0;
+  (void)arg;
+  Tevra_InitWithOptions("", VI_FALSE, VI_FALSE, "Bogus=1", &vi);
+  return NULL;
+}
+
+/* Session 0 holds each thread's own error. */
+static void thread_errors_are_per_thread(void) {
+  pthread_t thread;
+  ViStatus code = 0;
+  char text[128];
+  Tevra_ClearError(0);
+  pthread_create(&thread, NULL, failed_init_on_thread, NULL);
+  pthread_join(thread, NULL);
+  CHECK_INT(Tevra_GetError(0, &code, sizeof text, text), 0);
+  CHECK_INT(code, 0);
+  CHECK_STR(text, "");
+}
+
+static void sleep_ms(long ms) {
+  struct timespec t;
+  t.tv_sec = ms / 1000;
+  t.tv_nsec = (ms % 1000) * 1000000L;
+  nanosleep(&t, NULL);
+}
+
+static void* call_while_locked(void* arg) {
+  ThreadCall* call = (ThreadCall*)arg;
+  ViReal64 level = 0;
+  call->status = Tevra_GetAttributeViReal64(call->vi, "Channel1", TEVRA_ATTR_CHANNEL_LEVEL, &level);
+  call->sawUnlock = *call->unlocked;
+  return NULL;
+}
+
+/* The owner of the session lock goes on calling; another thread waits until it unlocks. */
+static void session_lock_blocks_other_threads(void) {
+  volatile int unlocked = 0;
+  ViBoolean hasLock = VI_FALSE;
+  ViReal64 level = 0;
+  ThreadCall call;
+  pthread_t thread;
+  call.vi = open_simulated("QX1200");
+  call.unlocked = &unlocked;
+  call.sawUnlock = 0;
+  CHECK_INT(Tevra_LockSession(call.vi, &hasLock), 0);
+  CHECK_INT(hasLock, VI_TRUE);
+  pthread_create(&thread, NULL, call_while_locked, &call);
+  CHECK_INT(Tevra_GetAttributeViReal64(call.vi, "Channel1", TEVRA_ATTR_CHANNEL_LEVEL, &level), 0);
+  sleep_ms(100);
+  unlocked = 1;
+  CHECK_INT(Tevra_UnlockSession(call.vi, &hasLock), 0);
+  CHECK_INT(hasLock, VI_FALSE);
+  pthread_join(thread, NULL);
+  CHECK_INT(call.status, 0);
+  CHECK(call.sawUnlock);
+  Tevra_close(call.vi);
+}
+
+/* A text of 9 characters into buffers of several sizes. */
+static void string_buffer_rule(void) {
+  static const struct {
+    ViInt32 size;
+    int nullBuffer;
+    ViStatus status;
+    const char* text;
+  } kCases[] = {{10, 0, 0, "123456789"}, {9, 0, 10, "12345678"}, {0, 0, 10, "untouched"},
+                {5, 1, 10, NULL},        {-1, 0, 0, "123456789"}};
+  ViSession vi = open_simulated("QX1200");
+  size_t k;
+  CHECK_INT(Tevra_SetAttributeViString(vi, "", TEVRA_ATTR_DISPLAY_TEXT, "123456789"), 0);
+  for (k = 0; k < sizeof kCases / sizeof kCases[0]; ++k) {
+    char buffer[16] = "untouched";
+    CHECK_INT(Tevra_GetAttributeViString(vi, "", TEVRA_ATTR_DISPLAY_TEXT, kCases[k].size,
+                                         kCases[k].nullBuffer ? NULL : buffer),
+              kCases[k].status);
+    if (kCases[k].text) CHECK_STR(buffer, kCases[k].text);
+  }
+  Tevra_close(vi);
+}
+
+static void error_messages(void) {
+  static const struct {
+    ViStatus status;
+    const char* message;
+  } kCases[] = {
+      {(ViStatus)0xBFFA0058UL, "Null pointer passed for method %1, parameter %2."},
+      {(ViStatus)0xBFFA1190UL, "Invalid session handle."},
+      {(ViStatus)0x3FFA2002UL, "The measurement taken was over the instrument's range."},
+      {0, "Success."},
+      {(ViStatus)0xBFFA7777UL, ""},
+  };
+  size_t k;
+  for (k = 0; k < sizeof kCases / sizeof kCases[0]; ++k) {
+    char message[256] = "stale";
+    CHECK_INT(Tevra_error_message(0, kCases[k].status, message), 0);
+    CHECK_STR(message, kCases[k].message);
+  }
+}
+
+int main(void) {
+  init_and_close();
+  session_used_on_another_thread();
+  thread_errors_are_per_thread();
+  session_lock_blocks_other_threads();
+  string_buffer_rule();
+  error_messages();
+  return harness_failures != 0;
+}
