@@ -1,0 +1,83 @@
+// What the C interface adds to a call: a simulated attribute read and a simulated measurement
+// through the C functions, each beside the object method they forward to, on the same driver
+// object of the same simulated session. The C layer's share is the difference of each pair; the
+// aim is at most 100 ns.
+#include <benchmark/benchmark.h>
+
+#include "api/CBridge.h"
+#include "tevra/Tevra.h"
+#include "tevra/TevraInterfaces.h"
+
+namespace {
+
+// A simulated C session and the object behind it.
+class SimulatedSession {
+ public:
+  explicit SimulatedSession(benchmark::State& state) {
+    char resource[] = "SIM";
+    if (Tevra_InitWithOptions(resource, VI_FALSE, VI_FALSE, "Simulate=true", &vi_) != 0 ||
+        tevra::api::GetDriver(vi_, driver_) != 0)
+      state.SkipWithError("no simulated session");
+  }
+  ~SimulatedSession() {
+    driver_ = {};
+    if (vi_) Tevra_close(vi_);
+  }
+  ViSession vi() const { return vi_; }
+  template <class Itf>
+  tevra::platform::ComPtr<Itf> Get(REFIID iid) const {
+    tevra::platform::ComPtr<Itf> itf;
+    if (driver_.get()) driver_->QueryInterface(iid, reinterpret_cast<void**>(itf.put()));
+    return itf;
+  }
+
+ private:
+  ViSession vi_ = 0;
+  tevra::platform::ComPtr<IUnknown> driver_;
+};
+
+void BM_CGetAttributeViReal64(benchmark::State& state) {
+  SimulatedSession s(state);
+  ViReal64 value = 0;
+  for (auto _ : state) {
+    Tevra_GetAttributeViReal64(s.vi(), "", TEVRA_ATTR_MATH_LIMITS_LOWER, &value);
+    benchmark::DoNotOptimize(value);
+  }
+}
+BENCHMARK(BM_CGetAttributeViReal64);
+
+void BM_ObjectMathLimitsLower(benchmark::State& state) {
+  SimulatedSession s(state);
+  const auto limits = s.Get<ITevraMathLimits>(IID_ITevraMathLimits);
+  if (!limits.get()) return state.SkipWithError("no ITevraMathLimits");
+  double value = 0;
+  for (auto _ : state) {
+    limits->get_Lower(&value);
+    benchmark::DoNotOptimize(value);
+  }
+}
+BENCHMARK(BM_ObjectMathLimitsLower);
+
+void BM_CFrequencyMeasure(benchmark::State& state) {
+  SimulatedSession s(state);
+  ViReal64 frequency = 0;
+  for (auto _ : state) {
+    Tevra_FrequencyMeasure(s.vi(), 1e6, 0.1, 1, &frequency);
+    benchmark::DoNotOptimize(frequency);
+  }
+}
+BENCHMARK(BM_CFrequencyMeasure);
+
+void BM_ObjectFrequencyMeasure(benchmark::State& state) {
+  SimulatedSession s(state);
+  const auto function = s.Get<ITevraFrequency>(IID_ITevraFrequency);
+  if (!function.get()) return state.SkipWithError("no ITevraFrequency");
+  double frequency = 0;
+  for (auto _ : state) {
+    function->Measure(1e6, 0.1, 1, &frequency);
+    benchmark::DoNotOptimize(frequency);
+  }
+}
+BENCHMARK(BM_ObjectFrequencyMeasure);
+
+}  // namespace
