@@ -153,7 +153,8 @@ struct SAFEARRAY {
 
 extern "C" {
 // Null when the type is not supported, a dimension count is 0 or the size overflows.
-TEVRA_API SAFEARRAY* TevraSafeArrayCreate(VARTYPE vt, std::uint32_t cDims, const SAFEARRAYBOUND* bounds);
+TEVRA_API SAFEARRAY* TevraSafeArrayCreate(VARTYPE vt, std::uint32_t cDims,
+                                          const SAFEARRAYBOUND* bounds);
 TEVRA_API SAFEARRAY* TevraSafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
 // Frees the data (and the strings of a BSTR array); DISP_E_ARRAYISLOCKED while accessed.
 TEVRA_API HRESULT TevraSafeArrayDestroy(SAFEARRAY* psa);

@@ -156,5 +156,7 @@ TEVRA_API std::uint32_t TevraSysStringByteLen(BSTR text) {
   return bytes;
 }
 
-TEVRA_API std::uint32_t TevraSysStringLen(BSTR text) { return TevraSysStringByteLen(text) / sizeof(OLECHAR); }
+TEVRA_API std::uint32_t TevraSysStringLen(BSTR text) {
+  return TevraSysStringByteLen(text) / sizeof(OLECHAR);
+}
 }

@@ -83,7 +83,7 @@ using tevra::platform::ElementSizeOf;
 extern "C" {
 
 TEVRA_API SAFEARRAY* TevraSafeArrayCreate(VARTYPE vt, std::uint32_t cDims,
-                                     const SAFEARRAYBOUND* bounds) {
+                                          const SAFEARRAYBOUND* bounds) {
   const std::size_t elementSize = ElementSizeOf(vt);
   if (elementSize == 0 || cDims == 0 || cDims > 64 || !bounds) return nullptr;
   std::size_t elements = 1;
@@ -169,5 +169,7 @@ TEVRA_API HRESULT TevraSafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt) {
 
 TEVRA_API std::uint32_t TevraSafeArrayGetDim(SAFEARRAY* psa) { return psa ? psa->cDims : 0; }
 
-TEVRA_API std::uint32_t TevraSafeArrayGetElemsize(SAFEARRAY* psa) { return psa ? psa->cbElements : 0; }
+TEVRA_API std::uint32_t TevraSafeArrayGetElemsize(SAFEARRAY* psa) {
+  return psa ? psa->cbElements : 0;
+}
 }

@@ -1,0 +1,2 @@
+// The C header's compile test, compiled as C++.
+#include "HeaderCompiles.c"
