@@ -30,7 +30,7 @@ static ViStatus configure_frequency(ViSession vi) {
 }
 static ViStatus initiate(ViSession vi) { return Tevra_Initiate(vi); }
 static ViStatus configure_stop_arm(ViSession vi) {
-  return Tevra_ConfigureStopArm(vi, 2);
+  return Tevra_ConfigureStopArm(vi, TEVRA_VAL_ARM_TYPE_EXTERNAL);
 }
 static ViStatus get_channel_name(ViSession vi) {
   char name[16] = "";
@@ -38,7 +38,9 @@ static ViStatus get_channel_name(ViSession vi) {
   CHECK_STR(name, "Channel2");
   return status;
 }
-static ViStatus arm_set_time(ViSession vi) { return Tevra_ArmSetTime(vi, 2, 0.002); }
+static ViStatus arm_set_time(ViSession vi) {
+  return Tevra_ArmSetTime(vi, TEVRA_VAL_ARM_MEASUREMENT_TYPE_TOTALIZE, 0.002);
+}
 static ViStatus frequency_measure(ViSession vi) {
   ViReal64 frequency = 0;
   const ViStatus status = Tevra_FrequencyMeasure(vi, 1e6, 0.5, 2, &frequency);
@@ -68,8 +70,8 @@ static ViStatus average_all(ViSession vi) {
 }
 static ViStatus status_get_register(ViSession vi) {
   ViInt32 value = 0;
-  /* the questionable register's enable part */
-  const ViStatus status = Tevra_StatusGetRegister(vi, 3, 4, &value);
+  const ViStatus status = Tevra_StatusGetRegister(vi, TEVRA_VAL_STATUS_REGISTER_QUESTIONABLE,
+                                                  TEVRA_VAL_STATUS_SUB_REGISTER_ENABLE, &value);
   CHECK_INT(value, 512);
   return status;
 }
