@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -72,13 +71,6 @@ struct TracedDriver {
   IIviDriverOperation* operation = nullptr;
   IIviDriverIdentity* identity = nullptr;
 };
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 int Count(const std::string& text, std::string_view what) {
   int n = 0;

@@ -6,15 +6,14 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "api/TraceLog.h"
 #include "counter/Tevra.h"
 #include "platform/Bstr.h"
+#include "support/DriverHandle.h"
 #include "support/UnconnectedSession.h"
 
 namespace tevra::testing {
@@ -103,10 +102,7 @@ TEST(TraceConcurrency, ParallelCallsWriteCompleteRecords) {
   EXPECT_EQ(driver->Close(), S_OK);
   driver->Release();
 
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  const std::string text = content.str();
+  const std::string text = ReadFile(file);
 
   // Each record: its start tag, its parameters, the result, the time, its end tag, in order.
   static const std::regex record(

@@ -1,6 +1,6 @@
 // The driver session against an instrument, through a scripted I/O session: the command sequence
 // of Initialize with the timeout of each command, the status check, the utilities and their
-// failures. The same exchanges over a real socket are in tests/counter/LiveSocketTest.cpp.
+// failures. Replies over a real socket are in tests/counter/LiveSocketTest.cpp.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -45,8 +45,7 @@ class LiveSession : public ::testing::Test {
   DriverHandle handle;
 };
 
-// The fields of the identity are trimmed and empty ones skipped (the plain case runs over a socket
-// in tests/counter/LiveSocketTest.cpp).
+// The fields of the identity are trimmed and empty ones skipped.
 TEST_F(LiveSession, InitializeSkipsEmptyIdentityFields) {
   script.Expect("*IDN?", "Orvane Technologies,, QX1100 ,,SN1");
   script.Expect("*OPT?", "");
@@ -127,15 +126,23 @@ TEST_F(LiveSession, EsrErrorBitsBecomeInstrumentErrors) {
   EXPECT_TRUE(script.sent.empty());
 }
 
+// The identity's fields trimmed; a self-test that answers anything but 0 failed.
 TEST_F(LiveSession, UtilitiesUseTheirTimeouts) {
   Open();
+  EXPECT_EQ(Identity(&IIviDriverIdentity::get_InstrumentModel), "QX1200");
+  EXPECT_EQ(Identity(&IIviDriverIdentity::get_InstrumentFirmwareRevision), "2.0.1");
   script.Expect("*TST?", "1");
+  script.Expect("*TST?", "+0");
   script.Expect("*RST;*OPC?", "1");
   LONG result = 0;
   EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->SelfTest(&result, m); }),
             "Selftest failed");
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->SelfTest(&result, m); }),
+            "Selftest passed");
   EXPECT_EQ(handle.utility->Reset(), S_OK);
-  EXPECT_THAT(script.sent, ElementsAre(Sent{"*TST?", 10000}, Sent{"*RST;*OPC?", 2000}));
+  EXPECT_THAT(script.sent,
+              ElementsAre(Sent{"*TST?", 10000}, Sent{"*TST?", 10000}, Sent{"*RST;*OPC?", 2000}));
   EXPECT_EQ(script.timeout, 2000);  // the session timeout is untouched
   script.Expect("*TST?", "", kIoTimeout);
   BSTR message = nullptr;

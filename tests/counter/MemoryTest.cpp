@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include "CounterTestSupport.h"
 
@@ -32,13 +31,6 @@ std::string RandomBytes(std::size_t size) {
 std::string Block(const std::string& bytes) {
   const std::string length = std::to_string(bytes.size());
   return "#" + std::to_string(length.size()) + length + bytes;
-}
-
-std::string ReadLocal(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 class Memory : public ::testing::Test {
@@ -91,7 +83,7 @@ TEST_F(Memory, AFileCrossesTheWireByteExactInBothDirectionsAndReplacesTheOldOne)
                                platform::Bstr(Path("in.bin")).get()),
             S_OK)
       << TakeErrorDescription();
-  EXPECT_TRUE(ReadLocal(Path("in.bin")) == bytes);
+  EXPECT_TRUE(ReadFile(Path("in.bin")) == bytes);
   EXPECT_EQ(Listing(dir_), (std::vector<std::string>{"in.bin", "out.bin"}));
 }
 

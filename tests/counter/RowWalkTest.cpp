@@ -556,13 +556,6 @@ class Walker {
   std::vector<std::string> replies_;
 };
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TEST(RowWalk, EveryRowOnEveryModelIsAsTheGoldenTranscriptSays) {
   std::ostringstream out;
   Walker walker(out);

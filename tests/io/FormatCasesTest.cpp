@@ -22,6 +22,7 @@
 #include "io/InstrBuffer.h"
 #include "platform/Bstr.h"
 #include "platform/SafeArray.h"
+#include "support/DriverHandle.h"
 
 namespace tevra::io {
 namespace {
@@ -293,14 +294,9 @@ std::string RunIn(const std::vector<Token>& tokens) {
   return result + " rest " + Quoted(rest) + " reads " + std::to_string(reads);
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 TEST(FormatCases, MatchTheGoldenResults) {
   const std::string dir = std::string(TEVRA_TEST_SOURCE_DIR) + "/io/";
-  std::istringstream cases(ReadAll(dir + "FormatCases.txt"));
+  std::istringstream cases(tevra::testing::ReadFile(dir + "FormatCases.txt"));
   std::string out;
   for (std::string line; std::getline(cases, line);) {
     out += line + "\n";
@@ -312,7 +308,7 @@ TEST(FormatCases, MatchTheGoldenResults) {
     std::ofstream(dir + "FormatCases.golden", std::ios::binary) << out;
     GTEST_SKIP() << "rewrote FormatCases.golden";
   }
-  EXPECT_EQ(ReadAll(dir + "FormatCases.golden"), out)
+  EXPECT_EQ(tevra::testing::ReadFile(dir + "FormatCases.golden"), out)
       << "TEVRA_UPDATE_GOLDEN=1 rewrites the golden file from this run";
 }
 

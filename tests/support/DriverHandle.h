@@ -1,7 +1,9 @@
 // A driver object for tests, with its inherent interfaces at hand and helpers that turn the
-// object interface's strings and error information into std::string.
+// object interface's strings and error information, and files, into std::string.
 #pragma once
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +44,12 @@ std::string GetText(Getter getter) {
   std::string text = platform::BstrToUtf8(value);
   TevraSysFreeString(value);
   return text;
+}
+
+// The whole contents of a file; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 }  // namespace tevra::testing
