@@ -11,7 +11,7 @@ static const ViStatus kInvalidSession = (ViStatus)0xBFFA1190UL;
 static const ViStatus kUnknownOptionValue = (ViStatus)0xBFFA004CUL;
 
 static void init_and_close(void) {
-  ViSession vi = 123;
+  ViSession vi = 123, later = 0;
   ViReal64 level = 0;
   CHECK_INT(Tevra_init("", VI_FALSE, VI_FALSE, NULL), kNullPointer);
   CHECK_INT(Tevra_InitWithOptions("", VI_FALSE, VI_FALSE, "Simulate=true", NULL), kNullPointer);
@@ -23,11 +23,13 @@ static void init_and_close(void) {
   CHECK(vi != 0);
   CHECK_INT(Tevra_close(vi), 0);
   /* The old handle is refused everywhere, also by a session created after it. */
-  CHECK(open_simulated("QX1200") != vi);
+  later = open_simulated("QX1200");
+  CHECK(later != vi);
   CHECK_INT(Tevra_GetAttributeViReal64(vi, "Channel1", TEVRA_ATTR_CHANNEL_LEVEL, &level),
             kInvalidSession);
   CHECK_INT(Tevra_close(vi), kInvalidSession);
   CHECK_INT(Tevra_close(0x7FFF0001u), kInvalidSession);
+  CHECK_INT(Tevra_close(later), 0);
 }
 
 typedef struct {
