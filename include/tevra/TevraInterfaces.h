@@ -41,6 +41,11 @@ inline constexpr CLSID CLSID_Tevra = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x00, 0x00, 0x00, 0x01}};
 inline constexpr CLSID CLSID_TevraChannel = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x00, 0x00, 0x00, 0x02}};
+// The type library and the application identifier the module registers.
+inline constexpr GUID LIBID_Tevra = {
+    0x28B1D153, 0x4F10, 0x426F, {0x89, 0xD4, 0x70, 0xF7, 0x05, 0x06, 0x72, 0x19}};
+inline constexpr GUID APPID_Tevra = {
+    0xCF977E92, 0xD396, 0x41A1, {0x8C, 0x52, 0xAB, 0x54, 0x78, 0x60, 0x43, 0x6D}};
 
 struct IIviDriverOperation;
 struct IIviDriverIdentity;
@@ -279,6 +284,19 @@ TEVRA_API HRESULT TevraCreateDriver(REFIID riid, void** ppv);
 // The module entry points.
 TEVRA_API HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
 TEVRA_API HRESULT DllCanUnloadNow();
+// Registration in the key store (see README, "Registration"): DllRegisterServer writes the
+// module's classes, program identifiers, application identifier and type library into the
+// machine-wide store and DllUnregisterServer removes them; each is one locked read-modify-write
+// of the store, saved once. DllInstall registers (install != 0; a failed registration is undone)
+// or unregisters, per user when the command line is "user" in any case, else machine-wide.
+// A failure leaves the store as it was and sets the thread's error information, naming the store.
+TEVRA_API HRESULT DllRegisterServer();
+TEVRA_API HRESULT DllUnregisterServer();
+TEVRA_API HRESULT DllInstall(int install, const OLECHAR* commandLine);
+// Calls line once per line of the module's keys and values present in the per-user (perUser !=
+// 0) or the machine-wide store, in the store's text form (UTF-8, without the line feed).
+TEVRA_API HRESULT TevraListRegistration(int perUser, void (*line)(const char* text, void* context),
+                                        void* context);
 // The library's version text, "1.2.2.0".
 TEVRA_API const char* TevraLibraryVersion();
 }
