@@ -28,13 +28,6 @@ ViStatus GetDriver(ViSession vi, platform::ComPtr<IUnknown>& driver) {
   return status;
 }
 
-ViStatus GetInterface(ViSession vi, REFIID riid, void** itf) {
-  *itf = nullptr;
-  platform::ComPtr<IUnknown> driver;
-  if (const ViStatus status = GetDriver(vi, driver)) return status;
-  return ConvertResult(vi, driver->QueryInterface(riid, itf));
-}
-
 ViStatus ConvertResult(ViSession vi, HRESULT result) {
   if (result == 0) return 0;
   const ViStatus status = core::ToCStatus(result);
