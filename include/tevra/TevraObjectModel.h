@@ -92,6 +92,12 @@ extern "C" {
 TEVRA_API HRESULT TevraAdviseTrace(IUnknown* object, ITevraTraceEvents* sink, ULONG* cookie);
 // CONNECT_E_NOCONNECTION for a cookie the driver did not give out or already took back.
 TEVRA_API HRESULT TevraUnadviseTrace(IUnknown* object, ULONG cookie);
+
+// A driver object that an object-model client created has no C session: attaching one fails
+// with 0x80047011 (method not supported) and the C handle with 0x80047012 (property not
+// supported), each with its message as the thread's error information.
+TEVRA_API HRESULT TevraAttachToExistingCSession(IUnknown* object, std::uint32_t session);
+TEVRA_API HRESULT TevraGetNativeCHandle(IUnknown* object, std::uint32_t* handle);
 }
 
 #endif  // TEVRA_OBJECT_MODEL_H

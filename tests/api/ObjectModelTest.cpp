@@ -192,6 +192,26 @@ TEST(ObjectModel, ChannelObjectAnswersItsThreeInterfaces) {
   platform::ClearThreadError();
 }
 
+TEST(ObjectModel, DriverHasNoCSessionToAttachOrGive) {
+  ComPtr<IUnknown> driver;
+  ASSERT_EQ(TevraCreateDriver(IID_IUnknown, reinterpret_cast<void**>(driver.put())), S_OK);
+  std::uint32_t handle = 7;
+  const std::pair<HRESULT, const char*> expected[] = {
+      {TevraAttachToExistingCSession(driver.get(), 1),
+       "Does not support this class-compliant feature: method 'AttachToExistingCSession'."},
+      {TevraGetNativeCHandle(driver.get(), &handle),
+       "Does not support this class-compliant feature: property 'NativeCHandle'."}};
+  EXPECT_EQ(expected[0].first, static_cast<HRESULT>(0x80047011u));
+  EXPECT_EQ(expected[1].first, static_cast<HRESULT>(0x80047012u));
+  EXPECT_EQ(handle, 0u);
+  platform::ErrorRecord error;
+  ASSERT_TRUE(platform::TakeThreadError(error));
+  EXPECT_NE(error.description.find(expected[1].second), std::string::npos) << error.description;
+  EXPECT_EQ(TevraAttachToExistingCSession(driver.get(), 1), expected[0].first);
+  ASSERT_TRUE(platform::TakeThreadError(error));
+  EXPECT_NE(error.description.find(expected[0].second), std::string::npos) << error.description;
+}
+
 // Keeps each event's record; fails when told to.
 class Sink final : public ITevraTraceEvents {
  public:

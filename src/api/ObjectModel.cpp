@@ -1,8 +1,10 @@
-// Subscribing to a driver object's trace event: the client's sink is wrapped as a receiver of
-// the driver's trace log, which calls it after each completed record.
+// The calls on a driver object beside its interfaces: subscribing to its trace event (the
+// client's sink is wrapped as a receiver of the driver's trace log, which calls it after each
+// completed record), and the C-session calls an object-model client cannot use.
 #include <memory>
 #include <new>
 
+#include "core/ErrorCodes.h"
 #include "counter/Tevra.h"
 #include "platform/Bstr.h"
 #include "platform/ComPtr.h"
@@ -66,5 +68,21 @@ TEVRA_API HRESULT TevraUnadviseTrace(IUnknown* object, ULONG cookie) {
   tevra::counter::Tevra* driver = tevra::api::DriverOf(object);
   if (!driver) return E_INVALIDARG;
   return driver->Trace().UnregisterSink(cookie) ? S_OK : CONNECT_E_NOCONNECTION;
+}
+
+// A driver object created by an object-model client never has a C session.
+TEVRA_API HRESULT TevraAttachToExistingCSession(IUnknown* object, std::uint32_t) {
+  tevra::counter::Tevra* driver = tevra::api::DriverOf(object);
+  if (!driver) return E_INVALIDARG;
+  return driver->Reporter().Report(tevra::core::Code::MethodNotSupported,
+                                   "AttachToExistingCSession");
+}
+
+TEVRA_API HRESULT TevraGetNativeCHandle(IUnknown* object, std::uint32_t* handle) {
+  if (!handle) return E_POINTER;
+  *handle = 0;
+  tevra::counter::Tevra* driver = tevra::api::DriverOf(object);
+  if (!driver) return E_INVALIDARG;
+  return driver->Reporter().Report(tevra::core::Code::PropertyNotSupported, "NativeCHandle");
 }
 }
