@@ -293,21 +293,28 @@ ViStatus Guarded(ViSession vi, Body body, const A&... args) noexcept {
   }
 }
 
+// Guarded, with the session's driver interface Itf handed to body.
+template <class Itf, class Body, class... A>
+ViStatus OnInterface(ViSession vi, Body body, const A&... args) noexcept {
+  return Guarded(
+      vi,
+      [&] {
+        platform::ComPtr<IUnknown> driver;
+        Itf* itf = nullptr;
+        if (const ViStatus status = GetInterface(vi, driver, itf)) return status;
+        return body(itf);
+      },
+      args...);
+}
+
 }  // namespace detail
 
 // The forwarding pattern on the driver object's interface that carries the method.
 template <class Itf, class... M, class... A>
 ViStatus Forward(ViSession vi, HRESULT (Itf::*method)(M...), const A&... args) noexcept {
   static_assert(sizeof...(M) == sizeof...(A), "one C argument per method argument");
-  return detail::Guarded(
-      vi,
-      [&] {
-        platform::ComPtr<IUnknown> driver;
-        Itf* itf = nullptr;
-        if (const ViStatus status = GetInterface(vi, driver, itf)) return status;
-        return detail::CallOn(vi, itf, method, args...);
-      },
-      args...);
+  return detail::OnInterface<Itf>(
+      vi, [&](Itf* itf) { return detail::CallOn(vi, itf, method, args...); }, args...);
 }
 
 // The forwarding pattern on the object that a getter of the driver's interface gives (the
@@ -316,12 +323,9 @@ template <class Itf, class Sub, class... M, class... A>
 ViStatus ForwardThrough(ViSession vi, HRESULT (Itf::*getter)(Sub**), HRESULT (Sub::*method)(M...),
                         const A&... args) noexcept {
   static_assert(sizeof...(M) == sizeof...(A), "one C argument per method argument");
-  return detail::Guarded(
+  return detail::OnInterface<Itf>(
       vi,
-      [&] {
-        platform::ComPtr<IUnknown> driver;
-        Itf* itf = nullptr;
-        if (const ViStatus status = GetInterface(vi, driver, itf)) return status;
+      [&](Itf* itf) {
         platform::ComPtr<Sub> sub;
         const HRESULT got = (itf->*getter)(sub.put());
         if (FAILED(got)) return ConvertResult(vi, got);
