@@ -7,6 +7,7 @@
 
 #include "tevra/IviCounterChannelArmEnums.h"
 #include "tevra/TevraEnums.h"
+#include "tevra/TevraObjectModel.h"
 #include "tevra/TevraTypes.h"
 
 // Interface ids. The inherent IVI interfaces keep one id across all drivers; the Tevra ids are

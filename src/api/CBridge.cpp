@@ -16,23 +16,20 @@ namespace tevra::api {
 ViStatus GetDriver(ViSession vi, platform::ComPtr<IUnknown>& driver) {
   // A failure before the object's own entry path runs must not pick up an older description.
   platform::ClearThreadError();
-  if (vi != 0) platform::LockSession(vi, nullptr);
-  std::uintptr_t cookie = 0;
-  ViStatus status = platform::GetSessionData(vi, &cookie);
-  if (status == 0 && FAILED(platform::GetRegisteredObject(
-                         static_cast<platform::ObjectCookie>(cookie), driver.put())))
-    status = SetSessionError(
-        vi, kCStatusFailure,
-        "Could not retrieve pointer to IVI-COM driver from global interface table.");
-  if (vi != 0) platform::UnlockSession(vi, nullptr);
-  return status;
-}
-
-ViStatus GetInterface(ViSession vi, REFIID riid, void** itf) {
-  *itf = nullptr;
-  platform::ComPtr<IUnknown> driver;
-  if (const ViStatus status = GetDriver(vi, driver)) return status;
-  return ConvertResult(vi, driver->QueryInterface(riid, itf));
+  constexpr ViStatus kNotRegistered = 1;
+  const ViStatus status = platform::UseSessionData(
+      vi,
+      [](std::uintptr_t cookie, void* object) {
+        return FAILED(platform::GetRegisteredObject(static_cast<platform::ObjectCookie>(cookie),
+                                                    static_cast<IUnknown**>(object)))
+                   ? kNotRegistered
+                   : 0;
+      },
+      driver.put());
+  if (status != kNotRegistered) return status;
+  return SetSessionError(
+      vi, kCStatusFailure,
+      "Could not retrieve pointer to IVI-COM driver from global interface table.");
 }
 
 ViStatus ConvertResult(ViSession vi, HRESULT result) {

@@ -20,9 +20,6 @@ inline constexpr ViStatus kCStatusUnknownResult = static_cast<ViStatus>(0x800000
 // The driver object registered for the session. The session is locked only for the lookup; an
 // unknown handle gives the session table's status.
 ViStatus GetDriver(ViSession vi, platform::ComPtr<IUnknown>& driver);
-// GetDriver, then the driver object's interface riid into *itf; a missing interface is
-// converted as an object result.
-ViStatus GetInterface(ViSession vi, REFIID riid, void** itf);
 
 // 0 stays 0; any other result becomes its C status, and the thread's error description (when
 // there is one) becomes the session's error with that status.

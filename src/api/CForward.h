@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "api/CBridge.h"
-#include "counter/ChannelSelection.h"
 #include "counter/InterfaceIds.h"
+#include "counter/Tevra.h"
 #include "platform/Bstr.h"
 #include "platform/CSessions.h"
 #include "platform/SafeArray.h"
@@ -269,20 +269,52 @@ ViStatus CallOn(ViSession vi, Itf* object, HRESULT (Itf::*method)(M...), const A
 
 }  // namespace detail
 
+// The session's driver object (held by driver) and its interface Itf, valid while driver holds
+// its reference. The session table holds the driver's own IUnknown, so the interface is a
+// position in the driver's interface table: no QueryInterface, no further reference.
+template <class Itf>
+ViStatus GetInterface(ViSession vi, platform::ComPtr<IUnknown>& driver, Itf*& itf) {
+  if (const ViStatus status = GetDriver(vi, driver)) return status;
+  itf = counter::Tevra::FromOwnUnknown(driver.get()).Interface<Itf>();
+  return 0;
+}
+
+namespace detail {
+
+// What every forwarding pattern does around its call: the null-output check before anything
+// is sent, and running out of memory as its C status.
+template <class Body, class... A>
+ViStatus Guarded(ViSession vi, Body body, const A&... args) noexcept {
+  try {
+    if (const ViStatus refused = CheckOutputs(vi, args...)) return refused;
+    return body();
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory(vi);
+  }
+}
+
+// Guarded, with the session's driver interface Itf handed to body.
+template <class Itf, class Body, class... A>
+ViStatus OnInterface(ViSession vi, Body body, const A&... args) noexcept {
+  return Guarded(
+      vi,
+      [&] {
+        platform::ComPtr<IUnknown> driver;
+        Itf* itf = nullptr;
+        if (const ViStatus status = GetInterface(vi, driver, itf)) return status;
+        return body(itf);
+      },
+      args...);
+}
+
+}  // namespace detail
+
 // The forwarding pattern on the driver object's interface that carries the method.
 template <class Itf, class... M, class... A>
 ViStatus Forward(ViSession vi, HRESULT (Itf::*method)(M...), const A&... args) noexcept {
   static_assert(sizeof...(M) == sizeof...(A), "one C argument per method argument");
-  try {
-    if (const ViStatus refused = detail::CheckOutputs(vi, args...)) return refused;
-    platform::ComPtr<Itf> itf;
-    if (const ViStatus status =
-            GetInterface(vi, IidOf<Itf>::kIid, reinterpret_cast<void**>(itf.put())))
-      return status;
-    return detail::CallOn(vi, itf.get(), method, args...);
-  } catch (const std::bad_alloc&) {
-    return OutOfMemory(vi);
-  }
+  return detail::OnInterface<Itf>(
+      vi, [&](Itf* itf) { return detail::CallOn(vi, itf, method, args...); }, args...);
 }
 
 // The forwarding pattern on the object that a getter of the driver's interface gives (the
@@ -291,32 +323,27 @@ template <class Itf, class Sub, class... M, class... A>
 ViStatus ForwardThrough(ViSession vi, HRESULT (Itf::*getter)(Sub**), HRESULT (Sub::*method)(M...),
                         const A&... args) noexcept {
   static_assert(sizeof...(M) == sizeof...(A), "one C argument per method argument");
-  try {
-    if (const ViStatus refused = detail::CheckOutputs(vi, args...)) return refused;
-    platform::ComPtr<Itf> itf;
-    if (const ViStatus status =
-            GetInterface(vi, IidOf<Itf>::kIid, reinterpret_cast<void**>(itf.put())))
-      return status;
-    platform::ComPtr<Sub> sub;
-    const HRESULT got = (itf.get()->*getter)(sub.put());
-    if (FAILED(got)) return ConvertResult(vi, got);
-    if (!sub.get()) return kCStatusUnknownResult;
-    return detail::CallOn(vi, sub.get(), method, args...);
-  } catch (const std::bad_alloc&) {
-    return OutOfMemory(vi);
-  }
+  return detail::OnInterface<Itf>(
+      vi,
+      [&](Itf* itf) {
+        platform::ComPtr<Sub> sub;
+        const HRESULT got = (itf->*getter)(sub.put());
+        if (FAILED(got)) return ConvertResult(vi, got);
+        if (!sub.get()) return kCStatusUnknownResult;
+        return detail::CallOn(vi, sub.get(), method, args...);
+      },
+      args...);
 }
 
 // The channels a selector names, as Itf (ITevraChannel or IIviCounterChannel).
 template <class Itf>
 ViStatus SelectChannels(ViSession vi, ViConstString selector, bool rangesAllowed,
                         std::vector<platform::ComPtr<IUnknown>>& channels) {
-  platform::ComPtr<counter::IChannelSelection> selection;
-  if (const ViStatus status = GetInterface(vi, counter::IID_IChannelSelection,
-                                           reinterpret_cast<void**>(selection.put())))
-    return status;
-  return ConvertResult(
-      vi, selection->SelectChannels(selector, rangesAllowed, IidOf<Itf>::kIid, channels));
+  platform::ComPtr<IUnknown> driver;
+  if (const ViStatus status = GetDriver(vi, driver)) return status;
+  return ConvertResult(vi, counter::Tevra::FromOwnUnknown(driver.get())
+                               .Channels()
+                               .Select(selector, rangesAllowed, IidOf<Itf>::kIid, channels));
 }
 
 // The forwarding pattern once per channel the selector names (ranges and lists allowed), in
@@ -325,20 +352,22 @@ template <class Itf, class... M, class... A>
 ViStatus ForwardChannels(ViSession vi, ViConstString selector, HRESULT (Itf::*method)(M...),
                          const A&... args) noexcept {
   static_assert(sizeof...(M) == sizeof...(A), "one C argument per method argument");
-  try {
-    if (const ViStatus refused = detail::CheckOutputs(vi, args...)) return refused;
-    std::vector<platform::ComPtr<IUnknown>> channels;
-    if (const ViStatus status = SelectChannels<Itf>(vi, selector, true, channels)) return status;
-    ViStatus warning = 0;
-    for (const auto& channel : channels) {
-      const ViStatus status = detail::CallOn(vi, static_cast<Itf*>(channel.get()), method, args...);
-      if (status < 0) return status;
-      if (!warning) warning = status;
-    }
-    return warning;
-  } catch (const std::bad_alloc&) {
-    return OutOfMemory(vi);
-  }
+  return detail::Guarded(
+      vi,
+      [&] {
+        std::vector<platform::ComPtr<IUnknown>> channels;
+        if (const ViStatus status = SelectChannels<Itf>(vi, selector, true, channels))
+          return status;
+        ViStatus warning = 0;
+        for (const auto& channel : channels) {
+          const ViStatus status =
+              detail::CallOn(vi, static_cast<Itf*>(channel.get()), method, args...);
+          if (status < 0) return status;
+          if (!warning) warning = status;
+        }
+        return warning;
+      },
+      args...);
 }
 
 }  // namespace tevra::api

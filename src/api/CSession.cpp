@@ -41,8 +41,12 @@ ViStatus InitWithOptions(ViRsrc resourceName, ViBoolean idQuery, ViBoolean reset
                          ViConstString optionString, ViSession* vi) {
   if (!vi) return kCStatusNullPointer;
   *vi = 0;
+  // The session keeps the driver's own IUnknown: the functions find its interfaces from it.
+  platform::ComPtr<IUnknown> object;
+  if (FAILED(TevraCreateDriver(IID_IUnknown, reinterpret_cast<void**>(object.put()))) || !object)
+    return kCStatusUnknownResult;
   platform::ComPtr<IIviDriver> driver;
-  if (FAILED(TevraCreateDriver(IID_IIviDriver, reinterpret_cast<void**>(driver.put()))) || !driver)
+  if (FAILED(object->QueryInterface(IID_IIviDriver, reinterpret_cast<void**>(driver.put()))))
     return kCStatusUnknownResult;
   const platform::Bstr resource(resourceName ? resourceName : "");
   const platform::Bstr options(optionString ? optionString : "");
@@ -50,7 +54,7 @@ ViStatus InitWithOptions(ViRsrc resourceName, ViBoolean idQuery, ViBoolean reset
   const HRESULT result = driver->Initialize(resource.get(), idQuery ? VARIANT_TRUE : VARIANT_FALSE,
                                             reset ? VARIANT_TRUE : VARIANT_FALSE, options.get());
   if (FAILED(result)) return ConvertResult(0, result);
-  if (const ViStatus status = RegisterSession(driver.get(), vi)) return status;
+  if (const ViStatus status = RegisterSession(object.get(), vi)) return status;
   return ConvertResult(*vi, result);
 }
 

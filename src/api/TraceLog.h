@@ -20,16 +20,7 @@
 
 namespace tevra::api {
 
-// A receiver of the trace event. OnTraceEvent gets each completed top-level record (the text
-// from its "<Method" to its end tag), the record kind (always 1), the log name (the driver's
-// identifier) and the process identifier. It runs on the thread that made the call, outside the
-// log's lock; what it throws is ignored.
-class ITraceSink {
- public:
-  virtual ~ITraceSink() = default;
-  virtual void OnTraceEvent(std::string_view record, std::int32_t kind, std::string_view logName,
-                            std::uint32_t processId) = 0;
-};
+using core::ITraceSink;
 
 class CTraceLog final : public core::ITraceLog {
  public:
@@ -61,10 +52,8 @@ class CTraceLog final : public core::ITraceLog {
   bool GetTraceEnabled() const override;
   HRESULT PutTraceEnabled(bool on) override;
 
-  // The trace event's receivers. Register returns a cookie (never 0; 0 when the sink is null or
-  // memory runs out); Unregister returns whether the cookie was registered.
-  std::uint32_t RegisterSink(std::shared_ptr<ITraceSink> sink);
-  bool UnregisterSink(std::uint32_t cookie);
+  std::uint32_t RegisterSink(std::shared_ptr<ITraceSink> sink) override;
+  bool UnregisterSink(std::uint32_t cookie) override;
 
   // Opens a new file: E_UNEXPECTED while recording, the operating-system error when the file
   // cannot be created.

@@ -42,14 +42,12 @@ std::optional<std::string_view> CDriver::LookupDriverSetup(std::string_view name
   return std::string_view(it->second);
 }
 
-HRESULT CDriver::QueryInherent(REFIID riid, void** ppv) {
-  if (riid == IID_IIviDriverOperation) return GiveInterface<IIviDriverOperation>(&operation_, ppv);
-  if (riid == IID_IIviDriverIdentity) return GiveInterface<IIviDriverIdentity>(&identity_, ppv);
-  if (riid == IID_IIviComponentIdentity)
-    return GiveInterface<IIviComponentIdentity>(&identity_, ppv);
-  if (riid == IID_IIviDriverUtility) return GiveInterface<IIviDriverUtility>(&utility_, ppv);
-  *ppv = nullptr;
-  return E_NOINTERFACE;
+IUnknown* CDriver::FindInherent(REFIID riid) {
+  if (riid == IID_IIviDriverOperation) return static_cast<IIviDriverOperation*>(&operation_);
+  if (riid == IID_IIviDriverIdentity) return static_cast<IIviDriverIdentity*>(&identity_);
+  if (riid == IID_IIviComponentIdentity) return static_cast<IIviComponentIdentity*>(&identity_);
+  if (riid == IID_IIviDriverUtility) return static_cast<IIviDriverUtility*>(&utility_);
+  return nullptr;
 }
 
 HRESULT CDriver::FormatCommand(const char* commandTemplate, std::span<const Param>,

@@ -61,8 +61,8 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter, p
   IIviDriverOperation& OperationInterface() { return operation_; }
   IIviDriverIdentity& IdentityInterface() { return identity_; }
   IIviDriverUtility& UtilityInterface() { return utility_; }
-  // QueryInterface for the inherent interfaces; E_NOINTERFACE for any other id.
-  HRESULT QueryInherent(REFIID riid, void** ppv);
+  // The object of an inherent interface (without a new reference); null for any other id.
+  IUnknown* FindInherent(REFIID riid);
 
   // IIviDriver, run through the entry protocol; the root interface of the instrument class
   // forwards its IIviDriver slots here.

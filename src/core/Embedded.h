@@ -41,4 +41,13 @@ HRESULT GiveInterface(Itf* itf, void** ppv) {
   return S_OK;
 }
 
+// QueryInterface's answer for an object found by id: a new reference, or E_NOINTERFACE with a
+// null output when nothing was found.
+inline HRESULT GiveFound(IUnknown* found, void** ppv) {
+  *ppv = found;
+  if (!found) return E_NOINTERFACE;
+  found->AddRef();
+  return S_OK;
+}
+
 }  // namespace tevra::core

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,9 +25,26 @@ struct TraceSettings {
   std::int32_t saveInterval = 1;
 };
 
+// A receiver of the trace event. OnTraceEvent gets each completed top-level record (the text
+// from its "<Method" to its end tag), the record kind (always 1), the log name (the driver's
+// identifier) and the process identifier. It runs on the thread that made the call, outside the
+// log's lock; what it throws is ignored.
+class ITraceSink {
+ public:
+  virtual ~ITraceSink() = default;
+  virtual void OnTraceEvent(std::string_view record, std::int32_t kind, std::string_view logName,
+                            std::uint32_t processId) = 0;
+};
+
 class ITraceLog {
  public:
   virtual ~ITraceLog() = default;
+
+  // The trace event's receivers. Register returns a cookie (never 0; 0 when the sink is null,
+  // memory runs out, or the log delivers no events); Unregister returns whether the cookie was
+  // registered.
+  virtual std::uint32_t RegisterSink(std::shared_ptr<ITraceSink> sink) { return 0; }
+  virtual bool UnregisterSink(std::uint32_t cookie) { return false; }
 
   virtual TraceSettings& Settings() = 0;
   virtual bool Enabled() const = 0;

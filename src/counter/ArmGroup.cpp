@@ -28,24 +28,21 @@ ArmGroup::ArmGroup(Tevra& driver)
       classStop_(*this),
       classStopExternal_(*this) {}
 
-HRESULT ArmGroup::Query(REFIID riid, void** ppv) {
-  if (riid == IID_ITevraArm) return core::GiveInterface<ITevraArm>(&gate_, ppv);
-  if (riid == IID_ITevraArmStart) return core::GiveInterface<ITevraArmStart>(&start_, ppv);
+IUnknown* ArmGroup::Find(REFIID riid) {
+  if (riid == IID_ITevraArm) return static_cast<ITevraArm*>(&gate_);
+  if (riid == IID_ITevraArmStart) return static_cast<ITevraArmStart*>(&start_);
   if (riid == IID_ITevraArmStartExternal)
-    return core::GiveInterface<ITevraArmStartExternal>(&startExternal_, ppv);
-  if (riid == IID_ITevraArmStop) return core::GiveInterface<ITevraArmStop>(&stop_, ppv);
-  if (riid == IID_ITevraArmStopExternal)
-    return core::GiveInterface<ITevraArmStopExternal>(&stopExternal_, ppv);
-  if (riid == IID_IIviCounterArm) return core::GiveInterface<IIviCounterArm>(&classArm_, ppv);
-  if (riid == IID_IIviCounterArmStart)
-    return core::GiveInterface<IIviCounterArmStart>(&classStart_, ppv);
+    return static_cast<ITevraArmStartExternal*>(&startExternal_);
+  if (riid == IID_ITevraArmStop) return static_cast<ITevraArmStop*>(&stop_);
+  if (riid == IID_ITevraArmStopExternal) return static_cast<ITevraArmStopExternal*>(&stopExternal_);
+  if (riid == IID_IIviCounterArm) return static_cast<IIviCounterArm*>(&classArm_);
+  if (riid == IID_IIviCounterArmStart) return static_cast<IIviCounterArmStart*>(&classStart_);
   if (riid == IID_IIviCounterArmStartExternal)
-    return core::GiveInterface<IIviCounterArmStartExternal>(&classStartExternal_, ppv);
-  if (riid == IID_IIviCounterArmStop)
-    return core::GiveInterface<IIviCounterArmStop>(&classStop_, ppv);
+    return static_cast<IIviCounterArmStartExternal*>(&classStartExternal_);
+  if (riid == IID_IIviCounterArmStop) return static_cast<IIviCounterArmStop*>(&classStop_);
   if (riid == IID_IIviCounterArmStopExternal)
-    return core::GiveInterface<IIviCounterArmStopExternal>(&classStopExternal_, ppv);
-  return E_NOINTERFACE;
+    return static_cast<IIviCounterArmStopExternal*>(&classStopExternal_);
+  return nullptr;
 }
 
 std::unique_ptr<InterfaceGroup> CreateArmGroup(Tevra& driver) {

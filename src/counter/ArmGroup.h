@@ -17,7 +17,7 @@ class Tevra;
 class ArmGroup final : public InterfaceGroup {
  public:
   explicit ArmGroup(Tevra& driver);
-  HRESULT Query(REFIID riid, void** ppv) override;
+  IUnknown* Find(REFIID riid) override;
 
  private:
   class Gate final : public core::Embedded<ITevraArm> {

@@ -32,8 +32,7 @@ ChannelCollection::ChannelCollection(core::CDriver& driver, core::IObjectRoot& d
     : driver_(driver),
       driverRoot_(driverRoot),
       instrument_(driverRoot, *this),
-      class_(driverRoot, *this),
-      selection_(driverRoot, *this) {}
+      class_(driverRoot, *this) {}
 
 HRESULT ChannelCollection::Create(const ChannelLayout& layout) {
   Release();
@@ -100,29 +99,28 @@ HRESULT ChannelCollection::InstrumentCollection::get_Count(LONG* val) {
 }
 // Under the driver's lock, like every entry point, but outside the call trace: the C layer calls
 // the channels' own members next, and those are traced.
-HRESULT ChannelCollection::Selection::SelectChannels(
-    const char* selector, bool rangesAllowed, REFIID riid,
-    std::vector<platform::ComPtr<IUnknown>>& channels) {
+HRESULT ChannelCollection::Select(const char* selector, bool rangesAllowed, REFIID riid,
+                                  std::vector<platform::ComPtr<IUnknown>>& channels) {
   channels.clear();
   if (riid != IID_ITevraChannel && riid != IID_IIviCounterChannel) return E_NOINTERFACE;
   try {
-    const std::lock_guard lock(c_.driver_.Mutex());
+    const std::lock_guard lock(driver_.Mutex());
     platform::ClearThreadError();
     state::SelectorPaths paths;
     HRESULT hr = state::ParseSelector(
         selector ? selector : "",
         rangesAllowed ? state::SelectorRanges::kAllowed : state::SelectorRanges::kForbidden,
-        c_.driver_.Reporter(), paths);
+        driver_.Reporter(), paths);
     if (FAILED(hr)) return hr;
     std::vector<std::size_t> indices;
     hr = state::ResolveSelectorIndices(
-        paths, c_.channels_.size(),
-        [&](std::size_t i) { return std::string_view(c_.channels_[i]->PhysicalName()); },
-        c_.driver_.VirtualNameMap(), c_.driver_.Reporter(), indices);
+        paths, channels_.size(),
+        [&](std::size_t i) { return std::string_view(channels_[i]->PhysicalName()); },
+        driver_.VirtualNameMap(), driver_.Reporter(), indices);
     if (FAILED(hr)) return hr;
     channels.reserve(indices.size());
     for (const std::size_t i : indices) {
-      TevraChannel& channel = *c_.channels_[i];
+      TevraChannel& channel = *channels_[i];
       IUnknown* itf = riid == IID_ITevraChannel
                           ? static_cast<IUnknown*>(InterfaceOf<ITevraChannel>(channel))
                           : static_cast<IUnknown*>(InterfaceOf<IIviCounterChannel>(channel));
@@ -131,7 +129,7 @@ HRESULT ChannelCollection::Selection::SelectChannels(
     return S_OK;
   } catch (const std::bad_alloc&) {
     channels.clear();
-    return c_.driver_.Reporter().Report(core::Code::OutOfMemory);
+    return driver_.Reporter().Report(core::Code::OutOfMemory);
   }
 }
 

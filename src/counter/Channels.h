@@ -9,8 +9,8 @@
 #include "core/Driver.h"
 #include "core/Embedded.h"
 #include "counter/ChannelProbe.h"
-#include "counter/ChannelSelection.h"
 #include "counter/TevraChannel.h"
+#include "platform/ComPtr.h"
 
 namespace tevra::counter {
 
@@ -31,7 +31,12 @@ class ChannelCollection {
 
   ITevraChannels* InstrumentInterface() { return &instrument_; }
   IIviCounterChannels* ClassInterface() { return &class_; }
-  IChannelSelection* SelectionInterface() { return &selection_; }
+  // The channels a selector names ("Channel1", "Channel1,Channel3", "Channel1-Channel2"), in
+  // selector order, each as the interface riid (IID_ITevraChannel or IID_IIviCounterChannel),
+  // under the driver's lock. With rangesAllowed false a range is badly formed. A failure is
+  // reported on the calling thread's error information and leaves channels empty.
+  HRESULT Select(const char* selector, bool rangesAllowed, REFIID riid,
+                 std::vector<platform::ComPtr<IUnknown>>& channels);
 
  private:
   HRESULT Count(LONG* val);
@@ -62,22 +67,11 @@ class ChannelCollection {
     ChannelCollection& c_;
   };
 
-  class Selection final : public core::Embedded<IChannelSelection> {
-   public:
-    Selection(core::IObjectRoot& root, ChannelCollection& c) : Embedded(root), c_(c) {}
-    HRESULT SelectChannels(const char* selector, bool rangesAllowed, REFIID riid,
-                           std::vector<platform::ComPtr<IUnknown>>& channels) override;
-
-   private:
-    ChannelCollection& c_;
-  };
-
   core::CDriver& driver_;
   core::IObjectRoot& driverRoot_;
   std::vector<TevraChannel*> channels_;
   InstrumentCollection instrument_;
   ClassCollection class_;
-  Selection selection_;
 };
 
 }  // namespace tevra::counter

@@ -34,7 +34,7 @@ FunctionGroup::FunctionGroup(Tevra& driver)
       classTotalizeTimed_(driver, totalizeTimed_),
       classVoltage_(driver, voltage_) {}
 
-HRESULT FunctionGroup::Query(REFIID riid, void** ppv) {
+IUnknown* FunctionGroup::Find(REFIID riid) {
   struct Entry {
     const IID* iid;
     IUnknown* itf;
@@ -71,8 +71,8 @@ HRESULT FunctionGroup::Query(REFIID riid, void** ppv) {
       {&IID_IIviCounterVoltage, &classVoltage_},
   };
   for (const Entry& e : entries)
-    if (*e.iid == riid) return core::GiveInterface(e.itf, ppv);
-  return E_NOINTERFACE;
+    if (*e.iid == riid) return e.itf;
+  return nullptr;
 }
 
 std::unique_ptr<InterfaceGroup> CreateFunctionGroup(Tevra& driver) {

@@ -13,7 +13,7 @@ namespace tevra::counter {
 class FunctionGroup final : public InterfaceGroup {
  public:
   explicit FunctionGroup(Tevra& driver);
-  HRESULT Query(REFIID riid, void** ppv) override;
+  IUnknown* Find(REFIID riid) override;
 
  private:
   FrequencyImpl frequency_;

@@ -15,8 +15,8 @@ class Tevra;
 class InterfaceGroup {
  public:
   virtual ~InterfaceGroup() = default;
-  // The group's interface for riid with a new reference, or E_NOINTERFACE.
-  virtual HRESULT Query(REFIID riid, void** ppv) = 0;
+  // The group's object for riid (without a new reference), or null.
+  virtual IUnknown* Find(REFIID riid) = 0;
 };
 
 // Every group of the driver object, built with it.

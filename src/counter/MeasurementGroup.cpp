@@ -14,13 +14,12 @@ class MeasurementGroup final : public InterfaceGroup {
         measurement_(driver, driver, trigger_),
         classMeasurement_(driver, driver, measurement_) {}
 
-  HRESULT Query(REFIID riid, void** ppv) override {
-    if (riid == IID_ITevraMeasurement)
-      return core::GiveInterface<ITevraMeasurement>(&measurement_, ppv);
+  IUnknown* Find(REFIID riid) override {
+    if (riid == IID_ITevraMeasurement) return static_cast<ITevraMeasurement*>(&measurement_);
     if (riid == IID_IIviCounterMeasurement)
-      return core::GiveInterface<IIviCounterMeasurement>(&classMeasurement_, ppv);
-    if (riid == IID_ITevraTrigger) return core::GiveInterface<ITevraTrigger>(&trigger_, ppv);
-    return E_NOINTERFACE;
+      return static_cast<IIviCounterMeasurement*>(&classMeasurement_);
+    if (riid == IID_ITevraTrigger) return static_cast<ITevraTrigger*>(&trigger_);
+    return nullptr;
   }
 
  private:

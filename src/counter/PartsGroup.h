@@ -16,22 +16,21 @@ class PartsGroup final : public InterfaceGroup {
  public:
   explicit PartsGroup(Tevra& driver) : parts_(((void)sizeof(Parts), driver)...) {}
 
-  HRESULT Query(REFIID riid, void** ppv) override {
+  IUnknown* Find(REFIID riid) override {
     return std::apply(
         [&](auto&... part) {
-          HRESULT hr = E_NOINTERFACE;
-          ((hr = hr == E_NOINTERFACE ? Give(part, riid, ppv) : hr), ...);
-          return hr;
+          IUnknown* found = nullptr;
+          ((found = found ? found : Match(part, riid)), ...);
+          return found;
         },
         parts_);
   }
 
  private:
   template <class Part>
-  static HRESULT Give(Part& part, REFIID riid, void** ppv) {
+  static IUnknown* Match(Part& part, REFIID riid) {
     using Itf = typename Part::Interface;
-    if (riid != IidOf<Itf>::kIid) return E_NOINTERFACE;
-    return core::GiveInterface<Itf>(&part, ppv);
+    return riid == IidOf<Itf>::kIid ? static_cast<Itf*>(&part) : nullptr;
   }
 
   std::tuple<Parts...> parts_;

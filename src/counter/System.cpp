@@ -45,10 +45,10 @@ class SystemGroup final : public InterfaceGroup {
  public:
   explicit SystemGroup(Tevra& driver) : system_(driver) {}
 
-  HRESULT Query(REFIID riid, void** ppv) override {
+  IUnknown* Find(REFIID riid) override {
     if (riid == IID_ITevraSystem || riid == IID_ITevraSystem2 || riid == IID_ITevraSystem3)
-      return core::GiveInterface<ITevraSystem3>(&system_, ppv);
-    return E_NOINTERFACE;
+      return static_cast<ITevraSystem3*>(&system_);
+    return nullptr;
   }
 
  private:

@@ -1,6 +1,9 @@
 #include "counter/Tevra.h"
 
+#include <algorithm>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "counter/Rows.h"
 
@@ -11,16 +14,50 @@
 #include "state/EnumFormatter.h"
 
 namespace tevra::counter {
+namespace {
 
-Tevra::Tevra(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace)
+// The live driver objects, for the calls that find a driver from any of its interfaces.
+std::mutex g_liveMutex;
+std::vector<Tevra*> g_live;
+
+bool AnswersDriverInterface(REFIID riid) { return DriverInterfaceIndex(riid) >= 0; }
+
+}  // namespace
+
+Tevra::Tevra(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace,
+             IUnknown* outer)
     : CDriver(*this, std::move(io), std::move(trace)),
+      inner_(*this),
+      outer_(outer),
       root_(*this),
       channels_(*this, *this),
-      groups_(CreateInterfaceGroups(*this)) {
+      groups_(CreateInterfaceGroups(*this)),
+      errorInfo_(*this, AnswersDriverInterface),
+      classInfo_(*this) {
+  for (int i = 0; i < kDriverInterfaceCount; ++i) interfaces_[i] = Locate(*kDriverInterfaceIds[i]);
+  {
+    std::lock_guard lock(g_liveMutex);
+    g_live.push_back(this);
+  }
   platform::ObjectCreated();
 }
 
-Tevra::~Tevra() { platform::ObjectDestroyed(); }
+Tevra::~Tevra() {
+  {
+    std::lock_guard lock(g_liveMutex);
+    g_live.erase(std::find(g_live.begin(), g_live.end(), this));
+  }
+  platform::ObjectDestroyed();
+}
+
+Tevra& Tevra::FromOwnUnknown(IUnknown* unknown) { return static_cast<Inner*>(unknown)->Owner(); }
+
+Tevra* Tevra::FromIdentity(IUnknown* identity) {
+  std::lock_guard lock(g_liveMutex);
+  for (Tevra* t : g_live)
+    if ((t->outer_ ? t->outer_ : static_cast<IUnknown*>(&t->inner_)) == identity) return t;
+  return nullptr;
+}
 
 HRESULT Tevra::Create(REFIID riid, void** ppv) {
   return Create(std::make_unique<io::CVisaComSession>(), riid, ppv);
@@ -32,14 +69,20 @@ HRESULT Tevra::Create(std::unique_ptr<core::IIoSession> io, REFIID riid, void** 
 
 HRESULT Tevra::Create(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace,
                       REFIID riid, void** ppv) {
+  return Create(std::move(io), std::move(trace), nullptr, riid, ppv);
+}
+
+HRESULT Tevra::Create(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace,
+                      IUnknown* outer, REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
+  if (outer && riid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
   if (!trace) trace.reset(new (std::nothrow) core::NullTraceLog);
   if (!trace) return E_OUTOFMEMORY;
-  Tevra* driver = new (std::nothrow) Tevra(std::move(io), std::move(trace));
+  Tevra* driver = new (std::nothrow) Tevra(std::move(io), std::move(trace), outer);
   if (!driver) return E_OUTOFMEMORY;
-  const HRESULT hr = driver->QueryObject(riid, ppv);
-  driver->ReleaseObject();  // the creation reference; the caller now holds its own
+  const HRESULT hr = driver->inner_.QueryInterface(riid, ppv);
+  driver->inner_.Release();  // the creation reference; the caller now holds its own
   return hr;
 }
 
@@ -60,27 +103,47 @@ HRESULT Tevra::ParseBooleanResponse(std::string_view reply, VARIANT_BOOL& value)
   return state::ParseBooleanResponse(EnumWords(), reply, value);
 }
 
-HRESULT Tevra::QueryObject(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_ITevra || riid == IID_IIviDriver || riid == IID_ITevra2 ||
-      riid == IID_ITevra3)
-    return core::GiveInterface<ITevra3>(&root_, ppv);
-  if (riid == IID_ITevraChannels)
-    return core::GiveInterface<ITevraChannels>(channels_.InstrumentInterface(), ppv);
-  if (riid == IID_IIviCounterChannels)
-    return core::GiveInterface<IIviCounterChannels>(channels_.ClassInterface(), ppv);
-  if (riid == IID_IChannelSelection)
-    return core::GiveInterface<IChannelSelection>(channels_.SelectionInterface(), ppv);
+void* Tevra::Locate(REFIID riid) {
+  if (riid == IID_ITevra || riid == IID_ITevra2 || riid == IID_ITevra3)
+    return static_cast<ITevra3*>(&root_);
+  if (riid == IID_IIviDriver) return static_cast<IIviDriver*>(&root_);
+  if (riid == IID_ITevraChannels) return channels_.InstrumentInterface();
+  if (riid == IID_IIviCounterChannels) return channels_.ClassInterface();
+  if (riid == IID_ISupportErrorInfo) return static_cast<ISupportErrorInfo*>(&errorInfo_);
+  if (riid == IID_IProvideClassInfo2) return static_cast<IProvideClassInfo2*>(&classInfo_);
   for (const auto& group : groups_)
-    if (group->Query(riid, ppv) == S_OK) return S_OK;
-  return QueryInherent(riid, ppv);
+    if (IUnknown* found = group->Find(riid)) return found;
+  return FindInherent(riid);
 }
 
-ULONG Tevra::AddRefObject() { return ++refs_; }
+HRESULT Tevra::QueryObject(REFIID riid, void** ppv) {
+  if (outer_) return outer_->QueryInterface(riid, ppv);
+  return inner_.QueryInterface(riid, ppv);
+}
 
-ULONG Tevra::ReleaseObject() {
-  const ULONG n = --refs_;
-  if (n == 0) delete this;
+ULONG Tevra::AddRefObject() { return outer_ ? outer_->AddRef() : inner_.AddRef(); }
+
+ULONG Tevra::ReleaseObject() { return outer_ ? outer_->Release() : inner_.Release(); }
+
+HRESULT Tevra::Inner::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (riid == IID_IUnknown) {
+    *ppv = static_cast<IUnknown*>(this);
+    AddRef();
+    return S_OK;
+  }
+  const int i = DriverInterfaceIndex(riid);
+  *ppv = i < 0 ? nullptr : t_.interfaces_[i];
+  if (!*ppv) return E_NOINTERFACE;
+  t_.AddRefObject();  // released through the interface, so through the identity
+  return S_OK;
+}
+
+ULONG Tevra::Inner::AddRef() { return ++t_.refs_; }
+
+ULONG Tevra::Inner::Release() {
+  const ULONG n = --t_.refs_;
+  if (n == 0) delete &t_;
   return n;
 }
 

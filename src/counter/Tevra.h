@@ -2,6 +2,7 @@
 // all of its interfaces, and the interface map.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -10,6 +11,8 @@
 #include "core/IviDriverImpl.h"
 #include "counter/ChannelProbe.h"
 #include "counter/Channels.h"
+#include "counter/ClassInfo.h"
+#include "counter/DriverInterfaces.h"
 #include "counter/InterfaceGroup.h"
 #include "state/EnumFormatter.h"
 
@@ -23,12 +26,32 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   static HRESULT Create(std::unique_ptr<core::IIoSession> io, REFIID riid, void** ppv);
   // The same with the given I/O session and trace log (the module hands in the log that writes
   // the trace file). Without a log the driver traces nothing. Both are owned by the driver.
+  // With an outer object the driver is created inside it: riid must then be IID_IUnknown, and
+  // what it gives is the driver's own (non-delegating) IUnknown, which the outer object keeps;
+  // every other interface of the driver forwards its IUnknown slots to the outer object.
   static HRESULT Create(std::unique_ptr<core::IIoSession> io,
                         std::unique_ptr<core::ITraceLog> trace, REFIID riid, void** ppv);
+  static HRESULT Create(std::unique_ptr<core::IIoSession> io,
+                        std::unique_ptr<core::ITraceLog> trace, IUnknown* outer, REFIID riid,
+                        void** ppv);
 
+  // The identity's QueryInterface, AddRef and Release: the outer object's when the driver is
+  // aggregated, else the driver's own.
   HRESULT QueryObject(REFIID riid, void** ppv) override;
   ULONG AddRefObject() override;
   ULONG ReleaseObject() override;
+
+  // The driver's interface at a position of the declared list, without a new reference.
+  template <class Itf>
+  Itf* Interface() {
+    return static_cast<Itf*>(interfaces_[kDriverIndexOf<Itf>]);
+  }
+  // The driver object behind the IUnknown that Create gave for IID_IUnknown without an outer
+  // object (the C sessions hold their drivers this way).
+  static Tevra& FromOwnUnknown(IUnknown* unknown);
+  // The live driver object whose identity (the IUnknown its interfaces answer) is identity;
+  // null for any other object.
+  static Tevra* FromIdentity(IUnknown* identity);
 
   // The measurement state the configure methods keep and Read/Fetch consult. In simulation
   // functionWord is the map word of the function SetFunction set last ("FREQ" after
@@ -46,8 +69,24 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   ChannelCollection& Channels() { return channels_; }
 
  private:
-  Tevra(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace);
+  Tevra(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core::ITraceLog> trace,
+        IUnknown* outer);
   ~Tevra() override;
+
+  // The non-delegating IUnknown: the driver's own identity and reference count.
+  class Inner final : public IUnknown {
+   public:
+    explicit Inner(Tevra& t) : t_(t) {}
+    HRESULT QueryInterface(REFIID riid, void** ppv) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    Tevra& Owner() { return t_; }
+
+   private:
+    Tevra& t_;
+  };
+  // The object that carries an interface of the declared list.
+  void* Locate(REFIID riid);
 
   HRESULT CreateRepCapObjects() override;
   void ReleaseRepCapObjects() override;
@@ -82,11 +121,16 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   };
 
   std::atomic<ULONG> refs_{1};
+  Inner inner_;
+  IUnknown* const outer_;
   Root root_;
   MeasurementState measurement_;
   ChannelLayout layout_;
   ChannelCollection channels_;
   std::vector<std::unique_ptr<InterfaceGroup>> groups_;
+  ErrorInfoSupport errorInfo_;
+  DriverClassInfo classInfo_;
+  std::array<void*, kDriverInterfaceCount> interfaces_{};
 };
 
 }  // namespace tevra::counter

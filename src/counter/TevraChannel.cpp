@@ -3,6 +3,14 @@
 #include "platform/ModuleCount.h"
 
 namespace tevra::counter {
+namespace {
+
+bool AnswersChannelInterface(REFIID riid) {
+  return riid == IID_ITevraChannel || riid == IID_IIviCounterChannel ||
+         riid == IID_ISupportErrorInfo;
+}
+
+}  // namespace
 
 TevraChannel::TevraChannel(core::CDriver& driver, core::IObjectRoot& driverRoot,
                            std::string_view name, std::int32_t index)
@@ -10,7 +18,8 @@ TevraChannel::TevraChannel(core::CDriver& driver, core::IObjectRoot& driverRoot,
       driverRoot_(driverRoot),
       number_(core::In("Channel", index + 1)),
       instrument_(*this),
-      class_(*this) {
+      class_(*this),
+      errorInfo_(*this, AnswersChannelInterface) {
   platform::ObjectCreated();
 }
 
@@ -21,6 +30,8 @@ HRESULT TevraChannel::QueryObject(REFIID riid, void** ppv) {
   if (riid == IID_IUnknown || riid == IID_ITevraChannel)
     return core::GiveInterface<ITevraChannel>(&instrument_, ppv);
   if (riid == IID_IIviCounterChannel) return core::GiveInterface<IIviCounterChannel>(&class_, ppv);
+  if (riid == IID_ISupportErrorInfo)
+    return core::GiveInterface<ISupportErrorInfo>(&errorInfo_, ppv);
   *ppv = nullptr;
   return E_NOINTERFACE;
 }

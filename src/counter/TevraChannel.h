@@ -11,6 +11,7 @@
 #include "core/RepCap.h"
 #include "counter/ChannelSettings.h"
 #include "counter/ClassChannel.h"
+#include "counter/ClassInfo.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::counter {
@@ -45,6 +46,7 @@ class TevraChannel final : public core::IObjectRoot, public core::CRepCap {
   core::Param number_;
   ChannelSettings instrument_;
   ClassChannel class_;
+  ErrorInfoSupport errorInfo_;
 };
 
 }  // namespace tevra::counter

@@ -92,17 +92,27 @@ class OutputFormatter {
   OutputFormatter(IIoBuffer& out, core::IEnumFormatter* enums, std::span<const FormatArg> args)
       : out_(out), enums_(enums), args_(args) {}
 
-  HRESULT Run(std::string_view format) {
-    HRESULT hr = Check(format);
+  // checkFirst: the whole format is checked before anything is written (the instrument must
+  // never get part of a command); without it each specifier is checked as it comes, so the
+  // format is read once, and FailedCheck() tells the caller to take back what was written.
+  HRESULT Run(std::string_view format, bool checkFirst) {
+    HRESULT hr = checkFirst ? Check(format) : S_OK;
     if (FAILED(hr)) return hr;
     std::size_t pos = 0;
     FormatToken token;
-    while (NextFormatToken(Direction::Output, format, pos, token)) {
+    while (pos < format.size()) {
+      if (!NextFormatToken(Direction::Output, format, pos, token)) hr = E_UNEXPECTED;
+      if (!checkFirst && SUCCEEDED(hr)) hr = CheckToken(token);
+      if (FAILED(hr)) {
+        failedCheck_ = true;
+        return hr;
+      }
       hr = token.IsLiteral() ? Literal(token.text) : Specifier(token);
       if (FAILED(hr)) return hr;
     }
     return S_OK;
   }
+  bool FailedCheck() const { return failedCheck_; }
 
  private:
   static bool IsList(OutKind kind) {
@@ -120,12 +130,16 @@ class OutputFormatter {
     FormatToken token;
     while (pos < format.size()) {
       if (!NextFormatToken(Direction::Output, format, pos, token)) return E_UNEXPECTED;
-      const auto kind = static_cast<OutKind>(token.kind);
-      if (NeedsCount(kind) && !token.safeArray && !token.count.Present()) return E_UNEXPECTED;
-      if (token.hasListMarker && token.separators != "," &&
-          SeparatorOfLetter(token.separators[0]) == 0)
-        return E_INVALIDARG;
+      if (const HRESULT hr = CheckToken(token); FAILED(hr)) return hr;
     }
+    return S_OK;
+  }
+  static HRESULT CheckToken(const FormatToken& token) {
+    const auto kind = static_cast<OutKind>(token.kind);
+    if (NeedsCount(kind) && !token.safeArray && !token.count.Present()) return E_UNEXPECTED;
+    if (token.hasListMarker && token.separators != "," &&
+        SeparatorOfLetter(token.separators[0]) == 0)
+      return E_INVALIDARG;
     return S_OK;
   }
 
@@ -663,19 +677,24 @@ class OutputFormatter {
   core::IEnumFormatter* enums_;
   std::span<const FormatArg> args_;
   std::size_t next_ = 0;
+  bool failedCheck_ = false;
 };
 
 }  // namespace
 
 HRESULT FormatOutput(IIoBuffer& buffer, core::IEnumFormatter* enums, std::string_view format,
                      std::span<const FormatArg> args) {
-  return OutputFormatter(buffer, enums, args).Run(format);
+  return OutputFormatter(buffer, enums, args).Run(format, true);
 }
 
 HRESULT FormatToString(std::string& target, core::IEnumFormatter* enums, std::string_view format,
                        std::span<const FormatArg> args) {
   CFormattedIo::CCStringWriter writer(target);
-  return FormatOutput(writer, enums, format, args);
+  const std::size_t before = target.size();
+  OutputFormatter formatter(writer, enums, args);
+  const HRESULT hr = formatter.Run(format, false);
+  if (formatter.FailedCheck()) target.resize(before);  // a format that cannot run writes nothing
+  return hr;
 }
 
 // --- CFormattedIo::CCStringWriter ---

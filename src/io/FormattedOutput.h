@@ -55,7 +55,8 @@ class CFormattedIo {
   };
 };
 
-// Appends the formatted text to target (a CFormattedIo::CCStringWriter over it).
+// Appends the formatted text to target (a CFormattedIo::CCStringWriter over it), reading the
+// format once.
 HRESULT FormatToString(std::string& target, core::IEnumFormatter* enums, std::string_view format,
                        std::span<const FormatArg> args);
 

@@ -88,6 +88,23 @@ class Table {
     return 0;
   }
 
+  CStatus UseData(CSession session, CStatus (*use)(std::uintptr_t, void*), void* context) {
+    Slot* slot = nullptr;
+    {
+      std::lock_guard guard(mutex_);
+      slot = Find(session);
+      if (!slot) return kInvalidSession;
+    }
+    const std::lock_guard held(slot->lock);  // outside the table's mutex, as in Lock
+    std::uintptr_t data = 0;
+    {
+      std::lock_guard guard(mutex_);
+      if (Find(session) != slot) return kInvalidSession;  // disposed while this thread waited
+      data = slot->data;
+    }
+    return use(data, context);
+  }
+
   CStatus Unlock(CSession session, std::int16_t* callerHasLock) {
     std::lock_guard guard(mutex_);
     Slot* slot = Find(session);
@@ -154,6 +171,10 @@ CStatus GetSessionData(CSession session, std::uintptr_t* value) {
     if (value) *value = slot.data;
     return 0;
   });
+}
+
+CStatus UseSessionData(CSession session, CStatus (*use)(std::uintptr_t, void*), void* context) {
+  return Table::Instance().UseData(session, use, context);
 }
 
 CStatus LockSession(CSession session, std::int16_t* callerHasLock) {

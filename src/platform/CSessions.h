@@ -26,6 +26,10 @@ CStatus NewSession(CSession* session);
 CStatus DisposeSession(CSession session);
 CStatus SetSessionData(CSession session, std::uintptr_t value);
 CStatus GetSessionData(CSession session, std::uintptr_t* value);
+// Takes the session's lock (waiting while another thread holds it), reads the data value and
+// returns use(data, context), releasing the lock after use returns.
+CStatus UseSessionData(CSession session, CStatus (*use)(std::uintptr_t data, void* context),
+                       void* context);
 
 // Takes the session's recursive lock. With a flag, the lock is taken only when *callerHasLock is
 // false, and the flag then says it is held; Unlock releases it only when the flag says so.

@@ -399,7 +399,9 @@ class ArrayDriver final : public core::IObjectRoot, public core::CDriver {
   ArrayDriver()
       : CDriver(*this, std::make_unique<UnconnectedSession>(), std::make_unique<api::CTraceLog>()) {
   }
-  HRESULT QueryObject(REFIID riid, void** ppv) override { return QueryInherent(riid, ppv); }
+  HRESULT QueryObject(REFIID riid, void** ppv) override {
+    return core::GiveFound(FindInherent(riid), ppv);
+  }
   ULONG AddRefObject() override { return 1; }
   ULONG ReleaseObject() override { return 1; }
 

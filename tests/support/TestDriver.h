@@ -49,7 +49,9 @@ struct ScriptHolder {
 class TestDriver final : private ScriptHolder, public core::IObjectRoot, public core::CDriver {
  public:
   TestDriver();
-  HRESULT QueryObject(REFIID riid, void** ppv) override { return QueryInherent(riid, ppv); }
+  HRESULT QueryObject(REFIID riid, void** ppv) override {
+    return core::GiveFound(FindInherent(riid), ppv);
+  }
   ULONG AddRefObject() override { return 1; }
   ULONG ReleaseObject() override { return 1; }
 
