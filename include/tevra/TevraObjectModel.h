@@ -84,8 +84,22 @@ inline constexpr IID IID_ITevraTraceEvents = {
     0x3E0D5A52, 0x81C4, 0x4E0B, {0x9A, 0x47, 0x2C, 0x6B, 0xF1, 0x0D, 0x73, 0xA8}};
 
 inline constexpr HRESULT CONNECT_E_NOCONNECTION = static_cast<HRESULT>(0x80040200u);
+inline constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154u);
+inline constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3u);
+inline constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8u);
+inline constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9u);
 
 extern "C" {
+// Creating a registered class as an object-model client does, through the key store that
+// tevra-register writes (the user's store first, then the machine's): the class identifier of
+// a program identifier ("Tevra.Tevra" or "Tevra.Tevra.1"; CO_E_CLASSSTRING when none is
+// registered), and an object of a class (REGDB_E_CLASSNOTREG when the class is not registered,
+// CO_E_DLLNOTFOUND when its module does not load, CO_E_ERRORINDLL when the module has no
+// DllGetClassObject), optionally inside an outer object. A module stays loaded once loaded.
+// Each failure leaves its reason as the thread's error information.
+TEVRA_API HRESULT TevraCLSIDFromProgID(const char* progId, CLSID* clsid);
+TEVRA_API HRESULT TevraCreateInstance(REFCLSID clsid, IUnknown* outer, REFIID riid, void** ppv);
+
 // Subscribes sink to the trace events of the driver object that object belongs to (any of its
 // interfaces, or the outer object that aggregates it); *cookie (never 0) unsubscribes it. The
 // driver holds a reference to the sink until it is unsubscribed or the driver is destroyed.

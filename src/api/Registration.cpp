@@ -15,26 +15,18 @@
 
 #include "core/Identity.h"
 #include "platform/ErrorInfo.h"
+#include "platform/GuidText.h"
 #include "platform/KeyStore.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::api {
 namespace {
 
+using platform::RegistryForm;
 using platform::StoreScope;
 using platform::StoreStatus;
 
-// Where the classes live in a store, as in the registry of the platform the model comes from.
-constexpr std::string_view kClassesRoot = "Software\\Classes\\";
-
-// The registry form of a GUID: {9C7FE7C1-2B42-4C73-9B3A-516E00000001}.
-std::string RegistryForm(const GUID& g) {
-  char text[39];
-  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
-                g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-  return text;
-}
+using platform::kClassesRoot;
 
 struct CreatableClass {
   const CLSID& clsid;

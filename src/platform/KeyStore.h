@@ -92,6 +92,9 @@ struct StoreStatus {
 
 enum class StoreScope { User, Machine };
 
+// Where the classes live in a store, as in the registry of the platform the model comes from.
+inline constexpr std::string_view kClassesRoot = "Software\\Classes\\";
+
 // The store's file: for the user $TEVRA_USER_KEYSTORE, else $XDG_DATA_HOME/tevra/keystore (an
 // absolute XDG_DATA_HOME only), else $HOME/.local/share/tevra/keystore; for the machine
 // $TEVRA_MACHINE_KEYSTORE, else /var/lib/tevra/keystore. An empty variable counts as unset.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/ComPtr.h"
 #include "platform/ErrorInfo.h"
 #include "platform/KeyStore.h"
 #include "support/ScratchFolder.h"
@@ -199,6 +200,47 @@ TEST_F(Registration, ProcessesEditingTheStoreAtOnceAllSucceedAndLoseNothing) {
   KeyTree expected = Registered();
   expected.SetValue("Count", "n", "40");
   EXPECT_EQ(Text(machine_), FormatKeyStore(expected));
+}
+
+TEST_F(Registration, RegisteredClassesAreCreatedByIdentifierOrProgramIdentifier) {
+  CLSID clsid{};
+  void* object = &object;
+  EXPECT_EQ(TevraCLSIDFromProgID("Tevra.Tevra", &clsid), CO_E_CLASSSTRING);
+  EXPECT_EQ(TevraCreateInstance(CLSID_Tevra, nullptr, IID_ITevra, &object), REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_NE(PeekThreadErrorDescription().find("is not registered"), std::string::npos);
+
+  // Registered at this program's path: answered by the factories it is linked with.
+  ASSERT_EQ(DllInstall(1, u"user"), S_OK);
+  for (const char* progId : {"Tevra.Tevra", "Tevra.Tevra.1"}) {
+    ASSERT_EQ(TevraCLSIDFromProgID(progId, &clsid), S_OK) << progId;
+    EXPECT_TRUE(clsid == CLSID_Tevra);
+  }
+  ComPtr<ITevra> driver;
+  ASSERT_EQ(TevraCreateInstance(clsid, nullptr, IID_ITevra, reinterpret_cast<void**>(driver.put())),
+            S_OK);
+
+  // Registered at another module: that module is loaded and makes the object.
+  const auto registerModule = [&](const std::string& module) {
+    KeyStoreEdit edit;
+    ASSERT_TRUE(edit.Open(user_).ok());
+    edit.tree().SetValue(kRoot + kDriverClass + "\\InprocServer32", "", module);
+    ASSERT_TRUE(edit.Save().ok());
+  };
+  registerModule(TEVRA_LIBRARY_FILE);
+  ComPtr<IIviDriverIdentity> loaded;
+  ASSERT_EQ(TevraCreateInstance(clsid, nullptr, IID_IIviDriverIdentity,
+                                reinterpret_cast<void**>(loaded.put())),
+            S_OK)
+      << PeekThreadErrorDescription();
+  BSTR prefix = nullptr;
+  EXPECT_EQ(loaded->get_Identifier(&prefix), S_OK);
+  TevraSysFreeString(prefix);
+
+  registerModule("/nonexistent/libtevra.so.1");
+  EXPECT_EQ(TevraCreateInstance(clsid, nullptr, IID_ITevra, &object), CO_E_DLLNOTFOUND);
+  EXPECT_NE(PeekThreadErrorDescription().find("/nonexistent/libtevra.so.1"), std::string::npos);
+  ClearThreadError();
 }
 
 }  // namespace
