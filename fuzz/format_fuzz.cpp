@@ -17,15 +17,13 @@
 #include "platform/Bstr.h"
 #include "platform/SafeArray.h"
 
+#include "Require.h"
+
+using tevra::fuzz::Require;
+
 namespace {
 
 using namespace tevra;
-
-void Require(bool holds, const char* invariant) {
-  if (holds) return;
-  std::fprintf(stderr, "invariant broken: %s\n", invariant);
-  std::abort();
-}
 
 class WordFormatter final : public core::IEnumFormatter {
  public:

@@ -10,15 +10,9 @@
 
 #include "platform/KeyStore.h"
 
-namespace {
+#include "Require.h"
 
-void Require(bool holds, const char* invariant) {
-  if (holds) return;
-  std::fprintf(stderr, "invariant broken: %s\n", invariant);
-  std::abort();
-}
-
-}  // namespace
+using tevra::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tevra::platform;

@@ -15,18 +15,16 @@
 #include "core/Options.h"
 #include "platform/ErrorInfo.h"
 
+#include "Require.h"
+
+using tevra::fuzz::Require;
+
 namespace {
 
 using namespace tevra::core;
 
 // Inputs up to this size are also scanned by the (cubic) reference scanner.
 constexpr std::size_t kReferenceScanLimit = 96;
-
-void Require(bool holds, const char* invariant) {
-  if (holds) return;
-  std::fprintf(stderr, "invariant broken: %s\n", invariant);
-  std::abort();
-}
 
 bool HasPairDelimiter(std::string_view text) {
   return text.find_first_of(",=") != std::string_view::npos;

@@ -17,15 +17,13 @@
 #include "io/FormattedInput.h"
 #include "io/InstrBuffer.h"
 
+#include "Require.h"
+
+using tevra::fuzz::Require;
+
 namespace {
 
 using namespace tevra;
-
-void Require(bool holds, const char* invariant) {
-  if (holds) return;
-  std::fprintf(stderr, "invariant broken: %s\n", invariant);
-  std::abort();
-}
 
 constexpr HRESULT kTimeout = static_cast<HRESULT>(0x80044215);
 

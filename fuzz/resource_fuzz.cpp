@@ -9,15 +9,13 @@
 
 #include "visa/ResourceString.h"
 
+#include "Require.h"
+
+using tevra::fuzz::Require;
+
 namespace {
 
 using namespace tevra::visa;
-
-void Require(bool holds, const char* invariant) {
-  if (holds) return;
-  std::fprintf(stderr, "invariant broken: %s\n", invariant);
-  std::abort();
-}
 
 }  // namespace
 

@@ -22,6 +22,10 @@
 #include "platform/ErrorInfo.h"
 #include "state/Selector.h"
 
+#include "Require.h"
+
+using tevra::fuzz::Require;
+
 namespace {
 
 using namespace tevra::core;
@@ -32,12 +36,6 @@ constexpr std::size_t kPatternCheckLimit = 256;
 
 const std::vector<std::string> kChannels = {"Channel1", "Channel2", "Channel3"};
 const NameMap kVirtualNames = {{"vin", "Channel2"}, {"qual", "TevraChannel!!Channel3"}};
-
-void Require(bool holds, const char* invariant) {
-  if (holds) return;
-  std::fprintf(stderr, "invariant broken: %s\n", invariant);
-  std::abort();
-}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) { return ToLower(a) == ToLower(b); }
 
