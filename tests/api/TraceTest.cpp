@@ -349,41 +349,35 @@ TEST_F(TraceTest, SaveIntervalFlushesOnMinutesSinceLastSave) {
   EXPECT_EQ(Count(ReadFile(file), "</Method>"), 5);
 }
 
-// Keeps each record; checks what comes with it; fails when told to.
+// Keeps each record; throws when told to. What comes with a record, the order of the records and
+// unsubscribing through the object interface are in tests/api/ObjectModelTest.cpp.
 class RecordingSink final : public api::ITraceSink {
  public:
-  void OnTraceEvent(std::string_view record, std::int32_t kind, std::string_view logName,
-                    std::uint32_t processId) override {
+  void OnTraceEvent(std::string_view record, std::int32_t, std::string_view,
+                    std::uint32_t) override {
     records.emplace_back(record);
-    EXPECT_EQ(kind, 1);
-    EXPECT_EQ(logName, "Tevra");
-    EXPECT_EQ(processId, static_cast<std::uint32_t>(getpid()));
     if (fail) throw std::runtime_error("sink failure");
   }
   std::vector<std::string> records;
   bool fail = false;
 };
 
+// Each event is the record the file holds; a sink that throws changes nothing for the others.
 TEST_F(TraceTest, SinksReceiveEachCompletedRecord) {
   TracedDriver d;
   auto sink = std::make_shared<RecordingSink>();
   auto failing = std::make_shared<RecordingSink>();
   failing->fail = true;
-  const std::uint32_t cookie = d.log->RegisterSink(sink);
-  const std::uint32_t failingCookie = d.log->RegisterSink(failing);
-  EXPECT_NE(cookie, failingCookie);
   EXPECT_EQ(d.log->RegisterSink(nullptr), 0u);
-
+  d.log->RegisterSink(failing);
+  const std::uint32_t cookie = d.log->RegisterSink(sink);
   ASSERT_EQ(d.Initialize(Traced("events.xml")), S_OK);
   EXPECT_EQ(d.operation->put_RecordCoercions(VARIANT_TRUE), kNotSupported);
-  EXPECT_TRUE(d.log->UnregisterSink(failingCookie));
-  EXPECT_FALSE(d.log->UnregisterSink(failingCookie));
   ASSERT_EQ(d.Identifier(), S_OK);
   EXPECT_TRUE(d.log->UnregisterSink(cookie));
-  ASSERT_EQ(d.Identifier(), S_OK);
   EXPECT_EQ(d.driver->Close(), S_OK);
 
-  EXPECT_EQ(failing->records.size(), 1u);
+  EXPECT_EQ(failing->records.size(), 3u);
   ASSERT_EQ(sink->records.size(), 2u);
   const std::string text = ReadFile(dir_ / "events.xml");
   for (const std::string& record : sink->records) {
