@@ -169,19 +169,17 @@ TEST_F(TraceTest, SessionWritesOneWellFormedEscapedRecordPerCall) {
   EXPECT_EQ(std::distance(std::sregex_iterator(text.begin(), text.end(), elapsed), {}), 4);
 }
 
-// Calls refused by the entry path (not initialised, null output) never open a record.
-TEST_F(TraceTest, RefusedCallsWriteNoRecord) {
+// A trace started by an Initialize that then fails runs on: the calls after it, a second
+// Initialize among them, go into the same file. That refused calls open no record is shown
+// by tests/core/EntryPathTest.cpp.
+TEST_F(TraceTest, ATraceOutlivesAFailedInitialize) {
   const fs::path file = dir_ / "refused.xml";
   TracedDriver d;
-  // The ID query fails after the trace started: the driver stays uninitialised, the trace runs.
   EXPECT_EQ(d.Initialize("Model=QX9999, " + Traced("refused.xml"), true),
             static_cast<HRESULT>(0x8004705E));
   ASSERT_EQ(d.log->State(), TraceState::Recording);
-  BSTR model = nullptr;
-  EXPECT_EQ(d.identity->get_InstrumentModel(&model), static_cast<HRESULT>(0x8004701D));
   EXPECT_EQ(d.Identifier(), S_OK);              // callable before Initialize: recorded
   ASSERT_EQ(d.Initialize("Trace=true"), S_OK);  // recorded, in the same file
-  EXPECT_EQ(d.identity->get_InstrumentModel(nullptr), kNullPointer);
   EXPECT_EQ(d.driver->Close(), S_OK);
 
   const std::string text = ReadFile(file);
@@ -189,7 +187,6 @@ TEST_F(TraceTest, RefusedCallsWriteNoRecord) {
   EXPECT_NE(text.find("<Parameter Name=\"OptionString\" Direction=\"In\" "
                       "Value=\"Simulate=true, DriverSetup=Trace=true\" DataType=\"String\"/>"),
             std::string::npos);
-  EXPECT_EQ(Count(text, "get_InstrumentModel"), 0);
 }
 
 TEST_F(TraceTest, FileNames) {
@@ -349,41 +346,35 @@ TEST_F(TraceTest, SaveIntervalFlushesOnMinutesSinceLastSave) {
   EXPECT_EQ(Count(ReadFile(file), "</Method>"), 5);
 }
 
-// Keeps each record; checks what comes with it; fails when told to.
+// Keeps each record; throws when told to. What comes with a record, the order of the records and
+// unsubscribing through the object interface are in tests/api/ObjectModelTest.cpp.
 class RecordingSink final : public api::ITraceSink {
  public:
-  void OnTraceEvent(std::string_view record, std::int32_t kind, std::string_view logName,
-                    std::uint32_t processId) override {
+  void OnTraceEvent(std::string_view record, std::int32_t, std::string_view,
+                    std::uint32_t) override {
     records.emplace_back(record);
-    EXPECT_EQ(kind, 1);
-    EXPECT_EQ(logName, "Tevra");
-    EXPECT_EQ(processId, static_cast<std::uint32_t>(getpid()));
     if (fail) throw std::runtime_error("sink failure");
   }
   std::vector<std::string> records;
   bool fail = false;
 };
 
+// Each event is the record the file holds; a sink that throws changes nothing for the others.
 TEST_F(TraceTest, SinksReceiveEachCompletedRecord) {
   TracedDriver d;
   auto sink = std::make_shared<RecordingSink>();
   auto failing = std::make_shared<RecordingSink>();
   failing->fail = true;
-  const std::uint32_t cookie = d.log->RegisterSink(sink);
-  const std::uint32_t failingCookie = d.log->RegisterSink(failing);
-  EXPECT_NE(cookie, failingCookie);
   EXPECT_EQ(d.log->RegisterSink(nullptr), 0u);
-
+  d.log->RegisterSink(failing);
+  const std::uint32_t cookie = d.log->RegisterSink(sink);
   ASSERT_EQ(d.Initialize(Traced("events.xml")), S_OK);
   EXPECT_EQ(d.operation->put_RecordCoercions(VARIANT_TRUE), kNotSupported);
-  EXPECT_TRUE(d.log->UnregisterSink(failingCookie));
-  EXPECT_FALSE(d.log->UnregisterSink(failingCookie));
   ASSERT_EQ(d.Identifier(), S_OK);
   EXPECT_TRUE(d.log->UnregisterSink(cookie));
-  ASSERT_EQ(d.Identifier(), S_OK);
   EXPECT_EQ(d.driver->Close(), S_OK);
 
-  EXPECT_EQ(failing->records.size(), 1u);
+  EXPECT_EQ(failing->records.size(), 3u);
   ASSERT_EQ(sink->records.size(), 2u);
   const std::string text = ReadFile(dir_ / "events.xml");
   for (const std::string& record : sink->records) {

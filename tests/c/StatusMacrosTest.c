@@ -1,6 +1,7 @@
 /* The generated status macros against the library's C message table: the C layer's own statuses
    (listed by hand in the generator) and the statuses whose low bits differ between the two
-   interfaces each name the status whose message they stand for. */
+   interfaces each name the status whose message they stand for. Success has its text, an
+   unknown status none. */
 #include "CHarness.h"
 
 int main(void) {
@@ -20,10 +21,12 @@ int main(void) {
        "The instrument was in an uncalibrated state when the measurement was taken."},
       {TEVRA_WARN_FIRMWARE_REVISION_QUERY_NOT_SUPPORTED,
        "Firmware revision query is not supported by this instrument."},
+      {0, "Success."},
+      {(ViStatus)0xBFFA7777UL, ""}, /* no message: an empty text */
   };
   size_t k;
   for (k = 0; k < sizeof kCases / sizeof kCases[0]; ++k) {
-    char message[256] = "";
+    char message[256] = "stale";
     CHECK_INT(Tevra_error_message(0, kCases[k].status, message), 0);
     CHECK_STR(message, kCases[k].message);
   }

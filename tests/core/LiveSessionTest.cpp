@@ -126,13 +126,13 @@ TEST_F(LiveSession, EsrErrorBitsBecomeInstrumentErrors) {
   EXPECT_TRUE(script.sent.empty());
 }
 
-// The identity's fields trimmed; a self-test that answers anything but 0 failed.
+// A self-test that answers anything but 0 failed, one that answers no number is unexpected.
 TEST_F(LiveSession, UtilitiesUseTheirTimeouts) {
   Open();
-  EXPECT_EQ(Identity(&IIviDriverIdentity::get_InstrumentModel), "QX1200");
-  EXPECT_EQ(Identity(&IIviDriverIdentity::get_InstrumentFirmwareRevision), "2.0.1");
   script.Expect("*TST?", "1");
   script.Expect("*TST?", "+0");
+  script.Expect("*TST?", "x1");
+  script.Expect("*RST;*OPC?", "1");
   script.Expect("*RST;*OPC?", "1");
   LONG result = 0;
   EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->SelfTest(&result, m); }),
@@ -140,9 +140,13 @@ TEST_F(LiveSession, UtilitiesUseTheirTimeouts) {
   EXPECT_EQ(result, 1);
   EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->SelfTest(&result, m); }),
             "Selftest passed");
+  EXPECT_EQ(GetText([&](BSTR* m) { return handle.utility->SelfTest(&result, m); }), "<failed>");
+  EXPECT_EQ(TakeErrorDescription(), "Tevra: Unexpected response from the instrument.");
   EXPECT_EQ(handle.utility->Reset(), S_OK);
+  EXPECT_EQ(handle.utility->Disable(), S_OK);
   EXPECT_THAT(script.sent,
-              ElementsAre(Sent{"*TST?", 10000}, Sent{"*TST?", 10000}, Sent{"*RST;*OPC?", 2000}));
+              ElementsAre(Sent{"*TST?", 10000}, Sent{"*TST?", 10000}, Sent{"*TST?", 10000},
+                          Sent{"*RST;*OPC?", 2000}, Sent{"*RST;*OPC?", 2000}));
   EXPECT_EQ(script.timeout, 2000);  // the session timeout is untouched
   script.Expect("*TST?", "", kIoTimeout);
   BSTR message = nullptr;

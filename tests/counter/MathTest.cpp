@@ -12,15 +12,6 @@ class Math : public ::testing::Test {
   CounterDriver d;
 };
 
-std::vector<double> Doubles(SAFEARRAY* array) {
-  std::vector<double> values;
-  if (!array) return values;
-  const auto* data = static_cast<const double*>(array->pvData);
-  values.assign(data, data + array->rgsabound[0].cElements);
-  TevraSafeArrayDestroy(array);
-  return values;
-}
-
 TEST_F(Math, ListRepliesRaiseTheTimeoutToTenSecondsAndPutItBack) {
   d.Open("QX1300", "785");
   auto* statistics = d.Get<ITevraMathStatistics>(IID_ITevraMathStatistics);
@@ -58,13 +49,13 @@ TEST_F(Math, ListRepliesRaiseTheTimeoutToTenSecondsAndPutItBack) {
   d.script.Expect("CALC2:TRAN:HIST:ALL?", "+5.0E-001,+2.5E+000,+6.0E+000,1,2,3");
   ASSERT_EQ(histogram->HistogramData(&lo, &hi, &count, &bins), S_OK) << TakeErrorDescription();
   EXPECT_EQ(std::vector<double>({lo, hi, count}), std::vector<double>({0.5, 2.5, 6}));
-  EXPECT_EQ(Doubles(bins), std::vector<double>({1, 2, 3}));
+  EXPECT_EQ(Readings(bins), std::vector<double>({1, 2, 3}));
   d.script.Expect("CALC2:TRAN:HIST:ALL?", "+5.0E-001,+2.5E+000");
   EXPECT_EQ(histogram->HistogramData(&lo, &hi, &count, &bins), E_INVALIDARG);
   EXPECT_EQ(bins, nullptr);
   d.script.Expect("CALC2:TRAN:HIST:DATA?", "4,0,7");
   ASSERT_EQ(histogram->ReadData(&bins), S_OK);
-  EXPECT_EQ(Doubles(bins), std::vector<double>({4, 0, 7}));
+  EXPECT_EQ(Readings(bins), std::vector<double>({4, 0, 7}));
   EXPECT_THAT(d.script.sent,
               ::testing::ElementsAre(ScriptedIoSession::Sent{"CALC2:TRAN:HIST:ALL?", 10000},
                                      ScriptedIoSession::Sent{"CALC2:TRAN:HIST:ALL?", 10000},
@@ -83,16 +74,16 @@ TEST_F(Math, SimulatedStatisticsAndHistogramFollowTheTriggerAndBinSettings) {
   SAFEARRAY* bins = nullptr;
   ASSERT_EQ(histogram->HistogramData(&lo, &hi, &count, &bins), S_OK);
   EXPECT_EQ(std::vector<double>({lo, hi, count}), std::vector<double>({1e6, 1e6, 1}));
-  EXPECT_TRUE(Doubles(bins).empty());  // no bins until DataPoints is set
+  EXPECT_TRUE(Readings(bins).empty());  // no bins until DataPoints is set
 
   ASSERT_EQ(trigger->put_Count(4), S_OK);
   ASSERT_EQ(trigger->put_SampleCount(3), S_OK);
   ASSERT_EQ(histogram->put_DataPoints(5), S_OK);
   ASSERT_EQ(histogram->HistogramData(&lo, &hi, &count, &bins), S_OK);
   EXPECT_EQ(count, 12);
-  EXPECT_EQ(Doubles(bins), std::vector<double>(5, 0.0));
+  EXPECT_EQ(Readings(bins), std::vector<double>(5, 0.0));
   ASSERT_EQ(histogram->ReadData(&bins), S_OK);
-  EXPECT_EQ(Doubles(bins), std::vector<double>(12, 0.0));
+  EXPECT_EQ(Readings(bins), std::vector<double>(12, 0.0));
   EXPECT_TRUE(d.script.sent.empty());
 }
 
