@@ -13,6 +13,9 @@ struct FakeC {
 
 extern "C" {
 
+// The harness's failure count (CHarness.c): a fake session that does not open is a failure.
+extern int harness_failures;
+
 FakeC* fake_open(const char* model, const char* options) {
   auto* f = new FakeC;
   f->fake.On("*IDN?").Reply(std::string("Orvane Technologies,") + model + ",SN0042,2.0.1\n");
@@ -39,6 +42,7 @@ void fake_on_prefix(FakeC* f, const char* prefix, const char* reply) {
 ViSession fake_session(FakeC* f, const char* options) {
   if (!f->fake.Start()) {
     std::fprintf(stderr, "the fake instrument did not start\n");
+    ++harness_failures;
     return 0;
   }
   const std::string resource = f->fake.ResourceName();
@@ -49,6 +53,7 @@ ViSession fake_session(FakeC* f, const char* options) {
     ViStatus code = 0;
     Tevra_GetError(0, &code, sizeof text, text);
     std::fprintf(stderr, "session on the fake: 0x%08X %s\n", static_cast<unsigned>(status), text);
+    ++harness_failures;
   }
   f->mark = f->fake.Transcript().size();
   return f->vi;
