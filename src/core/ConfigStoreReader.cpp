@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 
 #include "core/ConfigStore.h"
@@ -340,10 +341,10 @@ void ReadRoot(const xmlNode* root, ConfigStore& store) {
   for (const auto& [node, name] : sessionModules)
     if (!modules.Contains(name))
       Refuse(node, "names the software module " + Quoted(name) + ", which the store does not have");
+  std::set<std::string> sessionNames;
+  for (const DriverSession& s : store.driverSessions) sessionNames.insert(ToLower(s.name));
   for (const auto& [node, name] : logicalSessions) {
-    bool found = false;
-    for (const DriverSession& s : store.driverSessions) found = found || EqualsNoCase(s.name, name);
-    if (!found)
+    if (sessionNames.count(ToLower(name)) == 0)
       Refuse(node,
              "refers to the driver session " + Quoted(name) + ", which the store does not have");
   }
@@ -405,6 +406,9 @@ bool ParseConfigStore(std::string_view text, std::string_view fileName, ConfigSt
     return false;
   }
 
+  // libxml2's global set-up is not safe to race; two drivers may initialise at once.
+  static std::once_flag initialized;
+  std::call_once(initialized, [] { xmlInitParser(); });
   const std::unique_ptr<xmlParserCtxt, ParserFree> parser(xmlNewParserCtxt());
   if (!parser || !parser->sax) {
     error = file + ": could not allocate the XML parser";

@@ -1,7 +1,7 @@
 // Session setup from the configuration store: the driver session's address, flags, DriverSetup,
 // configurable initial settings and virtual names, and the software module's physical
 // repeated-capability names.
-#include <cstdlib>
+#include <charconv>
 #include <string>
 
 #include "core/ConfigStore.h"
@@ -17,14 +17,20 @@ constexpr std::string_view kQualifier = "!!";
 // reader has already checked that the value of a kept type converts.
 bool ToSettingValue(const DataComponent& component, SettingValue& value) {
   const std::string_view type = component.type;
+  std::string_view text = Trim(component.value);
+  if (text.starts_with('+')) text.remove_prefix(1);
   if (EqualsNoCase(type, "String")) {
     value = component.value;
   } else if (EqualsNoCase(type, "Integer")) {
-    value = static_cast<std::int32_t>(std::strtol(component.value.c_str(), nullptr, 10));
+    std::int32_t number = 0;
+    std::from_chars(text.data(), text.data() + text.size(), number);
+    value = number;
   } else if (EqualsNoCase(type, "Real")) {
-    value = std::strtod(component.value.c_str(), nullptr);
+    // from_chars, not strtod: the program's locale must not change what the store says.
+    double number = 0;
+    std::from_chars(text.data(), text.data() + text.size(), number);
+    value = number;
   } else if (EqualsNoCase(type, "Boolean")) {
-    const std::string_view text = Trim(component.value);
     value = EqualsNoCase(text, "true") || text == "1";
   } else {
     return false;  // Structure, APIReference and any other type

@@ -1,5 +1,7 @@
 // The configuration store's file: what the reader refuses and how it says so, files that cannot
 // be read, the writer's round trip and atomic replacement, and where the file is looked for.
+#include <unistd.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -124,6 +126,14 @@ TEST_F(ConfigStoreTest, FilesThatCannotBeReadSayWhy) {
     const std::string file = c.make();
     EXPECT_FALSE(core::ReadConfigStore(file, store, error));
     EXPECT_EQ(error, file + c.message);
+  }
+  // Root reads any file, so only another user sees an unreadable one refused.
+  if (geteuid() != 0) {
+    Write(kBench);
+    chmod(path.c_str(), 0);
+    EXPECT_FALSE(core::ReadConfigStore(path, store, error));
+    EXPECT_EQ(error, path + ": cannot open the file: Permission denied");
+    chmod(path.c_str(), 0644);
   }
   // Just at the limit is still read.
   const std::string base = Store("");
