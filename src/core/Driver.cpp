@@ -190,14 +190,20 @@ HRESULT CDriver::InitializeSession(std::string_view resourceName, std::string_vi
     configurableInitialSettings_.Clear();
     virtualNameMap_.clear();
     virtualNameReverseMap_.clear();
+    physicalToVirtualMap_.clear();
     flags_ = SessionFlags{};
 
-    // No configuration store is available: the resource name is the address itself.
-    ioResourceDescriptor_ = resourceName;
     OptionTarget target{flags_,           optionMap_, driverSetupMap_, driverSetup_,
                         instrumentModel_, *trace_,    reporter_};
-    const HRESULT hr = ProcessOptionString(optionString_, target);
+    bool storeUsed = false;
+    HRESULT hr = SetUpFromConfigStore(resourceName, target, storeUsed);
     if (FAILED(hr)) return hr;
+    if (!storeUsed) {
+      // No configuration store is available: the resource name is the address itself.
+      ioResourceDescriptor_ = resourceName;
+      hr = ProcessOptionString(optionString_, target);
+      if (FAILED(hr)) return hr;
+    }
 
     if (flags_.simulate && instrumentModel_.empty()) instrumentModel_ = identity::kDefaultModel;
     initialFlags_ = flags_;

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/CallContext.h"
+#include "core/ConfigStore.h"
 #include "core/ErrorReporter.h"
 #include "core/IIoSession.h"
 #include "core/ITraceLog.h"
@@ -95,6 +96,16 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter, p
 
   HRESULT InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BSTR optionString);
   HRESULT InitializeSession(std::string_view resourceName, std::string_view optionString);
+  // Session setup from the configuration store (DriverConfigStore.cpp); storeUsed is false when
+  // there is no store and the caller goes on without it.
+  HRESULT SetUpFromConfigStore(std::string_view resourceName, OptionTarget& target,
+                               bool& storeUsed);
+  HRESULT LoadDriverConfiguration(const DriverSession* session, const ConfigStore& store,
+                                  OptionTarget& target);
+  HRESULT LoadConfigurableInitialSettings(const DataComponent* settings,
+                                          std::string_view parameter);
+  void LoadVirtualNames(const DriverSession& session);
+  void LoadPhysicalNames(const SoftwareModule* module);
   HRESULT IdentifyInstrument();
   HRESULT CloseImpl();
   void CloseIo();
@@ -122,7 +133,7 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter, p
   PairMap driverSetupMap_;
   InitialSettings configurableInitialSettings_;
   PairMap virtualNameMap_;
-  PairMap virtualNameReverseMap_;
+  PairMap virtualNameReverseMap_;  // mapped name (lower case) to virtual name
   PairMap physicalToVirtualMap_;
   SessionFlags flags_;
   SessionFlags initialFlags_;

@@ -20,6 +20,7 @@ struct SessionFlags {
   bool rangeCheck = true;
   bool recordCoercions = false;
   bool simulate = false;
+  bool operator==(const SessionFlags&) const = default;
 };
 
 using PairMap = std::map<std::string, std::string>;
