@@ -656,7 +656,7 @@ class OutputFormatter {
     const bool swap = out_.GetByteSwap();
     if (kind == OutKind::DefiniteBlock) {
       // IEEE 488.2 definite-length block: "#", the digit count of the length, the length.
-      char length[24];
+      char length[24] = {};
       const auto end = std::to_chars(length, length + sizeof length,
                                      static_cast<unsigned long long>(e.count * size))
                            .ptr;
