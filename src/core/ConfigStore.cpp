@@ -2,13 +2,12 @@
 // the writer (libxml2's tree serialiser, so every value is escaped as XML requires).
 #include "core/ConfigStore.h"
 
-#include <fcntl.h>
+#include "platform/ReplaceFile.h"
+
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -73,23 +72,6 @@ void AddDataComponents(Node parent, const std::vector<DataComponent>& components
 struct DocFree {
   void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
-
-struct Descriptor {
-  int fd;
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(fd, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -234,33 +216,9 @@ bool WriteConfigStore(const std::string& path, const ConfigStore& store, std::st
     error = path + ": cannot create the folder " + folder + ": " + ec.message();
     return false;
   }
-  std::string temporary = folder + "/." + target.filename().string() + ".XXXXXX";
-  const Descriptor file{::mkostemp(temporary.data(), O_CLOEXEC)};
-  if (file.fd < 0) {
-    error = path + ": cannot create a temporary file in " + folder + ": " + std::strerror(errno);
-    return false;
-  }
-  struct stat old;
-  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644;
-  const char* failed = nullptr;
-  if (::fchmod(file.fd, mode) != 0)
-    failed = "set the permissions of";
-  else if (!WriteAll(file.fd, text))
-    failed = "write";
-  else if (::fsync(file.fd) != 0)
-    failed = "sync";
-  else if (::rename(temporary.c_str(), path.c_str()) != 0)
-    failed = "rename";
-  if (failed) {
-    const int cause = errno;
-    ::unlink(temporary.c_str());
-    error = path + ": cannot " + failed + " the temporary file " + temporary + ": " +
-            std::strerror(cause);
-    return false;
-  }
-  const Descriptor directory{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (directory.fd < 0 || ::fsync(directory.fd) != 0) {
-    error = path + ": written, but its folder " + folder + " could not be synced";
+  platform::ReplaceFailure failure;
+  if (!platform::ReplaceFile(path, text, failure)) {
+    error = path + ": cannot " + failure.what + ": " + std::strerror(failure.cause);
     return false;
   }
   return true;

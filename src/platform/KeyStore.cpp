@@ -1,6 +1,8 @@
 // The key store's files: where they live, the lock, reading, and the atomic save.
 #include "platform/KeyStore.h"
 
+#include "platform/ReplaceFile.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -40,17 +42,6 @@ struct Descriptor {
     if (fd >= 0) ::close(fd);
   }
 };
-
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0) errno = EIO;
-    if (n <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -119,34 +110,9 @@ StoreStatus KeyStoreEdit::Open(const std::string& path) {
 }
 
 StoreStatus KeyStoreEdit::Save() {
-  const std::string text = FormatKeyStore(tree_);
-  const std::string folder = FolderOf(path_);
-  std::string temporary =
-      folder + "/." + std::filesystem::path(path_).filename().string() + ".XXXXXX";
-  const Descriptor file{::mkostemp(temporary.data(), O_CLOEXEC)};
-  if (file.fd < 0) return SystemFailure(errno, path_, "create a temporary file in " + folder);
-  // The new store keeps the old one's permissions; a first store is readable by everyone, as
-  // the machine-wide store must be.
-  struct stat old;
-  const mode_t mode = ::stat(path_.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644;
-  const char* failed = nullptr;
-  if (::fchmod(file.fd, mode) != 0)
-    failed = "set the permissions of";
-  else if (!WriteAll(file.fd, text))
-    failed = "write";
-  else if (::fsync(file.fd) != 0)
-    failed = "sync";
-  else if (::rename(temporary.c_str(), path_.c_str()) != 0)
-    failed = "replace it by";
-  if (failed) {
-    const int cause = errno;
-    ::unlink(temporary.c_str());
-    return SystemFailure(cause, path_, failed + (" the temporary file " + temporary));
-  }
-  // The rename is durable once the folder is synced.
-  const Descriptor directory{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (directory.fd < 0 || ::fsync(directory.fd) != 0)
-    return SystemFailure(errno, path_, "sync its folder " + folder);
+  ReplaceFailure failure;
+  if (!ReplaceFile(path_, FormatKeyStore(tree_), failure))
+    return SystemFailure(failure.cause, path_, failure.what);
   return {};
 }
 
