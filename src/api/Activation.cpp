@@ -34,12 +34,8 @@ std::optional<std::string> ClassesValue(const std::string& key) {
   return std::nullopt;
 }
 
-HRESULT Fail(HRESULT hr, std::string description) {
-  platform::SetThreadError({.description = std::move(description),
-                            .source = "Tevra",
-                            .iid = GUID_NULL,
-                            .helpFile = {},
-                            .helpContext = 0});
+HRESULT Fail(HRESULT hr, const std::string& description) {
+  platform::SetThreadError(description, "Tevra");
   return hr;
 }
 

@@ -30,16 +30,10 @@ HRESULT CreateDriver(IUnknown* outer, REFIID riid, void** ppv) noexcept {
 // driver object creates channels (its Channels collection gives them out).
 HRESULT CreateChannel(IUnknown*, REFIID, void** ppv) noexcept {
   if (ppv) *ppv = nullptr;
-  try {
-    platform::SetThreadError({.description = "A TevraChannel object is created by its driver "
-                                             "object: use the driver's Channels collection.",
-                              .source = "TevraChannel",
-                              .iid = GUID_NULL,
-                              .helpFile = {},
-                              .helpContext = 0});
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  platform::SetThreadError(
+      "A TevraChannel object is created by its driver object: use the driver's Channels "
+      "collection.",
+      "TevraChannel");
   return E_FAIL;
 }
 

@@ -164,13 +164,7 @@ Outcome Run(StoreScope scope, Action action) noexcept {
 HRESULT Finish(const Outcome& outcome) noexcept {
   platform::ClearThreadError();
   if (SUCCEEDED(outcome.status)) return outcome.status;
-  try {
-    platform::ErrorRecord record;
-    record.description = outcome.message;
-    record.source = core::identity::kProgId;
-    platform::SetThreadError(record);
-  } catch (const std::bad_alloc&) {
-  }
+  platform::SetThreadError(outcome.message, core::identity::kProgId);
   return outcome.status;
 }
 

@@ -91,6 +91,18 @@ bool SetThreadError(const ErrorRecord& record) noexcept {
   return true;
 }
 
+bool SetThreadError(std::string_view description, std::string_view source) noexcept {
+  try {
+    ErrorRecord record;
+    record.description = description;
+    record.source = source;
+    return SetThreadError(record);
+  } catch (const std::bad_alloc&) {
+    ClearThreadError();
+    return false;
+  }
+}
+
 void ClearThreadError() noexcept {
   if (t_current) Replace(nullptr, nullptr);
 }

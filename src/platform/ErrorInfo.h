@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "tevra/TevraTypes.h"
 
@@ -20,6 +21,8 @@ struct ErrorRecord {
 // Replaces the thread's error information with a new object holding the record. Returns false
 // (and leaves the thread without error information) when memory runs out.
 bool SetThreadError(const ErrorRecord& record) noexcept;
+// The same with only a description and a source, for failures outside a driver call.
+bool SetThreadError(std::string_view description, std::string_view source) noexcept;
 void ClearThreadError() noexcept;
 bool HasThreadError() noexcept;
 // The description of the thread's error information, empty when there is none; the
