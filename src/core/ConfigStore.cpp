@@ -3,6 +3,7 @@
 #include "core/ConfigStore.h"
 
 #include "platform/ReplaceFile.h"
+#include "platform/UserFolders.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -31,12 +32,8 @@ bool IsFile(const std::string& path) {
 }
 
 std::string UserFile() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  // The base-directory rules ignore a relative XDG_CONFIG_HOME.
-  if (xdg && xdg[0] == '/') return std::string(xdg) + "/ivi/config-store.xml";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] != '\0') return std::string(home) + "/.config/ivi/config-store.xml";
-  return {};
+  const std::string base = platform::UserBaseFolder("XDG_CONFIG_HOME", ".config");
+  return base.empty() ? base : base + "/ivi/config-store.xml";
 }
 
 // --- Writer ---

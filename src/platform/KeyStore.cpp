@@ -2,6 +2,7 @@
 #include "platform/KeyStore.h"
 
 #include "platform/ReplaceFile.h"
+#include "platform/UserFolders.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -53,10 +54,9 @@ StoreStatus KeyStorePath(StoreScope scope, std::string& path) {
   }
   if (const std::string_view named = Environment("TEVRA_USER_KEYSTORE"); !named.empty()) {
     path = named;
-  } else if (const std::string_view data = Environment("XDG_DATA_HOME"); data.starts_with('/')) {
-    path = std::string(data) + "/tevra/keystore";
-  } else if (const std::string_view home = Environment("HOME"); !home.empty()) {
-    path = std::string(home) + "/.local/share/tevra/keystore";
+  } else if (const std::string data = UserBaseFolder("XDG_DATA_HOME", ".local/share");
+             !data.empty()) {
+    path = data + "/tevra/keystore";
   } else {
     return {StoreStatus::Kind::Failed,
             "cannot find the per-user key store: TEVRA_USER_KEYSTORE, XDG_DATA_HOME and HOME are "
