@@ -10,6 +10,14 @@ ViStatus Transport::ReadStatusByte(const LineSettings&, std::uint16_t&) { return
 
 ViStatus Transport::AssertTrigger(const LineSettings&, std::uint16_t) { return kViErrorNsupOper; }
 
+ViStatus Transport::LockDevice(std::string_view, std::uint32_t) { return kViErrorNsupOper; }
+
+ViStatus Transport::UnlockDevice() { return kViErrorNsupOper; }
+
+ViStatus Transport::EnableServiceRequest(bool) { return kViErrorNsupOper; }
+
+ViStatus Transport::WaitServiceRequest(std::uint32_t) { return kViErrorNsupOper; }
+
 ViStatus Transport::GetAttribute(ViAttr, AttributeValue&) const { return kViErrorNsupAttr; }
 
 ViStatus Transport::SetAttribute(ViAttr, const AttributeValue&) { return kViErrorNsupAttr; }

@@ -18,6 +18,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "visa/ResourceString.h"
@@ -52,6 +53,15 @@ class Transport {
   virtual ViStatus Clear(const LineSettings& line);
   virtual ViStatus ReadStatusByte(const LineSettings& line, std::uint16_t& statusByte);
   virtual ViStatus AssertTrigger(const LineSettings& line, std::uint16_t protocol);
+  // A lock held by the instrument itself, against other hosts (VXI-11 device_lock, HiSLIP
+  // AsyncLock): exclusive when sharedKey is empty, else shared under that key; waits at most
+  // timeoutMs for another holder to release it.
+  virtual ViStatus LockDevice(std::string_view sharedKey, std::uint32_t timeoutMs);
+  virtual ViStatus UnlockDevice();
+  // Service requests: switching their delivery on or off, and waiting at most timeoutMs for the
+  // next one (kViErrorTmo when none came).
+  virtual ViStatus EnableServiceRequest(bool enable);
+  virtual ViStatus WaitServiceRequest(std::uint32_t timeoutMs);
 
   // Keeping replies matched to the queries that asked for them. A session calls BeginExchange
   // just before it writes a new message: input received before that moment cannot be the reply

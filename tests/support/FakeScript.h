@@ -1,0 +1,156 @@
+// The script of a fake instrument, apart from the wire it is reached over: the rules that answer
+// commands, the record of what arrived, and the output each command produces with its timing.
+// A wire (raw socket, VXI-11, HiSLIP, a serial line) feeds it the message bytes it receives and
+// takes the output pieces as they fall due.
+//
+//   script.On("*IDN?").Reply("ACME,QX1300,1,1.0\n");
+//   script.OnPrefix("MEAS").Reply("1.5E+6\n").After(std::chrono::milliseconds(20)).InChunks(3);
+//   script.On("*RST").Disconnect();
+//
+// Rules are tried in the order they were added; the first that matches a command (exactly, or as
+// a prefix) and has uses left decides. A command no rule matches gets no reply and is listed by
+// Unmatched(). Replies of one connection go out in command order, each after its own delay.
+// Messages end with a line feed, or with the message end of a wire that has one; the line feed is
+// not part of the command. Replies go as they are.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tevra::testing {
+
+using Milliseconds = std::chrono::milliseconds;
+using Microseconds = std::chrono::microseconds;
+using FakeClock = std::chrono::steady_clock;
+
+// One rule of the script; the setters chain.
+class FakeRule {
+ public:
+  enum class Match : std::uint8_t { Exact, Prefix };
+  enum class Action : std::uint8_t { Reply, NoReply, Disconnect, Garbage };
+
+  FakeRule(std::string pattern, Match match) : pattern_(std::move(pattern)), match_(match) {}
+
+  // Sends these exact bytes (include the terminator).
+  FakeRule& Reply(std::string bytes);
+  FakeRule& NoReply();
+  // Closes the connection once the replies before it are sent.
+  FakeRule& Disconnect();
+  // Sends size random bytes other than line feed, then a line feed.
+  FakeRule& Garbage(std::size_t size);
+  // Waits this long after the command before acting.
+  FakeRule& After(Milliseconds delay);
+  // Sends the reply in pieces of 1..maxChunk bytes, gap apart.
+  FakeRule& InChunks(std::size_t maxChunk, Microseconds gap = Microseconds(200));
+  // Matches at most this many commands.
+  FakeRule& Times(int uses);
+  // A further part of the reply, sent this long after the part before it: a reply that stalls
+  // in the middle, or a line the instrument sends unasked after its answer.
+  FakeRule& Then(std::string bytes, Milliseconds after);
+  // Closes the connection this long after the last part.
+  FakeRule& ThenDisconnect(Milliseconds after);
+
+ private:
+  friend class FakeScript;
+  bool Matches(std::string_view command) const;
+
+  std::string pattern_;
+  Match match_;
+  Action action_ = Action::NoReply;
+  std::shared_ptr<const std::string> reply_;
+  Milliseconds delay_{0};
+  std::size_t maxChunk_ = 0;
+  Microseconds chunkGap_{200};
+  std::size_t garbageSize_ = 0;
+  int usesLeft_ = -1;  // -1: no limit
+  struct Part {
+    std::shared_ptr<const std::string> bytes;  // null: disconnect
+    Milliseconds after;
+  };
+  std::vector<Part> parts_;
+};
+
+// A piece of output: bytes[offset, end) of a reply, or the closing of the connection.
+struct FakeOutput {
+  FakeClock::time_point due;
+  std::shared_ptr<const std::string> bytes;  // null: close the connection
+  std::size_t offset = 0;
+  std::size_t end = 0;
+  bool endsReply = false;  // the last piece of a reply or of one of its parts (END goes here)
+
+  std::string_view Text() const {
+    return bytes ? std::string_view(*bytes).substr(offset, end - offset) : std::string_view();
+  }
+};
+
+// The output one connection owes, in the order it goes out.
+class FakeOutputQueue {
+ public:
+  bool Empty() const { return pending_.empty(); }
+  const FakeOutput& Front() const { return pending_.front(); }
+  FakeOutput& Front() { return pending_.front(); }
+  void Pop() { pending_.pop_front(); }
+  // Whether the next piece is due at now.
+  bool Due(FakeClock::time_point now) const { return !Empty() && Front().due <= now; }
+  // Drops everything not yet sent (a device clear).
+  void Clear() { pending_.clear(); }
+
+ private:
+  friend class FakeScript;
+  void Push(FakeOutput output) {
+    lastDue_ = output.due;
+    pending_.push_back(std::move(output));
+  }
+
+  std::deque<FakeOutput> pending_;
+  FakeClock::time_point lastDue_{};
+};
+
+class FakeScript {
+ public:
+  FakeRule& On(std::string command);
+  FakeRule& OnPrefix(std::string prefix);
+
+  // Whether the transcript and the command list grow (long runs switch them off).
+  void SetRecording(bool on);
+  // Every message byte received, over all connections, in arrival order.
+  std::string Transcript() const;
+  std::vector<std::string> Commands() const;
+  std::vector<std::string> Unmatched() const;
+  // Waits until at least size bytes arrived; false on timeout.
+  bool WaitForTranscript(std::size_t size, Milliseconds timeout) const;
+  // Waits until count connections were closed (by either side).
+  bool WaitForClosedConnections(int count, Milliseconds timeout) const;
+
+  // For wires: message bytes arrived on a connection. They are recorded, split into commands at
+  // line feeds (partial holds the bytes of a command whose end has not come), and each command
+  // is answered into queue. With end the bytes end a message: what is left is a command too.
+  void Receive(std::string_view bytes, bool end, std::string& partial, FakeOutputQueue& queue);
+  void NoteClosedConnection();
+
+ private:
+  void Answer(const std::string& command, FakeOutputQueue& queue);
+  void QueueReply(FakeOutputQueue& queue, std::shared_ptr<const std::string> reply,
+                  FakeClock::time_point due, std::size_t maxChunk, Microseconds chunkGap);
+
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  std::deque<FakeRule> rules_;
+  std::mt19937 random_{1};
+  std::string transcript_;
+  std::vector<std::string> commands_;
+  std::vector<std::string> unmatched_;
+  bool recording_ = true;
+  int closedConnectionCount_ = 0;
+};
+
+}  // namespace tevra::testing

@@ -1,0 +1,172 @@
+#include "support/FakeServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+
+namespace tevra::testing {
+
+FakeLoop::FakeLoop(FakeScript& script, bool ipv6, Milliseconds lifetime)
+    : script_(script), ipv6_(ipv6), lifetime_(lifetime) {}
+
+FakeLoop::~FakeLoop() {
+  Stop();
+  for (Listener& listener : listeners_) close(listener.descriptor);
+  for (Connection& connection : connections_) {
+    if (connection.descriptor >= 0) close(connection.descriptor);
+  }
+}
+
+std::uint16_t FakeLoop::Listen(Accept accept, std::uint16_t port) {
+  const int family = ipv6_ ? AF_INET6 : AF_INET;
+  const int descriptor = socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (descriptor < 0) return 0;
+  const int on = 1;
+  setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_storage address{};
+  socklen_t length;
+  if (ipv6_) {
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    v6->sin6_family = AF_INET6;
+    v6->sin6_addr = in6addr_loopback;
+    v6->sin6_port = htons(port);
+    length = sizeof *v6;
+  } else {
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+    v4->sin_family = AF_INET;
+    v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    v4->sin_port = htons(port);
+    length = sizeof *v4;
+  }
+  if (bind(descriptor, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      listen(descriptor, 8) != 0 ||
+      getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    close(descriptor);
+    return 0;
+  }
+  listeners_.push_back({descriptor, std::move(accept)});
+  return ntohs(ipv6_ ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port
+                     : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+}
+
+void FakeLoop::Adopt(int descriptor, std::unique_ptr<FakeConnection> handler) {
+  connections_.push_back({descriptor, false, std::move(handler)});
+}
+
+bool FakeLoop::Start() {
+  if (thread_.joinable()) return true;
+  wakeDescriptor_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (wakeDescriptor_ < 0) return false;
+  thread_ = std::thread([this] { Serve(); });
+  return true;
+}
+
+void FakeLoop::Stop() {
+  if (!thread_.joinable()) return;
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = write(wakeDescriptor_, &one, sizeof one);
+  thread_.join();
+  close(wakeDescriptor_);
+  wakeDescriptor_ = -1;
+}
+
+void FakeLoop::AcceptFrom(Listener& listener) {
+  for (;;) {
+    const int descriptor =
+        accept4(listener.descriptor, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (descriptor < 0) return;
+    const int on = 1;
+    setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    connections_.push_back({descriptor, true, listener.accept()});
+  }
+}
+
+void FakeLoop::Close(Connection& connection) {
+  close(connection.descriptor);
+  connection.descriptor = -1;
+  script_.NoteClosedConnection();
+}
+
+bool FakeLoop::ReceiveFrom(Connection& connection) {
+  char bytes[64 * 1024];
+  for (;;) {
+    const ssize_t received = read(connection.descriptor, bytes, sizeof bytes);
+    // A pty whose other side closed reads EIO.
+    if (received == 0 || (received < 0 && errno == EIO)) return false;
+    if (received < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    if (!connection.handler->OnReceive({bytes, static_cast<std::size_t>(received)})) return false;
+    if (static_cast<std::size_t>(received) < sizeof bytes) return true;
+  }
+}
+
+bool FakeLoop::Flush(Connection& connection) {
+  FakeConnection& handler = *connection.handler;
+  while (handler.sent_ < handler.outbox_.size()) {
+    const char* data = handler.outbox_.data() + handler.sent_;
+    const std::size_t size = handler.outbox_.size() - handler.sent_;
+    const ssize_t sent =
+        connection.socket ? ::send(connection.descriptor, data, size, MSG_NOSIGNAL | MSG_DONTWAIT)
+                          : ::write(connection.descriptor, data, size);
+    if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    handler.sent_ += static_cast<std::size_t>(sent);
+  }
+  handler.outbox_.clear();
+  handler.sent_ = 0;
+  return !handler.closeWhenSent_;
+}
+
+void FakeLoop::Serve() {
+  const FakeClock::time_point stopAt = FakeClock::now() + lifetime_;
+  std::vector<pollfd> watched;
+  for (;;) {
+    FakeClock::time_point now = FakeClock::now();
+    if (now >= stopAt) break;
+    // Output that fell due, and connections that asked to close, are handled before waiting.
+    for (Connection& connection : connections_) {
+      FakeConnection& handler = *connection.handler;
+      if (!handler.OnTime(now) || !Flush(connection)) Close(connection);
+    }
+    std::erase_if(connections_, [](const Connection& c) { return c.descriptor < 0; });
+
+    FakeClock::time_point wakeAt = stopAt;
+    watched.assign({{wakeDescriptor_, POLLIN, 0}});
+    for (const Listener& listener : listeners_) watched.push_back({listener.descriptor, POLLIN, 0});
+    for (const Connection& connection : connections_) {
+      const FakeConnection& handler = *connection.handler;
+      const bool sending = handler.sent_ < handler.outbox_.size();
+      watched.push_back(
+          {connection.descriptor, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0});
+      wakeAt = std::min(wakeAt, handler.WakeAt());
+    }
+    const auto wait = std::max<std::chrono::nanoseconds>(wakeAt - now, {});
+    const timespec waitTime{static_cast<time_t>(wait.count() / 1000000000),
+                            static_cast<long>(wait.count() % 1000000000)};
+    if (ppoll(watched.data(), watched.size(), &waitTime, nullptr) < 0 && errno != EINTR) break;
+    if (watched[0].revents) break;  // Stop()
+    const std::size_t first = 1 + listeners_.size();
+    const std::size_t connectionCount = connections_.size();
+    for (std::size_t i = 0; i < connectionCount; ++i) {
+      Connection& connection = connections_[i];
+      if (!(watched[first + i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      if (!ReceiveFrom(connection)) Close(connection);
+    }
+    std::erase_if(connections_, [](const Connection& c) { return c.descriptor < 0; });
+    for (std::size_t i = 0; i < listeners_.size(); ++i) {
+      if (watched[1 + i].revents & POLLIN) AcceptFrom(listeners_[i]);
+    }
+  }
+  for (Connection& connection : connections_) {
+    if (connection.descriptor >= 0) Close(connection);
+  }
+  connections_.clear();
+}
+
+}  // namespace tevra::testing

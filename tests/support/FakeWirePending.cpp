@@ -1,0 +1,11 @@
+// The wires still to come answer that they cannot be set up, so a test that asks for one fails.
+#include "support/FakeServer.h"
+
+namespace tevra::testing {
+
+bool SetUpVxi11Wire(FakeLoop&, std::string&) { return false; }
+
+bool SetUpHislipWire(FakeLoop&, std::string&) { return false; }
+
+bool SetUpSerialWire(FakeLoop&, std::string&) { return false; }
+}  // namespace tevra::testing
