@@ -1,6 +1,7 @@
 #include "visa/ResourceManager.h"
 
 #include "visa/SocketTransport.h"
+#include "visa/TransportSession.h"
 
 namespace tevra::visa {
 namespace {
@@ -81,7 +82,7 @@ ViStatus ResourceManager::Open(std::string_view resource, AccessMode mode,
   if (opened < 0) return Fail(opened, name, detail);
   if (!transport) return Fail(kViErrorSystemError, name, "the transport did not open");
 
-  auto opening = std::make_unique<VisaSession>(std::move(address), std::move(transport));
+  auto opening = std::make_unique<TransportSession>(std::move(address), std::move(transport));
   if (mode == AccessMode::ExclusiveLock) {
     std::string key;
     const ViStatus locked = opening->Lock(AccessMode::ExclusiveLock, openTimeoutMs, {}, key);

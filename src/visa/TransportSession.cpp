@@ -1,4 +1,4 @@
-#include "visa/VisaSession.h"
+#include "visa/TransportSession.h"
 
 #include <atomic>
 #include <chrono>
@@ -13,10 +13,10 @@ namespace tevra::visa {
 // LockRegistry::mutex; lockedLevels lets I/O skip the mutex while nothing is locked.
 struct ResourceLock {
   std::atomic<int> lockedLevels{0};
-  const VisaSession* exclusiveOwner = nullptr;
+  const TransportSession* exclusiveOwner = nullptr;
   int exclusiveLevels = 0;
   std::string sharedKey;
-  std::map<const VisaSession*, int> sharedLevels;
+  std::map<const TransportSession*, int> sharedLevels;
 };
 
 namespace {
@@ -44,12 +44,12 @@ struct LockRegistry {
   }
 };
 
-bool HoldsShared(const ResourceLock& lock, const VisaSession* session) {
+bool HoldsShared(const ResourceLock& lock, const TransportSession* session) {
   return lock.sharedLevels.count(session) != 0;
 }
 
 // Whether session may do I/O on a resource in this lock state.
-bool MayAccess(const ResourceLock& lock, const VisaSession* session) {
+bool MayAccess(const ResourceLock& lock, const TransportSession* session) {
   if (lock.exclusiveOwner) return lock.exclusiveOwner == session;
   return lock.sharedLevels.empty() || HoldsShared(lock, session);
 }
@@ -78,13 +78,13 @@ std::string DescribeFailure(ViStatus status, std::string_view operation, std::st
   return text;
 }
 
-VisaSession::VisaSession(ResourceAddress address, std::unique_ptr<Transport> transport)
+TransportSession::TransportSession(ResourceAddress address, std::unique_ptr<Transport> transport)
     : address_(std::move(address)),
       resourceName_(CanonicalResourceName(address_)),
       transport_(std::move(transport)),
       lock_(LockRegistry::Instance().For(resourceName_)) {}
 
-VisaSession::~VisaSession() {
+TransportSession::~TransportSession() {
   LockRegistry& registry = LockRegistry::Instance();
   std::lock_guard guard(registry.mutex);
   int released = 0;
@@ -104,7 +104,7 @@ VisaSession::~VisaSession() {
   }
 }
 
-ViStatus VisaSession::Record(ViStatus status, const char* operation) {
+ViStatus TransportSession::Record(ViStatus status, const char* operation) {
   lastStatus_ = status;
   if (status >= 0) {
     lastErrorDescription_.clear();
@@ -116,7 +116,7 @@ ViStatus VisaSession::Record(ViStatus status, const char* operation) {
   return status;
 }
 
-ViStatus VisaSession::CheckAccess(const char* operation) {
+ViStatus TransportSession::CheckAccess(const char* operation) {
   if (lock_->lockedLevels.load(std::memory_order_acquire) == 0) return kViSuccess;
   std::lock_guard guard(LockRegistry::Instance().mutex);
   if (MayAccess(*lock_, this)) return kViSuccess;
@@ -126,39 +126,35 @@ ViStatus VisaSession::CheckAccess(const char* operation) {
   return kViErrorRsrcLocked;
 }
 
-ViStatus VisaSession::Read(std::span<std::uint8_t> buffer, std::size_t& count) {
+ViStatus TransportSession::Read(std::span<std::uint8_t> buffer, std::size_t& count) {
   count = 0;
   if (const ViStatus access = CheckAccess("viRead"); access < 0) return access;
   return Record(transport_->Read(buffer, line_, count), "viRead");
 }
 
-ViStatus VisaSession::Write(std::span<const std::uint8_t> data, std::size_t& written) {
+ViStatus TransportSession::Write(std::span<const std::uint8_t> data, std::size_t& written) {
   written = 0;
   if (const ViStatus access = CheckAccess("viWrite"); access < 0) return access;
   return Record(transport_->Write(data, line_.sendEndEnabled, line_, written), "viWrite");
 }
 
-ViStatus VisaSession::Write(std::string_view text, std::size_t& written) {
-  return Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, written);
-}
-
-ViStatus VisaSession::Clear() {
+ViStatus TransportSession::Clear() {
   if (const ViStatus access = CheckAccess("viClear"); access < 0) return access;
   return Record(transport_->Clear(line_), "viClear");
 }
 
-ViStatus VisaSession::ReadStatusByte(std::uint16_t& statusByte) {
+ViStatus TransportSession::ReadStatusByte(std::uint16_t& statusByte) {
   if (const ViStatus access = CheckAccess("viReadSTB"); access < 0) return access;
   return Record(transport_->ReadStatusByte(line_, statusByte), "viReadSTB");
 }
 
-ViStatus VisaSession::AssertTrigger(std::uint16_t protocol) {
+ViStatus TransportSession::AssertTrigger(std::uint16_t protocol) {
   if (const ViStatus access = CheckAccess("viAssertTrigger"); access < 0) return access;
   return Record(transport_->AssertTrigger(line_, protocol), "viAssertTrigger");
 }
 
-ViStatus VisaSession::Lock(AccessMode mode, std::uint32_t timeoutMs, std::string_view requestedKey,
-                           std::string& accessKey) {
+ViStatus TransportSession::Lock(AccessMode mode, std::uint32_t timeoutMs,
+                                std::string_view requestedKey, std::string& accessKey) {
   accessKey.clear();
   if (mode != AccessMode::ExclusiveLock && mode != AccessMode::SharedLock) {
     return Record(kViErrorInvLockType, "viLock");
@@ -216,12 +212,34 @@ ViStatus VisaSession::Lock(AccessMode mode, std::uint32_t timeoutMs, std::string
     accessKey = lock.sharedKey;
   }
   ++lock.lockedLevels;
+  const bool firstLevel =
+      lock.exclusiveOwner == this ? !HoldsShared(lock, this) : lock.exclusiveOwner == nullptr;
+  guard.unlock();
+  if (firstLevel) {
+    const ViStatus device = LockDevice(accessKey, timeoutMs);
+    if (device < 0) {
+      const std::string description = lastErrorDescription_;
+      Unlock();
+      lastErrorDescription_ = description;
+      lastStatus_ = device;
+      return device;
+    }
+  }
   return Record(kViSuccess, "viLock");
 }
 
-ViStatus VisaSession::Unlock() {
+ViStatus TransportSession::LockDevice(std::string_view key, std::uint32_t timeoutMs) {
+  const ViStatus status = transport_->LockDevice(key, timeoutMs);
+  if (status == kViErrorNsupOper) {
+    transport_->TakeErrorDetail();
+    return kViSuccess;
+  }
+  return status < 0 ? Record(status, "viLock") : kViSuccess;
+}
+
+ViStatus TransportSession::Unlock() {
   LockRegistry& registry = LockRegistry::Instance();
-  std::lock_guard guard(registry.mutex);
+  std::unique_lock guard(registry.mutex);
   ResourceLock& lock = *lock_;
   if (lock.exclusiveOwner == this) {
     if (--lock.exclusiveLevels == 0) lock.exclusiveOwner = nullptr;
@@ -232,11 +250,17 @@ ViStatus VisaSession::Unlock() {
     return Record(kViErrorSesnNlocked, "viUnlock");
   }
   --lock.lockedLevels;
+  const bool released = lock.exclusiveOwner != this && !HoldsShared(lock, this);
   registry.released.notify_all();
+  guard.unlock();
+  // The device's own lock goes with the session's last level; a transport without one has
+  // nothing to release.
+  if (released) transport_->UnlockDevice();
+  transport_->TakeErrorDetail();
   return Record(kViSuccess, "viUnlock");
 }
 
-ViStatus VisaSession::GetOwnAttribute(ViAttr attribute, AttributeValue& value) const {
+ViStatus TransportSession::GetOwnAttribute(ViAttr attribute, AttributeValue& value) const {
   switch (attribute) {
     case kViAttrTmoValue:
       value = line_.timeoutMs;
@@ -293,11 +317,11 @@ ViStatus VisaSession::GetOwnAttribute(ViAttr attribute, AttributeValue& value) c
   }
 }
 
-ViStatus VisaSession::GetAttribute(ViAttr attribute, AttributeValue& value) {
+ViStatus TransportSession::GetAttribute(ViAttr attribute, AttributeValue& value) {
   return Record(GetOwnAttribute(attribute, value), "viGetAttribute");
 }
 
-ViStatus VisaSession::SetAttribute(ViAttr attribute, const AttributeValue& value) {
+ViStatus TransportSession::SetAttribute(ViAttr attribute, const AttributeValue& value) {
   auto set = [&]() -> ViStatus {
     std::uint64_t number = 0;
     switch (attribute) {
