@@ -98,7 +98,9 @@ void CheckOptionString(std::string_view text) {
   NullTraceLog trace;
   CallContextStack calls;
   CTevraErrorReporter reporter("Tevra.Counter", calls);
-  OptionTarget target{flags, optionMap, driverSetupMap, driverSetupText, model, trace, reporter};
+  tevra::visa::OpenOptions connection;
+  OptionTarget target{flags, optionMap, driverSetupMap, driverSetupText,
+                      model, trace,     reporter,       connection};
 
   tevra::platform::ClearThreadError();
   const HRESULT status = ProcessOptionString(text, target);

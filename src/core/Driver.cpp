@@ -129,6 +129,7 @@ HRESULT CDriver::InitializeImpl(BSTR resourceName, bool idQuery, bool reset, BST
   if (FAILED(hr)) return hr;
 
   if (!flags_.simulate) {
+    io_->SetOpenOptions(connection_);
     hr = io_->Open(ioResourceDescriptor_, this, &reporter_, this);
     if (hr == ComStatusOf(static_cast<int>(Code::UnknownResource))) {
       const std::string elaboration = "Resource descriptor = " + ioResourceDescriptor_ + ".";
@@ -194,7 +195,7 @@ HRESULT CDriver::InitializeSession(std::string_view resourceName, std::string_vi
     flags_ = SessionFlags{};
 
     OptionTarget target{flags_,           optionMap_, driverSetupMap_, driverSetup_,
-                        instrumentModel_, *trace_,    reporter_};
+                        instrumentModel_, *trace_,    reporter_,       connection_};
     bool storeUsed = false;
     HRESULT hr = SetUpFromConfigStore(resourceName, target, storeUsed);
     if (FAILED(hr)) return hr;

@@ -131,6 +131,7 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter, p
   std::string identificationReply_;
   PairMap optionMap_;
   PairMap driverSetupMap_;
+  visa::OpenOptions connection_;
   InitialSettings configurableInitialSettings_;
   PairMap virtualNameMap_;
   PairMap virtualNameReverseMap_;  // mapped name (lower case) to virtual name

@@ -11,6 +11,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/FormatArgs.h"
+#include "visa/OpenOptions.h"
 
 namespace tevra::core {
 
@@ -109,6 +110,9 @@ class IIoSession : public ILowLevelIo {
   virtual ~IIoSession() = default;
 
   // Lifetime and identity.
+  // The connection settings the next Open uses (serial line, system VISA library); a session
+  // without a line of its own ignores them.
+  virtual void SetOpenOptions(const visa::OpenOptions&) {}
   virtual HRESULT Open(std::string_view resourceDescriptor, IInstrErrorPoller* poller,
                        IErrorReporter* reporter, IEnumFormatter* formatter) = 0;
   virtual HRESULT Close() = 0;

@@ -183,6 +183,7 @@ HRESULT ProcessInitOption(std::string_view name, std::string_view value, OptionT
 HRESULT ProcessDriverSetup(std::string_view text, OptionTarget& target) {
   target.driverSetupMap.clear();
   target.driverSetupText = std::string(text);
+  target.connection = {};
 
   constexpr std::string_view kPhasesColon = "NumPhases:";
   std::string scanned(text);
@@ -227,6 +228,9 @@ HRESULT ApplyDriverSetupPair(std::string_view name, std::string_view value, Opti
     } else {
       settings.array = on;
     }
+  } else if (visa::ApplyConnectionSetting(loweredName, trimmedValue, target.connection) ==
+             visa::SettingResult::BadValue) {
+    status = target.reporter.Report(Code::UnknownOptionValue, trimmedValue);
   }
 
   StorePair(target.driverSetupMap, std::move(loweredName), trimmedValue);

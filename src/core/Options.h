@@ -10,6 +10,7 @@
 #include "core/ErrorReporter.h"
 #include "core/ITraceLog.h"
 #include "core/TextUtil.h"
+#include "visa/OpenOptions.h"
 
 namespace tevra::core {
 
@@ -51,6 +52,7 @@ struct OptionTarget {
   std::string& model;
   ITraceLog& trace;
   CTevraErrorReporter& reporter;
+  visa::OpenOptions& connection;  // the DriverSetup connection settings
 };
 
 HRESULT ProcessOptionString(std::string_view optionString, OptionTarget& target);

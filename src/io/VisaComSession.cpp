@@ -22,7 +22,7 @@ HRESULT CVisaComSession::Library(visa::ViStatus status) {
 HRESULT CVisaComSession::OpenResource(std::string_view resourceDescriptor) {
   visa::ResourceManager manager;
   const visa::ViStatus status =
-      manager.Open(resourceDescriptor, visa::AccessMode::NoLock, 2000, session_);
+      manager.Open(resourceDescriptor, visa::AccessMode::NoLock, 2000, session_, openOptions_);
   if (!visa::Succeeded(status)) {
     session_.reset();
     core::IErrorReporter& reporter = *Reporter();

@@ -19,6 +19,7 @@ class CVisaComSession final : public CVisaIoSession {
   CVisaComSession();
   ~CVisaComSession() override;
 
+  void SetOpenOptions(const visa::OpenOptions& options) override { openOptions_ = options; }
   HRESULT ReadStatusByte(std::int16_t& statusByte) override;
   HRESULT Clear() override;
   HRESULT GetTimeout(std::int32_t& milliseconds) override;
@@ -58,6 +59,7 @@ class CVisaComSession final : public CVisaIoSession {
   HRESULT GetNumber(visa::ViAttr id, T& value);
 
   std::unique_ptr<visa::VisaSession> session_;
+  visa::OpenOptions openOptions_;
 };
 
 }  // namespace tevra::io

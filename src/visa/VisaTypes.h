@@ -59,6 +59,11 @@ inline constexpr ViAttr kViAttrTmoValue = 0x3FFF001A;         // u32 millisecond
 inline constexpr ViAttr kViAttrIoProt = 0x3FFF001C;           // u16: IoProtocol
 inline constexpr ViAttr kViAttrSuppressEndEn = 0x3FFF0036;    // boolean
 inline constexpr ViAttr kViAttrTermcharEn = 0x3FFF0038;       // boolean
+inline constexpr ViAttr kViAttrAsrlBaud = 0x3FFF0021;         // u32
+inline constexpr ViAttr kViAttrAsrlDataBits = 0x3FFF0022;     // u16: 5..8
+inline constexpr ViAttr kViAttrAsrlParity = 0x3FFF0023;       // u16: Parity
+inline constexpr ViAttr kViAttrAsrlStopBits = 0x3FFF0024;     // u16: StopBits
+inline constexpr ViAttr kViAttrAsrlFlowCntrl = 0x3FFF0025;    // u16: FlowControl bits
 inline constexpr ViAttr kViAttrIntfInstName = 0xBFFF00E9;     // string
 inline constexpr ViAttr kViAttrIntfType = 0x3FFF0171;         // u16: InterfaceType
 inline constexpr ViAttr kViAttrRsrcManfName = 0xBFFF0174;     // string
@@ -85,6 +90,11 @@ enum class InterfaceType : std::uint16_t {
   Tcpip = 6,
   Usb = 7,
 };
+
+// VI_ATTR_ASRL_PARITY, VI_ATTR_ASRL_STOP_BITS and VI_ATTR_ASRL_FLOW_CNTRL values.
+enum class Parity : std::uint16_t { None = 0, Odd = 1, Even = 2, Mark = 3, Space = 4 };
+enum class StopBits : std::uint16_t { One = 10, OneAndAHalf = 15, Two = 20 };
+enum class FlowControl : std::uint16_t { None = 0, XonXoff = 1, RtsCts = 2, DtrDsr = 4 };
 
 // Lock types of viLock and the values of VI_ATTR_RSRC_LOCK_STATE.
 enum class AccessMode : std::uint32_t { NoLock = 0, ExclusiveLock = 1, SharedLock = 2 };

@@ -87,12 +87,13 @@ class OptionStringTest : public ::testing::Test {
   OptionStringTest() { platform::ClearThreadError(); }
   HRESULT Process(std::string_view options, ITraceLog* log = nullptr) {
     OptionTarget target{flags, optionMap,          driverSetupMap, driverSetupText,
-                        model, log ? *log : trace, reporter};
+                        model, log ? *log : trace, reporter,       connection};
     return ProcessOptionString(options, target);
   }
   SessionFlags flags;
   PairMap optionMap, driverSetupMap;
   std::string driverSetupText, model = "QX1300";
+  visa::OpenOptions connection;
   NullTraceLog trace;
   CallContextStack calls;
   CTevraErrorReporter reporter{"Tevra.Counter", calls};

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -43,6 +45,54 @@ class SocketConnection final : public FakeConnection {
   FakeOutputQueue queue_;
 };
 
+// The test VISA library's line: each message piece goes in a frame of a 4-byte big-endian length
+// and a flag byte (1: END after the piece), both ways, as a GPIB bus marks the last byte of a
+// message with EOI.
+class FramedConnection final : public FakeConnection {
+ public:
+  explicit FramedConnection(FakeScript& script) : script_(script) {}
+
+  bool OnReceive(std::string_view bytes) override {
+    received_.append(bytes);
+    while (received_.size() >= 5) {
+      const std::size_t length = (std::size_t(std::uint8_t(received_[0])) << 24) |
+                                 (std::size_t(std::uint8_t(received_[1])) << 16) |
+                                 (std::size_t(std::uint8_t(received_[2])) << 8) |
+                                 std::size_t(std::uint8_t(received_[3]));
+      if (received_.size() < 5 + length) break;
+      script_.Receive(std::string_view(received_).substr(5, length), received_[4] & 1, partial_,
+                      queue_);
+      received_.erase(0, 5 + length);
+    }
+    return true;
+  }
+  bool OnTime(FakeClock::time_point now) override {
+    for (; queue_.Due(now); queue_.Pop()) {
+      const FakeOutput& piece = queue_.Front();
+      if (!piece.bytes) {
+        CloseWhenSent();
+        queue_.Clear();
+        break;
+      }
+      const std::string_view text = piece.Text();
+      const auto length = static_cast<std::uint32_t>(text.size());
+      const char header[5] = {char(length >> 24), char(length >> 16), char(length >> 8),
+                              char(length), char(piece.endsReply ? 1 : 0)};
+      Outbox().append(header, 5).append(text);
+    }
+    return true;
+  }
+  FakeClock::time_point WakeAt() const override {
+    return queue_.Empty() ? FakeClock::time_point::max() : queue_.Front().due;
+  }
+
+ private:
+  FakeScript& script_;
+  std::string received_;
+  std::string partial_;
+  FakeOutputQueue queue_;
+};
+
 }  // namespace
 
 bool SetUpSocketWire(FakeLoop& loop, std::string& resource) {
@@ -52,6 +102,41 @@ bool SetUpSocketWire(FakeLoop& loop, std::string& resource) {
   if (port == 0) return false;
   resource = "TCPIP::" + loop.HostText() + "::" + std::to_string(port) + "::SOCKET";
   return true;
+}
+
+// The test VISA library finds the instrument by the resource's primary address; each instrument
+// takes the next address, so several can be open at once. The library serves the resources no
+// built-in transport serves.
+bool SetUpVisaWire(FakeLoop& loop, std::string& resource) {
+  static std::atomic<int> nextAddress{1};
+  FakeScript& script = loop.Script();
+  const std::uint16_t port =
+      loop.Listen([&script] { return std::make_unique<FramedConnection>(script); });
+  if (port == 0) return false;
+  const int address = nextAddress++ % 31;
+  const std::string variable = "TEVRA_FAKE_VISA_PORT_" + std::to_string(address);
+  setenv(variable.c_str(), std::to_string(port).c_str(), 1);
+  setenv("TEVRA_VISA_LIBRARY", TEVRA_FAKE_VISA_LIBRARY, 1);
+  resource = "GPIB0::" + std::to_string(address) + "::INSTR";
+  return true;
+}
+
+FakeWire FakeInstrument::DefaultWire() {
+  static const FakeWire wire = [] {
+    const char* named = std::getenv("TEVRA_FAKE_WIRE");
+    const std::string name = named ? named : "socket";
+    const std::pair<const char*, FakeWire> names[] = {{"socket", FakeWire::Socket},
+                                                      {"vxi11", FakeWire::Vxi11},
+                                                      {"hislip", FakeWire::Hislip},
+                                                      {"serial", FakeWire::Serial},
+                                                      {"visa", FakeWire::Visa}};
+    for (const auto& [word, meaning] : names) {
+      if (name == word) return meaning;
+    }
+    std::fprintf(stderr, "TEVRA_FAKE_WIRE=%s names no wire of the fake instrument\n", named);
+    std::abort();
+  }();
+  return wire;
 }
 
 FakeInstrument::FakeInstrument() : FakeInstrument(Options{}) {}
@@ -76,6 +161,9 @@ bool FakeInstrument::Start() {
       break;
     case FakeWire::Serial:
       ready = SetUpSerialWire(*loop, resource_);
+      break;
+    case FakeWire::Visa:
+      ready = SetUpVisaWire(*loop, resource_);
       break;
   }
   if (!ready || !loop->Start()) return false;

@@ -25,15 +25,21 @@
 
 namespace tevra::testing {
 
-enum class FakeWire : std::uint8_t { Socket, Vxi11, Hislip, Serial };
+// Visa: the raw socket reached through the test VISA library (tests/support/fakevisa) as a
+// GPIB resource, so the session runs over a system VISA library.
+enum class FakeWire : std::uint8_t { Socket, Vxi11, Hislip, Serial, Visa };
 
 class FakeInstrument {
  public:
   struct Options {
     bool ipv6 = false;  // listen on ::1 instead of 127.0.0.1
     Milliseconds lifetime{30000};
-    FakeWire wire = FakeWire::Socket;
+    FakeWire wire = DefaultWire();
   };
+  // The wire of the environment's TEVRA_FAKE_WIRE ("socket", "vxi11", "hislip", "serial",
+  // "visa"), so that one suite of live tests runs over every transport; the raw socket without
+  // it. An unknown name stops the test program.
+  static FakeWire DefaultWire();
 
   FakeInstrument();
   explicit FakeInstrument(Options options);

@@ -98,5 +98,6 @@ bool SetUpSocketWire(FakeLoop& loop, std::string& resource);
 bool SetUpVxi11Wire(FakeLoop& loop, std::string& resource);
 bool SetUpHislipWire(FakeLoop& loop, std::string& resource);
 bool SetUpSerialWire(FakeLoop& loop, std::string& resource);
+bool SetUpVisaWire(FakeLoop& loop, std::string& resource);
 
 }  // namespace tevra::testing

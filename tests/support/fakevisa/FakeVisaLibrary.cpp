@@ -1,0 +1,252 @@
+// A small VISA library for tests: the C functions the driver's loader resolves, over a TCP
+// connection to a fake instrument. viOpen reaches the instrument whose port the environment gives
+// for the resource's primary address ("GPIB0::7::INSTR" reads TEVRA_FAKE_VISA_PORT_7). Messages
+// travel in frames of a 4-byte big-endian length and a flag byte (1: END after the piece), as a
+// GPIB bus marks a message's last byte; reads end on END, on the termination character when it
+// is enabled, or on the count.
+// viAssertTrigger, viLock and viUnlock are left out on purpose, so callers meet a library that
+// lacks optional functions.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace {
+
+using Status = std::int32_t;
+constexpr Status kSuccess = 0;
+constexpr Status kTermChar = 0x3FFF0005;
+constexpr Status kMaxCount = 0x3FFF0006;
+constexpr Status kInvObject = static_cast<Status>(0xBFFF000E);
+constexpr Status kNotFound = static_cast<Status>(0xBFFF0011);
+constexpr Status kTimeout = static_cast<Status>(0xBFFF0015);
+constexpr Status kNsupAttr = static_cast<Status>(0xBFFF001D);
+constexpr Status kIo = static_cast<Status>(0xBFFF003E);
+constexpr Status kConnLost = static_cast<Status>(0xBFFF00A6);
+
+struct Session {
+  int descriptor = -1;
+  std::string name;
+  std::uint32_t timeoutMs = 2000;
+  unsigned char termChar = '\n';
+  bool termCharEnabled = false;
+  bool sendEnd = true;
+  std::string received;                   // frames not yet taken apart
+  std::string held;                       // payload received and not yet read
+  std::size_t endAt = std::string::npos;  // held bytes up to here end with END
+};
+
+std::mutex mutex;
+std::map<std::uint32_t, Session> sessions;
+std::uint32_t nextSession = 100;
+
+// The table lock is held only to look a session up: a session is used by one caller at a time,
+// and a read that waits must not hold up the others.
+Session* Find(std::uint32_t vi) {
+  std::lock_guard guard(mutex);
+  auto found = sessions.find(vi);
+  return found == sessions.end() ? nullptr : &found->second;
+}
+
+int PrimaryAddress(const char* resource) {
+  const char* colons = std::strstr(resource, "::");
+  return colons ? std::atoi(colons + 2) : -1;
+}
+
+int Connect(int port) {
+  const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(descriptor);
+    return -1;
+  }
+  const int on = 1;
+  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  return descriptor;
+}
+
+}  // namespace
+
+#define FAKE_VISA extern "C" __attribute__((visibility("default")))
+
+FAKE_VISA Status viOpenDefaultRM(std::uint32_t* rm) {
+  *rm = 1;
+  return kSuccess;
+}
+
+FAKE_VISA Status viOpen(std::uint32_t, const char* resource, std::uint32_t, std::uint32_t,
+                        std::uint32_t* vi) {
+  const std::string variable = "TEVRA_FAKE_VISA_PORT_" + std::to_string(PrimaryAddress(resource));
+  const char* port = std::getenv(variable.c_str());
+  if (!port) return kNotFound;
+  const int descriptor = Connect(std::atoi(port));
+  if (descriptor < 0) return kNotFound;
+  std::lock_guard guard(mutex);
+  *vi = nextSession++;
+  Session& session = sessions[*vi];
+  session.descriptor = descriptor;
+  session.name = resource;
+  return kSuccess;
+}
+
+FAKE_VISA Status viClose(std::uint32_t vi) {
+  Session* session = Find(vi);
+  if (!session) return vi == 1 ? kSuccess : kInvObject;
+  close(session->descriptor);
+  std::lock_guard guard(mutex);
+  sessions.erase(vi);
+  return kSuccess;
+}
+
+FAKE_VISA Status viWrite(std::uint32_t vi, const unsigned char* data, std::uint32_t count,
+                         std::uint32_t* written) {
+  Session* session = Find(vi);
+  if (!session) return kInvObject;
+  *written = 0;
+  std::string frame = {char(count >> 24), char(count >> 16), char(count >> 8), char(count),
+                       char(session->sendEnd ? 1 : 0)};
+  frame.append(reinterpret_cast<const char*>(data), count);
+  for (std::size_t sent = 0; sent < frame.size();) {
+    const ssize_t done =
+        send(session->descriptor, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
+    if (done <= 0) return kConnLost;
+    sent += static_cast<std::size_t>(done);
+  }
+  *written = count;
+  return kSuccess;
+}
+
+FAKE_VISA Status viRead(std::uint32_t vi, unsigned char* buffer, std::uint32_t count,
+                        std::uint32_t* done) {
+  Session* session = Find(vi);
+  if (!session) return kInvObject;
+  *done = 0;
+  for (;;) {
+    while (!session->held.empty() && *done < count) {
+      const unsigned char c = static_cast<unsigned char>(session->held.front());
+      session->held.erase(0, 1);
+      buffer[(*done)++] = c;
+      const bool end = session->endAt == 1;
+      if (session->endAt != std::string::npos) --session->endAt;
+      if (end) {
+        session->endAt = std::string::npos;
+        return kSuccess;
+      }
+      if (session->termCharEnabled && c == session->termChar) return kTermChar;
+    }
+    if (*done == count) return kMaxCount;
+    pollfd waiting{session->descriptor, POLLIN, 0};
+    const int ready = poll(&waiting, 1, static_cast<int>(session->timeoutMs));
+    if (ready == 0) return kTimeout;
+    char bytes[4096];
+    const ssize_t received = recv(session->descriptor, bytes, sizeof bytes, 0);
+    if (received == 0) return kConnLost;
+    if (received < 0) return kIo;
+    session->received.append(bytes, static_cast<std::size_t>(received));
+    std::string& frames = session->received;
+    while (frames.size() >= 5 && session->endAt == std::string::npos) {
+      const std::size_t length = (std::size_t(std::uint8_t(frames[0])) << 24) |
+                                 (std::size_t(std::uint8_t(frames[1])) << 16) |
+                                 (std::size_t(std::uint8_t(frames[2])) << 8) |
+                                 std::size_t(std::uint8_t(frames[3]));
+      if (frames.size() < 5 + length) break;
+      session->held.append(frames, 5, length);
+      if (frames[4] & 1) session->endAt = session->held.size();
+      frames.erase(0, 5 + length);
+    }
+  }
+}
+
+FAKE_VISA Status viClear(std::uint32_t vi) {
+  Session* session = Find(vi);
+  if (!session) return kInvObject;
+  session->held.clear();
+  session->received.clear();
+  session->endAt = std::string::npos;
+  return kSuccess;
+}
+
+FAKE_VISA Status viReadSTB(std::uint32_t vi, std::uint16_t* status) {
+  std::uint32_t done = 0;
+  const unsigned char query[] = "*STB?\n";
+  if (Status s = viWrite(vi, query, 6, &done); s < 0) return s;
+  unsigned char reply[32] = {};
+  if (Status s = viRead(vi, reply, sizeof reply - 1, &done); s < 0) return s;
+  *status = static_cast<std::uint16_t>(std::atoi(reinterpret_cast<const char*>(reply)));
+  return kSuccess;
+}
+
+FAKE_VISA Status viSetAttribute(std::uint32_t vi, std::uint32_t attribute, std::uint64_t value) {
+  Session* session = Find(vi);
+  if (!session) return kInvObject;
+  switch (attribute) {
+    case 0x3FFF001A:
+      session->timeoutMs = static_cast<std::uint32_t>(value);
+      return kSuccess;
+    case 0x3FFF0018:
+      session->termChar = static_cast<unsigned char>(value);
+      return kSuccess;
+    case 0x3FFF0038:
+      session->termCharEnabled = value != 0;
+      return kSuccess;
+    case 0x3FFF0016:
+      session->sendEnd = value != 0;
+      return kSuccess;
+    case 0x3FFF0036:  // suppress END
+    case 0x3FFF001C:  // I/O protocol
+      return kSuccess;
+    default:
+      return kNsupAttr;
+  }
+}
+
+FAKE_VISA Status viGetAttribute(std::uint32_t vi, std::uint32_t attribute, void* value) {
+  Session* session = Find(vi);
+  if (!session) return kInvObject;
+  const std::uint16_t boolean[] = {0, 1};
+  switch (attribute) {
+    case 0x3FFF001A:
+      std::memcpy(value, &session->timeoutMs, 4);
+      return kSuccess;
+    case 0x3FFF0018:
+      std::memcpy(value, &session->termChar, 1);
+      return kSuccess;
+    case 0x3FFF0038:
+      std::memcpy(value, &boolean[session->termCharEnabled], 2);
+      return kSuccess;
+    case 0x3FFF0016:
+      std::memcpy(value, &boolean[session->sendEnd], 2);
+      return kSuccess;
+    case 0x3FFF0171: {  // interface type: GPIB
+      const std::uint16_t gpib = 1;
+      std::memcpy(value, &gpib, 2);
+      return kSuccess;
+    }
+    case 0xBFFF0001:
+      std::strcpy(static_cast<char*>(value), "INSTR");
+      return kSuccess;
+    case 0xBFFF0002:
+      std::snprintf(static_cast<char*>(value), 256, "%s", session->name.c_str());
+      return kSuccess;
+    default:
+      return kNsupAttr;
+  }
+}
+
+FAKE_VISA Status viStatusDesc(std::uint32_t, Status status, char* description) {
+  std::snprintf(description, 256, "fake VISA status 0x%08X", static_cast<unsigned>(status));
+  return kSuccess;
+}
