@@ -1,5 +1,6 @@
 #include "visa/ResourceManager.h"
 
+#include "visa/HislipTransport.h"
 #include "visa/SocketTransport.h"
 
 namespace tevra::visa {
@@ -37,6 +38,7 @@ std::string_view KindName(ResourceKind kind) {
 
 ResourceManager::ResourceManager() {
   transports_.emplace_back(ResourceKind::TcpipSocket, &SocketTransport::Open);
+  transports_.emplace_back(ResourceKind::TcpipHislip, &HislipTransport::Open);
 }
 
 void ResourceManager::RegisterTransport(ResourceKind kind, TransportFactory factory) {
