@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "visa/HislipTransport.h"
 #include "visa/SocketTransport.h"
 #include "visa/SystemVisa.h"
 #include "visa/TransportSession.h"
@@ -53,6 +54,7 @@ bool IsNone(std::string_view name) {
 
 ResourceManager::ResourceManager() {
   transports_.emplace_back(ResourceKind::TcpipSocket, &SocketTransport::Open);
+  transports_.emplace_back(ResourceKind::TcpipHislip, &HislipTransport::Open);
 }
 
 void ResourceManager::RegisterTransport(ResourceKind kind, TransportFactory factory) {

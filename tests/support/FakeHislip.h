@@ -1,0 +1,45 @@
+// The HiSLIP wire of the fake instrument: one loopback listener for both channels of every
+// session; a connection's first message tells which it is (Initialize or AsyncInitialize).
+// Data/DataEnd payloads go to the script; replies go out as Data messages, DataEnd on the last
+// piece of each, carrying the MessageID of the message that asked. Every frame received is
+// recorded.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "support/FakeServer.h"
+
+namespace tevra::testing {
+
+struct HislipFrame {
+  bool async = false;  // received on the asynchronous channel
+  std::uint8_t type = 0;
+  std::uint8_t control = 0;
+  std::uint32_t parameter = 0;
+  std::string payload;
+};
+
+class FakeHislipServer {
+ public:
+  struct Options {
+    std::uint64_t maximumMessageSize = 256;  // small, so that writes are split
+    std::uint8_t statusByte = 0x10;
+    std::string fatalErrorOn;  // a command answered with FatalError instead
+  };
+
+  // Listens on loop (before it starts); resource receives "TCPIP::<host>::hislip0,<port>::INSTR".
+  bool SetUp(FakeLoop& loop, std::string& resource, Options options);
+  bool SetUp(FakeLoop& loop, std::string& resource) { return SetUp(loop, resource, Options{}); }
+  std::vector<HislipFrame> Frames() const;
+
+  struct State;
+
+ private:
+  std::shared_ptr<State> state_;
+};
+
+}  // namespace tevra::testing
