@@ -1,6 +1,7 @@
 #include "visa/ResourceManager.h"
 
 #include "visa/SocketTransport.h"
+#include "visa/Vxi11Transport.h"
 
 namespace tevra::visa {
 namespace {
@@ -37,6 +38,7 @@ std::string_view KindName(ResourceKind kind) {
 
 ResourceManager::ResourceManager() {
   transports_.emplace_back(ResourceKind::TcpipSocket, &SocketTransport::Open);
+  transports_.emplace_back(ResourceKind::TcpipVxi11, &Vxi11Transport::Open);
 }
 
 void ResourceManager::RegisterTransport(ResourceKind kind, TransportFactory factory) {

@@ -3,8 +3,6 @@
 
 namespace tevra::testing {
 
-bool SetUpVxi11Wire(FakeLoop&, std::string&) { return false; }
-
 bool SetUpHislipWire(FakeLoop&, std::string&) { return false; }
 
 bool SetUpSerialWire(FakeLoop&, std::string&) { return false; }
