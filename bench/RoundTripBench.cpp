@@ -1,6 +1,9 @@
 // Instrument I/O over loopback through the VISA session: a "*IDN?" query round trip, the same
 // on a bare blocking socket for reference, and receiving a list of 1,000,000 readings (~23 MB).
 //
+// The VXI-11 rows run the query and a 1,000,000-double definite block (8 MB) over the fake's
+// VXI-11 wire, beside the socket figures.
+//
 // The instrument is an in-process fake on its own thread, or, when TEVRA_BENCH_RESOURCE names a
 // resource (tools/compare-pyvisa starts tevra_fake_instrument and sets it), that server.
 #include <arpa/inet.h>
@@ -134,5 +137,71 @@ void BM_ReceiveList(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(total));
 }
 BENCHMARK(BM_ReceiveList)->Arg(4096)->Arg(64 * 1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The fake's VXI-11 wire, started on first use.
+std::unique_ptr<VisaSession> OpenVxi11Session(benchmark::State& state) {
+  static const std::string resource = [] {
+    FakeInstrument::Options options;
+    options.lifetime = std::chrono::minutes(30);
+    options.wire = tevra::testing::FakeWire::Vxi11;
+    static FakeInstrument fake(options);
+    fake.On("*IDN?").Reply(tevra::testing::kSampleIdentity);
+    fake.On("BLOCK?").Reply(tevra::testing::MakeDoubleBlock(kListValues));
+    if (!fake.Start()) return std::string();
+    return fake.ResourceName();
+  }();
+  static ResourceManager manager;
+  std::unique_ptr<VisaSession> session;
+  if (manager.Open(resource, AccessMode::NoLock, 2000, session) != kViSuccess) {
+    state.SkipWithError(manager.LastErrorDescription().c_str());
+    return nullptr;
+  }
+  session->SetAttribute(kViAttrTmoValue, std::uint32_t{10000});
+  return session;
+}
+
+void BM_Vxi11QueryRoundTrip(benchmark::State& state) {
+  const std::unique_ptr<VisaSession> session = OpenVxi11Session(state);
+  if (!session) return;
+  std::uint8_t reply[4096];
+  for (auto _ : state) {
+    std::size_t written = 0, count = 0;
+    session->Write("*IDN?\n", written);
+    if (session->Read(reply, count) != kViSuccess) {
+      state.SkipWithError(session->LastErrorDescription().c_str());
+      break;
+    }
+    benchmark::DoNotOptimize(count);
+  }
+}
+BENCHMARK(BM_Vxi11QueryRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The 8 MB block through reads of state.range(0) bytes.
+void BM_Vxi11ReadBlock(benchmark::State& state) {
+  const std::unique_ptr<VisaSession> session = OpenVxi11Session(state);
+  if (!session) return;
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(state.range(0)));
+  std::size_t total = 0;
+  for (auto _ : state) {
+    std::size_t written = 0;
+    session->Write("BLOCK?\n", written);
+    ViStatus status;
+    do {
+      std::size_t count = 0;
+      status = session->Read(buffer, count);
+      total += count;
+    } while (status == kViSuccessMaxCnt);
+    if (status != kViSuccess) {
+      state.SkipWithError(session->LastErrorDescription().c_str());
+      break;
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(total));
+}
+BENCHMARK(BM_Vxi11ReadBlock)
+    ->Arg(64 * 1024)
+    ->Arg(1 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "visa/SocketTransport.h"
 #include "visa/SystemVisa.h"
 #include "visa/TransportSession.h"
+#include "visa/Vxi11Transport.h"
 
 namespace tevra::visa {
 namespace {
@@ -54,6 +55,7 @@ bool IsNone(std::string_view name) {
 
 ResourceManager::ResourceManager() {
   transports_.emplace_back(ResourceKind::TcpipSocket, &SocketTransport::Open);
+  transports_.emplace_back(ResourceKind::TcpipVxi11, &Vxi11Transport::Open);
   transports_.emplace_back(ResourceKind::TcpipHislip, &HislipTransport::Open);
 }
 

@@ -3,7 +3,5 @@
 
 namespace tevra::testing {
 
-bool SetUpVxi11Wire(FakeLoop&, std::string&) { return false; }
-
 bool SetUpSerialWire(FakeLoop&, std::string&) { return false; }
 }  // namespace tevra::testing

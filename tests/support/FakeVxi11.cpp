@@ -1,0 +1,312 @@
+#include "support/FakeVxi11.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace tevra::testing {
+namespace {
+
+std::uint32_t Word(std::string_view bytes, std::size_t at) {
+  if (at + 4 > bytes.size()) return 0;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
+  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+void Put(std::string& out, std::uint32_t v) {
+  const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+  out.append(b, 4);
+}
+void PutOpaque(std::string& out, std::string_view bytes) {
+  Put(out, static_cast<std::uint32_t>(bytes.size()));
+  out.append(bytes);
+  out.append((4 - bytes.size() % 4) % 4, '\0');
+}
+
+// A call record of the client, cut into its parts.
+struct Call {
+  std::uint32_t xid = 0, program = 0, procedure = 0;
+  std::string_view args;
+};
+
+// Takes whole records out of inbox; record holds the call's bytes, fragment marks removed.
+bool TakeRecord(std::string& inbox, std::string& record, std::string& raw) {
+  std::size_t at = 0;
+  record.clear();
+  for (;;) {
+    if (inbox.size() < at + 4) return false;
+    const std::uint32_t mark = Word(inbox, at);
+    const std::size_t length = mark & 0x7FFFFFFF;
+    if (inbox.size() < at + 4 + length) return false;
+    record.append(inbox, at + 4, length);
+    at += 4 + length;
+    if (mark & 0x80000000u) break;
+  }
+  raw = inbox.substr(0, at);
+  inbox.erase(0, at);
+  return true;
+}
+
+bool Decode(std::string_view record, Call& call) {
+  call.xid = Word(record, 0);
+  call.program = Word(record, 12);
+  call.procedure = Word(record, 20);
+  std::size_t at = 24;
+  for (int i = 0; i < 2; ++i) {  // credential, verifier
+    const std::uint32_t length = Word(record, at + 4);
+    at += 8 + (length + 3) / 4 * 4;
+  }
+  if (at > record.size()) return false;
+  call.args = record.substr(at);
+  return true;
+}
+
+void SendReply(FakeConnection& connection, std::uint32_t xid, const std::string& results) {
+  std::string reply;
+  Put(reply, 0x80000000u | static_cast<std::uint32_t>(24 + results.size()));
+  for (std::uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) Put(reply, w);
+  reply += results;
+  connection.Outbox() += reply;
+}
+
+struct Shared {
+  FakeVxi11Options options;
+  std::shared_ptr<FakeVxi11Log> log;
+  std::uint16_t corePort = 0, abortPort = 0;
+  std::uint32_t nextLink = 1;
+  bool abortRequested = false;
+};
+
+class PortmapperConnection final : public FakeConnection {
+ public:
+  explicit PortmapperConnection(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+  bool OnReceive(std::string_view bytes) override {
+    inbox_ += bytes;
+    std::string record, raw;
+    while (TakeRecord(inbox_, record, raw)) {
+      Call call;
+      if (!Decode(record, call)) return false;
+      const bool core = call.procedure == 3 && Word(call.args, 0) == 0x0607AF &&
+                        Word(call.args, 4) == 1 && Word(call.args, 8) == 6;
+      std::string results;
+      Put(results, core ? shared_->corePort : 0);
+      SendReply(*this, call.xid, results);
+    }
+    return true;
+  }
+  bool OnTime(FakeClock::time_point) override { return true; }
+
+ private:
+  std::shared_ptr<Shared> shared_;
+  std::string inbox_;
+};
+
+class AbortConnection final : public FakeConnection {
+ public:
+  explicit AbortConnection(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+  bool OnReceive(std::string_view bytes) override {
+    inbox_ += bytes;
+    std::string record, raw;
+    while (TakeRecord(inbox_, record, raw)) {
+      Call call;
+      if (!Decode(record, call)) return false;
+      shared_->abortRequested = true;
+      std::string results;
+      Put(results, 0);
+      SendReply(*this, call.xid, results);
+    }
+    return true;
+  }
+  bool OnTime(FakeClock::time_point) override { return true; }
+
+ private:
+  std::shared_ptr<Shared> shared_;
+  std::string inbox_;
+};
+
+class CoreConnection final : public FakeConnection {
+ public:
+  CoreConnection(FakeScript& script, std::shared_ptr<Shared> shared)
+      : script_(script), shared_(std::move(shared)) {}
+
+  bool OnReceive(std::string_view bytes) override {
+    inbox_ += bytes;
+    return Serve(FakeClock::now());
+  }
+  bool OnTime(FakeClock::time_point now) override {
+    if (reading_ && !AnswerRead(now)) return false;
+    return Serve(now);
+  }
+  FakeClock::time_point WakeAt() const override {
+    if (!reading_) return FakeClock::time_point::max();
+    return queue_.Empty() ? readDeadline_ : std::min(readDeadline_, queue_.Front().due);
+  }
+
+ private:
+  // Calls are answered in order; a device_read that waits holds back the calls after it.
+  bool Serve(FakeClock::time_point now) {
+    std::string record, raw;
+    while (!reading_ && TakeRecord(inbox_, record, raw)) {
+      {
+        std::lock_guard lock(shared_->log->mutex);
+        shared_->log->calls.push_back(raw);
+      }
+      Call call;
+      if (!Decode(record, call)) return false;
+      if (!Answer(call, now)) return false;
+    }
+    return true;
+  }
+
+  bool Answer(const Call& call, FakeClock::time_point now) {
+    const std::string_view a = call.args;
+    std::string results;
+    switch (call.procedure) {
+      case 10:  // create_link
+        link_ = shared_->nextLink++;
+        for (std::uint32_t w :
+             {0u, link_, std::uint32_t(shared_->abortPort), shared_->options.maxRecvSize})
+          Put(results, w);
+        break;
+      case 11: {  // device_write
+        const std::uint32_t flags = Word(a, 12);
+        const std::uint32_t size = Word(a, 16);
+        const std::string_view data = a.substr(std::min<std::size_t>(20, a.size()), size);
+        script_.Receive(data, flags & 8, partial_, queue_);
+        Put(results, 0);
+        Put(results, static_cast<std::uint32_t>(data.size()));
+        break;
+      }
+      case 12:  // device_read
+        reading_ = true;
+        readXid_ = call.xid;
+        requestSize_ = Word(a, 4);
+        readDeadline_ = now + Milliseconds(Word(a, 8));
+        termChar_ = (Word(a, 16) & 128) ? int(Word(a, 20) & 0xFF) : -1;
+        shared_->abortRequested = false;
+        return AnswerRead(now);
+      case 13:  // device_readstb
+        Put(results, 0);
+        Put(results, shared_->options.statusByte);
+        break;
+      case 14:  // device_trigger
+      {
+        std::lock_guard lock(shared_->log->mutex);
+        ++shared_->log->triggers;
+      }
+        Put(results, 0);
+        break;
+      case 15:  // device_clear
+        queue_.Clear();
+        partial_.clear();
+        {
+          std::lock_guard lock(shared_->log->mutex);
+          ++shared_->log->clears;
+        }
+        Put(results, 0);
+        break;
+      case 18: {  // device_lock
+        std::lock_guard lock(shared_->log->mutex);
+        std::uint32_t& holder = shared_->log->lockHolder;
+        const bool free = holder == 0 || holder == link_;
+        if (free) holder = link_;
+        Put(results, free ? 0 : 11);
+        break;
+      }
+      case 19: {  // device_unlock
+        std::lock_guard lock(shared_->log->mutex);
+        std::uint32_t& holder = shared_->log->lockHolder;
+        const bool held = holder == link_;
+        if (held) holder = 0;
+        Put(results, held ? 0 : 12);
+        break;
+      }
+      case 23:  // destroy_link
+        Put(results, 0);
+        break;
+      default:
+        Put(results, 8);
+    }
+    SendReply(*this, call.xid, results);
+    return true;
+  }
+
+  // Answers the waiting device_read from the output that is due, or with error 15 when its
+  // io_timeout passed, or 23 when the abort channel asked.
+  bool AnswerRead(FakeClock::time_point now) {
+    std::string results;
+    if (queue_.Due(now)) {
+      FakeOutput& piece = queue_.Front();
+      if (!piece.bytes) {
+        CloseWhenSent();
+        queue_.Clear();
+        reading_ = false;
+        return true;
+      }
+      std::string_view text = piece.Text().substr(0, requestSize_);
+      std::uint32_t reason = 0;
+      if (termChar_ >= 0) {
+        const std::size_t found = text.find(char(termChar_));
+        if (found != std::string_view::npos) {
+          text = text.substr(0, found + 1);
+          reason |= 2;
+        }
+      }
+      piece.offset += text.size();
+      if (piece.offset == piece.end) {
+        if (piece.endsReply) reason |= 4;
+        queue_.Pop();
+      }
+      if (reason == 0 && text.size() == requestSize_) reason = 1;
+      Put(results, 0);
+      Put(results, reason);
+      PutOpaque(results, text);
+    } else if (shared_->abortRequested || now >= readDeadline_) {
+      Put(results, shared_->abortRequested ? 23 : 15);
+      Put(results, 0);
+      PutOpaque(results, {});
+    } else {
+      return true;
+    }
+    reading_ = false;
+    SendReply(*this, readXid_, results);
+    return true;
+  }
+
+  FakeScript& script_;
+  std::shared_ptr<Shared> shared_;
+  std::string inbox_;
+  std::string partial_;
+  FakeOutputQueue queue_;
+  std::uint32_t link_ = 0;
+  bool reading_ = false;
+  std::uint32_t readXid_ = 0;
+  std::uint32_t requestSize_ = 0;
+  int termChar_ = -1;
+  FakeClock::time_point readDeadline_{};
+};
+
+}  // namespace
+
+bool SetUpVxi11Wire(FakeLoop& loop, std::string& resource, const FakeVxi11Options& options,
+                    std::shared_ptr<FakeVxi11Log>& log) {
+  auto shared = std::make_shared<Shared>();
+  shared->options = options;
+  shared->log = log = std::make_shared<FakeVxi11Log>();
+  FakeScript& script = loop.Script();
+  shared->corePort =
+      loop.Listen([&script, shared] { return std::make_unique<CoreConnection>(script, shared); });
+  shared->abortPort = loop.Listen([shared] { return std::make_unique<AbortConnection>(shared); });
+  const auto portmapper = [shared] { return std::make_unique<PortmapperConnection>(shared); };
+  const std::uint16_t mapperPort = loop.Listen(portmapper);
+  if (shared->corePort == 0 || shared->abortPort == 0 || mapperPort == 0) return false;
+  if (options.portmapperOn111) log->portmapperOn111 = loop.Listen(portmapper, 111) != 0;
+  setenv("TEVRA_PORTMAPPER_PORT", std::to_string(mapperPort).c_str(), 1);
+  resource = "TCPIP::" + loop.HostText() + "::inst0::INSTR";
+  return true;
+}
+
+bool SetUpVxi11Wire(FakeLoop& loop, std::string& resource) {
+  std::shared_ptr<FakeVxi11Log> log;
+  return SetUpVxi11Wire(loop, resource, FakeVxi11Options{}, log);
+}
+
+}  // namespace tevra::testing

@@ -1,0 +1,38 @@
+// The VXI-11 wire of the fake instrument: a portmapper, the core channel and the abort channel
+// on free loopback ports. The portmapper port goes into TEVRA_PORTMAPPER_PORT.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "support/FakeServer.h"
+
+namespace tevra::testing {
+
+struct FakeVxi11Options {
+  std::uint32_t maxRecvSize = 1024;  // small, so that writes are split
+  bool portmapperOn111 = false;      // also serve the portmapper on 127.0.0.1:111
+  std::uint8_t statusByte = 0x40;
+};
+
+// What the core channel received, shared with the loop's thread.
+struct FakeVxi11Log {
+  std::mutex mutex;
+  std::vector<std::string> calls;  // every call record as received, record mark included
+  int triggers = 0;
+  int clears = 0;
+  std::uint32_t lockHolder = 0;  // the link holding the device lock, 0: none
+  bool portmapperOn111 = false;  // whether port 111 could be bound
+  std::vector<std::string> Calls() {
+    std::lock_guard lock(mutex);
+    return calls;
+  }
+};
+
+bool SetUpVxi11Wire(FakeLoop& loop, std::string& resource, const FakeVxi11Options& options,
+                    std::shared_ptr<FakeVxi11Log>& log);
+
+}  // namespace tevra::testing

@@ -1,0 +1,218 @@
+// The VXI-11 transport against the fake's VXI-11 wire over loopback: the call records on the
+// wire, how reads end, timeouts and the late replies after them, device clear, status byte,
+// trigger, lock, connection loss, open failures, and pyvisa-py reaching the same fake.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/FakeVxi11.h"
+#include "visa/ResourceManager.h"
+#include "visa/Vxi11Transport.h"
+
+namespace tevra::visa {
+namespace {
+
+using testing::FakeLoop;
+using testing::FakeScript;
+using testing::Milliseconds;
+using Clock = std::chrono::steady_clock;
+
+std::uint32_t Word(const std::string& bytes, std::size_t at) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
+  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+// The words of a call record from the procedure on (record mark and xid left out).
+std::vector<std::uint32_t> Words(const std::string& record) {
+  std::vector<std::uint32_t> words;
+  for (std::size_t at = 20; at + 4 <= record.size(); at += 4) words.push_back(Word(record, at));
+  return words;
+}
+
+class Vxi11 : public ::testing::Test {
+ protected:
+  void Start(testing::FakeVxi11Options options = {}) {
+    ASSERT_TRUE(testing::SetUpVxi11Wire(loop_, resource_, options, log_));
+    ASSERT_TRUE(loop_.Start());
+    ASSERT_EQ(manager_.Open(resource_, AccessMode::NoLock, 2000, session_), kViSuccess)
+        << manager_.LastErrorDescription();
+    session_->SetAttribute(kViAttrTmoValue, std::uint32_t{200});
+  }
+  ViStatus Write(std::string_view text) {
+    std::size_t written = 0;
+    return session_->Write(text, written);
+  }
+  ViStatus Read(std::size_t size, std::string& bytes) {
+    std::vector<std::uint8_t> buffer(size);
+    std::size_t count = 0;
+    const ViStatus status = session_->Read(buffer, count);
+    bytes.assign(buffer.begin(), buffer.begin() + static_cast<long>(count));
+    return status;
+  }
+
+  FakeScript script_;
+  FakeLoop loop_{script_, false, Milliseconds(20000)};
+  std::string resource_;
+  std::shared_ptr<testing::FakeVxi11Log> log_;
+  ResourceManager manager_;
+  std::unique_ptr<VisaSession> session_;
+};
+
+TEST_F(Vxi11, CallRecordsOnTheWire) {
+  script_.On("*IDN?").Reply("ACME,1\n");
+  Start();
+  ASSERT_EQ(Write("*IDN?\n"), kViSuccess);
+  std::string reply;
+  ASSERT_EQ(Read(100, reply), kViSuccess);
+  EXPECT_EQ(reply, "ACME,1\n");
+  const std::string long_(2500, 'x');
+  ASSERT_EQ(Write(long_), kViSuccess);
+
+  const std::vector<std::string> calls = log_->Calls();
+  ASSERT_EQ(calls.size(), 6u);
+  // Record mark (one last fragment), then xid, CALL, RPC version 2, core program, version 1.
+  for (const std::string& call : calls) {
+    EXPECT_EQ(Word(call, 0), 0x80000000u | (call.size() - 4));
+    EXPECT_EQ(Word(call, 8), 0u);
+    EXPECT_EQ(Word(call, 12), 2u);
+    EXPECT_EQ(Word(call, 16), 0x0607AFu);
+    EXPECT_EQ(Word(call, 20), 1u);
+  }
+  EXPECT_EQ(Word(calls[2], 4), Word(calls[1], 4) + 1) << "xids count up";
+  using W = std::vector<std::uint32_t>;
+  // procedure, AUTH_NULL credential and verifier, then the arguments
+  W createLink = Words(calls[0]);
+  createLink.erase(createLink.begin() + 6);  // clientId
+  EXPECT_EQ(createLink, (W{1, 10, 0, 0, 0, 0, 0, 0, 5, 0x696E7374, 0x30000000}));
+  EXPECT_EQ(Words(calls[1]), (W{1, 11, 0, 0, 0, 0, 1, 200, 200, 8, 6, 0x2A49444E, 0x3F0A0000}));
+  EXPECT_EQ(Words(calls[2]), (W{1, 12, 0, 0, 0, 0, 1, 100, 200, 200, 0, '\n'}));
+  // 2,500 bytes in calls of maxRecvSize (1,024), END on the last only.
+  for (int i = 0; i < 3; ++i) {
+    const W words = Words(calls[3 + i]);
+    EXPECT_EQ(words[1], 11u);
+    EXPECT_EQ(words[9], i == 2 ? 8u : 0u);
+    EXPECT_EQ(words[10], i == 2 ? 452u : 1024u);
+  }
+}
+
+TEST_F(Vxi11, ReadsEndOnEndTermCharOrCount) {
+  const std::string block = "#210ab\ncd\nefg";  // line feeds inside a definite block
+  script_.On("BLOCK?").Reply(block + "\n").Times(2);
+  script_.On("LONG?").Reply(std::string(3000, 'y') + "\n");
+  Start();
+  std::string bytes;
+  ASSERT_EQ(Write("BLOCK?\n"), kViSuccess);
+  EXPECT_EQ(Read(100, bytes), kViSuccess) << "the line feeds do not end the read";
+  EXPECT_EQ(bytes, block + "\n");
+  session_->SetAttribute(kViAttrTermcharEn, true);
+  ASSERT_EQ(Write("BLOCK?\n"), kViSuccess);
+  EXPECT_EQ(Read(100, bytes), kViSuccessTermChar);
+  EXPECT_EQ(bytes, "#210ab\n");
+  session_->Clear();
+  session_->SetAttribute(kViAttrTermcharEn, false);
+  ASSERT_EQ(Write("LONG?\n"), kViSuccess);
+  EXPECT_EQ(Read(1000, bytes), kViSuccessMaxCnt);
+  EXPECT_EQ(Read(2000, bytes), kViSuccessMaxCnt) << "END falls one byte after the buffer";
+  EXPECT_EQ(Read(2000, bytes), kViSuccess);
+  EXPECT_EQ(bytes, "\n");
+}
+
+TEST_F(Vxi11, ATimeoutLeavesTheLinkUsable) {
+  script_.On("SLOW?").Reply("late\n").After(Milliseconds(300));
+  script_.On("*IDN?").Reply("ACME,1\n");
+  Start();
+  ASSERT_EQ(Write("SLOW?\n"), kViSuccess);
+  std::string bytes;
+  const auto started = Clock::now();
+  EXPECT_EQ(Read(100, bytes), kViErrorTmo);
+  EXPECT_LT(Clock::now() - started, Milliseconds(250));
+  EXPECT_NE(session_->LastErrorDescription().find("device_read: I/O timeout (VXI-11 error 15)"),
+            std::string::npos)
+      << session_->LastErrorDescription();
+  ASSERT_EQ(session_->Clear(), kViSuccess);  // as the session does to get back in step
+  ASSERT_EQ(Write("*IDN?\n"), kViSuccess);
+  EXPECT_EQ(Read(100, bytes), kViSuccess);
+  EXPECT_EQ(bytes, "ACME,1\n");
+}
+
+TEST_F(Vxi11, StatusByteTriggerClearAndLock) {
+  testing::FakeVxi11Options options;
+  options.statusByte = 0x51;
+  Start(options);
+  std::uint16_t stb = 0;
+  EXPECT_EQ(session_->ReadStatusByte(stb), kViSuccess);
+  EXPECT_EQ(stb, 0x51);
+  EXPECT_EQ(session_->AssertTrigger(kViTrigProtDefault), kViSuccess);
+  EXPECT_EQ(session_->Clear(), kViSuccess);
+  EXPECT_EQ(log_->triggers, 1);
+  EXPECT_EQ(log_->clears, 1);
+
+  std::unique_ptr<Transport> other, first;
+  ResourceAddress address;
+  ASSERT_EQ(ParseResourceString(resource_, address), kViSuccess);
+  std::string detail;
+  ASSERT_EQ(Vxi11Transport::Open(address, 2000, first, detail), kViSuccess) << detail;
+  ASSERT_EQ(Vxi11Transport::Open(address, 2000, other, detail), kViSuccess) << detail;
+  EXPECT_EQ(first->LockDevice("key", 100), kViErrorNsupOper);
+  EXPECT_EQ(first->LockDevice({}, 100), kViSuccess);
+  EXPECT_EQ(other->LockDevice({}, 100), kViErrorRsrcLocked);
+  EXPECT_EQ(other->TakeErrorDetail(),
+            "device_lock: device locked by another link (VXI-11 error 11)");
+  EXPECT_EQ(other->UnlockDevice(), kViErrorSesnNlocked);
+  EXPECT_EQ(first->UnlockDevice(), kViSuccess);
+  EXPECT_EQ(other->LockDevice({}, 100), kViSuccess);
+}
+
+TEST_F(Vxi11, APeerThatClosesLosesTheConnection) {
+  script_.On("BYE").Disconnect();
+  Start();
+  ASSERT_EQ(Write("BYE\n"), kViSuccess);
+  std::string bytes;
+  EXPECT_EQ(Read(100, bytes), kViErrorConnLost);
+  EXPECT_EQ(Write("*IDN?\n"), kViErrorConnLost);
+}
+
+TEST(Vxi11Open, FailuresNameTheHostAndWhat) {
+  // A port nobody listens on: bound once, then closed.
+  const int probe = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  close(probe);
+  const std::uint16_t closed = ntohs(address.sin_port);
+  setenv("TEVRA_PORTMAPPER_PORT", std::to_string(closed).c_str(), 1);
+  ResourceManager manager;
+  std::unique_ptr<VisaSession> session;
+  EXPECT_EQ(manager.Open("TCPIP::127.0.0.1::INSTR", AccessMode::NoLock, 500, session),
+            kViErrorRsrcNfound);
+  EXPECT_NE(manager.LastErrorDescription().find("no portmapper on 127.0.0.1"), std::string::npos)
+      << manager.LastErrorDescription();
+}
+
+TEST_F(Vxi11, PyvisaPyQueriesTheFake) {
+  if (std::system("/usr/bin/python3 -c 'import pyvisa, pyvisa_py' 2>/dev/null") != 0)
+    GTEST_SKIP() << "pyvisa-py is not installed (Debian python3-pyvisa-py)";
+  script_.On("*IDN?").Reply("ACME,1\n");
+  testing::FakeVxi11Options options;
+  options.portmapperOn111 = true;
+  Start(options);
+  if (!log_->portmapperOn111) GTEST_SKIP() << "port 111 cannot be bound here (taken, or no rights)";
+  const std::string command =
+      "timeout 20 /usr/bin/python3 -c \"import pyvisa; rm = pyvisa.ResourceManager('@py'); "
+      "i = rm.open_resource('TCPIP::127.0.0.1::inst0::INSTR', "
+      "write_termination='\\n', read_termination='\\n'); i.timeout = 2000; "
+      "assert i.query('*IDN?') == 'ACME,1'; i.close()\"";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
+}  // namespace
+}  // namespace tevra::visa
