@@ -39,7 +39,7 @@ inline const std::string kBench = Store(R"(<SoftwareModule name="Tevra">
     <DataComponent name="FromModule" type="Integer" value="5"/>
   </DataComponent>
 </SoftwareModule>
-<HardwareAsset name="Bench3" resourceDescriptor="TCPIP::192.0.2.7::INSTR"/>
+<HardwareAsset name="Bench3" resourceDescriptor="USB::0x0957::0x1796::MY123::INSTR"/>
 <DriverSession name="BenchSession" hardwareAsset="Bench3" softwareModule="Tevra"
     simulate="true" rangeCheck="false" driverSetup="Model=QX1200">
   <DataComponent name="Configurable Initial Settings" type="Structure">
