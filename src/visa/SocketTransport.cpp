@@ -24,9 +24,6 @@ constexpr int kKeepAliveIdleSeconds = 30;
 constexpr int kKeepAliveIntervalSeconds = 10;
 constexpr int kKeepAliveProbeCount = 6;
 
-// Longest status-byte reply ("255" and a terminator, with room for blanks).
-constexpr std::size_t kStatusByteReplyLimit = 32;
-
 std::string ErrnoText(const char* operation, int error) {
   return std::string(operation) + ": " + std::strerror(error);
 }
@@ -401,36 +398,11 @@ ViStatus SocketTransport::Clear(const LineSettings&) {
 }
 
 ViStatus SocketTransport::ReadStatusByte(const LineSettings& line, std::uint16_t& statusByte) {
-  if (line.protocol != IoProtocol::Ieee4882Strict) return kViErrorNsupOper;
-  static constexpr std::uint8_t kQuery[] = {'*', 'S', 'T', 'B', '?', '\n'};
-  std::size_t written = 0;
-  ViStatus status = Write(kQuery, true, line, written);
-  if (status < 0) return status;
-  LineSettings lineReply = line;
-  lineReply.termChar = '\n';
-  lineReply.termCharEnabled = true;
-  std::uint8_t reply[kStatusByteReplyLimit];
-  std::size_t count = 0;
-  status = Read(reply, lineReply, count);
-  if (status < 0) return status;
-  const char* text = reinterpret_cast<const char*>(reply);
-  std::size_t start = 0;
-  while (start < count && (text[start] == ' ' || text[start] == '+')) ++start;
-  unsigned value = 0;
-  const auto [end, error] = std::from_chars(text + start, text + count, value);
-  if (error != std::errc() || value > 0xFF || end == text + start) {
-    return Fail(kViErrorIo, "the reply to *STB? is not a status byte");
-  }
-  statusByte = static_cast<std::uint16_t>(value);
-  return kViSuccess;
+  return ReadStatusByteAsString(line, statusByte);
 }
 
 ViStatus SocketTransport::AssertTrigger(const LineSettings& line, std::uint16_t protocol) {
-  if (line.protocol != IoProtocol::Ieee4882Strict) return kViErrorNsupOper;
-  if (protocol != kViTrigProtDefault) return kViErrorInvProt;
-  static constexpr std::uint8_t kCommand[] = {'*', 'T', 'R', 'G', '\n'};
-  std::size_t written = 0;
-  return Write(kCommand, true, line, written);
+  return AssertTriggerAsString(line, protocol);
 }
 
 ViStatus SocketTransport::GetAttribute(ViAttr attribute, AttributeValue& value) const {

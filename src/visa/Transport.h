@@ -86,6 +86,11 @@ class Transport {
 
  protected:
   ViStatus Fail(ViStatus status, std::string detail);
+  // The status byte and a trigger of a line without such messages of its own: with the
+  // 488.2-strings protocol (VI_ATTR_IO_PROT) they are the "*STB?" query and the "*TRG" command,
+  // else they are not supported.
+  ViStatus ReadStatusByteAsString(const LineSettings& line, std::uint16_t& statusByte);
+  ViStatus AssertTriggerAsString(const LineSettings& line, std::uint16_t protocol);
 
   std::string lastErrorDetail_;
 };
