@@ -7,6 +7,7 @@
 #include "visa/SocketTransport.h"
 #include "visa/SystemVisa.h"
 #include "visa/TransportSession.h"
+#include "visa/UsbtmcTransport.h"
 #include "visa/Vxi11Transport.h"
 
 namespace tevra::visa {
@@ -57,6 +58,7 @@ ResourceManager::ResourceManager() {
   transports_.emplace_back(ResourceKind::TcpipSocket, &SocketTransport::Open);
   transports_.emplace_back(ResourceKind::TcpipVxi11, &Vxi11Transport::Open);
   transports_.emplace_back(ResourceKind::TcpipHislip, &HislipTransport::Open);
+  transports_.emplace_back(ResourceKind::UsbInstr, &UsbtmcTransport::Open);
 }
 
 void ResourceManager::RegisterTransport(ResourceKind kind, TransportFactory factory) {
@@ -138,8 +140,8 @@ ViStatus ResourceManager::Open(std::string_view resource, AccessMode mode,
       const std::string why =
           "no transport serves " + std::string(KindName(address.kind)) + " resources";
       if (IsNone(library)) return Fail(kViErrorRsrcNfound, name, why);
-      status = OpenThroughLibrary(NeededLibrary(), resource, mode, openTimeoutMs, opening,
-                                  why + "; ");
+      status =
+          OpenThroughLibrary(NeededLibrary(), resource, mode, openTimeoutMs, opening, why + "; ");
       if (status < 0) return status;
     } else {
       std::unique_ptr<Transport> transport;
