@@ -73,6 +73,33 @@ ReadStep DecideReadStep(std::span<const std::uint8_t> chunk, bool endAfterChunk,
   return {chunk.size(), false, kViSuccess};
 }
 
+void HeldInput::Hold(std::span<const std::uint8_t> bytes, bool endAfter) {
+  bytes_.assign(bytes.begin(), bytes.end());
+  start_ = 0;
+  end_ = endAfter;
+}
+
+bool HeldInput::Deliver(std::span<std::uint8_t> buffer, const LineSettings& line,
+                        std::size_t& count, ViStatus& status) {
+  if (Empty()) return false;
+  const std::size_t available = bytes_.size() - start_;
+  const std::size_t copied = std::min(available, buffer.size() - count);
+  std::memcpy(buffer.data() + count, bytes_.data() + start_, copied);
+  const ReadStep step =
+      DecideReadStep(buffer.subspan(count, copied), end_ && copied == available,
+                     line.termCharEnabled, line.termChar, count + copied == buffer.size());
+  start_ += step.taken;
+  count += step.taken;
+  if (Empty()) Drop();
+  status = step.status;
+  return step.done;
+}
+
+void HeldInput::Drop() {
+  bytes_.clear();  // keeps its capacity for the next tail
+  start_ = 0;
+}
+
 std::uint32_t DriverTimeoutMs(std::uint32_t timeoutMs) {
   // The driver hands the value on as a signed int of milliseconds.
   if (timeoutMs == kViTmoInfinite) return std::numeric_limits<std::int32_t>::max();
@@ -225,25 +252,6 @@ bool UsbtmcTransport::LastTransferHadEnd(std::size_t received, std::size_t asked
   return received < asked;
 }
 
-bool UsbtmcTransport::DeliverHeld(std::span<std::uint8_t> buffer, const LineSettings& line,
-                                  std::size_t& count, ViStatus& status) {
-  if (heldStart_ >= held_.size()) return false;
-  const std::size_t available = held_.size() - heldStart_;
-  const std::size_t copied = std::min(available, buffer.size() - count);
-  std::memcpy(buffer.data() + count, held_.data() + heldStart_, copied);
-  const ReadStep step =
-      DecideReadStep(buffer.subspan(count, copied), heldEnd_ && copied == available,
-                     line.termCharEnabled, line.termChar, count + copied == buffer.size());
-  heldStart_ += step.taken;
-  count += step.taken;
-  if (heldStart_ == held_.size()) {
-    held_.clear();
-    heldStart_ = 0;
-  }
-  status = step.status;
-  return step.done;
-}
-
 ViStatus UsbtmcTransport::Read(std::span<std::uint8_t> buffer, const LineSettings& line,
                                std::size_t& count) {
   using Clock = std::chrono::steady_clock;
@@ -251,7 +259,7 @@ ViStatus UsbtmcTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
   if (lost_) return Fail(kViErrorConnLost, node_ + ": the instrument was unplugged");
   if (buffer.empty()) return kViSuccessMaxCnt;
   ViStatus status = kViSuccess;
-  if (DeliverHeld(buffer, line, count, status)) return status;
+  if (held_.Deliver(buffer, line, count, status)) return status;
   if ((status = ApplyTermChar(line)) != kViSuccess) return status;
 
   const auto started = Clock::now();
@@ -283,12 +291,7 @@ ViStatus UsbtmcTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
     const bool end = LastTransferHadEnd(got, asked);
     const ReadStep step = DecideReadStep(buffer.subspan(count, got), end, line.termCharEnabled,
                                          line.termChar, count + got == buffer.size());
-    if (step.taken < got) {
-      const std::uint8_t* chunk = buffer.data() + count;
-      held_.assign(chunk + step.taken, chunk + got);
-      heldStart_ = 0;
-      heldEnd_ = end;
-    }
+    if (step.taken < got) held_.Hold(buffer.subspan(count + step.taken, got - step.taken), end);
     count += step.taken;
     if (step.done) return step.status;
   }
@@ -327,8 +330,7 @@ ViStatus UsbtmcTransport::Write(std::span<const std::uint8_t> data, bool end,
 
 ViStatus UsbtmcTransport::Clear(const LineSettings& /*line*/) {
   if (lost_) return Fail(kViErrorConnLost, node_ + ": the instrument was unplugged");
-  held_.clear();
-  heldStart_ = 0;
+  held_.Drop();
   if (ioctl(descriptor_, USBTMC_IOCTL_CLEAR) != 0) return DriverError(errno, "clear");
   return kViSuccess;
 }

@@ -44,6 +44,24 @@ struct ReadStep {
 ReadStep DecideReadStep(std::span<const std::uint8_t> chunk, bool endAfterChunk,
                         bool termCharEnabled, std::uint8_t termChar, bool bufferFull);
 
+// Bytes of a transfer that came after the termination character, for the reads that follow.
+class HeldInput {
+ public:
+  // Holds bytes; endAfter tells whether END came with the last of them.
+  void Hold(std::span<const std::uint8_t> bytes, bool endAfter);
+  // Moves held bytes into buffer[count...] as a read would take them from the bus; true when
+  // they end the read, with its completion code in status.
+  bool Deliver(std::span<std::uint8_t> buffer, const LineSettings& line, std::size_t& count,
+               ViStatus& status);
+  bool Empty() const { return start_ >= bytes_.size(); }
+  void Drop();
+
+ private:
+  std::vector<std::uint8_t> bytes_;  // bytes_[start_...] are not yet delivered
+  std::size_t start_ = 0;
+  bool end_ = false;
+};
+
 // The kernel's timeout for a session timeout: at least the driver's least, a day for none.
 std::uint32_t DriverTimeoutMs(std::uint32_t timeoutMs);
 
@@ -68,8 +86,8 @@ class UsbtmcTransport final : public Transport {
   static ViStatus Open(const ResourceAddress& address, std::uint32_t openTimeoutMs,
                        std::unique_ptr<Transport>& transport, std::string& detail);
   // Opens node with opener. kViErrorNpermission when access is denied (detail names the udev
-  // rule that grants it), kViErrorRsrcNfound when the node is missing, kViErrorRsrcBusy when
-  // another program holds it.
+  // rule that grants it), kViErrorRsrcNfound when the node is missing, kViErrorRsrcBusy on
+  // EBUSY, kViErrorIo otherwise.
   static ViStatus OpenNode(const std::string& node, NodeOpener opener,
                            std::unique_ptr<UsbtmcTransport>& transport, std::string& detail);
 
@@ -85,7 +103,7 @@ class UsbtmcTransport final : public Transport {
   ViStatus ReadStatusByte(const LineSettings& line, std::uint16_t& statusByte) override;
   ViStatus AssertTrigger(const LineSettings& line, std::uint16_t protocol) override;
   bool ClearResetsInstrument() const override { return true; }
-  bool HoldsInput() const override { return heldStart_ < held_.size(); }
+  bool HoldsInput() const override { return !held_.Empty(); }
 
  private:
   UsbtmcTransport(int descriptor, std::string node);
@@ -95,9 +113,6 @@ class UsbtmcTransport final : public Transport {
   // Whether the driver said the last read() ended with EOM; without the query (older drivers
   // read up to EOM themselves) a transfer shorter than asked for ended the message.
   bool LastTransferHadEnd(std::size_t received, std::size_t asked);
-  // Delivers held bytes into buffer[count...]; done when they end the read.
-  bool DeliverHeld(std::span<std::uint8_t> buffer, const LineSettings& line, std::size_t& count,
-                   ViStatus& status);
   ViStatus DriverError(int error, const char* operation);
 
   int descriptor_;
@@ -111,11 +126,7 @@ class UsbtmcTransport final : public Transport {
   bool deviceTermChar_ = false;
   std::uint8_t configuredTermChar_ = '\n';
   bool configuredTermCharEnabled_ = false;
-  // Bytes of a transfer that came after the termination character; held_[heldStart_...] are
-  // not yet delivered, and heldEnd_ tells whether END came after the last of them.
-  std::vector<std::uint8_t> held_;
-  std::size_t heldStart_ = 0;
-  bool heldEnd_ = false;
+  HeldInput held_;
 };
 
 }  // namespace tevra::visa

@@ -177,5 +177,42 @@ TEST(UsbtmcRead, EndsOnEndTermCharOrFullBuffer) {
   EXPECT_EQ(DriverTimeoutMs(kViTmoInfinite), 0x7FFFFFFFu);
 }
 
+// A transfer that carried two replies: the first read gets the first, later reads the rest, the
+// last with END; a short buffer takes the rest in pieces.
+TEST(UsbtmcRead, HeldBytesAreDeliveredByTheReadsThatFollow) {
+  const std::string_view tail = "2.5\n3.5\n";
+  HeldInput held;
+  held.Hold({reinterpret_cast<const std::uint8_t*>(tail.data()), tail.size()}, true);
+  LineSettings line;
+  line.termCharEnabled = true;
+  const struct {
+    std::size_t room;
+    ViStatus status;
+    const char* bytes;
+    bool heldAfter;
+  } reads[] = {
+      {64, kViSuccessTermChar, "2.5\n", true},
+      {2, kViSuccessMaxCnt, "3.", true},
+      {64, kViSuccess, "5\n", false},
+  };
+  for (const auto& r : reads) {
+    std::uint8_t buffer[64] = {};
+    std::size_t count = 0;
+    ViStatus status = kViErrorIo;
+    EXPECT_TRUE(held.Deliver({buffer, r.room}, line, count, status)) << r.bytes;
+    EXPECT_EQ(status, r.status) << r.bytes;
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), count), r.bytes);
+    EXPECT_EQ(!held.Empty(), r.heldAfter) << r.bytes;
+  }
+  // Held bytes without END leave the read to go on on the bus.
+  held.Hold({reinterpret_cast<const std::uint8_t*>(tail.data()), 2}, false);
+  std::uint8_t buffer[64];
+  std::size_t count = 0;
+  ViStatus status = kViSuccess;
+  EXPECT_FALSE(held.Deliver(buffer, line, count, status));
+  EXPECT_EQ(count, 2u);
+  EXPECT_TRUE(held.Empty());
+}
+
 }  // namespace
 }  // namespace tevra::visa
