@@ -8,6 +8,7 @@
 #include "visa/SocketTransport.h"
 #include "visa/SystemVisa.h"
 #include "visa/TransportSession.h"
+#include "visa/UsbtmcTransport.h"
 #include "visa/Vxi11Transport.h"
 
 namespace tevra::visa {
@@ -59,6 +60,7 @@ ResourceManager::ResourceManager() {
   transports_.emplace_back(ResourceKind::TcpipVxi11, &Vxi11Transport::Open);
   transports_.emplace_back(ResourceKind::TcpipHislip, &HislipTransport::Open);
   transports_.emplace_back(ResourceKind::AsrlInstr, &SerialTransport::Open);
+  transports_.emplace_back(ResourceKind::UsbInstr, &UsbtmcTransport::Open);
 }
 
 void ResourceManager::RegisterTransport(ResourceKind kind, TransportFactory factory) {

@@ -45,6 +45,7 @@ constexpr StatusText kStatusTexts[] = {
     {kViErrorSesnNlocked, "VI_ERROR_SESN_NLOCKED", "The session does not hold a lock."},
     {kViErrorLibraryNfound, "VI_ERROR_LIBRARY_NFOUND", "A required library was not found."},
     {kViErrorConnLost, "VI_ERROR_CONN_LOST", "The connection to the instrument was lost."},
+    {kViErrorNpermission, "VI_ERROR_NPERMISSION", "Access to the resource is denied to this user."},
 };
 
 const StatusText* FindStatus(ViStatus status) {

@@ -46,6 +46,7 @@ inline constexpr ViStatus kViErrorInvProt = MakeStatus(0xBFFF0079);
 inline constexpr ViStatus kViErrorSesnNlocked = MakeStatus(0xBFFF009C);
 inline constexpr ViStatus kViErrorLibraryNfound = MakeStatus(0xBFFF009E);
 inline constexpr ViStatus kViErrorConnLost = MakeStatus(0xBFFF00A6);
+inline constexpr ViStatus kViErrorNpermission = MakeStatus(0xBFFF00A8);
 
 constexpr bool Succeeded(ViStatus status) { return status >= 0; }
 
