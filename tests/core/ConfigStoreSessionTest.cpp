@@ -36,10 +36,12 @@ TEST_F(ConfigStoreSession, ALogicalNameBringsTheSessionsAddressFlagsAndDriverSet
   };
   const Case cases[] = {
       {"MyCounter", "", S_OK, "USB::0x0957::0x1796::MY123::INSTR", true, "QX1200"},
-      {"benchsession", "DriverSetup=Model=QX1100", S_OK, "USB::0x0957::0x1796::MY123::INSTR", true, "QX1100"},
+      {"benchsession", "DriverSetup=Model=QX1100", S_OK, "USB::0x0957::0x1796::MY123::INSTR", true,
+       "QX1100"},
       // The option string overrides the store: no simulation, so the address is opened, and the
       // session this driver ships with has no transport for it.
-      {"MyCounter", "Simulate=false", kUnknownResource, "USB::0x0957::0x1796::MY123::INSTR", false, ""},
+      {"MyCounter", "Simulate=false", kUnknownResource, "USB::0x0957::0x1796::MY123::INSTR", false,
+       ""},
       {"Floating", "", S_OK, "", true, "QX1300"},
       // Without simulation an empty address does not open.
       {"Floating", "Simulate=false", kUnknownResource, "", false, ""},
