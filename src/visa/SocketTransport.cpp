@@ -59,17 +59,19 @@ void SetNonBlocking(int descriptor, bool nonBlocking) {
   fcntl(descriptor, F_SETFL, nonBlocking ? flags | O_NONBLOCK : flags & ~O_NONBLOCK);
 }
 
-// Whether the kernel's receive stamp of a chunk lies before the moment the exchange began; a
-// chunk without a stamp counts as new.
-bool ArrivedBefore(msghdr& message, const timespec& moment) {
+// The kernel's receive stamp of a chunk; false when the chunk came without one.
+bool ReceiveStamp(msghdr& message, timespec& stamp) {
   for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
     if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMPNS) continue;
-    timespec stamp{};
     std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
-    return stamp.tv_sec < moment.tv_sec ||
-           (stamp.tv_sec == moment.tv_sec && stamp.tv_nsec < moment.tv_nsec);
+    return true;
   }
   return false;
+}
+
+bool Before(const timespec& stamp, const timespec& moment) {
+  return stamp.tv_sec < moment.tv_sec ||
+         (stamp.tv_sec == moment.tv_sec && stamp.tv_nsec < moment.tv_nsec);
 }
 
 std::string NumericAddress(const sockaddr* address, socklen_t length) {
@@ -223,7 +225,18 @@ ViStatus SocketTransport::ReceiveSome(std::uint8_t* destination, std::size_t siz
     const ssize_t result = recvmsg(descriptor_, &message, blocking ? 0 : MSG_DONTWAIT);
     if (result > 0) {
       received = static_cast<std::size_t>(result);
-      lastChunkStale_ = message.msg_control && ArrivedBefore(message, exchangeStart_);
+      timespec stamp{};
+      if (!message.msg_control) {
+        lastChunkStale_ = false;
+      } else if (ReceiveStamp(message, stamp)) {
+        stampsSeen_ = true;
+        lastChunkStale_ = Before(stamp, exchangeStart_);
+      } else {
+        // The option was accepted but the kernel stamps nothing (some sandboxes): from now on
+        // BeginExchange collects what has arrived instead.
+        receiveStamps_ = false;
+        lastChunkStale_ = false;
+      }
       return kViSuccess;
     }
     if (result == 0) {
@@ -316,8 +329,9 @@ void SocketTransport::BeginExchange() {
   staleEnd_ = bufferEnd_;
   exchangeBegun_ = true;
   clock_gettime(CLOCK_REALTIME, &exchangeStart_);
-  if (receiveStamps_ || connectionLost_) return;
-  // Without time stamps, what the kernel holds now is collected and marked instead.
+  if ((receiveStamps_ && stampsSeen_) || connectionLost_) return;
+  // Without time stamps (or before the first one proved that the kernel gives them), what the
+  // kernel holds now is collected and marked instead.
   if (bufferStart_ > 0) {
     std::memmove(receiveBuffer_.get(), receiveBuffer_.get() + bufferStart_,
                  bufferEnd_ - bufferStart_);
