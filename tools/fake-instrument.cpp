@@ -1,9 +1,11 @@
 // A standalone fake instrument for benchmarks against other VISA clients: serves "*IDN?",
 // "LIST?" (a list of 1,000,000 readings) and "BLOCK?" (a block of 1,000,000 doubles) on a loopback
 // port, prints its resource name on the first line of standard output, and stops when standard
-// input closes or after --seconds (default 300).
+// input closes or after --seconds (default 300). --wire picks what it speaks: the raw socket (the
+// default), VXI-11 (its portmapper port is printed on a second line, as the TEVRA_PORTMAPPER_PORT
+// setting a client needs), HiSLIP or a serial pty.
 //
-//   tevra_fake_instrument [--ipv6] [--seconds N]
+//   tevra_fake_instrument [--ipv6] [--seconds N] [--wire socket|vxi11|hislip|serial]
 #include <poll.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "support/FakeInstrument.h"
 #include "support/SampleReplies.h"
@@ -22,10 +25,25 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--ipv6") == 0) {
       options.ipv6 = true;
+    } else if (std::strcmp(argv[i], "--wire") == 0 && i + 1 < argc) {
+      const std::string wire = argv[++i];
+      if (wire == "socket") {
+        options.wire = FakeWire::Socket;
+      } else if (wire == "vxi11") {
+        options.wire = FakeWire::Vxi11;
+      } else if (wire == "hislip") {
+        options.wire = FakeWire::Hislip;
+      } else if (wire == "serial") {
+        options.wire = FakeWire::Serial;
+      } else {
+        std::fprintf(stderr, "unknown wire '%s'\n", wire.c_str());
+        return 2;
+      }
     } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
       seconds = std::strtol(argv[++i], nullptr, 10);
     } else {
-      std::fprintf(stderr, "usage: %s [--ipv6] [--seconds N]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--ipv6] [--seconds N] [--wire socket|vxi11|hislip|serial]\n",
+                   argv[0]);
       return 2;
     }
   }
@@ -41,6 +59,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%s\n", fake.ResourceName().c_str());
+  if (options.wire == FakeWire::Vxi11) {
+    const char* portmapper = std::getenv("TEVRA_PORTMAPPER_PORT");
+    std::printf("TEVRA_PORTMAPPER_PORT=%s\n", portmapper ? portmapper : "");
+  }
   std::fflush(stdout);
   pollfd input{STDIN_FILENO, POLLIN, 0};
   const auto stopAt = std::chrono::steady_clock::now() + options.lifetime;

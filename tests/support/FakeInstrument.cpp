@@ -12,6 +12,11 @@
 #include <iterator>
 #include <utility>
 
+// Where the test build does not say where its VISA library is, the loader looks for it by name.
+#ifndef TEVRA_FAKE_VISA_LIBRARY
+#define TEVRA_FAKE_VISA_LIBRARY "libfakevisa.so"
+#endif
+
 namespace tevra::testing {
 namespace {
 
