@@ -32,10 +32,6 @@ int RemainingMs(Clock::time_point deadline) {
   return static_cast<int>(std::clamp<long long>(left, 0, 0x7FFFFFFF));
 }
 
-std::string ErrnoText(const char* operation, int error) {
-  return std::string(operation) + ": " + std::strerror(error);
-}
-
 class SocketChannel final : public HislipChannel {
  public:
   explicit SocketChannel(int descriptor) : descriptor_(descriptor) {}

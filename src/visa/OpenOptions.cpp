@@ -1,5 +1,7 @@
 #include "visa/OpenOptions.h"
 
+#include "core/TextUtil.h"
+
 #include <array>
 #include <charconv>
 #include <utility>
@@ -7,14 +9,7 @@
 namespace tevra::visa {
 namespace {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
+using core::EqualsNoCase;
 
 template <class Enum, std::size_t N>
 bool ParseWord(std::string_view value,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/TextUtil.h"
 #include "visa/HislipTransport.h"
 #include "visa/SerialTransport.h"
 #include "visa/SocketTransport.h"
@@ -48,10 +49,7 @@ std::string NeededLibrary() {
   return named && *named ? std::string(named) : std::string("default");
 }
 
-bool IsNone(std::string_view name) {
-  return name.size() == 4 && std::equal(name.begin(), name.end(), "none",
-                                        [](char a, char b) { return (a | 0x20) == b; });
-}
+bool IsNone(std::string_view name) { return core::EqualsNoCase(name, "none"); }
 
 }  // namespace
 

@@ -16,15 +16,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Milliseconds left of timeoutMs since started, for poll(); -1 waits without limit.
-int RemainingMs(std::uint32_t timeoutMs, Clock::time_point started) {
-  if (timeoutMs == kViTmoInfinite) return -1;
-  const long long elapsed =
-      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
-  const long long left = static_cast<long long>(timeoutMs) - elapsed;
-  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 0x7FFFFFFF));
-}
-
 struct BaudRate {
   std::uint32_t rate;
   speed_t code;

@@ -24,10 +24,6 @@ constexpr int kKeepAliveIdleSeconds = 30;
 constexpr int kKeepAliveIntervalSeconds = 10;
 constexpr int kKeepAliveProbeCount = 6;
 
-std::string ErrnoText(const char* operation, int error) {
-  return std::string(operation) + ": " + std::strerror(error);
-}
-
 bool IsConnectionLoss(int error) {
   switch (error) {
     case ECONNRESET:
@@ -41,17 +37,6 @@ bool IsConnectionLoss(int error) {
     default:
       return false;
   }
-}
-
-// Milliseconds left of timeoutMs since started, for poll(); -1 waits without limit.
-int RemainingMs(std::uint32_t timeoutMs, std::chrono::steady_clock::time_point started) {
-  if (timeoutMs == kViTmoInfinite) return -1;
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::steady_clock::now() - started)
-                           .count();
-  const long long left = static_cast<long long>(timeoutMs) - elapsed;
-  if (left <= 0) return 0;
-  return static_cast<int>(std::min<long long>(left, 0x7FFFFFFF));
 }
 
 void SetNonBlocking(int descriptor, bool nonBlocking) {

@@ -1,5 +1,7 @@
 #include "visa/SystemVisa.h"
 
+#include "core/TextUtil.h"
+
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -85,10 +87,7 @@ ViStatus LoadOne(const std::string& name, std::unique_ptr<VisaLibrary>& library,
   return kViSuccess;
 }
 
-bool IsDefault(std::string_view name) {
-  return name.size() == 7 && std::equal(name.begin(), name.end(), "default",
-                                        [](char a, char b) { return (a | 0x20) == b; });
-}
+bool IsDefault(std::string_view name) { return core::EqualsNoCase(name, "default"); }
 
 // How a value of a known attribute is delivered; others are strings when their id has the top
 // bit set (VISA gives pointer-valued attributes such ids) and unsigned numbers otherwise.

@@ -1,6 +1,8 @@
 #include "visa/Transport.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <utility>
 
 namespace tevra::visa {
@@ -10,6 +12,19 @@ namespace {
 constexpr std::size_t kStatusByteReplyLimit = 32;
 
 }  // namespace
+
+int RemainingMs(std::uint32_t timeoutMs, std::chrono::steady_clock::time_point started) {
+  if (timeoutMs == kViTmoInfinite) return -1;
+  const long long elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - started)
+                                .count();
+  const long long left = static_cast<long long>(timeoutMs) - elapsed;
+  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 0x7FFFFFFF));
+}
+
+std::string ErrnoText(const char* operation, int error) {
+  return std::string(operation) + ": " + std::strerror(error);
+}
 
 ViStatus Transport::Clear(const LineSettings&) { return kViErrorNsupOper; }
 

@@ -12,6 +12,7 @@
 // tells how many.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -94,6 +95,11 @@ class Transport {
 
   std::string lastErrorDetail_;
 };
+
+// Milliseconds left of timeoutMs since started, for poll(); -1 waits without limit.
+int RemainingMs(std::uint32_t timeoutMs, std::chrono::steady_clock::time_point started);
+// "operation: <the system's text for error>".
+std::string ErrnoText(const char* operation, int error);
 
 // Opens a transport for a parsed resource; detail receives the reason of a failure.
 using TransportFactory =

@@ -20,36 +20,6 @@
 namespace tevra::testing {
 namespace {
 
-// The raw socket: message bytes as they come, replies as they fall due.
-class SocketConnection final : public FakeConnection {
- public:
-  explicit SocketConnection(FakeScript& script) : script_(script) {}
-
-  bool OnReceive(std::string_view bytes) override {
-    script_.Receive(bytes, false, partial_, queue_);
-    return true;
-  }
-  bool OnTime(FakeClock::time_point now) override {
-    for (; queue_.Due(now); queue_.Pop()) {
-      if (!queue_.Front().bytes) {
-        CloseWhenSent();
-        queue_.Clear();
-        break;
-      }
-      Outbox().append(queue_.Front().Text());
-    }
-    return true;
-  }
-  FakeClock::time_point WakeAt() const override {
-    return queue_.Empty() ? FakeClock::time_point::max() : queue_.Front().due;
-  }
-
- private:
-  FakeScript& script_;
-  std::string partial_;
-  FakeOutputQueue queue_;
-};
-
 // The test VISA library's line: each message piece goes in a frame of a 4-byte big-endian length
 // and a flag byte (1: END after the piece), both ways, as a GPIB bus marks the last byte of a
 // message with EOI.
@@ -103,7 +73,7 @@ class FramedConnection final : public FakeConnection {
 bool SetUpSocketWire(FakeLoop& loop, std::string& resource) {
   FakeScript& script = loop.Script();
   const std::uint16_t port =
-      loop.Listen([&script] { return std::make_unique<SocketConnection>(script); });
+      loop.Listen([&script] { return std::make_unique<StreamConnection>(script, true); });
   if (port == 0) return false;
   resource = "TCPIP::" + loop.HostText() + "::" + std::to_string(port) + "::SOCKET";
   return true;

@@ -14,35 +14,15 @@
 namespace tevra::testing {
 namespace {
 
-class SerialConnection final : public FakeConnection {
+// A serial line cannot hang up; the connection owns the fake's own slave descriptor.
+class SerialConnection final : public StreamConnection {
  public:
-  SerialConnection(FakeScript& script, int slave) : script_(script), slave_(slave) {}
+  SerialConnection(FakeScript& script, int slave)
+      : StreamConnection(script, false), slave_(slave) {}
   ~SerialConnection() override { close(slave_); }
 
-  bool OnReceive(std::string_view bytes) override {
-    script_.Receive(bytes, false, partial_, queue_);
-    return true;
-  }
-  bool OnTime(FakeClock::time_point now) override {
-    for (; queue_.Due(now); queue_.Pop()) {
-      // A serial line cannot hang up; a disconnect rule only stops the replies.
-      if (!queue_.Front().bytes) {
-        queue_.Clear();
-        break;
-      }
-      Outbox().append(queue_.Front().Text());
-    }
-    return true;
-  }
-  FakeClock::time_point WakeAt() const override {
-    return queue_.Empty() ? FakeClock::time_point::max() : queue_.Front().due;
-  }
-
  private:
-  FakeScript& script_;
   int slave_;
-  std::string partial_;
-  FakeOutputQueue queue_;
 };
 
 }  // namespace

@@ -14,6 +14,27 @@
 
 namespace tevra::testing {
 
+bool StreamConnection::OnReceive(std::string_view bytes) {
+  script_.Receive(bytes, false, partial_, queue_);
+  return true;
+}
+
+bool StreamConnection::OnTime(FakeClock::time_point now) {
+  for (; queue_.Due(now); queue_.Pop()) {
+    if (!queue_.Front().bytes) {
+      if (canHangUp_) CloseWhenSent();
+      queue_.Clear();
+      break;
+    }
+    Outbox().append(queue_.Front().Text());
+  }
+  return true;
+}
+
+FakeClock::time_point StreamConnection::WakeAt() const {
+  return queue_.Empty() ? FakeClock::time_point::max() : queue_.Front().due;
+}
+
 FakeLoop::FakeLoop(FakeScript& script, bool ipv6, Milliseconds lifetime)
     : script_(script), ipv6_(ipv6), lifetime_(lifetime) {}
 

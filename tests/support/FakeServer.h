@@ -42,6 +42,23 @@ class FakeConnection {
   bool closeWhenSent_ = false;
 };
 
+// A wire without framing (a raw socket, a serial line): message bytes as they come, replies as
+// they fall due. A line that cannot hang up ends only the replies at a disconnect rule.
+class StreamConnection : public FakeConnection {
+ public:
+  StreamConnection(FakeScript& script, bool canHangUp) : script_(script), canHangUp_(canHangUp) {}
+
+  bool OnReceive(std::string_view bytes) override;
+  bool OnTime(FakeClock::time_point now) override;
+  FakeClock::time_point WakeAt() const override;
+
+ private:
+  FakeScript& script_;
+  bool canHangUp_;
+  std::string partial_;
+  FakeOutputQueue queue_;
+};
+
 class FakeLoop {
  public:
   using Accept = std::function<std::unique_ptr<FakeConnection>()>;
