@@ -7,15 +7,15 @@
 #include <string>
 
 #include "counter/Tevra.h"
+#include "emulator/Instrument.h"
 #include "platform/Bstr.h"
 #include "platform/ErrorInfo.h"
 #include "platform/SafeArray.h"
-#include "support/FakeInstrument.h"
 #include "support/SampleReplies.h"
 
 namespace {
 
-using tevra::testing::FakeInstrument;
+using FakeInstrument = tevra::emulator::Instrument;
 
 constexpr LONG kReadings = 1000000;
 

@@ -18,14 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeInstrument.h"
+#include "emulator/Instrument.h"
 #include "support/SampleReplies.h"
 #include "visa/ResourceManager.h"
 
 namespace {
 
 using namespace tevra::visa;
-using tevra::testing::FakeInstrument;
+using FakeInstrument = tevra::emulator::Instrument;
 
 constexpr std::size_t kListValues = 1000000;
 
@@ -143,7 +143,7 @@ std::unique_ptr<VisaSession> OpenVxi11Session(benchmark::State& state) {
   static const std::string resource = [] {
     FakeInstrument::Options options;
     options.lifetime = std::chrono::minutes(30);
-    options.wire = tevra::testing::FakeWire::Vxi11;
+    options.wire = tevra::emulator::SetUpVxi11Wire;
     static FakeInstrument fake(options);
     fake.On("*IDN?").Reply(tevra::testing::kSampleIdentity);
     fake.On("BLOCK?").Reply(tevra::testing::MakeDoubleBlock(kListValues));

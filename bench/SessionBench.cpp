@@ -12,15 +12,15 @@
 #include "core/CallContext.h"
 #include "core/ErrorReporter.h"
 #include "counter/Tevra.h"
+#include "emulator/Instrument.h"
 #include "io/VisaComSession.h"
 #include "platform/Bstr.h"
 #include "platform/ErrorInfo.h"
-#include "support/FakeInstrument.h"
 #include "support/SampleReplies.h"
 
 namespace {
 
-using tevra::testing::FakeInstrument;
+using FakeInstrument = tevra::emulator::Instrument;
 
 constexpr std::size_t kValues = 1000000;
 

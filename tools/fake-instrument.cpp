@@ -1,4 +1,4 @@
-// A standalone fake instrument for benchmarks against other VISA clients: serves "*IDN?",
+// A standalone emulator for benchmarks against other VISA clients: serves "*IDN?",
 // "LIST?" (a list of 1,000,000 readings) and "BLOCK?" (a block of 1,000,000 doubles) on a loopback
 // port, prints its resource name on the first line of standard output, and stops when standard
 // input closes or after --seconds (default 300). --wire picks what it speaks: the raw socket (the
@@ -15,12 +15,13 @@
 #include <cstring>
 #include <string>
 
-#include "support/FakeInstrument.h"
+#include "emulator/Instrument.h"
 #include "support/SampleReplies.h"
 
 int main(int argc, char** argv) {
+  using namespace tevra::emulator;
   using namespace tevra::testing;
-  FakeInstrument::Options options;
+  Instrument::Options options;
   long seconds = 300;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--ipv6") == 0) {
@@ -28,13 +29,13 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--wire") == 0 && i + 1 < argc) {
       const std::string wire = argv[++i];
       if (wire == "socket") {
-        options.wire = FakeWire::Socket;
+        options.wire = SetUpSocketWire;
       } else if (wire == "vxi11") {
-        options.wire = FakeWire::Vxi11;
+        options.wire = SetUpVxi11Wire;
       } else if (wire == "hislip") {
-        options.wire = FakeWire::Hislip;
+        options.wire = SetUpHislipWire;
       } else if (wire == "serial") {
-        options.wire = FakeWire::Serial;
+        options.wire = SetUpSerialWire;
       } else {
         std::fprintf(stderr, "unknown wire '%s'\n", wire.c_str());
         return 2;
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
     }
   }
   options.lifetime = std::chrono::seconds(seconds);
-  FakeInstrument fake(options);
+  Instrument fake(options);
   fake.On("*IDN?").Reply(kSampleIdentity);
   fake.On("LIST?").Reply(MakeAsciiList(1000000));
   fake.On("BLOCK?").Reply(MakeDoubleBlock(1000000));
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%s\n", fake.ResourceName().c_str());
-  if (options.wire == FakeWire::Vxi11) {
+  if (options.wire == SetUpVxi11Wire) {
     const char* portmapper = std::getenv("TEVRA_PORTMAPPER_PORT");
     std::printf("TEVRA_PORTMAPPER_PORT=%s\n", portmapper ? portmapper : "");
   }

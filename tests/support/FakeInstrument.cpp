@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -23,9 +22,9 @@ namespace {
 // The test VISA library's line: each message piece goes in a frame of a 4-byte big-endian length
 // and a flag byte (1: END after the piece), both ways, as a GPIB bus marks the last byte of a
 // message with EOI.
-class FramedConnection final : public FakeConnection {
+class FramedConnection final : public emulator::Connection {
  public:
-  explicit FramedConnection(FakeScript& script) : script_(script) {}
+  explicit FramedConnection(emulator::Script& script) : script_(script) {}
 
   bool OnReceive(std::string_view bytes) override {
     received_.append(bytes);
@@ -41,9 +40,9 @@ class FramedConnection final : public FakeConnection {
     }
     return true;
   }
-  bool OnTime(FakeClock::time_point now) override {
+  bool OnTime(emulator::Clock::time_point now) override {
     for (; queue_.Due(now); queue_.Pop()) {
-      const FakeOutput& piece = queue_.Front();
+      const emulator::Output& piece = queue_.Front();
       if (!piece.bytes) {
         CloseWhenSent();
         queue_.Clear();
@@ -57,34 +56,25 @@ class FramedConnection final : public FakeConnection {
     }
     return true;
   }
-  FakeClock::time_point WakeAt() const override {
-    return queue_.Empty() ? FakeClock::time_point::max() : queue_.Front().due;
+  emulator::Clock::time_point WakeAt() const override {
+    return queue_.Empty() ? emulator::Clock::time_point::max() : queue_.Front().due;
   }
 
  private:
-  FakeScript& script_;
+  emulator::Script& script_;
   std::string received_;
   std::string partial_;
-  FakeOutputQueue queue_;
+  emulator::OutputQueue queue_;
 };
 
 }  // namespace
 
-bool SetUpSocketWire(FakeLoop& loop, std::string& resource) {
-  FakeScript& script = loop.Script();
-  const std::uint16_t port =
-      loop.Listen([&script] { return std::make_unique<StreamConnection>(script, true); });
-  if (port == 0) return false;
-  resource = "TCPIP::" + loop.HostText() + "::" + std::to_string(port) + "::SOCKET";
-  return true;
-}
-
 // The test VISA library finds the instrument by the resource's primary address; each instrument
 // takes the next address, so several can be open at once. The library serves the resources no
 // built-in transport serves.
-bool SetUpVisaWire(FakeLoop& loop, std::string& resource) {
+bool SetUpVisaWire(emulator::Loop& loop, std::string& resource, std::uint16_t) {
   static std::atomic<int> nextAddress{1};
-  FakeScript& script = loop.Script();
+  emulator::Script& script = loop.GetScript();
   const std::uint16_t port =
       loop.Listen([&script] { return std::make_unique<FramedConnection>(script); });
   if (port == 0) return false;
@@ -96,15 +86,15 @@ bool SetUpVisaWire(FakeLoop& loop, std::string& resource) {
   return true;
 }
 
-FakeWire FakeInstrument::DefaultWire() {
-  static const FakeWire wire = [] {
+emulator::WireSetUp FakeInstrument::DefaultWire() {
+  static const emulator::WireSetUp wire = [] {
     const char* named = std::getenv("TEVRA_FAKE_WIRE");
     const std::string name = named ? named : "socket";
-    const std::pair<const char*, FakeWire> names[] = {{"socket", FakeWire::Socket},
-                                                      {"vxi11", FakeWire::Vxi11},
-                                                      {"hislip", FakeWire::Hislip},
-                                                      {"serial", FakeWire::Serial},
-                                                      {"visa", FakeWire::Visa}};
+    const std::pair<const char*, emulator::WireSetUp> names[] = {{"socket", FakeWire::Socket},
+                                                                 {"vxi11", FakeWire::Vxi11},
+                                                                 {"hislip", FakeWire::Hislip},
+                                                                 {"serial", FakeWire::Serial},
+                                                                 {"visa", FakeWire::Visa}};
     for (const auto& [word, meaning] : names) {
       if (name == word) return meaning;
     }
@@ -114,55 +104,11 @@ FakeWire FakeInstrument::DefaultWire() {
   return wire;
 }
 
-FakeInstrument::FakeInstrument() : FakeInstrument(Options{}) {}
-
-FakeInstrument::FakeInstrument(Options options) : options_(options) {}
-
-FakeInstrument::~FakeInstrument() { Stop(); }
-
-bool FakeInstrument::Start() {
-  if (loop_) return true;
-  auto loop = std::make_unique<FakeLoop>(script_, options_.ipv6, options_.lifetime);
-  bool ready = false;
-  switch (options_.wire) {
-    case FakeWire::Socket:
-      ready = SetUpSocketWire(*loop, resource_);
-      break;
-    case FakeWire::Vxi11:
-      ready = SetUpVxi11Wire(*loop, resource_);
-      break;
-    case FakeWire::Hislip:
-      ready = SetUpHislipWire(*loop, resource_);
-      break;
-    case FakeWire::Serial:
-      ready = SetUpSerialWire(*loop, resource_);
-      break;
-    case FakeWire::Visa:
-      ready = SetUpVisaWire(*loop, resource_);
-      break;
-  }
-  if (!ready || !loop->Start()) return false;
-  if (options_.wire == FakeWire::Socket) {
-    // "TCPIP::host::<port>::SOCKET"
-    const std::size_t end = resource_.rfind("::SOCKET");
-    const std::size_t begin = resource_.rfind("::", end - 1) + 2;
-    std::from_chars(resource_.data() + begin, resource_.data() + end, port_);
-  }
-  loop_ = std::move(loop);
-  return true;
-}
-
-void FakeInstrument::Stop() {
-  if (!loop_) return;
-  loop_->Stop();
-  loop_.reset();
-  AppendWireLog();
-}
-
 // With TEVRA_WIRE_LOG naming a file, every instrument appends what it received, headed by the
 // command line of the process (which names the test), in one write, so that the bytes of two
 // builds can be compared.
-void FakeInstrument::AppendWireLog() const {
+FakeInstrument::~FakeInstrument() {
+  Stop();
   const char* path = std::getenv("TEVRA_WIRE_LOG");
   if (!path || !*path) return;
   std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);

@@ -9,17 +9,17 @@
 #include <thread>
 #include <vector>
 
-#include "support/FakeHislip.h"
+#include "emulator/HislipWire.h"
 #include "visa/HislipTransport.h"
 
 namespace tevra::visa {
 namespace {
 
-using testing::FakeHislipServer;
-using testing::FakeLoop;
-using testing::FakeScript;
-using testing::HislipFrame;
-using testing::Milliseconds;
+using FakeHislipServer = emulator::HislipServer;
+using FakeLoop = emulator::Loop;
+using FakeScript = emulator::Script;
+using emulator::HislipFrame;
+using emulator::Milliseconds;
 using Clock = std::chrono::steady_clock;
 
 struct Fake {

@@ -11,7 +11,7 @@ namespace tevra::visa {
 namespace {
 
 using testing::FakeInstrument;
-using testing::FakeWire;
+namespace FakeWire = testing::FakeWire;
 
 class SerialSession : public ::testing::Test {
  protected:

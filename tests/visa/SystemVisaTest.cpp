@@ -11,7 +11,7 @@ namespace tevra::visa {
 namespace {
 
 using testing::FakeInstrument;
-using testing::FakeWire;
+namespace FakeWire = testing::FakeWire;
 
 TEST(SystemVisa, ASessionRunsThroughTheLibraryAndItsMissingFunctionsAreNotSupported) {
   FakeInstrument::Options options;

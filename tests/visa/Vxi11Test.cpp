@@ -12,16 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeVxi11.h"
+#include "emulator/Vxi11Wire.h"
 #include "visa/ResourceManager.h"
 #include "visa/Vxi11Transport.h"
 
 namespace tevra::visa {
 namespace {
 
-using testing::FakeLoop;
-using testing::FakeScript;
-using testing::Milliseconds;
+using FakeLoop = emulator::Loop;
+using FakeScript = emulator::Script;
+using emulator::Milliseconds;
 using Clock = std::chrono::steady_clock;
 
 std::uint32_t Word(const std::string& bytes, std::size_t at) {
@@ -37,8 +37,8 @@ std::vector<std::uint32_t> Words(const std::string& record) {
 
 class Vxi11 : public ::testing::Test {
  protected:
-  void Start(testing::FakeVxi11Options options = {}) {
-    ASSERT_TRUE(testing::SetUpVxi11Wire(loop_, resource_, options, log_));
+  void Start(emulator::Vxi11Options options = {}) {
+    ASSERT_TRUE(emulator::SetUpVxi11Wire(loop_, resource_, options, log_));
     ASSERT_TRUE(loop_.Start());
     ASSERT_EQ(manager_.Open(resource_, AccessMode::NoLock, 2000, session_), kViSuccess)
         << manager_.LastErrorDescription();
@@ -59,7 +59,7 @@ class Vxi11 : public ::testing::Test {
   FakeScript script_;
   FakeLoop loop_{script_, false, Milliseconds(20000)};
   std::string resource_;
-  std::shared_ptr<testing::FakeVxi11Log> log_;
+  std::shared_ptr<emulator::Vxi11Log> log_;
   ResourceManager manager_;
   std::unique_ptr<VisaSession> session_;
 };
@@ -142,7 +142,7 @@ TEST_F(Vxi11, ATimeoutLeavesTheLinkUsable) {
 }
 
 TEST_F(Vxi11, StatusByteTriggerClearAndLock) {
-  testing::FakeVxi11Options options;
+  emulator::Vxi11Options options;
   options.statusByte = 0x51;
   Start(options);
   std::uint16_t stb = 0;
@@ -202,7 +202,7 @@ TEST_F(Vxi11, PyvisaPyQueriesTheFake) {
   if (std::system("/usr/bin/python3 -c 'import pyvisa, pyvisa_py' 2>/dev/null") != 0)
     GTEST_SKIP() << "pyvisa-py is not installed (Debian python3-pyvisa-py)";
   script_.On("*IDN?").Reply("ACME,1\n");
-  testing::FakeVxi11Options options;
+  emulator::Vxi11Options options;
   options.portmapperOn111 = true;
   Start(options);
   if (!log_->portmapperOn111) GTEST_SKIP() << "port 111 cannot be bound here (taken, or no rights)";

@@ -1,4 +1,4 @@
-// The VXI-11 wire of the fake instrument: a portmapper, the core channel and the abort channel
+// The VXI-11 wire of the emulator: a portmapper, the core channel and the abort channel
 // on free loopback ports. The portmapper port goes into TEVRA_PORTMAPPER_PORT.
 #pragma once
 
@@ -8,18 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeServer.h"
+#include "emulator/Loop.h"
 
-namespace tevra::testing {
+namespace tevra::emulator {
 
-struct FakeVxi11Options {
+struct Vxi11Options {
   std::uint32_t maxRecvSize = 1024;  // small, so that writes are split
   bool portmapperOn111 = false;      // also serve the portmapper on 127.0.0.1:111
   std::uint8_t statusByte = 0x40;
+  std::uint16_t portmapperPort = 0;  // 0: a free port
 };
 
 // What the core channel received, shared with the loop's thread.
-struct FakeVxi11Log {
+struct Vxi11Log {
   std::mutex mutex;
   std::vector<std::string> calls;  // every call record as received, record mark included
   int triggers = 0;
@@ -32,7 +33,7 @@ struct FakeVxi11Log {
   }
 };
 
-bool SetUpVxi11Wire(FakeLoop& loop, std::string& resource, const FakeVxi11Options& options,
-                    std::shared_ptr<FakeVxi11Log>& log);
+bool SetUpVxi11Wire(Loop& loop, std::string& resource, const Vxi11Options& options,
+                    std::shared_ptr<Vxi11Log>& log);
 
-}  // namespace tevra::testing
+}  // namespace tevra::emulator

@@ -9,16 +9,15 @@
 #include <cstdlib>
 #include <memory>
 
-#include "support/FakeServer.h"
+#include "emulator/Loop.h"
 
-namespace tevra::testing {
+namespace tevra::emulator {
 namespace {
 
 // A serial line cannot hang up; the connection owns the fake's own slave descriptor.
 class SerialConnection final : public StreamConnection {
  public:
-  SerialConnection(FakeScript& script, int slave)
-      : StreamConnection(script, false), slave_(slave) {}
+  SerialConnection(Script& script, int slave) : StreamConnection(script, false), slave_(slave) {}
   ~SerialConnection() override { close(slave_); }
 
  private:
@@ -27,7 +26,7 @@ class SerialConnection final : public StreamConnection {
 
 }  // namespace
 
-bool SetUpSerialWire(FakeLoop& loop, std::string& resource) {
+bool SetUpSerialWire(Loop& loop, std::string& resource, std::uint16_t) {
   const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
     if (master >= 0) close(master);
@@ -47,9 +46,9 @@ bool SetUpSerialWire(FakeLoop& loop, std::string& resource) {
   tcgetattr(slave, &raw);
   cfmakeraw(&raw);
   tcsetattr(slave, TCSANOW, &raw);
-  loop.Adopt(master, std::make_unique<SerialConnection>(loop.Script(), slave));
+  loop.Adopt(master, std::make_unique<SerialConnection>(loop.GetScript(), slave));
   resource = std::string("ASRL") + name + "::INSTR";
   return true;
 }
 
-}  // namespace tevra::testing
+}  // namespace tevra::emulator

@@ -1,9 +1,9 @@
-#include "support/FakeHislip.h"
+#include "emulator/HislipWire.h"
 
 #include <deque>
 #include <map>
 
-namespace tevra::testing {
+namespace tevra::emulator {
 
 namespace {
 constexpr std::uint8_t kInitialize = 0, kInitializeResponse = 1, kFatalError = 2, kAsyncLock = 4,
@@ -32,9 +32,9 @@ struct Session {
   HislipConnection* sync = nullptr;
   HislipConnection* async = nullptr;
   std::string partial;
-  FakeOutputQueue scriptQueue;
+  OutputQueue scriptQueue;
   struct Pending {
-    FakeOutput piece;
+    Output piece;
     std::uint32_t messageId;
   };
   std::deque<Pending> pending;
@@ -42,8 +42,8 @@ struct Session {
 
 }  // namespace
 
-struct FakeHislipServer::State {
-  FakeScript* script = nullptr;
+struct HislipServer::State {
+  Script* script = nullptr;
   Options options;
   mutable std::mutex mutex;
   std::vector<HislipFrame> frames;
@@ -54,9 +54,9 @@ struct FakeHislipServer::State {
 
 namespace {
 
-class HislipConnection final : public FakeConnection {
+class HislipConnection final : public Connection {
  public:
-  explicit HislipConnection(std::shared_ptr<FakeHislipServer::State> state)
+  explicit HislipConnection(std::shared_ptr<HislipServer::State> state)
       : state_(std::move(state)) {}
   ~HislipConnection() override {
     if (!session_) return;
@@ -89,7 +89,7 @@ class HislipConnection final : public FakeConnection {
     return true;
   }
 
-  bool OnTime(FakeClock::time_point now) override {
+  bool OnTime(Clock::time_point now) override {
     if (!session_ || session_->sync != this) return true;
     auto& pending = session_->pending;
     while (!pending.empty() && pending.front().piece.due <= now) {
@@ -106,16 +106,16 @@ class HislipConnection final : public FakeConnection {
     }
     return true;
   }
-  FakeClock::time_point WakeAt() const override {
+  Clock::time_point WakeAt() const override {
     if (!session_ || session_->sync != this || session_->pending.empty()) {
-      return FakeClock::time_point::max();
+      return Clock::time_point::max();
     }
     return session_->pending.front().piece.due;
   }
 
  private:
   bool Handle(const HislipFrame& frame) {
-    FakeHislipServer::State& state = *state_;
+    HislipServer::State& state = *state_;
     if (!session_) {
       if (frame.type == kInitialize) {
         session_ = std::make_shared<Session>();
@@ -153,7 +153,7 @@ class HislipConnection final : public FakeConnection {
         return true;
       case kDeviceClearComplete:
         session.pending.clear();
-        session.scriptQueue = FakeOutputQueue();
+        session.scriptQueue = OutputQueue();
         session.partial.clear();
         AppendFrame(Outbox(), kDeviceClearAcknowledge, frame.control, 0, {});
         return true;
@@ -189,7 +189,7 @@ class HislipConnection final : public FakeConnection {
     }
   }
 
-  std::shared_ptr<FakeHislipServer::State> state_;
+  std::shared_ptr<HislipServer::State> state_;
   std::shared_ptr<Session> session_;
   bool async_ = false;
   std::string input_;
@@ -197,26 +197,26 @@ class HislipConnection final : public FakeConnection {
 
 }  // namespace
 
-bool FakeHislipServer::SetUp(FakeLoop& loop, std::string& resource, Options options) {
+bool HislipServer::SetUp(Loop& loop, std::string& resource, Options options) {
   state_ = std::make_shared<State>();
-  state_->script = &loop.Script();
+  state_->script = &loop.GetScript();
   state_->options = std::move(options);
   auto state = state_;
-  const std::uint16_t port =
-      loop.Listen([state] { return std::make_unique<HislipConnection>(state); });
+  const std::uint16_t port = loop.Listen(
+      [state] { return std::make_unique<HislipConnection>(state); }, state->options.port);
   if (port == 0) return false;
   resource = "TCPIP::" + loop.HostText() + "::hislip0," + std::to_string(port) + "::INSTR";
   return true;
 }
 
-std::vector<HislipFrame> FakeHislipServer::Frames() const {
+std::vector<HislipFrame> HislipServer::Frames() const {
   std::lock_guard guard(state_->mutex);
   return state_->frames;
 }
 
-bool SetUpHislipWire(FakeLoop& loop, std::string& resource) {
-  FakeHislipServer server;
-  return server.SetUp(loop, resource);
+bool SetUpHislipWire(Loop& loop, std::string& resource, std::uint16_t port) {
+  HislipServer server;
+  return server.SetUp(loop, resource, HislipServer::Options{.fatalErrorOn = {}, .port = port});
 }
 
-}  // namespace tevra::testing
+}  // namespace tevra::emulator

@@ -1,4 +1,4 @@
-// The HiSLIP wire of the fake instrument: one loopback listener for both channels of every
+// The HiSLIP wire of the emulator: one loopback listener for both channels of every
 // session; a connection's first message tells which it is (Initialize or AsyncInitialize).
 // Data/DataEnd payloads go to the script; replies go out as Data messages, DataEnd on the last
 // piece of each, carrying the MessageID of the message that asked. Every frame received is
@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeServer.h"
+#include "emulator/Loop.h"
 
-namespace tevra::testing {
+namespace tevra::emulator {
 
 struct HislipFrame {
   bool async = false;  // received on the asynchronous channel
@@ -23,17 +23,18 @@ struct HislipFrame {
   std::string payload;
 };
 
-class FakeHislipServer {
+class HislipServer {
  public:
   struct Options {
     std::uint64_t maximumMessageSize = 256;  // small, so that writes are split
     std::uint8_t statusByte = 0x10;
     std::string fatalErrorOn;  // a command answered with FatalError instead
+    std::uint16_t port = 0;    // 0: a free port
   };
 
   // Listens on loop (before it starts); resource receives "TCPIP::<host>::hislip0,<port>::INSTR".
-  bool SetUp(FakeLoop& loop, std::string& resource, Options options);
-  bool SetUp(FakeLoop& loop, std::string& resource) { return SetUp(loop, resource, Options{}); }
+  bool SetUp(Loop& loop, std::string& resource, Options options);
+  bool SetUp(Loop& loop, std::string& resource) { return SetUp(loop, resource, Options{}); }
   std::vector<HislipFrame> Frames() const;
 
   struct State;
@@ -42,4 +43,4 @@ class FakeHislipServer {
   std::shared_ptr<State> state_;
 };
 
-}  // namespace tevra::testing
+}  // namespace tevra::emulator

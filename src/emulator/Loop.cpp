@@ -1,4 +1,4 @@
-#include "support/FakeServer.h"
+#include "emulator/Loop.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -12,14 +12,14 @@
 #include <cerrno>
 #include <utility>
 
-namespace tevra::testing {
+namespace tevra::emulator {
 
 bool StreamConnection::OnReceive(std::string_view bytes) {
   script_.Receive(bytes, false, partial_, queue_);
   return true;
 }
 
-bool StreamConnection::OnTime(FakeClock::time_point now) {
+bool StreamConnection::OnTime(Clock::time_point now) {
   for (; queue_.Due(now); queue_.Pop()) {
     if (!queue_.Front().bytes) {
       if (canHangUp_) CloseWhenSent();
@@ -31,22 +31,22 @@ bool StreamConnection::OnTime(FakeClock::time_point now) {
   return true;
 }
 
-FakeClock::time_point StreamConnection::WakeAt() const {
-  return queue_.Empty() ? FakeClock::time_point::max() : queue_.Front().due;
+Clock::time_point StreamConnection::WakeAt() const {
+  return queue_.Empty() ? Clock::time_point::max() : queue_.Front().due;
 }
 
-FakeLoop::FakeLoop(FakeScript& script, bool ipv6, Milliseconds lifetime)
+Loop::Loop(Script& script, bool ipv6, Milliseconds lifetime)
     : script_(script), ipv6_(ipv6), lifetime_(lifetime) {}
 
-FakeLoop::~FakeLoop() {
+Loop::~Loop() {
   Stop();
   for (Listener& listener : listeners_) close(listener.descriptor);
-  for (Connection& connection : connections_) {
-    if (connection.descriptor >= 0) close(connection.descriptor);
+  for (Peer& peer : peers_) {
+    if (peer.descriptor >= 0) close(peer.descriptor);
   }
 }
 
-std::uint16_t FakeLoop::Listen(Accept accept, std::uint16_t port) {
+std::uint16_t Loop::Listen(Accept accept, std::uint16_t port) {
   const int family = ipv6_ ? AF_INET6 : AF_INET;
   const int descriptor = socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (descriptor < 0) return 0;
@@ -78,11 +78,11 @@ std::uint16_t FakeLoop::Listen(Accept accept, std::uint16_t port) {
                      : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
 }
 
-void FakeLoop::Adopt(int descriptor, std::unique_ptr<FakeConnection> handler) {
-  connections_.push_back({descriptor, false, std::move(handler)});
+void Loop::Adopt(int descriptor, std::unique_ptr<Connection> handler) {
+  peers_.push_back({descriptor, false, std::move(handler)});
 }
 
-bool FakeLoop::Start() {
+bool Loop::Start() {
   if (thread_.joinable()) return true;
   wakeDescriptor_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (wakeDescriptor_ < 0) return false;
@@ -90,7 +90,7 @@ bool FakeLoop::Start() {
   return true;
 }
 
-void FakeLoop::Stop() {
+void Loop::Stop() {
   if (!thread_.joinable()) return;
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = write(wakeDescriptor_, &one, sizeof one);
@@ -99,43 +99,43 @@ void FakeLoop::Stop() {
   wakeDescriptor_ = -1;
 }
 
-void FakeLoop::AcceptFrom(Listener& listener) {
+void Loop::AcceptFrom(Listener& listener) {
   for (;;) {
     const int descriptor =
         accept4(listener.descriptor, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (descriptor < 0) return;
     const int on = 1;
     setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    connections_.push_back({descriptor, true, listener.accept()});
+    peers_.push_back({descriptor, true, listener.accept()});
   }
 }
 
-void FakeLoop::Close(Connection& connection) {
-  close(connection.descriptor);
-  connection.descriptor = -1;
+void Loop::Close(Peer& peer) {
+  close(peer.descriptor);
+  peer.descriptor = -1;
   script_.NoteClosedConnection();
 }
 
-bool FakeLoop::ReceiveFrom(Connection& connection) {
+bool Loop::ReceiveFrom(Peer& peer) {
   char bytes[64 * 1024];
   for (;;) {
-    const ssize_t received = read(connection.descriptor, bytes, sizeof bytes);
+    const ssize_t received = read(peer.descriptor, bytes, sizeof bytes);
     // A pty whose other side closed reads EIO.
     if (received == 0 || (received < 0 && errno == EIO)) return false;
     if (received < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-    if (!connection.handler->OnReceive({bytes, static_cast<std::size_t>(received)})) return false;
+    if (!peer.handler->OnReceive({bytes, static_cast<std::size_t>(received)})) return false;
     if (static_cast<std::size_t>(received) < sizeof bytes) return true;
   }
 }
 
-bool FakeLoop::Flush(Connection& connection) {
-  FakeConnection& handler = *connection.handler;
+bool Loop::Flush(Peer& peer) {
+  Connection& handler = *peer.handler;
   while (handler.sent_ < handler.outbox_.size()) {
     const char* data = handler.outbox_.data() + handler.sent_;
     const std::size_t size = handler.outbox_.size() - handler.sent_;
-    const ssize_t sent =
-        connection.socket ? ::send(connection.descriptor, data, size, MSG_NOSIGNAL | MSG_DONTWAIT)
-                          : ::write(connection.descriptor, data, size);
+    const ssize_t sent = peer.socket
+                             ? ::send(peer.descriptor, data, size, MSG_NOSIGNAL | MSG_DONTWAIT)
+                             : ::write(peer.descriptor, data, size);
     if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
     handler.sent_ += static_cast<std::size_t>(sent);
   }
@@ -144,27 +144,26 @@ bool FakeLoop::Flush(Connection& connection) {
   return !handler.closeWhenSent_;
 }
 
-void FakeLoop::Serve() {
-  const FakeClock::time_point stopAt = FakeClock::now() + lifetime_;
+void Loop::Serve() {
+  const Clock::time_point stopAt = Clock::now() + lifetime_;
   std::vector<pollfd> watched;
   for (;;) {
-    FakeClock::time_point now = FakeClock::now();
+    Clock::time_point now = Clock::now();
     if (now >= stopAt) break;
     // Output that fell due, and connections that asked to close, are handled before waiting.
-    for (Connection& connection : connections_) {
-      FakeConnection& handler = *connection.handler;
-      if (!handler.OnTime(now) || !Flush(connection)) Close(connection);
+    for (Peer& peer : peers_) {
+      Connection& handler = *peer.handler;
+      if (!handler.OnTime(now) || !Flush(peer)) Close(peer);
     }
-    std::erase_if(connections_, [](const Connection& c) { return c.descriptor < 0; });
+    std::erase_if(peers_, [](const Peer& c) { return c.descriptor < 0; });
 
-    FakeClock::time_point wakeAt = stopAt;
+    Clock::time_point wakeAt = stopAt;
     watched.assign({{wakeDescriptor_, POLLIN, 0}});
     for (const Listener& listener : listeners_) watched.push_back({listener.descriptor, POLLIN, 0});
-    for (const Connection& connection : connections_) {
-      const FakeConnection& handler = *connection.handler;
+    for (const Peer& peer : peers_) {
+      const Connection& handler = *peer.handler;
       const bool sending = handler.sent_ < handler.outbox_.size();
-      watched.push_back(
-          {connection.descriptor, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0});
+      watched.push_back({peer.descriptor, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0});
       wakeAt = std::min(wakeAt, handler.WakeAt());
     }
     const auto wait = std::max<std::chrono::nanoseconds>(wakeAt - now, {});
@@ -173,21 +172,21 @@ void FakeLoop::Serve() {
     if (ppoll(watched.data(), watched.size(), &waitTime, nullptr) < 0 && errno != EINTR) break;
     if (watched[0].revents) break;  // Stop()
     const std::size_t first = 1 + listeners_.size();
-    const std::size_t connectionCount = connections_.size();
+    const std::size_t connectionCount = peers_.size();
     for (std::size_t i = 0; i < connectionCount; ++i) {
-      Connection& connection = connections_[i];
+      Peer& peer = peers_[i];
       if (!(watched[first + i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      if (!ReceiveFrom(connection)) Close(connection);
+      if (!ReceiveFrom(peer)) Close(peer);
     }
-    std::erase_if(connections_, [](const Connection& c) { return c.descriptor < 0; });
+    std::erase_if(peers_, [](const Peer& c) { return c.descriptor < 0; });
     for (std::size_t i = 0; i < listeners_.size(); ++i) {
       if (watched[1 + i].revents & POLLIN) AcceptFrom(listeners_[i]);
     }
   }
-  for (Connection& connection : connections_) {
-    if (connection.descriptor >= 0) Close(connection);
+  for (Peer& peer : peers_) {
+    if (peer.descriptor >= 0) Close(peer);
   }
-  connections_.clear();
+  peers_.clear();
 }
 
-}  // namespace tevra::testing
+}  // namespace tevra::emulator

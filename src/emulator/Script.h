@@ -1,4 +1,4 @@
-// The script of a fake instrument, apart from the wire it is reached over: the rules that answer
+// The script of the emulator, apart from the wire it is reached over: the rules that answer
 // commands, the record of what arrived, and the output each command produces with its timing.
 // A wire (raw socket, VXI-11, HiSLIP, a serial line) feeds it the message bytes it receives and
 // takes the output pieces as they fall due.
@@ -8,10 +8,10 @@
 //   script.On("*RST").Disconnect();
 //
 // Rules are tried in the order they were added; the first that matches a command (exactly, or as
-// a prefix) and has uses left decides. A command no rule matches gets no reply and is listed by
-// Unmatched(). Replies of one connection go out in command order, each after its own delay.
-// Messages end with a line feed, or with the message end of a wire that has one; the line feed is
-// not part of the command. Replies go as they are.
+// a prefix) and has uses left decides. A command no rule matches goes to the responder when there
+// is one; otherwise it gets no reply and is listed by Unmatched(). Replies of one connection go out
+// in command order, each after its own delay. Messages end with a line feed, or with the message
+// end of a wire that has one; the line feed is not part of the command. Replies go as they are.
 #pragma once
 
 #include <chrono>
@@ -26,41 +26,41 @@
 #include <string_view>
 #include <vector>
 
-namespace tevra::testing {
+namespace tevra::emulator {
 
 using Milliseconds = std::chrono::milliseconds;
 using Microseconds = std::chrono::microseconds;
-using FakeClock = std::chrono::steady_clock;
+using Clock = std::chrono::steady_clock;
 
 // One rule of the script; the setters chain.
-class FakeRule {
+class Rule {
  public:
   enum class Match : std::uint8_t { Exact, Prefix };
   enum class Action : std::uint8_t { Reply, NoReply, Disconnect, Garbage };
 
-  FakeRule(std::string pattern, Match match) : pattern_(std::move(pattern)), match_(match) {}
+  Rule(std::string pattern, Match match) : pattern_(std::move(pattern)), match_(match) {}
 
   // Sends these exact bytes (include the terminator).
-  FakeRule& Reply(std::string bytes);
-  FakeRule& NoReply();
+  Rule& Reply(std::string bytes);
+  Rule& NoReply();
   // Closes the connection once the replies before it are sent.
-  FakeRule& Disconnect();
+  Rule& Disconnect();
   // Sends size random bytes other than line feed, then a line feed.
-  FakeRule& Garbage(std::size_t size);
+  Rule& Garbage(std::size_t size);
   // Waits this long after the command before acting.
-  FakeRule& After(Milliseconds delay);
+  Rule& After(Milliseconds delay);
   // Sends the reply in pieces of 1..maxChunk bytes, gap apart.
-  FakeRule& InChunks(std::size_t maxChunk, Microseconds gap = Microseconds(200));
+  Rule& InChunks(std::size_t maxChunk, Microseconds gap = Microseconds(200));
   // Matches at most this many commands.
-  FakeRule& Times(int uses);
+  Rule& Times(int uses);
   // A further part of the reply, sent this long after the part before it: a reply that stalls
   // in the middle, or a line the instrument sends unasked after its answer.
-  FakeRule& Then(std::string bytes, Milliseconds after);
+  Rule& Then(std::string bytes, Milliseconds after);
   // Closes the connection this long after the last part.
-  FakeRule& ThenDisconnect(Milliseconds after);
+  Rule& ThenDisconnect(Milliseconds after);
 
  private:
-  friend class FakeScript;
+  friend class Script;
   bool Matches(std::string_view command) const;
 
   std::string pattern_;
@@ -80,8 +80,8 @@ class FakeRule {
 };
 
 // A piece of output: bytes[offset, end) of a reply, or the closing of the connection.
-struct FakeOutput {
-  FakeClock::time_point due;
+struct Output {
+  Clock::time_point due;
   std::shared_ptr<const std::string> bytes;  // null: close the connection
   std::size_t offset = 0;
   std::size_t end = 0;
@@ -93,32 +93,43 @@ struct FakeOutput {
 };
 
 // The output one connection owes, in the order it goes out.
-class FakeOutputQueue {
+class OutputQueue {
  public:
   bool Empty() const { return pending_.empty(); }
-  const FakeOutput& Front() const { return pending_.front(); }
-  FakeOutput& Front() { return pending_.front(); }
+  const Output& Front() const { return pending_.front(); }
+  Output& Front() { return pending_.front(); }
   void Pop() { pending_.pop_front(); }
   // Whether the next piece is due at now.
-  bool Due(FakeClock::time_point now) const { return !Empty() && Front().due <= now; }
+  bool Due(Clock::time_point now) const { return !Empty() && Front().due <= now; }
   // Drops everything not yet sent (a device clear).
   void Clear() { pending_.clear(); }
 
  private:
-  friend class FakeScript;
-  void Push(FakeOutput output) {
+  friend class Script;
+  void Push(Output output) {
     lastDue_ = output.due;
     pending_.push_back(std::move(output));
   }
 
-  std::deque<FakeOutput> pending_;
-  FakeClock::time_point lastDue_{};
+  std::deque<Output> pending_;
+  Clock::time_point lastDue_{};
 };
 
-class FakeScript {
+// What answers the commands no rule matches: the emulator's counter (Counter.h).
+class Responder {
  public:
-  FakeRule& On(std::string command);
-  FakeRule& OnPrefix(std::string prefix);
+  virtual ~Responder() = default;
+  // The reply to command, terminator included; empty for none.
+  virtual std::string Answer(std::string_view command) = 0;
+};
+
+class Script {
+ public:
+  Rule& On(std::string command);
+  Rule& OnPrefix(std::string prefix);
+
+  // Answers the commands no rule matches; without one they get no reply.
+  void SetResponder(std::shared_ptr<Responder> responder);
 
   // Whether the transcript and the command list grow (long runs switch them off).
   void SetRecording(bool on);
@@ -134,17 +145,18 @@ class FakeScript {
   // For wires: message bytes arrived on a connection. They are recorded, split into commands at
   // line feeds (partial holds the bytes of a command whose end has not come), and each command
   // is answered into queue. With end the bytes end a message: what is left is a command too.
-  void Receive(std::string_view bytes, bool end, std::string& partial, FakeOutputQueue& queue);
+  void Receive(std::string_view bytes, bool end, std::string& partial, OutputQueue& queue);
   void NoteClosedConnection();
 
  private:
-  void Answer(const std::string& command, FakeOutputQueue& queue);
-  void QueueReply(FakeOutputQueue& queue, std::shared_ptr<const std::string> reply,
-                  FakeClock::time_point due, std::size_t maxChunk, Microseconds chunkGap);
+  void Answer(const std::string& command, OutputQueue& queue);
+  void QueueReply(OutputQueue& queue, std::shared_ptr<const std::string> reply,
+                  Clock::time_point due, std::size_t maxChunk, Microseconds chunkGap);
 
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
-  std::deque<FakeRule> rules_;
+  std::deque<Rule> rules_;
+  std::shared_ptr<Responder> responder_;
   std::mt19937 random_{1};
   std::string transcript_;
   std::vector<std::string> commands_;
@@ -153,4 +165,4 @@ class FakeScript {
   int closedConnectionCount_ = 0;
 };
 
-}  // namespace tevra::testing
+}  // namespace tevra::emulator

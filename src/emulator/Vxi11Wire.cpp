@@ -1,9 +1,9 @@
-#include "support/FakeVxi11.h"
+#include "emulator/Vxi11Wire.h"
 
 #include <cstdlib>
 #include <cstring>
 
-namespace tevra::testing {
+namespace tevra::emulator {
 namespace {
 
 std::uint32_t Word(std::string_view bytes, std::size_t at) {
@@ -59,7 +59,7 @@ bool Decode(std::string_view record, Call& call) {
   return true;
 }
 
-void SendReply(FakeConnection& connection, std::uint32_t xid, const std::string& results) {
+void SendReply(Connection& connection, std::uint32_t xid, const std::string& results) {
   std::string reply;
   Put(reply, 0x80000000u | static_cast<std::uint32_t>(24 + results.size()));
   for (std::uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) Put(reply, w);
@@ -68,14 +68,14 @@ void SendReply(FakeConnection& connection, std::uint32_t xid, const std::string&
 }
 
 struct Shared {
-  FakeVxi11Options options;
-  std::shared_ptr<FakeVxi11Log> log;
+  Vxi11Options options;
+  std::shared_ptr<Vxi11Log> log;
   std::uint16_t corePort = 0, abortPort = 0;
   std::uint32_t nextLink = 1;
   bool abortRequested = false;
 };
 
-class PortmapperConnection final : public FakeConnection {
+class PortmapperConnection final : public Connection {
  public:
   explicit PortmapperConnection(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
   bool OnReceive(std::string_view bytes) override {
@@ -92,14 +92,14 @@ class PortmapperConnection final : public FakeConnection {
     }
     return true;
   }
-  bool OnTime(FakeClock::time_point) override { return true; }
+  bool OnTime(Clock::time_point) override { return true; }
 
  private:
   std::shared_ptr<Shared> shared_;
   std::string inbox_;
 };
 
-class AbortConnection final : public FakeConnection {
+class AbortConnection final : public Connection {
  public:
   explicit AbortConnection(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
   bool OnReceive(std::string_view bytes) override {
@@ -115,34 +115,34 @@ class AbortConnection final : public FakeConnection {
     }
     return true;
   }
-  bool OnTime(FakeClock::time_point) override { return true; }
+  bool OnTime(Clock::time_point) override { return true; }
 
  private:
   std::shared_ptr<Shared> shared_;
   std::string inbox_;
 };
 
-class CoreConnection final : public FakeConnection {
+class CoreConnection final : public Connection {
  public:
-  CoreConnection(FakeScript& script, std::shared_ptr<Shared> shared)
+  CoreConnection(Script& script, std::shared_ptr<Shared> shared)
       : script_(script), shared_(std::move(shared)) {}
 
   bool OnReceive(std::string_view bytes) override {
     inbox_ += bytes;
-    return Serve(FakeClock::now());
+    return Serve(Clock::now());
   }
-  bool OnTime(FakeClock::time_point now) override {
+  bool OnTime(Clock::time_point now) override {
     if (reading_ && !AnswerRead(now)) return false;
     return Serve(now);
   }
-  FakeClock::time_point WakeAt() const override {
-    if (!reading_) return FakeClock::time_point::max();
+  Clock::time_point WakeAt() const override {
+    if (!reading_) return Clock::time_point::max();
     return queue_.Empty() ? readDeadline_ : std::min(readDeadline_, queue_.Front().due);
   }
 
  private:
   // Calls are answered in order; a device_read that waits holds back the calls after it.
-  bool Serve(FakeClock::time_point now) {
+  bool Serve(Clock::time_point now) {
     std::string record, raw;
     while (!reading_ && TakeRecord(inbox_, record, raw)) {
       {
@@ -156,7 +156,7 @@ class CoreConnection final : public FakeConnection {
     return true;
   }
 
-  bool Answer(const Call& call, FakeClock::time_point now) {
+  bool Answer(const Call& call, Clock::time_point now) {
     const std::string_view a = call.args;
     std::string results;
     switch (call.procedure) {
@@ -231,10 +231,10 @@ class CoreConnection final : public FakeConnection {
 
   // Answers the waiting device_read from the output that is due, or with error 15 when its
   // io_timeout passed, or 23 when the abort channel asked.
-  bool AnswerRead(FakeClock::time_point now) {
+  bool AnswerRead(Clock::time_point now) {
     std::string results;
     if (queue_.Due(now)) {
-      FakeOutput& piece = queue_.Front();
+      Output& piece = queue_.Front();
       if (!piece.bytes) {
         CloseWhenSent();
         queue_.Clear();
@@ -271,32 +271,32 @@ class CoreConnection final : public FakeConnection {
     return true;
   }
 
-  FakeScript& script_;
+  Script& script_;
   std::shared_ptr<Shared> shared_;
   std::string inbox_;
   std::string partial_;
-  FakeOutputQueue queue_;
+  OutputQueue queue_;
   std::uint32_t link_ = 0;
   bool reading_ = false;
   std::uint32_t readXid_ = 0;
   std::uint32_t requestSize_ = 0;
   int termChar_ = -1;
-  FakeClock::time_point readDeadline_{};
+  Clock::time_point readDeadline_{};
 };
 
 }  // namespace
 
-bool SetUpVxi11Wire(FakeLoop& loop, std::string& resource, const FakeVxi11Options& options,
-                    std::shared_ptr<FakeVxi11Log>& log) {
+bool SetUpVxi11Wire(Loop& loop, std::string& resource, const Vxi11Options& options,
+                    std::shared_ptr<Vxi11Log>& log) {
   auto shared = std::make_shared<Shared>();
   shared->options = options;
-  shared->log = log = std::make_shared<FakeVxi11Log>();
-  FakeScript& script = loop.Script();
+  shared->log = log = std::make_shared<Vxi11Log>();
+  Script& script = loop.GetScript();
   shared->corePort =
       loop.Listen([&script, shared] { return std::make_unique<CoreConnection>(script, shared); });
   shared->abortPort = loop.Listen([shared] { return std::make_unique<AbortConnection>(shared); });
   const auto portmapper = [shared] { return std::make_unique<PortmapperConnection>(shared); };
-  const std::uint16_t mapperPort = loop.Listen(portmapper);
+  const std::uint16_t mapperPort = loop.Listen(portmapper, options.portmapperPort);
   if (shared->corePort == 0 || shared->abortPort == 0 || mapperPort == 0) return false;
   if (options.portmapperOn111) log->portmapperOn111 = loop.Listen(portmapper, 111) != 0;
   setenv("TEVRA_PORTMAPPER_PORT", std::to_string(mapperPort).c_str(), 1);
@@ -304,9 +304,9 @@ bool SetUpVxi11Wire(FakeLoop& loop, std::string& resource, const FakeVxi11Option
   return true;
 }
 
-bool SetUpVxi11Wire(FakeLoop& loop, std::string& resource) {
-  std::shared_ptr<FakeVxi11Log> log;
-  return SetUpVxi11Wire(loop, resource, FakeVxi11Options{}, log);
+bool SetUpVxi11Wire(Loop& loop, std::string& resource, std::uint16_t port) {
+  std::shared_ptr<Vxi11Log> log;
+  return SetUpVxi11Wire(loop, resource, Vxi11Options{.portmapperPort = port}, log);
 }
 
-}  // namespace tevra::testing
+}  // namespace tevra::emulator

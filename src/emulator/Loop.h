@@ -1,4 +1,4 @@
-// The loop every wire of the fake instrument runs on: loopback listeners, one handler per
+// The loop every wire of the emulator runs on: loopback listeners, one handler per
 // connection, buffered output, timers, a bounded lifetime. A wire is a set of listeners (or an
 // adopted descriptor, such as a pty) whose connections translate between the wire's framing and
 // the script.
@@ -16,19 +16,19 @@
 #include <thread>
 #include <vector>
 
-#include "support/FakeScript.h"
+#include "emulator/Script.h"
 
-namespace tevra::testing {
+namespace tevra::emulator {
 
-class FakeConnection {
+class Connection {
  public:
-  virtual ~FakeConnection() = default;
+  virtual ~Connection() = default;
   // Bytes arrived from the client; false closes the connection at once.
   virtual bool OnReceive(std::string_view bytes) = 0;
   // Called on every turn of the loop: moves what is due into Outbox(); false closes at once.
-  virtual bool OnTime(FakeClock::time_point now) = 0;
+  virtual bool OnTime(Clock::time_point now) = 0;
   // When OnTime wants to run next; time_point::max() when only input can change anything.
-  virtual FakeClock::time_point WakeAt() const { return FakeClock::time_point::max(); }
+  virtual Clock::time_point WakeAt() const { return Clock::time_point::max(); }
 
   // Wire bytes waiting to be sent.
   std::string& Outbox() { return outbox_; }
@@ -36,7 +36,7 @@ class FakeConnection {
   void CloseWhenSent() { closeWhenSent_ = true; }
 
  private:
-  friend class FakeLoop;
+  friend class Loop;
   std::string outbox_;
   std::size_t sent_ = 0;
   bool closeWhenSent_ = false;
@@ -44,41 +44,41 @@ class FakeConnection {
 
 // A wire without framing (a raw socket, a serial line): message bytes as they come, replies as
 // they fall due. A line that cannot hang up ends only the replies at a disconnect rule.
-class StreamConnection : public FakeConnection {
+class StreamConnection : public Connection {
  public:
-  StreamConnection(FakeScript& script, bool canHangUp) : script_(script), canHangUp_(canHangUp) {}
+  StreamConnection(Script& script, bool canHangUp) : script_(script), canHangUp_(canHangUp) {}
 
   bool OnReceive(std::string_view bytes) override;
-  bool OnTime(FakeClock::time_point now) override;
-  FakeClock::time_point WakeAt() const override;
+  bool OnTime(Clock::time_point now) override;
+  Clock::time_point WakeAt() const override;
 
  private:
-  FakeScript& script_;
+  Script& script_;
   bool canHangUp_;
   std::string partial_;
-  FakeOutputQueue queue_;
+  OutputQueue queue_;
 };
 
-class FakeLoop {
+class Loop {
  public:
-  using Accept = std::function<std::unique_ptr<FakeConnection>()>;
+  using Accept = std::function<std::unique_ptr<Connection>()>;
 
-  FakeLoop(FakeScript& script, bool ipv6, Milliseconds lifetime);
-  ~FakeLoop();  // stops
-  FakeLoop(const FakeLoop&) = delete;
-  FakeLoop& operator=(const FakeLoop&) = delete;
+  Loop(Script& script, bool ipv6, Milliseconds lifetime);
+  ~Loop();  // stops
+  Loop(const Loop&) = delete;
+  Loop& operator=(const Loop&) = delete;
 
   // Listens on a free loopback port (or on port) and serves each accepted connection with a new
   // handler from accept; the port, or 0 when it cannot be bound. Before Start only.
   std::uint16_t Listen(Accept accept, std::uint16_t port = 0);
   // Serves an open descriptor (a pty's master side) with handler; the loop closes it.
-  void Adopt(int descriptor, std::unique_ptr<FakeConnection> handler);
+  void Adopt(int descriptor, std::unique_ptr<Connection> handler);
 
   bool Start();
   // Stops serving and closes every connection; idempotent.
   void Stop();
 
-  FakeScript& Script() { return script_; }
+  Script& GetScript() { return script_; }
   bool Ipv6() const { return ipv6_; }
   // "127.0.0.1" or "[::1]", as a resource string writes the loopback host.
   std::string HostText() const { return ipv6_ ? "[::1]" : "127.0.0.1"; }
@@ -88,33 +88,39 @@ class FakeLoop {
     int descriptor;
     Accept accept;
   };
-  struct Connection {
+  struct Peer {
     int descriptor;
     bool socket;
-    std::unique_ptr<FakeConnection> handler;
+    std::unique_ptr<Connection> handler;
   };
 
   void Serve();
   void AcceptFrom(Listener& listener);
-  bool ReceiveFrom(Connection& connection);
-  bool Flush(Connection& connection);
-  void Close(Connection& connection);
+  bool ReceiveFrom(Peer& peer);
+  bool Flush(Peer& peer);
+  void Close(Peer& peer);
 
-  FakeScript& script_;
+  Script& script_;
   bool ipv6_;
   Milliseconds lifetime_;
   int wakeDescriptor_ = -1;
   std::vector<Listener> listeners_;
-  std::vector<Connection> connections_;
+  std::vector<Peer> peers_;
   std::thread thread_;
 };
 
-// The wires the fake instrument speaks. Each sets up its listeners on loop and tells the
-// resource string that reaches them; false when it cannot.
-bool SetUpSocketWire(FakeLoop& loop, std::string& resource);
-bool SetUpVxi11Wire(FakeLoop& loop, std::string& resource);
-bool SetUpHislipWire(FakeLoop& loop, std::string& resource);
-bool SetUpSerialWire(FakeLoop& loop, std::string& resource);
-bool SetUpVisaWire(FakeLoop& loop, std::string& resource);
+// A wire the emulator speaks: it sets up its listeners on loop, on port where it has a port of
+// its own to listen on (0: a free one), and tells the resource string that reaches them; false
+// when it cannot.
+using WireSetUp = bool (*)(Loop& loop, std::string& resource, std::uint16_t port);
 
-}  // namespace tevra::testing
+// The raw socket: port is the instrument's port.
+bool SetUpSocketWire(Loop& loop, std::string& resource, std::uint16_t port);
+// VXI-11: port is the portmapper's (111 is the standard one); the channels take free ports.
+bool SetUpVxi11Wire(Loop& loop, std::string& resource, std::uint16_t port);
+// HiSLIP: both channels on port (4880 is the standard one).
+bool SetUpHislipWire(Loop& loop, std::string& resource, std::uint16_t port);
+// A serial line: a pty, whatever port says.
+bool SetUpSerialWire(Loop& loop, std::string& resource, std::uint16_t port);
+
+}  // namespace tevra::emulator
