@@ -1,6 +1,7 @@
 #include "emulator/Counter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,8 @@ constexpr long kMaxReadings = 1000000;
 // zero, such as phase, by this much in its own unit).
 constexpr double kRelativeNoise = 1e-7;
 constexpr double kAbsoluteNoise = 1e-3;
+// What a query answers for a value it does not have (no readings yet).
+constexpr double kNotANumber = 9.91e37;
 
 std::string Number(double value) {
   char text[40];
@@ -62,7 +65,13 @@ std::string DefaultReply(const core::Property& row) {
         for (const core::EnumRow& entry : words.rows) {
           const bool same = type == core::kBooleanTypeName ? (entry.value != 0) == (number != 0)
                                                            : entry.value == number;
-          if (same) return std::string(entry.words[0]);
+          if (!same) continue;
+          // A get read as a number (no response format) hears the word that is one.
+          if (!row.get.responseFormat)
+            for (const std::string_view word : entry.words)
+              if (!word.empty() && std::strtod(std::string(word).c_str(), nullptr) != 0)
+                return std::string(word);
+          return entry.words[0].empty() ? std::to_string(entry.value) : std::string(entry.words[0]);
         }
       }
     }
@@ -96,6 +105,37 @@ const char* UnitOf(std::string_view function) {
   if (function.starts_with("PDUT") || function.starts_with("NDUT")) return "";
   if (function.starts_with("TOT")) return "";
   return "S";
+}
+
+// A header with the numeric suffix 1 left out of every node, so that "INP:LEV" and "INP1:LEV"
+// name one setting.
+std::string Canonical(std::string header) {
+  for (std::size_t at = header.find('1'); at != std::string::npos; at = header.find('1', at)) {
+    const bool endsNode = at + 1 == header.size() || header[at + 1] == ':' || header[at + 1] == '?';
+    if (at > 0 && std::isalpha(static_cast<unsigned char>(header[at - 1])) && endsNode) {
+      header.erase(at, 1);
+    } else {
+      ++at;
+    }
+  }
+  return header;
+}
+
+// Settings a counter answers in another form than they are set in: the input range is set as
+// MIN or MAX and read back as its full scale.
+struct QueryForm {
+  std::string_view node;
+  std::string_view word;
+  std::string_view reply;
+};
+constexpr QueryForm kQueryForms[] = {{":RANG", "MIN", "+5.00000000E+000"},
+                                     {":RANG", "MAX", "+5.00000000E+002"}};
+
+std::string AsQueried(std::string_view header, std::string_view value) {
+  for (const QueryForm& form : kQueryForms)
+    if (header.ends_with(form.node) && core::EqualsNoCase(value, form.word))
+      return std::string(form.reply);
+  return std::string(value);
 }
 
 // Splits a program message into its commands at the semicolons outside quoted strings.
@@ -132,8 +172,8 @@ Counter::Counter(std::string model, std::uint32_t seed) : model_(std::move(model
       continue;
     const std::string reply = DefaultReply(*row);
     for (int channel = 1; channel <= 3; ++channel) {
-      const std::string header = QueryHeader(row->get.commandTemplate, channel);
-      if (!header.empty()) defaults_.emplace(header, reply);
+      const std::string header = Canonical(QueryHeader(row->get.commandTemplate, channel));
+      if (!header.empty()) defaults_.emplace(header, AsQueried(header, reply));
     }
   }
   for (const core::Method* row : core::RegisteredMethods()) {
@@ -163,6 +203,7 @@ void Counter::Queue(int code, const char* text) {
 std::string Counter::Answer(std::string_view message) {
   std::string replies;
   std::string path;  // the header path the next relative header continues
+  bool answered = false;
   for (const std::string_view command : Commands(message)) {
     const std::size_t blank = command.find_first_of(" \t");
     std::string_view head = command.substr(0, blank);
@@ -179,35 +220,36 @@ std::string Counter::Answer(std::string_view message) {
       path = colon == std::string::npos ? std::string() : header.substr(0, colon + 1);
     }
     std::string reply;
-    Execute(header, arguments, reply);
-    if (reply.empty()) continue;
-    if (!replies.empty()) replies.push_back(';');
+    if (!Execute(Canonical(header), arguments, reply) || header.back() != '?') continue;
+    if (answered) replies.push_back(';');
     replies += reply;
+    answered = true;
   }
-  if (!replies.empty()) replies.push_back('\n');
+  if (answered) replies.push_back('\n');
   return replies;
 }
 
-void Counter::Execute(const std::string& header, std::string_view arguments, std::string& reply) {
+bool Counter::Execute(const std::string& header, std::string_view arguments, std::string& reply) {
   if (Common(header, arguments, reply) || Measurement(header, arguments, reply) ||
       Statistics(header, reply))
-    return;
+    return true;
   if (header.back() != '?') {
-    settings_[header] = std::string(arguments);
-    return;
+    settings_[header] = AsQueried(header, arguments);
+    return true;
   }
   const std::string key = header.substr(0, header.size() - 1);
   if (arguments.empty()) {
     if (const auto set = settings_.find(key); set != settings_.end()) {
       reply = set->second;
-      return;
+      return true;
     }
     if (const auto known = defaults_.find(key); known != defaults_.end()) {
       reply = known->second;
-      return;
+      return true;
     }
   }
   Queue(-113, "Undefined header");
+  return false;
 }
 
 bool Counter::Common(const std::string& header, std::string_view arguments, std::string& reply) {
@@ -256,15 +298,16 @@ double Counter::Nominal() const {
   return found == nominals_.end() ? 1e6 : found->second;
 }
 
-long Counter::Setting(const char* header) const {
-  const auto set = settings_.find(header);
-  if (set != settings_.end()) return std::strtol(set->second.c_str(), nullptr, 10);
+std::string Counter::Setting(const char* header) const {
+  if (const auto set = settings_.find(header); set != settings_.end()) return set->second;
   const auto known = defaults_.find(header);
-  return known == defaults_.end() ? 1 : std::strtol(known->second.c_str(), nullptr, 10);
+  return known == defaults_.end() ? std::string() : known->second;
 }
 
 void Counter::Acquire() {
-  const long count = std::clamp(Setting("TRIG:COUN") * Setting("SAMP:COUN"), 1L, kMaxReadings);
+  const long triggers = std::strtol(Setting("TRIG:COUN").c_str(), nullptr, 10);
+  const long samples = std::strtol(Setting("SAMP:COUN").c_str(), nullptr, 10);
+  const long count = std::clamp(triggers * samples, 1L, kMaxReadings);
   const double nominal = Nominal();
   std::normal_distribution<double> noise(
       0.0, nominal == 0 ? kAbsoluteNoise : std::fabs(nominal) * kRelativeNoise);
@@ -303,7 +346,8 @@ bool Counter::Measurement(const std::string& header, std::string_view arguments,
   } else if (header == "DATA:POIN?") {
     reply = "+" + std::to_string(readings_.size());
   } else if (header == "DATA:LAST?") {
-    reply = readings_.empty() ? "9.91E37" : Number(readings_.back()) + " " + UnitOf(function_);
+    reply = readings_.empty() ? Number(kNotANumber)
+                              : Number(readings_.back()) + " " + UnitOf(function_);
   } else if (header == "DATA:REM?" || header == "R?") {
     const long asked = std::strtol(std::string(arguments).c_str(), nullptr, 10);
     const std::size_t count =
@@ -331,10 +375,14 @@ bool Counter::Measurement(const std::string& header, std::string_view arguments,
 }
 
 bool Counter::Statistics(const std::string& header, std::string& reply) {
-  if (!header.starts_with("CALC:AVER:") || header.back() != '?' || readings_.empty()) return false;
+  const bool statistics = header.starts_with("CALC:AVER:");
+  const bool histogram = header.starts_with("CALC2:TRAN:HIST:");
+  if (!(statistics || histogram) || header.back() != '?') return false;
+  const std::string item =
+      header.substr(statistics ? 10 : 16, header.size() - (statistics ? 11 : 17));
   const std::vector<double>& r = readings_;
   const double n = static_cast<double>(r.size());
-  const double mean = std::accumulate(r.begin(), r.end(), 0.0) / n;
+  const double mean = r.empty() ? kNotANumber : std::accumulate(r.begin(), r.end(), 0.0) / n;
   double squares = 0;
   double differences = 0;
   for (std::size_t i = 0; i < r.size(); ++i) {
@@ -343,27 +391,57 @@ bool Counter::Statistics(const std::string& header, std::string& reply) {
   }
   const double deviation = r.size() > 1 ? std::sqrt(squares / (n - 1)) : 0.0;
   const double allan = r.size() > 1 ? std::sqrt(differences / (2 * (n - 1))) : 0.0;
-  const auto [low, high] = std::minmax_element(r.begin(), r.end());
-  const std::string item = header.substr(10, header.size() - 11);
+  const auto [lowest, highest] = std::minmax_element(r.begin(), r.end());
+  const double low = r.empty() ? kNotANumber : *lowest;
+  const double high = r.empty() ? kNotANumber : *highest;
+  if (histogram) return Histogram(item, low, high, reply);
   if (item == "AVER") {
     reply = Number(mean);
   } else if (item == "SDEV") {
     reply = Number(deviation);
   } else if (item == "MIN") {
-    reply = Number(*low);
+    reply = Number(low);
   } else if (item == "MAX") {
-    reply = Number(*high);
+    reply = Number(high);
   } else if (item == "PTP") {
-    reply = Number(*high - *low);
+    reply = Number(high - low);
   } else if (item == "ADEV") {
     reply = Number(allan);
   } else if (item == "COUN:CURR") {
     reply = "+" + std::to_string(r.size());
   } else if (item == "ALL") {
-    reply = Number(mean) + "," + Number(deviation) + "," + Number(*low) + "," + Number(*high);
+    reply = Number(mean) + "," + Number(deviation) + "," + Number(low) + "," + Number(high);
   } else {
     return false;
   }
+  return true;
+}
+
+// The histogram of the readings over the set range, or over the readings' own range while the
+// range is automatic.
+bool Counter::Histogram(const std::string& item, double low, double high, std::string& reply) {
+  if (item == "COUN") {
+    reply = "+" + std::to_string(readings_.size());
+    return true;
+  }
+  if (item != "ALL" && item != "DATA") return false;
+  const std::string automatic = Setting("CALC2:TRAN:HIST:RANG:AUTO");
+  if (automatic != "ON" && automatic != "1") {
+    low = std::strtod(Setting("CALC2:TRAN:HIST:RANG:LOW").c_str(), nullptr);
+    high = std::strtod(Setting("CALC2:TRAN:HIST:RANG:UPP").c_str(), nullptr);
+  }
+  const long points = std::strtol(Setting("CALC2:TRAN:HIST:POIN").c_str(), nullptr, 10);
+  std::vector<double> bins(static_cast<std::size_t>(std::clamp(points, 1L, 10000L)), 0.0);
+  const double width = (high - low) / static_cast<double>(bins.size());
+  for (const double reading : readings_) {
+    if (reading < low || reading > high) continue;
+    const auto bin = width > 0 ? static_cast<std::size_t>((reading - low) / width) : 0;
+    bins[std::min(bin, bins.size() - 1)] += 1;
+  }
+  reply = item == "ALL" ? Number(low) + "," + Number(high) + "," +
+                              Number(static_cast<double>(readings_.size())) + ","
+                        : std::string();
+  reply += Join(bins, bins.size());
   return true;
 }
 

@@ -31,14 +31,16 @@ class Counter final : public Responder {
   std::string Answer(std::string_view message) override;
 
  private:
-  void Execute(const std::string& header, std::string_view arguments, std::string& reply);
+  // False for a query it has no answer to.
+  bool Execute(const std::string& header, std::string_view arguments, std::string& reply);
   bool Common(const std::string& header, std::string_view arguments, std::string& reply);
   bool Measurement(const std::string& header, std::string_view arguments, std::string& reply);
   bool Statistics(const std::string& header, std::string& reply);
+  bool Histogram(const std::string& item, double low, double high, std::string& reply);
   void Reset();
   void Acquire();  // a new set of readings of the current function into memory
   double Nominal() const;
-  long Setting(const char* header) const;  // an integer setting, as set or by default
+  std::string Setting(const char* header) const;  // as last set, or by default
   void Queue(int code, const char* text);
 
   std::string model_;

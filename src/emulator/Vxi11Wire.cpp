@@ -251,14 +251,13 @@ class CoreConnection final : public Connection {
         }
       }
       piece.offset += text.size();
-      if (piece.offset == piece.end) {
-        if (piece.endsReply) reason |= 4;
-        queue_.Pop();
-      }
+      const bool done = piece.offset == piece.end;
+      if (done && piece.endsReply) reason |= 4;
       if (reason == 0 && text.size() == requestSize_) reason = 1;
       Put(results, 0);
       Put(results, reason);
       PutOpaque(results, text);
+      if (done) queue_.Pop();  // text points into the piece until here
     } else if (shared_->abortRequested || now >= readDeadline_) {
       Put(results, shared_->abortRequested ? 23 : 15);
       Put(results, 0);

@@ -26,6 +26,7 @@ namespace tevra::testing {
 inline constexpr HRESULT kUnexpectedResponse = static_cast<HRESULT>(0x80047059);
 inline constexpr HRESULT kIoFailure = static_cast<HRESULT>(0x80044214);
 inline constexpr HRESULT kIoTimeout = static_cast<HRESULT>(0x80044215);
+inline constexpr HRESULT kInstrumentStatus = static_cast<HRESULT>(0x80047001);
 
 // A driver and the interfaces queried from it, which are released before it.
 class HeldDriver {
