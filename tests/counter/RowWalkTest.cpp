@@ -607,7 +607,7 @@ TEST(RowWalk, TheEmulatorAnswersEveryProperty) {
     SocketDriver live;
     live.fake.SetResponder(std::make_shared<emulator::Counter>(model.name));
     ASSERT_TRUE(live.fake.Start());
-    ASSERT_EQ(live.Initialize("QueryInstrumentStatus=true"), S_OK) << TakeErrorDescription();
+    ASSERT_EQ(live.Initialize("QueryInstrStatus=true"), S_OK) << TakeErrorDescription();
     live.SetTimeout(200);
     CounterDriver simulated;
     simulated.Simulate(model.name);
