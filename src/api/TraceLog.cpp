@@ -12,6 +12,10 @@
 
 #include "core/TextUtil.h"
 
+#ifndef TEVRA_IVI_ROOT
+#define TEVRA_IVI_ROOT "/usr/local/share/ivi"
+#endif
+
 namespace tevra::api {
 namespace {
 
@@ -42,12 +46,13 @@ std::string InCurrentDirectory(const std::filesystem::path& name) {
 }
 
 // The IVI standard root directory. On Linux there is no registry value for it: the environment
-// variable IVIROOTDIR names it, and an IVI installation without it uses /usr/local/share/ivi.
+// variable IVIROOTDIR names it; without it, the ivi folder of the install prefix's data folder
+// (/usr/local/share/ivi by default), where the trace stylesheet is installed.
 // The shared components (the default trace stylesheet among them) lie in its "Components"
 // folder.
 std::string IviStandardRootDir() {
   const char* root = std::getenv("IVIROOTDIR");
-  return root && *root ? root : "/usr/local/share/ivi";
+  return root && *root ? root : TEVRA_IVI_ROOT;
 }
 
 }  // namespace
