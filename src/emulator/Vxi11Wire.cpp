@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace tevra::emulator {
 namespace {
@@ -75,19 +76,20 @@ struct Shared {
   bool abortRequested = false;
 };
 
-class PortmapperConnection final : public Connection {
+// A channel whose every call is answered with one word: the portmapper (GETPORT of the core
+// program gives the core channel's port) and the abort channel (device_abort).
+class OneWordConnection final : public Connection {
  public:
-  explicit PortmapperConnection(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+  using Answer = std::function<std::uint32_t(const Call&)>;
+  explicit OneWordConnection(Answer answer) : answer_(std::move(answer)) {}
   bool OnReceive(std::string_view bytes) override {
     inbox_ += bytes;
     std::string record, raw;
     while (TakeRecord(inbox_, record, raw)) {
       Call call;
       if (!Decode(record, call)) return false;
-      const bool core = call.procedure == 3 && Word(call.args, 0) == 0x0607AF &&
-                        Word(call.args, 4) == 1 && Word(call.args, 8) == 6;
       std::string results;
-      Put(results, core ? shared_->corePort : 0);
+      Put(results, answer_(call));
       SendReply(*this, call.xid, results);
     }
     return true;
@@ -95,30 +97,7 @@ class PortmapperConnection final : public Connection {
   bool OnTime(Clock::time_point) override { return true; }
 
  private:
-  std::shared_ptr<Shared> shared_;
-  std::string inbox_;
-};
-
-class AbortConnection final : public Connection {
- public:
-  explicit AbortConnection(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
-  bool OnReceive(std::string_view bytes) override {
-    inbox_ += bytes;
-    std::string record, raw;
-    while (TakeRecord(inbox_, record, raw)) {
-      Call call;
-      if (!Decode(record, call)) return false;
-      shared_->abortRequested = true;
-      std::string results;
-      Put(results, 0);
-      SendReply(*this, call.xid, results);
-    }
-    return true;
-  }
-  bool OnTime(Clock::time_point) override { return true; }
-
- private:
-  std::shared_ptr<Shared> shared_;
+  Answer answer_;
   std::string inbox_;
 };
 
@@ -293,8 +272,19 @@ bool SetUpVxi11Wire(Loop& loop, std::string& resource, const Vxi11Options& optio
   Script& script = loop.GetScript();
   shared->corePort =
       loop.Listen([&script, shared] { return std::make_unique<CoreConnection>(script, shared); });
-  shared->abortPort = loop.Listen([shared] { return std::make_unique<AbortConnection>(shared); });
-  const auto portmapper = [shared] { return std::make_unique<PortmapperConnection>(shared); };
+  shared->abortPort = loop.Listen([shared] {
+    return std::make_unique<OneWordConnection>([shared](const Call&) {
+      shared->abortRequested = true;
+      return 0u;
+    });
+  });
+  const auto portmapper = [shared] {
+    return std::make_unique<OneWordConnection>([shared](const Call& call) -> std::uint32_t {
+      const bool core = call.procedure == 3 && Word(call.args, 0) == 0x0607AF &&
+                        Word(call.args, 4) == 1 && Word(call.args, 8) == 6;
+      return core ? shared->corePort : 0;
+    });
+  };
   const std::uint16_t mapperPort = loop.Listen(portmapper, options.portmapperPort);
   if (shared->corePort == 0 || shared->abortPort == 0 || mapperPort == 0) return false;
   if (options.portmapperOn111) log->portmapperOn111 = loop.Listen(portmapper, 111) != 0;
