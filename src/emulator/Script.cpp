@@ -112,7 +112,12 @@ void Script::NoteClosedConnection() {
 void Script::Receive(std::string_view bytes, bool end, std::string& partial, OutputQueue& queue) {
   {
     std::lock_guard guard(mutex_);
-    if (recording_) transcript_.append(bytes);
+    if (recording_) {
+      transcript_.append(bytes);
+      // A message end shows as the line feed that ends a message on the raw socket, so that one
+      // transcript reads the same over every wire.
+      if (end && (bytes.empty() || bytes.back() != '\n')) transcript_.push_back('\n');
+    }
     changed_.notify_all();
   }
   for (std::size_t lineFeed; (lineFeed = bytes.find('\n')) != std::string_view::npos;) {

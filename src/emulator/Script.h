@@ -133,7 +133,8 @@ class Script {
 
   // Whether the transcript and the command list grow (long runs switch them off).
   void SetRecording(bool on);
-  // Every message byte received, over all connections, in arrival order.
+  // Every message byte received, over all connections, in arrival order; a message end that a
+  // wire marks by itself (END) shows as a line feed when the message has none.
   std::string Transcript() const;
   std::vector<std::string> Commands() const;
   std::vector<std::string> Unmatched() const;

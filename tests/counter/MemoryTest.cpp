@@ -126,8 +126,9 @@ TEST_F(Memory, LocalFilesThatCannotBeReadOrWrittenFailClearlyAndLeaveNothingBehi
 }
 
 // A learn string holds line feeds: only a read with termination-character detection off takes
-// it whole. Detection is back on afterwards, also when the read times out.
+// it whole. Detection is as it was afterwards, also when the read times out.
 TEST_F(Memory, TheLearnStringIsReadWholeAndWrittenBackUnchanged) {
+  const bool detecting = TerminationCharacterEnabled();
   const std::string state = RandomBytes(50000);
   d.fake.On("*LRN?").Reply(state + "\n").Times(1);
   SAFEARRAY* data = nullptr;
@@ -135,7 +136,7 @@ TEST_F(Memory, TheLearnStringIsReadWholeAndWrittenBackUnchanged) {
   const platform::SafeArrayPtr owned(data);
   ASSERT_EQ(data->rgsabound[0].cElements, state.size());
   EXPECT_TRUE(std::string(static_cast<const char*>(data->pvData), state.size()) == state);
-  EXPECT_TRUE(TerminationCharacterEnabled());
+  EXPECT_EQ(TerminationCharacterEnabled(), detecting);
   EXPECT_EQ(memory->PutState(data), S_OK) << TakeErrorDescription();
   d.ExpectWire("*LRN?\n" + state + "\n");
 
@@ -152,7 +153,7 @@ TEST_F(Memory, TheLearnStringIsReadWholeAndWrittenBackUnchanged) {
   SAFEARRAY* none = nullptr;
   EXPECT_EQ(memory->GetState(&none), kIoTimeout);
   EXPECT_EQ(none, nullptr);
-  EXPECT_TRUE(TerminationCharacterEnabled());
+  EXPECT_EQ(TerminationCharacterEnabled(), detecting);
   d.ExpectWire("*LRN?\n");
 }
 

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
@@ -135,18 +136,26 @@ FAKE_VISA Status viRead(std::uint32_t vi, unsigned char* buffer, std::uint32_t c
   if (!session) return kInvObject;
   *done = 0;
   for (;;) {
-    while (!session->held.empty() && *done < count) {
-      const unsigned char c = static_cast<unsigned char>(session->held.front());
-      session->held.erase(0, 1);
+    // The bytes taken leave the held input at once, not one by one: a long reply stays linear.
+    std::size_t taken = 0;
+    std::optional<Status> ended;
+    while (taken < session->held.size() && *done < count) {
+      const unsigned char c = static_cast<unsigned char>(session->held[taken++]);
       buffer[(*done)++] = c;
       const bool end = session->endAt == 1;
       if (session->endAt != std::string::npos) --session->endAt;
       if (end) {
         session->endAt = std::string::npos;
-        return kSuccess;
+        ended = kSuccess;
+        break;
       }
-      if (session->termCharEnabled && c == session->termChar) return kTermChar;
+      if (session->termCharEnabled && c == session->termChar) {
+        ended = kTermChar;
+        break;
+      }
     }
+    session->held.erase(0, taken);
+    if (ended) return *ended;
     if (*done == count) return kMaxCount;
     pollfd waiting{session->descriptor, POLLIN, 0};
     const int ready = poll(&waiting, 1, static_cast<int>(session->timeoutMs));
