@@ -178,17 +178,25 @@ void Script::Answer(const std::string& command, OutputQueue& queue) {
     queue.Push({due, nullptr, 0, 0, true});
     return;
   }
-  QueueReply(queue, reply, due, maxChunk, chunkGap);
-  for (const Rule::Part& part : parts) {
+  // A piece ends a message (END, on wires that mark it) when it ends in a line feed or is the
+  // last: a reply that stalls in its middle stays one message.
+  const auto endsMessage = [](const std::string& bytes, bool last) {
+    return last || (!bytes.empty() && bytes.back() == '\n');
+  };
+  QueueReply(queue, reply, due, maxChunk, chunkGap, endsMessage(*reply, parts.empty()));
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const Rule::Part& part = parts[i];
     const Clock::time_point partDue = queue.lastDue_ + part.after;
-    queue.Push({partDue, part.bytes, 0, part.bytes ? part.bytes->size() : 0, true});
+    const bool ends = !part.bytes || endsMessage(*part.bytes, i + 1 == parts.size());
+    queue.Push({partDue, part.bytes, 0, part.bytes ? part.bytes->size() : 0, ends});
   }
 }
 
 void Script::QueueReply(OutputQueue& queue, std::shared_ptr<const std::string> reply,
-                        Clock::time_point due, std::size_t maxChunk, Microseconds chunkGap) {
+                        Clock::time_point due, std::size_t maxChunk, Microseconds chunkGap,
+                        bool endsMessage) {
   if (maxChunk == 0 || reply->size() <= 1) {
-    queue.Push({due, reply, 0, reply->size(), true});
+    queue.Push({due, reply, 0, reply->size(), endsMessage});
     return;
   }
   std::uniform_int_distribution<std::size_t> chunkSize(1, maxChunk);
@@ -200,7 +208,7 @@ void Script::QueueReply(OutputQueue& queue, std::shared_ptr<const std::string> r
       size = std::min(chunkSize(random_), reply->size() - offset);
     }
     offset += size;
-    queue.Push({chunkDue, reply, offset - size, offset, offset == reply->size()});
+    queue.Push({chunkDue, reply, offset - size, offset, endsMessage && offset == reply->size()});
     chunkDue += chunkGap;
   }
 }

@@ -85,7 +85,7 @@ struct Output {
   std::shared_ptr<const std::string> bytes;  // null: close the connection
   std::size_t offset = 0;
   std::size_t end = 0;
-  bool endsReply = false;  // the last piece of a reply or of one of its parts (END goes here)
+  bool endsReply = false;  // the last piece of a message: END goes here on wires that mark it
 
   std::string_view Text() const {
     return bytes ? std::string_view(*bytes).substr(offset, end - offset) : std::string_view();
@@ -152,7 +152,8 @@ class Script {
  private:
   void Answer(const std::string& command, OutputQueue& queue);
   void QueueReply(OutputQueue& queue, std::shared_ptr<const std::string> reply,
-                  Clock::time_point due, std::size_t maxChunk, Microseconds chunkGap);
+                  Clock::time_point due, std::size_t maxChunk, Microseconds chunkGap,
+                  bool endsMessage);
 
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;

@@ -149,6 +149,9 @@ class CoreConnection final : public Connection {
         const std::uint32_t flags = Word(a, 12);
         const std::uint32_t size = Word(a, 16);
         const std::string_view data = a.substr(std::min<std::size_t>(20, a.size()), size);
+        // A new message interrupts a reply nobody read: the counter drops it, as an IEEE 488.2
+        // device does.
+        queue_.Clear();
         script_.Receive(data, flags & 8, partial_, queue_);
         Put(results, 0);
         Put(results, static_cast<std::uint32_t>(data.size()));

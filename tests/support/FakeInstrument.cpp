@@ -34,6 +34,7 @@ class FramedConnection final : public emulator::Connection {
                                  (std::size_t(std::uint8_t(received_[2])) << 8) |
                                  std::size_t(std::uint8_t(received_[3]));
       if (received_.size() < 5 + length) break;
+      queue_.Clear();  // a new message interrupts a reply nobody read, as on a GPIB bus
       script_.Receive(std::string_view(received_).substr(5, length), received_[4] & 1, partial_,
                       queue_);
       received_.erase(0, 5 + length);

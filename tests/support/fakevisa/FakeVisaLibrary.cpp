@@ -21,6 +21,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -45,7 +46,16 @@ struct Session {
   std::string received;                   // frames not yet taken apart
   std::string held;                       // payload received and not yet read
   std::size_t endAt = std::string::npos;  // held bytes up to here end with END
+  bool dropFirstFrame = false;            // the frame received has begun before a write
 };
+
+// The length of the frame at the front of frames, or npos while its header is incomplete.
+std::size_t FrameLength(const std::string& frames) {
+  if (frames.size() < 5) return std::string::npos;
+  return (std::size_t(std::uint8_t(frames[0])) << 24) |
+         (std::size_t(std::uint8_t(frames[1])) << 16) |
+         (std::size_t(std::uint8_t(frames[2])) << 8) | std::size_t(std::uint8_t(frames[3]));
+}
 
 std::mutex mutex;
 std::map<std::uint32_t, Session> sessions;
@@ -117,6 +127,21 @@ FAKE_VISA Status viWrite(std::uint32_t vi, const unsigned char* data, std::uint3
   Session* session = Find(vi);
   if (!session) return kInvObject;
   *written = 0;
+  // On a GPIB bus a reply stays in the device until the controller reads it, and a new message
+  // makes the device drop it. The line delivers replies at once, so what came and was not read
+  // goes here.
+  session->held.clear();
+  session->endAt = std::string::npos;
+  std::string& frames = session->received;
+  for (char unread[4096];;) {
+    const ssize_t got = recv(session->descriptor, unread, sizeof unread, MSG_DONTWAIT);
+    if (got <= 0) break;
+    frames.append(unread, static_cast<std::size_t>(got));
+  }
+  for (std::size_t length;
+       (length = FrameLength(frames)) != std::string::npos && frames.size() >= 5 + length;)
+    frames.erase(0, 5 + length);
+  session->dropFirstFrame = !frames.empty();
   std::string frame = {char(count >> 24), char(count >> 16), char(count >> 8), char(count),
                        char(session->sendEnd ? 1 : 0)};
   frame.append(reinterpret_cast<const char*>(data), count);
@@ -166,14 +191,13 @@ FAKE_VISA Status viRead(std::uint32_t vi, unsigned char* buffer, std::uint32_t c
     if (received < 0) return kIo;
     session->received.append(bytes, static_cast<std::size_t>(received));
     std::string& frames = session->received;
-    while (frames.size() >= 5 && session->endAt == std::string::npos) {
-      const std::size_t length = (std::size_t(std::uint8_t(frames[0])) << 24) |
-                                 (std::size_t(std::uint8_t(frames[1])) << 16) |
-                                 (std::size_t(std::uint8_t(frames[2])) << 8) |
-                                 std::size_t(std::uint8_t(frames[3]));
-      if (frames.size() < 5 + length) break;
-      session->held.append(frames, 5, length);
-      if (frames[4] & 1) session->endAt = session->held.size();
+    for (std::size_t length; session->endAt == std::string::npos &&
+                             (length = FrameLength(frames)) != std::string::npos &&
+                             frames.size() >= 5 + length;) {
+      if (!std::exchange(session->dropFirstFrame, false)) {
+        session->held.append(frames, 5, length);
+        if (frames[4] & 1) session->endAt = session->held.size();
+      }
       frames.erase(0, 5 + length);
     }
   }
@@ -185,6 +209,7 @@ FAKE_VISA Status viClear(std::uint32_t vi) {
   session->held.clear();
   session->received.clear();
   session->endAt = std::string::npos;
+  session->dropFirstFrame = false;
   return kSuccess;
 }
 
