@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <fast_float/fast_float.h>
+
 #include "io/ByteOrder.h"
 #include "io/FormatTokens.h"
 #include "platform/Bstr.h"
@@ -192,20 +194,45 @@ std::size_t RealPrefix(std::string_view text, bool& complete) {
   return valid;
 }
 
+// Reads a decimal real the way strtod rounds it (correctly), without the locale: a value beyond
+// the type's range is infinity or zero with its sign, as strtod gives it.
+template <class T>
+fast_float::from_chars_result ReadDecimal(const char* first, const char* last, T& value) {
+  return fast_float::from_chars(first, last, value, fast_float::chars_format::general);
+}
+
 template <class T>
 bool ParseReal(std::string_view text, T& value) {
   const char* first = text.data();
   const char* last = first + text.size();
   if (first < last && *first == '+') ++first;
   if (first < last && *first == '+') return false;
-  const auto result = std::from_chars(first, last, value, std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range) {
-    // strtod's answer: infinity or zero with the sign
-    const std::string copy(text);
-    value = static_cast<T>(std::strtod(copy.c_str(), nullptr));
-    return true;
-  }
+  const auto result = ReadDecimal(first, last, value);
   return result.ec == std::errc() && result.ptr == last;
+}
+
+// Whether a byte could continue a number (or make it something else): after a real, only a byte
+// that cannot lets the real be read without the full grammar.
+bool CanContinueNumber(char c) {
+  return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '.' ||
+         c == '+' || c == '-';
+}
+
+// A real that ends inside text, read in one pass: a digit or point after at most one sign, and a
+// byte after it that no number can hold. The readings of a measurement list all take this path;
+// anything else (words such as "inf", a number that runs to the end of the bytes at hand) is
+// false and goes to the full grammar, which reads it the same way.
+template <class T>
+bool ReadDelimitedReal(std::string_view text, T& value, std::size_t& length) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  const char* p = first;
+  if (p < last && (*p == '+' || *p == '-')) ++p;
+  if (p == last || !((*p >= '0' && *p <= '9') || *p == '.')) return false;
+  const auto [end, ec] = ReadDecimal(*first == '+' ? first + 1 : first, last, value);
+  if (ec != std::errc() || end == last || CanContinueNumber(*end)) return false;
+  length = static_cast<std::size_t>(end - first);
+  return true;
 }
 
 class InputScanner {
@@ -364,20 +391,24 @@ class InputScanner {
     }
   };
 
-  // A destination that collects the elements of a list of unknown length. A list holds reals
-  // or integers, never both; each is kept in its widest form, 8 bytes an element.
+  // What a list read into a safe array collects: numbers straight into the array it hands out,
+  // which grows from kListStart elements, doubling (the allocator moves pages, not bytes, once it
+  // is large), and is trimmed at the end; words as strings, made into a BSTR array at the end.
+  static constexpr std::size_t kListStart = 4096;
   struct Collected {
-    std::vector<double> reals;
-    std::vector<std::int64_t> integers;
+    platform::SafeArrayPtr numbers;
+    ElemType elem = ElemType::F64;
+    std::size_t capacity = 0;
     std::vector<std::string> texts;
 
-    void Add(const Number& number) {
-      if (number.real)
-        reals.push_back(number.single ? static_cast<float>(number.floating) : number.floating);
-      else
-        integers.push_back(number.integer);
+    // Room for element index; false when memory runs out.
+    bool Reserve(std::size_t index) {
+      if (index < capacity) return true;
+      const std::size_t grown = std::max(capacity * 2, kListStart);
+      if (!platform::ResizeVector(numbers.get(), static_cast<ULONG>(grown))) return false;
+      capacity = grown;
+      return true;
     }
-    std::size_t NumberCount() const { return reals.empty() ? integers.size() : reals.size(); }
   };
 
   // --- numbers ---
@@ -485,8 +516,13 @@ class InputScanner {
     if (in_.Peek() < 0) return NoInput();
     std::string_view window = in_.Window();
     if (window.size() > width) window = window.substr(0, width);
+    std::size_t length = 0;
+    if (ReadDelimitedReal(window, value, length)) {
+      in_.Skip(length);
+      return S_OK;
+    }
     bool complete = false;
-    std::size_t length = RealPrefix(window, complete);
+    length = RealPrefix(window, complete);
     if (complete || window.size() == width) {
       if (length == 0 || !ParseReal(window.substr(0, length), value)) return E_UNEXPECTED;
       in_.Skip(length);
@@ -728,7 +764,10 @@ class InputScanner {
         return S_OK;
       }
       case ScanArg::Kind::SafeArray:
-        collected.Add(number);
+        if (!collected.Reserve(index)) return OutOfSafeArrayMemory();
+        number.Visit([&](auto v) {
+          StoreNumber(collected.numbers.get()->pvData, collected.elem, index, v);
+        });
         return S_OK;
       default:
         return E_INVALIDARG;
@@ -803,25 +842,23 @@ class InputScanner {
     }
   }
 
-  HRESULT CreateSafeArray(const FormatToken& token, const ScanArg* a, const Collected& collected) {
-    const VARTYPE vt = VarTypeOf(token);
-    const bool texts = vt == VT_BSTR;
-    const std::size_t n = texts ? collected.texts.size() : collected.NumberCount();
-    platform::SafeArrayPtr array(TevraSafeArrayCreateVector(vt, 0, static_cast<ULONG>(n)));
-    if (!array.get())
-      return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
-                                         "Could not allocate SAFEARRAY memory for Read.", {});
-    for (std::size_t i = 0; i < n; ++i) {
-      if (texts) {
+  // The safe array a list read into, as long as the elements read, in the caller's slot.
+  HRESULT HandOutSafeArray(const ScanArg* a, Collected& collected, std::size_t count) {
+    platform::SafeArrayPtr array;
+    if (collected.numbers.get()) {
+      if (!platform::ResizeVector(collected.numbers.get(), static_cast<ULONG>(count)))
+        return OutOfSafeArrayMemory();
+      array = std::move(collected.numbers);
+    } else {
+      array =
+          platform::SafeArrayPtr(TevraSafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(count)));
+      if (!array.get()) return OutOfSafeArrayMemory();
+      for (std::size_t i = 0; i < count; ++i) {
         BSTR s = platform::AllocBstr(collected.texts[i]);
         if (!s)
           return reporter_.ReportElaboratedV(core::Code::OutOfMemory,
                                              "Could not allocate BSTR memory for Read.", {});
         static_cast<BSTR*>(array.get()->pvData)[i] = s;
-      } else if (!collected.reals.empty()) {
-        StoreNumber(array.get()->pvData, core::ElemTypeOfVarType(vt), i, collected.reals[i]);
-      } else {
-        StoreNumber(array.get()->pvData, core::ElemTypeOfVarType(vt), i, collected.integers[i]);
       }
     }
     SAFEARRAY** slot = static_cast<SAFEARRAY**>(a->where);
@@ -847,6 +884,12 @@ class InputScanner {
     const auto kind = static_cast<InKind>(token.kind);
     const bool numbers = kind == InKind::IntegerList || kind == InKind::RealList;
     Collected collected;
+    if (a && a->kind == ScanArg::Kind::SafeArray && VarTypeOf(token) != VT_BSTR) {
+      collected.numbers =
+          platform::SafeArrayPtr(TevraSafeArrayCreateVector(VarTypeOf(token), 0, 0));
+      if (!collected.numbers.get()) return OutOfSafeArrayMemory();
+      collected.elem = core::ElemTypeOfVarType(VarTypeOf(token));
+    }
     std::size_t read = 0;
     HRESULT hr = S_OK;
     while (read < sink.Limit()) {
@@ -869,7 +912,7 @@ class InputScanner {
     }
     if (FAILED(in_.Status()) && SUCCEEDED(hr)) hr = in_.Status();
     if (SUCCEEDED(hr) && a && a->kind == ScanArg::Kind::SafeArray)
-      hr = CreateSafeArray(token, a, collected);
+      hr = HandOutSafeArray(a, collected, read);
     if (f.countOut && SUCCEEDED(hr)) *f.countOut = static_cast<std::int32_t>(read);
     return hr;
   }

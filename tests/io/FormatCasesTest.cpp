@@ -239,6 +239,10 @@ std::string RunIn(const std::vector<Token>& tokens) {
   for (std::size_t t = 3; t < tokens.size(); ++t) {
     const auto& [h, items] = tokens[t];
     core::ScanArg arg(static_cast<std::int32_t*>(nullptr));
+    if (h == "open") {
+      io.lastResponseOpen = true;
+      continue;
+    }
     if (h == "lf" || h == "chunk") {
       io.stopAtLineFeed |= h == "lf";
       io.chunk = h == "lf" ? io.chunk : std::stoul(items[0]);

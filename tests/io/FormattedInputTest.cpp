@@ -3,12 +3,15 @@
 // skips to its header and leaves nothing behind, and a response longer than the buffer is whole.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "MemoryLowLevelIo.h"
 #include "io/FormattedInput.h"
 #include "io/InstrBuffer.h"
+#include "platform/SafeArray.h"
 
 namespace tevra::io {
 namespace {
@@ -67,6 +70,69 @@ TEST_F(FormattedInputTest, ResponseLongerThanTheBuffer) {
   ASSERT_EQ(ScanMore("%,d", &numbers), S_OK);
   ASSERT_EQ(numbers.size(), 3000u);
   EXPECT_EQ(numbers[2999], 2999);
+}
+
+// Readings reach the caller as strtod reads them, however the reads cut the reply: each reply is
+// read at every chunk size into the three destinations a list takes (a safe array, as the
+// measurements read, a vector and a span) and compared bit for bit. A reading cut by a read goes
+// through the byte-at-a-time grammar; one whole in the bytes at hand does not.
+TEST_F(FormattedInputTest, ReadingListsReadAsStrtodAtEveryChunkSize) {
+  const std::vector<std::string> odd = {"+1.23456789012345E+006",
+                                        "9.91E37",
+                                        "-0",
+                                        "1e999",
+                                        "-1e-400",
+                                        "4.9e-324",
+                                        "1.7976931348623159e308",
+                                        "+.5",
+                                        "1.e5",
+                                        "  7",
+                                        "0.1",
+                                        "123456789012345678901234567890",
+                                        "inf",
+                                        "-2.5e-3",
+                                        "+1.000000000000000E+07"};
+  // Past the first growths of a safe array.
+  std::vector<std::string> many;
+  for (int i = 0; i < 10000; ++i) many.push_back(std::to_string(1e7 + i * 0.001));
+  struct Case {
+    const std::vector<std::string>& readings;
+    std::vector<std::size_t> chunks;  // empty: every size from 1 to the reply's length
+  };
+  for (const Case& c : {Case{odd, {}}, Case{many, {1, 7, 4096, 1 << 20}}}) {
+    std::string reply;
+    std::vector<double> expected;
+    for (const std::string& r : c.readings) {
+      reply += (reply.empty() ? "" : ",") + r;
+      expected.push_back(std::strtod(r.c_str(), nullptr));
+    }
+    reply += '\n';
+    std::vector<std::size_t> chunks = c.chunks;
+    if (chunks.empty())
+      for (std::size_t n = 1; n <= reply.size(); ++n) chunks.push_back(n);
+    const std::size_t bytes = expected.size() * sizeof(double);
+    for (std::size_t chunk : chunks) {
+      SCOPED_TRACE("chunk " + std::to_string(chunk));
+      io_.chunk = chunk;
+      io_.Respond(reply);
+      SAFEARRAY* array = nullptr;
+      ASSERT_EQ(ScanMore("%,$Slg", &array), S_OK);
+      const platform::SafeArrayPtr owned(array);
+      ASSERT_EQ(array->rgsabound[0].cElements, expected.size());
+      EXPECT_EQ(std::memcmp(array->pvData, expected.data(), bytes), 0);
+      io_.Respond(reply);
+      std::vector<double> vector;
+      ASSERT_EQ(ScanMore("%,lf", &vector), S_OK);
+      ASSERT_EQ(vector.size(), expected.size());
+      EXPECT_EQ(std::memcmp(vector.data(), expected.data(), bytes), 0);
+      io_.Respond(reply);
+      std::vector<double> span(expected.size() + 1);
+      std::int32_t count = static_cast<std::int32_t>(span.size());
+      ASSERT_EQ(ScanMore("%,#lf", &count, std::span<double>(span)), S_OK);
+      ASSERT_EQ(count, static_cast<std::int32_t>(expected.size()));
+      EXPECT_EQ(std::memcmp(span.data(), expected.data(), bytes), 0);
+    }
+  }
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ class MemoryLowLevelIo final : public core::ILowLevelIo {
   std::size_t shortBy = 0;  // a write sends this many bytes fewer
   HRESULT writeStatus = S_OK;
   bool sendEnd = true;
+  bool lastResponseOpen = false;  // the last response's end never comes: the next read times out
 
   void Respond(std::string response) { responses.push_back(std::move(response)); }
 
@@ -54,7 +55,7 @@ class MemoryLowLevelIo final : public core::ILowLevelIo {
     const bool atLineFeed = stopAtLineFeed && n > 0 && buffer[n - 1] == '\n';
     if (front.empty()) {
       responses.pop_front();
-      return S_OK;
+      return lastResponseOpen && responses.empty() ? core::kResultMoreData : S_OK;
     }
     return atLineFeed ? S_OK : core::kResultMoreData;
   }
