@@ -1,7 +1,8 @@
 // Feeds arbitrary instrument replies, served in small chunks, to the scanner with the response
 // formats the driver uses (numbers, lists, strings, error-query replies, enumerations and a
-// definite-length block). Checks that only the documented statuses come back and that counts
-// stored back never exceed what was asked for.
+// definite-length block). Checks that only the documented statuses come back, that counts
+// stored back never exceed what was asked for, and that a list of readings reads the same in
+// chunks as in one piece.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "core/ErrorReporter.h"
 #include "io/FormattedInput.h"
 #include "io/InstrBuffer.h"
+#include "platform/SafeArray.h"
 
 #include "Require.h"
 
@@ -120,6 +122,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(count >= 0 && count <= 16, "a list count stays within what was asked");
   std::vector<double> list;
   run("%(,;)lf", &list);
+  // A list of readings parsed as its chunks arrive reads as the whole reply read in one piece.
+  SAFEARRAY* chunked = nullptr;
+  const HRESULT chunkedStatus = run("%,$Slg", &chunked);
+  const std::size_t chunk = io.chunk;
+  io.chunk = reply.size();
+  SAFEARRAY* whole = nullptr;
+  const HRESULT wholeStatus = run("%,$Slg", &whole);
+  io.chunk = chunk;
+  Require(chunkedStatus == wholeStatus, "a list's status does not depend on its chunks");
+  Require(!chunked == !whole, "a list's array does not depend on its chunks");
+  if (chunked && whole) {
+    Require(chunked->rgsabound[0].cElements == whole->rgsabound[0].cElements &&
+                std::memcmp(chunked->pvData, whole->pvData,
+                            chunked->rgsabound[0].cElements * sizeof(double)) == 0,
+            "a list's readings do not depend on its chunks");
+  }
+  TevraSafeArrayDestroy(chunked);
+  TevraSafeArrayDestroy(whole);
   std::vector<std::string> words;
   run("%,$Cqs", &words);
   count = 16;
