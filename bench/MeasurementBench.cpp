@@ -3,6 +3,8 @@
 // (Fetch), each call through the entry path into a new safe array.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <string>
 
@@ -63,11 +65,21 @@ class MeasurementSession {
   ITevraMeasurement* measurement_ = nullptr;
 };
 
-// Runs read once per iteration; the array must hold every reading.
+// The process's peak resident memory so far, in megabytes.
+double PeakResidentMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+// Runs read once per iteration; the array must hold every reading. peak_extra_MB is what the
+// reads added to the process's peak resident memory (the fake's prepared replies are in it
+// before): the result array plus the buffers the reply passes through.
 template <class Read>
 void ReadAll(benchmark::State& state, Read read, std::int64_t bytesPerReading) {
   MeasurementSession session(state);
   if (!session.get()) return;
+  const double peakBefore = PeakResidentMegabytes();
   for (auto _ : state) {
     SAFEARRAY* array = nullptr;
     const HRESULT hr = read(session.get(), &array);
@@ -77,6 +89,7 @@ void ReadAll(benchmark::State& state, Read read, std::int64_t bytesPerReading) {
       break;
     }
   }
+  state.counters["peak_extra_MB"] = PeakResidentMegabytes() - peakBefore;
   state.SetItemsProcessed(state.iterations() * kReadings);
   state.SetBytesProcessed(state.iterations() * kReadings * bytesPerReading);
 }

@@ -126,6 +126,20 @@ class InputCursor {
     while (IsSpace(Peek())) Advance();
   }
 
+  // Grows the bytes at hand by the next read, keeping the unread ones, for text that runs past
+  // them; false when nothing could be added (see Status for a failure).
+  bool Extend() {
+    if (next_ == end_) return Peek() >= 0;
+    const std::size_t before = static_cast<std::size_t>(end_ - next_);
+    Commit();
+    std::string_view text;
+    const HRESULT hr = buffer_.PeekMore(text);
+    if (FAILED(hr)) status_ = hr;
+    base_ = next_ = text.data();
+    end_ = text.data() + text.size();
+    return text.size() > before;
+  }
+
   // Hands the read position back to the buffer before it is used directly.
   void Commit() {
     if (next_ != base_) buffer_.Consume(static_cast<std::size_t>(next_ - base_));
@@ -514,36 +528,24 @@ class InputScanner {
   HRESULT ReadRealAs(std::size_t width, T& value) {
     in_.SkipSpace();
     if (in_.Peek() < 0) return NoInput();
-    std::string_view window = in_.Window();
-    if (window.size() > width) window = window.substr(0, width);
+    std::string_view window = in_.Window().substr(0, width);
     std::size_t length = 0;
     if (ReadDelimitedReal(window, value, length)) {
       in_.Skip(length);
       return S_OK;
     }
+    // A number that runs to the end of the bytes at hand may go on in the next read: they grow
+    // until the number ends inside them, the width is reached or nothing more comes.
+    // Growing may move the bytes: the window is taken again even when nothing was added.
     bool complete = false;
-    length = RealPrefix(window, complete);
-    if (complete || window.size() == width) {
-      if (length == 0 || !ParseReal(window.substr(0, length), value)) return E_UNEXPECTED;
-      in_.Skip(length);
-      return S_OK;
-    }
-    // The number runs past the bytes at hand: collect it across refills, one byte at a time
-    // while the grammar still takes it.
-    char text[512];
-    std::size_t n = 0;
-    while (n < sizeof text && n < width) {
-      const int c = in_.Peek();
-      if (c < 0) break;
-      text[n] = static_cast<char>(c);
-      RealPrefix(std::string_view(text, n + 1), complete);
-      if (complete) break;
-      in_.Advance();
-      ++n;
+    bool grew = true;
+    while (grew && (length = RealPrefix(window, complete), !complete) && window.size() < width) {
+      grew = in_.Extend();
+      window = in_.Window().substr(0, width);
     }
     if (FAILED(in_.Status())) return in_.Status();
-    length = RealPrefix(std::string_view(text, n), complete);
-    if (length == 0 || !ParseReal(std::string_view(text, length), value)) return E_UNEXPECTED;
+    if (length == 0 || !ParseReal(window.substr(0, length), value)) return E_UNEXPECTED;
+    in_.Skip(length);
     return S_OK;
   }
 

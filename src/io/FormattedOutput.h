@@ -33,6 +33,7 @@ class CFormattedIo {
 
     void BeginScan() override {}
     HRESULT Peek(std::string_view& text) override;
+    HRESULT PeekMore(std::string_view& text) override { return Peek(text); }
     void Consume(std::size_t) override {}
     HRESULT ReadChar(char& c) override;
     HRESULT PushBack() override { return E_NOTIMPL; }

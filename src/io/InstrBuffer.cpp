@@ -48,21 +48,24 @@ void CInstrBuffer::ClearRead() {
 
 HRESULT CInstrBuffer::Refill() {
   ClearRead();
+  return Receive(0);
+}
+
+HRESULT CInstrBuffer::Receive(std::int32_t kept) {
   // One failed read ends the operation: asking again would start a new wait, and a reply that
   // came late would then answer a call that had already given up on it.
   if (FAILED(readFailure_)) return readFailure_;
   std::size_t count = 0;
-  const HRESULT hr = session_.LowLevelReadNoPoll(
-      std::span<std::uint8_t>(read_.get(), static_cast<std::size_t>(readCapacity_)), count,
-      core::kDefaultTimeout);
-  available_ = scannerAvailable_ =
-      static_cast<std::int32_t>(std::min<std::size_t>(count, readCapacity_));
+  const std::size_t room = static_cast<std::size_t>(readCapacity_ - kept);
+  const HRESULT hr = session_.LowLevelReadNoPoll(std::span<std::uint8_t>(read_.get() + kept, room),
+                                                 count, core::kDefaultTimeout);
+  available_ = scannerAvailable_ = kept + static_cast<std::int32_t>(std::min(count, room));
   if (FAILED(hr)) {
     // Bytes that came before the failure stay readable; the message did not end.
     readFailure_ = hr;
     messageComplete_ = false;
     holdsResponse_ = available_ > 0;
-    return available_ > 0 ? S_OK : hr;
+    return available_ > kept ? S_OK : hr;
   }
   holdsResponse_ = true;
   messageComplete_ = hr != core::kResultMoreData;
@@ -94,6 +97,25 @@ HRESULT CInstrBuffer::Peek(std::string_view& text) {
     if (holdsResponse_ && messageComplete_) return kEndOfMessage;
     if (HRESULT hr = Refill(); FAILED(hr)) return hr;
   }
+}
+
+std::string_view CInstrBuffer::Unread() const {
+  return std::string_view(reinterpret_cast<const char*>(read_.get()) + position_,
+                          static_cast<std::size_t>(scannerAvailable_ - position_));
+}
+
+HRESULT CInstrBuffer::PeekMore(std::string_view& text) {
+  const std::int32_t kept = scannerAvailable_ - position_;
+  if (kept <= 0) return Peek(text);
+  text = Unread();
+  if (FAILED(readFailure_)) return readFailure_;
+  if (messageComplete_ || kept >= readCapacity_) return kEndOfMessage;
+  std::memmove(read_.get(), read_.get() + position_, static_cast<std::size_t>(kept));
+  position_ = 0;
+  available_ = scannerAvailable_ = kept;
+  const HRESULT hr = Receive(kept);
+  text = Unread();
+  return hr;
 }
 
 void CInstrBuffer::Consume(std::size_t count) {

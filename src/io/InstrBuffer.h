@@ -32,6 +32,7 @@ class CInstrBuffer final : public IIoBuffer {
 
   void BeginScan() override;
   HRESULT Peek(std::string_view& text) override;
+  HRESULT PeekMore(std::string_view& text) override;
   void Consume(std::size_t count) override;
   HRESULT ReadChar(char& c) override;
   HRESULT PushBack() override;
@@ -62,6 +63,9 @@ class CInstrBuffer final : public IIoBuffer {
   CInstrBuffer(core::ILowLevelIo& session, core::IErrorReporter& reporter);
 
   HRESULT Refill();
+  // Reads after the first kept bytes of the read buffer.
+  HRESULT Receive(std::int32_t kept);
+  std::string_view Unread() const;
   void ClearRead();
   HRESULT Send(bool sendEnd);
 

@@ -27,6 +27,10 @@ class IIoBuffer {
   // The unread bytes of the current response that the scanner may see, refilling when none are
   // left and the response goes on. At the end of the response: empty text and kEndOfMessage.
   virtual HRESULT Peek(std::string_view& text) = 0;
+  // Peek for text that runs past the unread bytes: keeps them and appends the next read after
+  // them, so that the text is seen in one piece. kEndOfMessage, with the unread bytes, when no
+  // byte can be added (the response has no more, or the buffer is full of unread bytes).
+  virtual HRESULT PeekMore(std::string_view& text) = 0;
   // Marks count bytes of the last Peek as read.
   virtual void Consume(std::size_t count) = 0;
   // One byte; kEndOfMessage (and no byte) at the end of the response.
