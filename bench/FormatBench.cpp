@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -128,6 +129,27 @@ void ParseAsciiReadingList(benchmark::State& state) {
                           static_cast<std::int64_t>(s.io.response.size()));
 }
 BENCHMARK(ParseAsciiReadingList)->Unit(benchmark::kMillisecond);
+
+// The floor beside it: std::from_chars over the same text, already in memory, into the same
+// array, one reading after another.
+void ParseAsciiFloorFromChars(benchmark::State& state) {
+  std::string text;
+  char number[32];
+  for (int i = 0; i < kReadings; ++i) {
+    std::snprintf(number, sizeof number, "%.14E,", 1.00000000123456e7 + i * 1e-6);
+    text += number;
+  }
+  std::vector<double> readings(kReadings);
+  for (auto _ : state) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    for (int i = 0; i < kReadings; ++i) p = std::from_chars(p, end, readings[i]).ptr + 1;
+    benchmark::DoNotOptimize(readings.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(ParseAsciiFloorFromChars)->Unit(benchmark::kMillisecond);
 
 void ReadSwappedDoubleBlock(benchmark::State& state) {
   Session s;
