@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <fast_float/fast_float.h>
@@ -232,6 +233,54 @@ bool CanContinueNumber(char c) {
          c == '+' || c == '-';
 }
 
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The form instruments send readings in (a sign, at most 19 digits with a point among them, an
+// exponent) with a mantissa below 2^53 and a power of ten up to 1e22: both are exact doubles, so
+// one multiplication or division rounds the value once, correctly, as strtod does. False for
+// anything else, which the general parser reads.
+bool ReadShortDecimal(const char* p, const char* last, double& value, const char*& end) {
+  bool negative = false;
+  if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int exponent = 0;
+  for (; p < last && IsDigit(*p); ++p, ++digits)
+    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+  if (p < last && *p == '.') {
+    const char* fraction = ++p;
+    for (; p < last && IsDigit(*p); ++p, ++digits)
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    exponent = -static_cast<int>(p - fraction);
+  }
+  if (digits == 0 || digits > 19 || mantissa > (std::uint64_t{1} << 53)) return false;
+  if (p < last && (*p | 0x20) == 'e') {
+    const char* q = p + 1;
+    bool negativeExponent = false;
+    if (q < last && (*q == '+' || *q == '-')) negativeExponent = *q++ == '-';
+    int written = 0;
+    int digitsOfExponent = 0;
+    for (; q < last && IsDigit(*q) && digitsOfExponent < 4; ++q, ++digitsOfExponent)
+      written = written * 10 + (*q - '0');
+    // No digits (the mark is not the number's) or too many: the general parser decides.
+    if (digitsOfExponent == 0 || (q < last && IsDigit(*q))) return false;
+    exponent += negativeExponent ? -written : written;
+    p = q;
+  }
+  if (exponent < -22 || exponent > 22) return false;
+  const double magnitude = exponent < 0
+                               ? static_cast<double>(mantissa) / kExactPowersOfTen[-exponent]
+                               : static_cast<double>(mantissa) * kExactPowersOfTen[exponent];
+  value = negative ? -magnitude : magnitude;
+  end = p;
+  return true;
+}
+
 // A real that ends inside text, read in one pass: a digit or point after at most one sign, and a
 // byte after it that no number can hold. The readings of a measurement list all take this path;
 // anything else (words such as "inf", a number that runs to the end of the bytes at hand) is
@@ -242,9 +291,16 @@ bool ReadDelimitedReal(std::string_view text, T& value, std::size_t& length) {
   const char* last = first + text.size();
   const char* p = first;
   if (p < last && (*p == '+' || *p == '-')) ++p;
-  if (p == last || !((*p >= '0' && *p <= '9') || *p == '.')) return false;
-  const auto [end, ec] = ReadDecimal(*first == '+' ? first + 1 : first, last, value);
-  if (ec != std::errc() || end == last || CanContinueNumber(*end)) return false;
+  if (p == last || !(IsDigit(*p) || *p == '.')) return false;
+  const char* end = nullptr;
+  bool read = false;
+  if constexpr (std::is_same_v<T, double>) read = ReadShortDecimal(first, last, value, end);
+  if (!read) {
+    const auto result = ReadDecimal(*first == '+' ? first + 1 : first, last, value);
+    if (result.ec != std::errc()) return false;
+    end = result.ptr;
+  }
+  if (end == last || CanContinueNumber(*end)) return false;
   length = static_cast<std::size_t>(end - first);
   return true;
 }

@@ -74,9 +74,11 @@ TEST_F(FormattedInputTest, ResponseLongerThanTheBuffer) {
 
 // Readings reach the caller as strtod reads them, however the reads cut the reply: each reply is
 // read at every chunk size into the three destinations a list takes (a safe array, as the
-// measurements read, a vector and a span) and compared bit for bit. A reading cut by a read goes
-// through the byte-at-a-time grammar; one whole in the bytes at hand does not.
+// measurements read, a vector and a span) and compared bit for bit. A reading cut by a read is
+// read once the next read is appended to it; one whole in the bytes at hand is read in place.
 TEST_F(FormattedInputTest, ReadingListsReadAsStrtodAtEveryChunkSize) {
+  // Instrument forms, the ends of ranges, and the edges of the one-operation path (a mantissa
+  // at 2^53 + 1, powers of ten past 1e22, twenty digits).
   const std::vector<std::string> odd = {"+1.23456789012345E+006",
                                         "9.91E37",
                                         "-0",
@@ -91,7 +93,15 @@ TEST_F(FormattedInputTest, ReadingListsReadAsStrtodAtEveryChunkSize) {
                                         "123456789012345678901234567890",
                                         "inf",
                                         "-2.5e-3",
-                                        "+1.000000000000000E+07"};
+                                        "+1.000000000000000E+07",
+                                        "9007199254740993",
+                                        "9007199254740993e-7",
+                                        "1e22",
+                                        "1e23",
+                                        "3.0000000000000004e-22",
+                                        "12345678901234567890",
+                                        "8.589973e9",
+                                        "+9.99999999999999999E-001"};
   // Past the first growths of a safe array.
   std::vector<std::string> many;
   for (int i = 0; i < 10000; ++i) many.push_back(std::to_string(1e7 + i * 0.001));
