@@ -31,6 +31,13 @@
               rows[i].style.display = method.indexOf(needle) &gt;= 0 ? "" : "none";
             }
           }
+          // A page opened as trace.xml#Measure starts filtered by "Measure".
+          document.addEventListener("DOMContentLoaded", function () {
+            var text = decodeURIComponent(location.hash.substring(1));
+            if (!text) return;
+            document.getElementById("filter").value = text;
+            filterRows(text);
+          });
         </script>
       </head>
       <body>
