@@ -3,12 +3,13 @@
 //   tevra identify [RESOURCE]
 //   tevra measure [RESOURCE] frequency|period|pulse-width|duty-cycle|ratio|interval|phase|
 //                 single-period [--channel N] [--csv|--json]
-//   tevra read [RESOURCE] -n 100000 [--function F] [--stats] [--histogram] [--svg FILE]
-//              [--csv|--json]
+//   tevra read [RESOURCE] -n 100000 [--triggers T] [--function F] [--stats] [--histogram]
+//              [--svg FILE] [--csv|--json]
 //
 // Without a resource (or with --simulate) the driver simulates the --model counter. --trace
-// writes the driver's method trace. A failure prints the driver's status and message on standard
-// error and exits with 1; a bad command line exits with 2.
+// writes the driver's method trace; --setup passes further driver setup options. A failure prints
+// the driver's status and message on standard error and exits with 1; a bad command line exits
+// with 2.
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -25,9 +26,12 @@ namespace {
 
 using namespace tevra::command;
 
+constexpr int kMostReadings = 10000000;
+
 struct Common {
   std::vector<std::string> words;  // [RESOURCE] and, for measure, the function
   std::string model = "QX1300";
+  std::string setup;
   bool simulate = false;
   bool trace = false;
   int channel = 1;
@@ -49,13 +53,14 @@ void AddCommon(CLI::App* app, Common& c, const char* words) {
       ->capture_default_str();
   app->add_flag("--simulate", c.simulate, "simulate even when a resource is given");
   app->add_flag("--trace", c.trace, "write the driver's method trace");
+  app->add_option("--setup", c.setup, "further driver setup options, e.g. \"Cache=false\"");
   app->add_option("--channel", c.channel, "the input channel")->capture_default_str();
   auto* csv = app->add_flag("--csv", c.csv, "comma-separated values");
   app->add_flag("--json", c.json, "JSON")->excludes(csv);
 }
 
 int Identify(const Common& c) {
-  Session session(ResourceOf(c, 1), c.model, c.trace);
+  Session session(ResourceOf(c, 1), c.model, c.trace, c.setup);
   std::cout << "driver      " << session.Text(TEVRA_ATTR_SPECIFIC_DRIVER_DESCRIPTION) << ' '
             << session.Text(TEVRA_ATTR_SPECIFIC_DRIVER_REVISION) << '\n';
   const std::string identity = session.Identity();
@@ -70,31 +75,35 @@ int Measure(const Common& c) {
     throw CLI::ValidationError("measure [RESOURCE] FUNCTION");
   const Function* function = FindFunction(c.words.back());
   if (!function) throw CLI::ValidationError("no measurement function '" + c.words.back() + "'");
-  Session session(ResourceOf(c, 2), c.model, c.trace);
+  Session session(ResourceOf(c, 2), c.model, c.trace, c.setup);
   ViReal64 value = 0;
   session.Check(function->measure(session.Handle(), c.channel, &value), function->name);
   WriteReadings(std::cout, FormatOf(c), {value}, function->unit, nullptr);
   return 0;
 }
 
-int Read(const Common& c, int count, const std::string& functionName, bool stats, bool histogram,
-         int bins, const std::string& svg, int timeoutMs) {
+int Read(const Common& c, int samples, int triggers, const std::string& functionName, bool stats,
+         bool histogram, int bins, const std::string& svg, int timeoutMs) {
   if (c.words.size() > 1) throw CLI::ValidationError("read [RESOURCE]");
   const Function* function = FindFunction(functionName);
   if (!function || !function->configure)
     throw CLI::ValidationError("read takes frequency, period, pulse-width, duty-cycle or ratio");
-  Session session(ResourceOf(c, 1), c.model, c.trace);
+  Session session(ResourceOf(c, 1), c.model, c.trace, c.setup);
   session.Check(function->configure(session.Handle(), c.channel), "configuring");
+  if (std::int64_t(samples) * triggers > kMostReadings)
+    throw CLI::ValidationError("at most " + std::to_string(kMostReadings) + " readings in all");
+  const int count = samples * triggers;
   const bool terminal = isatty(STDERR_FILENO);
   std::size_t shown = 0;
-  const std::vector<double> readings = ReadMany(session, count, timeoutMs, [&](std::size_t done) {
-    if (terminal) {
-      std::cerr << '\r' << ProgressBar(done, count, 40) << std::flush;
-    } else if (done * 10 / count > shown || done == std::size_t(count)) {
-      shown = done * 10 / count;
-      std::cerr << "read " << done << " of " << count << '\n';
-    }
-  });
+  const std::vector<double> readings =
+      ReadMany(session, triggers, samples, timeoutMs, [&](std::size_t done) {
+        if (terminal) {
+          std::cerr << '\r' << ProgressBar(done, count, 40) << std::flush;
+        } else if (done * 10 / count > shown || done == std::size_t(count)) {
+          shown = done * 10 / count;
+          std::cerr << "read " << done << " of " << count << '\n';
+        }
+      });
   if (terminal) std::cerr << '\n';
   const Statistics summary = Summarize(readings);
   WriteReadings(std::cout, FormatOf(c), readings, function->unit, stats ? &summary : nullptr);
@@ -120,12 +129,16 @@ int main(int argc, char** argv) {
   CLI::App* readCommand = app.add_subcommand("read", "many readings, with statistics");
   AddCommon(readCommand, read, "[RESOURCE]");
   int count = 100;
+  int triggers = 1;
   std::string function = "frequency";
   bool stats = false, histogram = false;
   int bins = 20;
   int timeoutMs = 10000;
   std::string svg;
-  readCommand->add_option("-n", count, "how many readings")->check(CLI::Range(1, 10000000));
+  readCommand->add_option("-n", count, "how many readings (a trigger)")
+      ->check(CLI::Range(1, kMostReadings));
+  readCommand->add_option("--triggers", triggers, "how many triggers of -n readings each")
+      ->check(CLI::Range(1, kMostReadings));
   readCommand->add_option("--function", function, "what to measure")->capture_default_str();
   readCommand->add_flag("--stats", stats,
                         "mean, standard deviation, min, max (Allan deviation "
@@ -139,7 +152,7 @@ int main(int argc, char** argv) {
   try {
     if (app.got_subcommand("identify")) return Identify(identify);
     if (app.got_subcommand("measure")) return Measure(measure);
-    return Read(read, count, function, stats, histogram, bins, svg, timeoutMs);
+    return Read(read, count, triggers, function, stats, histogram, bins, svg, timeoutMs);
   } catch (const CLI::Error& e) {
     std::fprintf(stderr, "tevra: %s\n", e.what());
     return 2;

@@ -24,7 +24,8 @@ constexpr std::int32_t kChunk = 1000;
 
 }  // namespace
 
-Session::Session(const std::string& resource, const std::string& model, bool trace)
+Session::Session(const std::string& resource, const std::string& model, bool trace,
+                 const std::string& extraSetup)
     : simulating_(resource.empty()) {
   std::string options;
   std::string setup;
@@ -33,6 +34,7 @@ Session::Session(const std::string& resource, const std::string& model, bool tra
     setup = "Model=" + model;
   }
   if (trace) setup += std::string(setup.empty() ? "" : ", ") + "Trace=true";
+  if (!extraSetup.empty()) setup += std::string(setup.empty() ? "" : ", ") + extraSetup;
   if (!setup.empty()) options += std::string(options.empty() ? "" : ", ") + "DriverSetup=" + setup;
   const ViStatus status =
       Tevra_InitWithOptions(const_cast<ViChar*>(resource.c_str()), simulating_ ? VI_FALSE : VI_TRUE,
@@ -137,11 +139,13 @@ const Function* FindFunction(const std::string& name) {
   return nullptr;
 }
 
-std::vector<double> ReadMany(const Session& session, std::int32_t count, std::int32_t timeoutMs,
+std::vector<double> ReadMany(const Session& session, std::int32_t triggers, std::int32_t samples,
+                             std::int32_t timeoutMs,
                              const std::function<void(std::size_t)>& progress) {
   const ViSession vi = session.Handle();
-  session.SetInteger(TEVRA_ATTR_TRIGGER_COUNT, 1);
-  session.SetInteger(TEVRA_ATTR_TRIGGER_SAMPLE_COUNT, count);
+  const std::int32_t count = triggers * samples;
+  session.SetInteger(TEVRA_ATTR_TRIGGER_COUNT, triggers);
+  session.SetInteger(TEVRA_ATTR_TRIGGER_SAMPLE_COUNT, samples);
   session.Check(Tevra_Initiate(vi), "starting the measurement");
   std::vector<double> readings;
   readings.reserve(static_cast<std::size_t>(count));

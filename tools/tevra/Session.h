@@ -21,9 +21,10 @@ class Failure : public std::runtime_error {
 
 class Session {
  public:
-  // An empty resource simulates (model names the simulated model); options are the driver's
-  // option string, trace switches the driver's method trace on.
-  Session(const std::string& resource, const std::string& model, bool trace);
+  // An empty resource simulates (model names the simulated model); trace switches the driver's
+  // method trace on; setup holds further driver setup options ("Name=value, ...").
+  Session(const std::string& resource, const std::string& model, bool trace,
+          const std::string& setup = {});
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -54,9 +55,10 @@ struct Function {
 const std::vector<Function>& Functions();
 const Function* FindFunction(const std::string& name);
 
-// count readings of the configured function, chunk by chunk as the instrument has them;
-// progress(done) after each chunk.
-std::vector<double> ReadMany(const Session& session, std::int32_t count, std::int32_t timeoutMs,
+// triggers x samples readings of the configured function, chunk by chunk as the instrument has
+// them; progress(done) after each chunk.
+std::vector<double> ReadMany(const Session& session, std::int32_t triggers, std::int32_t samples,
+                             std::int32_t timeoutMs,
                              const std::function<void(std::size_t)>& progress);
 
 }  // namespace tevra::command
