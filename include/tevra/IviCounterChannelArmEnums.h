@@ -1,5 +1,6 @@
-// The class-compliant enumerations of the channel and arm interfaces, with the values this
-// driver's class-compliant layer passes to and from its own enumerations.
+/// @file
+/// The class-compliant enumerations of the channel and arm interfaces, with the values this
+/// driver's class-compliant layer passes to and from its own enumerations.
 #ifndef TEVRA_IVICOUNTER_CHANNEL_ARM_ENUMS_H
 #define TEVRA_IVICOUNTER_CHANNEL_ARM_ENUMS_H
 

@@ -1,4 +1,5 @@
-/* Tevra: the C interface (IVI-C) of the driver for the QX1100, QX1200 and QX1300 universal
+/** @file
+   Tevra: the C interface (IVI-C) of the driver for the QX1100, QX1200 and QX1300 universal
    frequency counters.
 
    Every function returns a ViStatus: 0 for success, negative for an error, positive for a

@@ -1,7 +1,8 @@
-// Arming: when a measurement starts and stops. ITevraArm sets the gate of each measurement
-// family; the start and stop interfaces set the arming source and, for external arming, the
-// source input, its level and slope, and the delay or hold-off. The IIviCounterArm* interfaces
-// are their class-compliant views. Included by TevraInterfaces.h.
+/// @file
+/// Arming: when a measurement starts and stops. ITevraArm sets the gate of each measurement
+/// family; the start and stop interfaces set the arming source and, for external arming, the
+/// source input, its level and slope, and the delay or hold-off. The IIviCounterArm* interfaces
+/// are their class-compliant views. Included by TevraInterfaces.h.
 #ifndef TEVRA_ARM_INTERFACES_H
 #define TEVRA_ARM_INTERFACES_H
 
@@ -41,7 +42,7 @@ struct ITevraArmStartExternal : IUnknown {
   virtual HRESULT put_DelaySource(TevraDelayHoldOffSourceEnum val) = 0;
   virtual HRESULT get_DelayEvents(LONG* val) = 0;
   virtual HRESULT put_DelayEvents(LONG val) = 0;
-  // The trigger level of the input that serves as external source.
+  /// The trigger level of the input that serves as external source.
   virtual HRESULT get_Voltage(double* val) = 0;
   virtual HRESULT put_Voltage(double val) = 0;
   virtual HRESULT Configure(TevraExternalSourceEnum Source, double Voltage, TevraSlopeEnum Slope,
@@ -60,7 +61,7 @@ struct ITevraArmStart : IUnknown {
   ~ITevraArmStart() = default;
 };
 
-// The start and stop external sources are one instrument setting: writing one changes both.
+/// The start and stop external sources are one instrument setting: writing one changes both.
 struct ITevraArmStopExternal : IUnknown {
   virtual HRESULT get_Source(TevraExternalSourceEnum* val) = 0;
   virtual HRESULT put_Source(TevraExternalSourceEnum val) = 0;
@@ -90,7 +91,7 @@ struct ITevraArmStop : IUnknown {
   ~ITevraArmStop() = default;
 };
 
-// The gate of each measurement family (frequency, time interval, totalize).
+/// The gate of each measurement family (frequency, time interval, totalize).
 struct ITevraArm : IUnknown {
   virtual HRESULT SetSource(TevraArmMeasurementTypeEnum ArmMeasurementType,
                             TevraArmSourceEnum ArmSource) = 0;
@@ -109,7 +110,7 @@ struct ITevraArm : IUnknown {
   ~ITevraArm() = default;
 };
 
-// External sources are named "Channel1", "Channel2" or "BNC".
+/// External sources are named "Channel1", "Channel2" or "BNC".
 struct IIviCounterArmStartExternal : IUnknown {
   virtual HRESULT get_Source(BSTR* val) = 0;
   virtual HRESULT put_Source(BSTR val) = 0;
@@ -159,7 +160,7 @@ struct IIviCounterArmStop : IUnknown {
   ~IIviCounterArmStop() = default;
 };
 
-// The class-compliant arming: its start and stop sides.
+/// The class-compliant arming: its start and stop sides.
 struct IIviCounterArm : IUnknown {
   virtual HRESULT get_Start(IIviCounterArmStart** val) = 0;
   virtual HRESULT get_Stop(IIviCounterArmStop** val) = 0;

@@ -1,4 +1,5 @@
-/* The attribute identifiers of the C interface: the first argument after the repeated-capability
+/** @file
+   The attribute identifiers of the C interface: the first argument after the repeated-capability
    name of Tevra_GetAttribute* and Tevra_SetAttribute*. Valid C89, C99 and C++. */
 #ifndef TEVRA_ATTRIBUTES_H
 #define TEVRA_ATTRIBUTES_H

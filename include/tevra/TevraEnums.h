@@ -1,5 +1,6 @@
-// The enumerations of the object interfaces, with their fixed values. Each is an int underneath,
-// so that any value a caller passes is a value of the type (and can be refused cleanly).
+/// @file
+/// The enumerations of the object interfaces, with their fixed values. Each is an int underneath,
+/// so that any value a caller passes is a value of the type (and can be refused cleanly).
 #ifndef TEVRA_ENUMS_H
 #define TEVRA_ENUMS_H
 
@@ -153,7 +154,7 @@ enum TevraStatusSubRegisterEnum : int {
   TevraStatusSubRegisterEnable = 4,
 };
 
-// The events a service request is asked for, one bit each; a reason combines them.
+/// The events a service request is asked for, one bit each; a reason combines them.
 enum TevraStatusSRQReasonEnum : int {
   TevraStatusSRQReasonStbMAV = 1 << 0,
   TevraStatusSRQReasonStbErrorQueue = 1 << 1,

@@ -1,4 +1,5 @@
-// Symbol export for libtevra: everything is hidden unless marked.
+/// @file
+/// Symbol export for libtevra: everything is hidden unless marked.
 #ifndef TEVRA_EXPORT_H
 #define TEVRA_EXPORT_H
 

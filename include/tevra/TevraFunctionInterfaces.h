@@ -1,6 +1,7 @@
-// The measurement-function interfaces: the instrument-specific configure and measure methods of
-// each function (channels are 1-based numbers), and the class-compliant IviCounter root and
-// function interfaces (channels are names, "channel1".."channel3"), with their enumerations.
+/// @file
+/// The measurement-function interfaces: the instrument-specific configure and measure methods of
+/// each function (channels are 1-based numbers), and the class-compliant IviCounter root and
+/// function interfaces (channels are names, "channel1".."channel3"), with their enumerations.
 #ifndef TEVRA_FUNCTION_INTERFACES_H
 #define TEVRA_FUNCTION_INTERFACES_H
 
@@ -42,7 +43,7 @@ TEVRA_FUNCTION_IID(IID_IIviCounterVoltage, 0x4C);
 
 #undef TEVRA_FUNCTION_IID
 
-// The class-compliant measurement functions, as IIviCounter.Function reports them.
+/// The class-compliant measurement functions, as IIviCounter.Function reports them.
 enum IviCounterMeasurementFunctionEnum : int {
   IviCounterMeasurementFunctionFrequency = 1,
   IviCounterMeasurementFunctionFrequencyWithAperture = 2,
@@ -92,7 +93,7 @@ struct ITevraPeriod : IUnknown {
   ~ITevraPeriod() = default;
 };
 
-// Reference levels are volts, or percent of the signal's amplitude.
+/// Reference levels are volts, or percent of the signal's amplitude.
 struct ITevraPulseWidth : IUnknown {
   virtual HRESULT Configure(LONG Channel, double Reference, TevraReferenceTypeEnum ReferenceType,
                             TevraPolarityEnum Polarity) = 0;
@@ -157,7 +158,7 @@ struct ITevraPhase : IUnknown {
   ~ITevraPhase() = default;
 };
 
-// The running count is read by ReadCount of the second continuous-totalize interface.
+/// The running count is read by ReadCount of the second continuous-totalize interface.
 struct ITevraTotalizeContinuous : IUnknown {
   virtual HRESULT Configure(LONG Channel) = 0;
   virtual HRESULT FetchCount(double* Val) = 0;
@@ -184,7 +185,7 @@ struct ITevraTotalizeTimed : IUnknown {
   ~ITevraTotalizeTimed() = default;
 };
 
-// Selects the voltage that Read and Fetch measure; nothing is sent until then.
+/// Selects the voltage that Read and Fetch measure; nothing is sent until then.
 struct ITevraVoltage : IUnknown {
   virtual HRESULT Configure(LONG Channel, TevraVoltageFunctionEnum VoltageFunction) = 0;
 
@@ -202,7 +203,7 @@ struct ITevraSinglePeriod : IUnknown {
 
 struct ITevraTimeStamp : IUnknown {
   virtual HRESULT Configure(LONG Count, LONG Channel) = 0;
-  // Val: a one-dimensional safe array of Count doubles; the caller destroys it.
+  /// Val: a one-dimensional safe array of Count doubles; the caller destroys it.
   virtual HRESULT Measure(LONG Count, LONG Channel, SAFEARRAY** Val) = 0;
   virtual HRESULT get_Rate(TevraTimeStampRateEnum* val) = 0;
   virtual HRESULT put_Rate(TevraTimeStampRateEnum val) = 0;
@@ -211,7 +212,7 @@ struct ITevraTimeStamp : IUnknown {
   ~ITevraTimeStamp() = default;
 };
 
-// Pulsed microwave measurements on the microwave input (the last channel).
+/// Pulsed microwave measurements on the microwave input (the last channel).
 struct ITevraBurst : IUnknown {
   virtual HRESULT Configure() = 0;
   virtual HRESULT Measure(double* Val) = 0;
@@ -401,7 +402,7 @@ struct IIviCounterTotalizeGated : IUnknown {
   virtual HRESULT put_GateSource(BSTR val) = 0;
   virtual HRESULT get_GateSlope(LONG* val) = 0;
   virtual HRESULT put_GateSlope(LONG val) = 0;
-  // GateSlope: 0 negative, 1 positive.
+  /// GateSlope: 0 negative, 1 positive.
   virtual HRESULT Configure(BSTR Channel, BSTR GateSource, LONG GateSlope) = 0;
 
  protected:
@@ -426,7 +427,7 @@ struct IIviCounterVoltage : IUnknown {
   virtual HRESULT put_Estimate(double val) = 0;
   virtual HRESULT get_Resolution(double* val) = 0;
   virtual HRESULT put_Resolution(double val) = 0;
-  // Function: one of the voltage values of IviCounterMeasurementFunctionEnum.
+  /// Function: one of the voltage values of IviCounterMeasurementFunctionEnum.
   virtual HRESULT Configure(BSTR Channel, IviCounterMeasurementFunctionEnum Function,
                             double Estimate, double Resolution) = 0;
 
@@ -434,8 +435,8 @@ struct IIviCounterVoltage : IUnknown {
   ~IIviCounterVoltage() = default;
 };
 
-// The class-compliant root: the measurement function, the function interfaces, the arming, the
-// channels and the measurement.
+/// The class-compliant root: the measurement function, the function interfaces, the arming, the
+/// channels and the measurement.
 struct IIviCounter : IIviDriver {
   virtual HRESULT get_Function(IviCounterMeasurementFunctionEnum* val) = 0;
   virtual HRESULT put_Function(IviCounterMeasurementFunctionEnum val) = 0;

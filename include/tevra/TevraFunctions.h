@@ -1,4 +1,5 @@
-/* The function family of the C interface, one group per section. Part of <tevra/Tevra.h>, which
+/** @file
+   The function family of the C interface, one group per section. Part of <tevra/Tevra.h>, which
    includes it inside its extern "C" block; do not include it by itself.
 
    Each function calls one method of the driver's object interface with its arguments in the

@@ -1,5 +1,6 @@
-// The instrument's front panel and its signals: the display, the gate output and the reference
-// oscillator.
+/// @file
+/// The instrument's front panel and its signals: the display, the gate output and the reference
+/// oscillator.
 #ifndef TEVRA_INSTRUMENT_INTERFACES_H
 #define TEVRA_INSTRUMENT_INTERFACES_H
 
@@ -14,13 +15,13 @@ inline constexpr IID IID_ITevraReferenceOscillator = {
     0x3842832E, 0x220B, 0x4075, {0xA4, 0x91, 0x7A, 0x27, 0x10, 0x6B, 0xA0, 0xB2}};
 
 struct ITevraDisplay : IUnknown {
-  // The screen as a bitmap file's bytes (a one-dimensional safe array of VT_UI1); the caller
-  // destroys it.
+  /// The screen as a bitmap file's bytes (a one-dimensional safe array of VT_UI1); the caller
+  /// destroys it.
   virtual HRESULT GetScreenImage(SAFEARRAY** Val) = 0;
   virtual HRESULT Clear() = 0;
   virtual HRESULT get_Enabled(VARIANT_BOOL* val) = 0;
   virtual HRESULT put_Enabled(VARIANT_BOOL val) = 0;
-  // The text shown, without the double quotes the instrument answers it in.
+  /// The text shown, without the double quotes the instrument answers it in.
   virtual HRESULT get_Text(BSTR* val) = 0;
   virtual HRESULT put_Text(BSTR val) = 0;
   virtual HRESULT get_Mode(TevraDisplayModeEnum* val) = 0;

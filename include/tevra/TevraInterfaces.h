@@ -1,7 +1,8 @@
-// The Tevra object interface: the IVI inherent interfaces and the driver's own, as abstract
-// classes whose methods return HRESULT, in their slot order, with their interface ids and the
-// class ids of the creatable classes. Create a driver object with TevraCreateDriver (or the
-// module's DllGetClassObject) and QueryInterface for the interface you need.
+/// @file
+/// The Tevra object interface: the IVI inherent interfaces and the driver's own, as abstract
+/// classes whose methods return HRESULT, in their slot order, with their interface ids and the
+/// class ids of the creatable classes. Create a driver object with TevraCreateDriver (or the
+/// module's DllGetClassObject) and QueryInterface for the interface you need.
 #ifndef TEVRA_INTERFACES_H
 #define TEVRA_INTERFACES_H
 
@@ -10,8 +11,8 @@
 #include "tevra/TevraObjectModel.h"
 #include "tevra/TevraTypes.h"
 
-// Interface ids. The inherent IVI interfaces keep one id across all drivers; the Tevra ids are
-// the driver's own.
+/// Interface ids. The inherent IVI interfaces keep one id across all drivers; the Tevra ids are
+/// the driver's own.
 inline constexpr IID IID_IIviDriver = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x10, 0x00, 0x00, 0x01}};
 inline constexpr IID IID_IIviDriverOperation = {
@@ -42,7 +43,7 @@ inline constexpr CLSID CLSID_Tevra = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x00, 0x00, 0x00, 0x01}};
 inline constexpr CLSID CLSID_TevraChannel = {
     0x9C7FE7C1, 0x2B42, 0x4C73, {0x9B, 0x3A, 0x51, 0x6E, 0x00, 0x00, 0x00, 0x02}};
-// The type library and the application identifier the module registers.
+/// The type library and the application identifier the module registers.
 inline constexpr GUID LIBID_Tevra = {
     0x28B1D153, 0x4F10, 0x426F, {0x89, 0xD4, 0x70, 0xF7, 0x05, 0x06, 0x72, 0x19}};
 inline constexpr GUID APPID_Tevra = {
@@ -127,8 +128,8 @@ struct IIviDriverUtility : IUnknown {
   ~IIviDriverUtility() = default;
 };
 
-// One input channel: its input stage (impedance, coupling, attenuation, probe, filters) and its
-// trigger levels and slopes. Channel 3 is the microwave input, which has no such settings.
+/// One input channel: its input stage (impedance, coupling, attenuation, probe, filters) and its
+/// trigger levels and slopes. Channel 3 is the microwave input, which has no such settings.
 struct ITevraChannel : IUnknown {
   virtual HRESULT get_Impedance(TevraImpedanceEnum* val) = 0;
   virtual HRESULT put_Impedance(TevraImpedanceEnum val) = 0;
@@ -168,8 +169,8 @@ struct ITevraChannel : IUnknown {
   ~ITevraChannel() = default;
 };
 
-// The class-compliant view of a channel: impedance and attenuation as numbers, the hysteresis
-// as noise rejection. The frequency filter limits are not available on this counter.
+/// The class-compliant view of a channel: impedance and attenuation as numbers, the hysteresis
+/// as noise rejection. The frequency filter limits are not available on this counter.
 struct IIviCounterChannel : IUnknown {
   virtual HRESULT get_Impedance(double* val) = 0;
   virtual HRESULT put_Impedance(double val) = 0;
@@ -198,15 +199,15 @@ struct IIviCounterChannel : IUnknown {
   ~IIviCounterChannel() = default;
 };
 
-// The channel collection: Count channels named by physical or virtual name; Name takes a
-// 1-based index.
+/// The channel collection: Count channels named by physical or virtual name; Name takes a
+/// 1-based index.
 struct ITevraChannels : IUnknown {
   virtual HRESULT get_Count(LONG* val) = 0;
   virtual HRESULT get_Item(BSTR Name, ITevraChannel** val) = 0;
   virtual HRESULT get_Name(LONG Index, BSTR* val) = 0;
-  // Lets the counter choose levels and ranges for the signals present.
+  /// Lets the counter choose levels and ranges for the signals present.
   virtual HRESULT Autoscale() = 0;
-  // The lowest signal frequency the automatic trigger levels follow.
+  /// The lowest signal frequency the automatic trigger levels follow.
   virtual HRESULT get_AutoLevelFrequency(TevraAutoLevelFrequencyEnum* val) = 0;
   virtual HRESULT put_AutoLevelFrequency(TevraAutoLevelFrequencyEnum val) = 0;
 
@@ -223,12 +224,12 @@ struct IIviCounterChannels : IUnknown {
   ~IIviCounterChannels() = default;
 };
 
-// The driver's root interface; the instrument-specific sub-interface getters follow the
-// IIviDriver slots as the instrument functions are added.
+/// The driver's root interface; the instrument-specific sub-interface getters follow the
+/// IIviDriver slots as the instrument functions are added.
 struct ITevra : IIviDriver {
   virtual HRESULT get_Channels(ITevraChannels** val) = 0;
-  // The measurement functions. Configure returns the instrument's "CONF?" text; GetFunction the
-  // selected function's word; SetFunction selects a function without configuring it.
+  /// The measurement functions. Configure returns the instrument's "CONF?" text; GetFunction the
+  /// selected function's word; SetFunction selects a function without configuring it.
   virtual HRESULT Configure(BSTR* Val) = 0;
   virtual HRESULT GetFunction(BSTR* Val) = 0;
   virtual HRESULT SetFunction(TevraMeasurementFunctionEnum MeasurementFunction) = 0;
@@ -253,8 +254,8 @@ struct ITevra : IIviDriver {
   ~ITevra() = default;
 };
 
-// The second version of the root: the arming, measurement, trigger, system, display, reference
-// oscillator, gate output and math interfaces.
+/// The second version of the root: the arming, measurement, trigger, system, display, reference
+/// oscillator, gate output and math interfaces.
 struct ITevra2 : ITevra {
   virtual HRESULT get_Arm(struct ITevraArm** val) = 0;
   virtual HRESULT get_Measurement(struct ITevraMeasurement** val) = 0;
@@ -269,7 +270,7 @@ struct ITevra2 : ITevra {
   ~ITevra2() = default;
 };
 
-// The third version of the root: the status registers, the memory and the calibration.
+/// The third version of the root: the status registers, the memory and the calibration.
 struct ITevra3 : ITevra2 {
   virtual HRESULT get_Status(struct ITevraStatus** val) = 0;
   virtual HRESULT get_Memory(struct ITevraMemory** val) = 0;
@@ -280,25 +281,25 @@ struct ITevra3 : ITevra2 {
 };
 
 extern "C" {
-// Creates a Tevra driver object (uninitialised) and returns the requested interface.
+/// Creates a Tevra driver object (uninitialised) and returns the requested interface.
 TEVRA_API HRESULT TevraCreateDriver(REFIID riid, void** ppv);
-// The module entry points.
+/// The module entry points.
 TEVRA_API HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
 TEVRA_API HRESULT DllCanUnloadNow();
-// Registration in the key store (see README, "Registration"): DllRegisterServer writes the
-// module's classes, program identifiers, application identifier and type library into the
-// machine-wide store and DllUnregisterServer removes them; each is one locked read-modify-write
-// of the store, saved once. DllInstall registers (install != 0; a failed registration is undone)
-// or unregisters, per user when the command line is "user" in any case, else machine-wide.
-// A failure leaves the store as it was and sets the thread's error information, naming the store.
+/// Registration in the key store (see README, "Registration"): DllRegisterServer writes the
+/// module's classes, program identifiers, application identifier and type library into the
+/// machine-wide store and DllUnregisterServer removes them; each is one locked read-modify-write
+/// of the store, saved once. DllInstall registers (install != 0; a failed registration is undone)
+/// or unregisters, per user when the command line is "user" in any case, else machine-wide.
+/// A failure leaves the store as it was and sets the thread's error information, naming the store.
 TEVRA_API HRESULT DllRegisterServer();
 TEVRA_API HRESULT DllUnregisterServer();
 TEVRA_API HRESULT DllInstall(int install, const OLECHAR* commandLine);
-// Calls line once per line of the module's keys and values present in the per-user (perUser !=
-// 0) or the machine-wide store, in the store's text form (UTF-8, without the line feed).
+/// Calls line once per line of the module's keys and values present in the per-user (perUser !=
+/// 0) or the machine-wide store, in the store's text form (UTF-8, without the line feed).
 TEVRA_API HRESULT TevraListRegistration(int perUser, void (*line)(const char* text, void* context),
                                         void* context);
-// The library's version text, "1.2.2.0".
+/// The library's version text, "1.2.2.0".
 TEVRA_API const char* TevraLibraryVersion();
 }
 

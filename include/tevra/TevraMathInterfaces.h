@@ -1,7 +1,8 @@
-// The math subsystem of the instrument: statistics over the readings, a moving-average filter,
-// scaling, limit testing and a histogram, each an interface of its own reached through ITevraMath.
-// Arrays come back as one-dimensional safe arrays of doubles (lower bound 0); the caller destroys
-// them.
+/// @file
+/// The math subsystem of the instrument: statistics over the readings, a moving-average filter,
+/// scaling, limit testing and a histogram, each an interface of its own reached through ITevraMath.
+/// Arrays come back as one-dimensional safe arrays of doubles (lower bound 0); the caller destroys
+/// them.
 #ifndef TEVRA_MATH_INTERFACES_H
 #define TEVRA_MATH_INTERFACES_H
 
@@ -31,7 +32,7 @@ struct ITevraMathStatistics : IUnknown {
   virtual HRESULT get_PeaktoPeak(double* val) = 0;
   virtual HRESULT get_CurrentCount(LONG* val) = 0;
   virtual HRESULT get_AllanDeviation(double* val) = 0;
-  // Average, standard deviation, minimum and maximum from one reply.
+  /// Average, standard deviation, minimum and maximum from one reply.
   virtual HRESULT AverageAll(double* Average, double* StandardDeviation, double* Minimum,
                              double* Maximum) = 0;
 
@@ -64,7 +65,7 @@ struct ITevraMathScaling : IUnknown {
   virtual HRESULT put_InversionEnabled(VARIANT_BOOL val) = 0;
   virtual HRESULT get_Enabled(VARIANT_BOOL* val) = 0;
   virtual HRESULT put_Enabled(VARIANT_BOOL val) = 0;
-  // The unit text without the double quotes the instrument answers it in.
+  /// The unit text without the double quotes the instrument answers it in.
   virtual HRESULT get_Unit(BSTR* val) = 0;
   virtual HRESULT put_Unit(BSTR val) = 0;
   virtual HRESULT get_UnitEnabled(VARIANT_BOOL* val) = 0;
@@ -102,9 +103,9 @@ struct ITevraMathHistogram : IUnknown {
   virtual HRESULT put_AutoRangeEnabled(VARIANT_BOOL val) = 0;
   virtual HRESULT get_AutoRangeCount(LONG* val) = 0;
   virtual HRESULT put_AutoRangeCount(LONG val) = 0;
-  // The bin counts.
+  /// The bin counts.
   virtual HRESULT ReadData(SAFEARRAY** Val) = 0;
-  // The range, the number of readings and the bin counts from one reply.
+  /// The range, the number of readings and the bin counts from one reply.
   virtual HRESULT HistogramData(double* MinValue, double* MaxValue, double* Count,
                                 SAFEARRAY** BinData) = 0;
 

@@ -1,8 +1,9 @@
-// The interfaces that start measurements and collect readings, read the running count of a
-// continuous totalize and set up the trigger system, with the
-// class-compliant measurement interface and its enumeration.
-// Readings come back as one-dimensional safe arrays of doubles (lower bound 0); the caller
-// destroys them.
+/// @file
+/// The interfaces that start measurements and collect readings, read the running count of a
+/// continuous totalize and set up the trigger system, with the
+/// class-compliant measurement interface and its enumeration.
+/// Readings come back as one-dimensional safe arrays of doubles (lower bound 0); the caller
+/// destroys them.
 #ifndef TEVRA_MEASUREMENT_INTERFACES_H
 #define TEVRA_MEASUREMENT_INTERFACES_H
 

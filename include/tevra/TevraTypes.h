@@ -1,6 +1,7 @@
-// The component-runtime types the Tevra object interface is written in: status results, GUIDs,
-// IUnknown, counted UTF-16 strings (BSTR) and VARIANT_BOOL. They have the shapes and semantics
-// of their namesakes on the platform the IVI-COM architecture comes from.
+/// @file
+/// The component-runtime types the Tevra object interface is written in: status results, GUIDs,
+/// IUnknown, counted UTF-16 strings (BSTR) and VARIANT_BOOL. They have the shapes and semantics
+/// of their namesakes on the platform the IVI-COM architecture comes from.
 #ifndef TEVRA_TYPES_H
 #define TEVRA_TYPES_H
 
@@ -58,7 +59,7 @@ constexpr bool operator==(const GUID& a, const GUID& b) {
 
 inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
-// Every object interface derives from IUnknown; the three slots come first.
+/// Every object interface derives from IUnknown; the three slots come first.
 struct IUnknown {
   virtual HRESULT QueryInterface(REFIID riid, void** ppv) = 0;
   virtual ULONG AddRef() = 0;
@@ -69,7 +70,7 @@ struct IUnknown {
 };
 inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-// The thread's error information, as set by the driver for every reported failure.
+/// The thread's error information, as set by the driver for every reported failure.
 struct IErrorInfo : IUnknown {
   virtual HRESULT GetGUID(GUID* pGuid) = 0;
   virtual HRESULT GetSource(BSTR* pSource) = 0;
@@ -94,16 +95,16 @@ inline constexpr IID IID_IClassFactory = {
     0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 extern "C" {
-// Counted strings: the length (in bytes) is stored in the four bytes before the first
-// character, and the text is NUL-terminated. A null BSTR is the empty string.
+/// Counted strings: the length (in bytes) is stored in the four bytes before the first
+/// character, and the text is NUL-terminated. A null BSTR is the empty string.
 TEVRA_API BSTR TevraSysAllocString(LPCOLESTR text);
 TEVRA_API BSTR TevraSysAllocStringLen(LPCOLESTR text, std::uint32_t length);
 TEVRA_API void TevraSysFreeString(BSTR text);
 TEVRA_API std::uint32_t TevraSysStringLen(BSTR text);
 TEVRA_API std::uint32_t TevraSysStringByteLen(BSTR text);
 
-// Takes the thread's error information (the caller owns the reference; *info is null when
-// there is none) and sets it (null clears it).
+/// Takes the thread's error information (the caller owns the reference; *info is null when
+/// there is none) and sets it (null clears it).
 TEVRA_API HRESULT TevraGetErrorInfo(ULONG reserved, IErrorInfo** info);
 TEVRA_API HRESULT TevraSetErrorInfo(ULONG reserved, IErrorInfo* info);
 }
@@ -153,15 +154,15 @@ struct SAFEARRAY {
 };
 
 extern "C" {
-// Null when the type is not supported, a dimension count is 0 or the size overflows.
+/// Null when the type is not supported, a dimension count is 0 or the size overflows.
 TEVRA_API SAFEARRAY* TevraSafeArrayCreate(VARTYPE vt, std::uint32_t cDims,
                                           const SAFEARRAYBOUND* bounds);
 TEVRA_API SAFEARRAY* TevraSafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
-// Frees the data (and the strings of a BSTR array); DISP_E_ARRAYISLOCKED while accessed.
+/// Frees the data (and the strings of a BSTR array); DISP_E_ARRAYISLOCKED while accessed.
 TEVRA_API HRESULT TevraSafeArrayDestroy(SAFEARRAY* psa);
 TEVRA_API HRESULT TevraSafeArrayAccessData(SAFEARRAY* psa, void** ppvData);
 TEVRA_API HRESULT TevraSafeArrayUnaccessData(SAFEARRAY* psa);
-// nDim counts from 1.
+/// nDim counts from 1.
 TEVRA_API HRESULT TevraSafeArrayGetUBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plUbound);
 TEVRA_API HRESULT TevraSafeArrayGetLBound(SAFEARRAY* psa, std::uint32_t nDim, LONG* plLbound);
 TEVRA_API HRESULT TevraSafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt);
