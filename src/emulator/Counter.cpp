@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/Identity.h"
+#include "core/ReadingStatistics.h"
 #include "core/Registry.h"
 #include "core/TextUtil.h"
 
@@ -380,20 +381,13 @@ bool Counter::Statistics(const std::string& header, std::string& reply) {
   if (!(statistics || histogram) || header.back() != '?') return false;
   const std::string item =
       header.substr(statistics ? 10 : 16, header.size() - (statistics ? 11 : 17));
-  const std::vector<double>& r = readings_;
-  const double n = static_cast<double>(r.size());
-  const double mean = r.empty() ? kNotANumber : std::accumulate(r.begin(), r.end(), 0.0) / n;
-  double squares = 0;
-  double differences = 0;
-  for (std::size_t i = 0; i < r.size(); ++i) {
-    squares += (r[i] - mean) * (r[i] - mean);
-    if (i) differences += (r[i] - r[i - 1]) * (r[i] - r[i - 1]);
-  }
-  const double deviation = r.size() > 1 ? std::sqrt(squares / (n - 1)) : 0.0;
-  const double allan = r.size() > 1 ? std::sqrt(differences / (2 * (n - 1))) : 0.0;
-  const auto [lowest, highest] = std::minmax_element(r.begin(), r.end());
-  const double low = r.empty() ? kNotANumber : *lowest;
-  const double high = r.empty() ? kNotANumber : *highest;
+  const core::ReadingStatistics s = core::SummarizeReadings(readings_);
+  const bool none = readings_.empty();
+  const double mean = none ? kNotANumber : s.mean;
+  const double deviation = s.deviation;
+  const double allan = s.allan;
+  const double low = none ? kNotANumber : s.minimum;
+  const double high = none ? kNotANumber : s.maximum;
   if (histogram) return Histogram(item, low, high, reply);
   if (item == "AVER") {
     reply = Number(mean);
@@ -408,7 +402,7 @@ bool Counter::Statistics(const std::string& header, std::string& reply) {
   } else if (item == "ADEV") {
     reply = Number(allan);
   } else if (item == "COUN:CURR") {
-    reply = "+" + std::to_string(r.size());
+    reply = "+" + std::to_string(s.count);
   } else if (item == "ALL") {
     reply = Number(mean) + "," + Number(deviation) + "," + Number(low) + "," + Number(high);
   } else {

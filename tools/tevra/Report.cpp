@@ -17,24 +17,8 @@ std::string Number(double value) {
 }  // namespace
 
 Statistics Summarize(const std::vector<double>& r) {
-  Statistics s;
-  s.count = r.size();
-  if (r.empty()) return s;
-  const double n = static_cast<double>(r.size());
-  s.mean = std::accumulate(r.begin(), r.end(), 0.0) / n;
-  double squares = 0;
-  double differences = 0;
-  for (std::size_t i = 0; i < r.size(); ++i) {
-    squares += (r[i] - s.mean) * (r[i] - s.mean);
-    if (i) differences += (r[i] - r[i - 1]) * (r[i] - r[i - 1]);
-  }
-  if (r.size() > 1) {
-    s.deviation = std::sqrt(squares / (n - 1));
-    s.allan = s.mean != 0 ? std::sqrt(differences / (2 * (n - 1))) / std::fabs(s.mean) : 0;
-  }
-  const auto [low, high] = std::minmax_element(r.begin(), r.end());
-  s.minimum = *low;
-  s.maximum = *high;
+  Statistics s{core::SummarizeReadings(r)};
+  s.allan = s.mean != 0 ? s.allan / std::fabs(s.mean) : 0;
   return s;
 }
 

@@ -7,16 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/ReadingStatistics.h"
+
 namespace tevra::command {
 
-struct Statistics {
-  std::size_t count = 0;
-  double mean = 0;
-  double deviation = 0;  // sample standard deviation
-  double minimum = 0;
-  double maximum = 0;
-  double allan = 0;  // Allan deviation of successive readings, relative to the mean
-};
+// The readings' statistics, with the Allan deviation relative to the mean.
+struct Statistics : core::ReadingStatistics {};
 Statistics Summarize(const std::vector<double>& readings);
 
 struct Histogram {
