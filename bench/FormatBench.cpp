@@ -68,7 +68,7 @@ void FormatTypicalCommand(benchmark::State& state) {
 BENCHMARK(FormatTypicalCommand);
 
 void FormatCommandFromParams(benchmark::State& state) {
-  std::string command;
+  core::CommandText command;
   const core::Param params[] = {core::In("Expected", 1e6), core::In("Resolution", 1e-3),
                                 core::In("Channel", std::int32_t{1})};
   core::CallContextStack calls;
