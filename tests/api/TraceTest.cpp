@@ -181,7 +181,9 @@ TEST_F(TraceTest, ManyRecordsLeaveWholeXmlWithNothingLost) {
       ASSERT_EQ(d.Initialize(Traced(name, ", TraceSizeMax=100000000")), S_OK);
       VARIANT_BOOL value = 0;
       for (int i = 0; i < kCalls; ++i) ASSERT_EQ(d.operation->get_Cache(&value), S_OK);
-      if (close) EXPECT_EQ(d.driver->Close(), S_OK);
+      if (close) {
+        EXPECT_EQ(d.driver->Close(), S_OK);
+      }
     }
     const std::string text = ReadFile(dir_ / name);
     EXPECT_EQ(Count(text, "<Method "), kCalls + (close ? 1 : 0));
