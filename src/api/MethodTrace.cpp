@@ -25,29 +25,26 @@ std::string Format(const char* format, A... args) {
   return std::string(text, n < 0 ? 0 : std::min<std::size_t>(n, sizeof text - 1));
 }
 
-void AppendEscaped(std::string& out, std::string_view value) {
-  for (const char c : value) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      default:
-        out += c;
-    }
+// The entity of a character an attribute value cannot hold as it is; empty for any other.
+std::string_view EntityOf(char c) {
+  switch (c) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    case '"':
+      return "&quot;";
+    case '\'':
+      return "&apos;";
+    default:
+      return {};
   }
 }
+
+// One tab per enclosing element; deeper documents write the rest in pieces.
+constexpr std::string_view kTabs = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
 
 std::string_view DirectionText(Dir dir) {
   switch (dir) {
@@ -61,14 +58,19 @@ std::string_view DirectionText(Dir dir) {
   return {};
 }
 
-// Local time of day as hour:minute:second:millisecond, without leading zeros.
+// Local time of day as hour:minute:second:millisecond, without leading zeros. The conversion to
+// local time (which takes the C library's time-zone lock) runs once a second per thread.
 std::string TimeOfDayText() {
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) %
                   std::chrono::seconds(1);
-  std::tm local{};
-  localtime_r(&seconds, &local);
+  thread_local std::time_t convertedSecond = -1;
+  thread_local std::tm local{};
+  if (seconds != convertedSecond) {
+    localtime_r(&seconds, &local);
+    convertedSecond = seconds;
+  }
   return Format("%d:%d:%d:%d", local.tm_hour, local.tm_min, local.tm_sec,
                 static_cast<int>(ms.count()));
 }
@@ -102,9 +104,15 @@ void TraceDocument::Close() {
   startTagOpen_ = false;
 }
 
+// The log's lock serialises every use of the document, so the stream's own lock is not taken.
 void TraceDocument::Put(std::string_view text, bool buffered) {
-  if (file_) std::fwrite(text.data(), 1, text.size(), file_);
+  if (file_) fwrite_unlocked(text.data(), 1, text.size(), file_);
   if (buffered && buffering_) record_ += text;
+}
+
+void TraceDocument::PutIndent(std::size_t depth, bool buffered) {
+  for (; depth > kTabs.size(); depth -= kTabs.size()) Put(kTabs, buffered);
+  Put(kTabs.substr(0, depth), buffered);
 }
 
 void TraceDocument::WriteText(std::string_view text, bool buffered) { Put(text, buffered); }
@@ -114,10 +122,9 @@ void TraceDocument::StartElement(std::string_view name, bool buffered) {
     Put(">\r\n", buffered);
     open_.back().hasChildren = true;
   }
-  std::string text(open_.size(), '\t');
-  text += '<';
-  text += name;
-  Put(text, buffered);
+  PutIndent(open_.size(), buffered);
+  Put("<", buffered);
+  Put(name, buffered);
   open_.push_back({name, false});
   startTagOpen_ = true;
   tagBuffered_ = buffered;
@@ -125,14 +132,20 @@ void TraceDocument::StartElement(std::string_view name, bool buffered) {
 
 void TraceDocument::AddAttribute(std::string_view name, std::string_view value) {
   if (!startTagOpen_) return;
-  std::string text;
-  text.reserve(name.size() + value.size() + 4);
-  text += ' ';
-  text += name;
-  text += "=\"";
-  AppendEscaped(text, value);
-  text += '"';
-  Put(text, tagBuffered_);
+  Put(" ", tagBuffered_);
+  Put(name, tagBuffered_);
+  Put("=\"", tagBuffered_);
+  // Runs of plain characters go out whole, each character that needs it as its entity.
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const std::string_view entity = EntityOf(value[i]);
+    if (entity.empty()) continue;
+    Put(value.substr(run, i - run), tagBuffered_);
+    Put(entity, tagBuffered_);
+    run = i + 1;
+  }
+  Put(value.substr(run), tagBuffered_);
+  Put("\"", tagBuffered_);
 }
 
 void TraceDocument::EndElement(bool buffered) {
@@ -144,11 +157,10 @@ void TraceDocument::EndElement(bool buffered) {
     Put("/>\r\n", buffered);
     return;
   }
-  std::string text(open_.size(), '\t');
-  text += "</";
-  text += element.name;
-  text += ">\r\n";
-  Put(text, buffered);
+  PutIndent(open_.size(), buffered);
+  Put("</", buffered);
+  Put(element.name, buffered);
+  Put(">\r\n", buffered);
 }
 
 bool TraceDocument::Flush() { return file_ && std::fflush(file_) == 0; }

@@ -59,6 +59,7 @@ class TraceDocument {
     bool hasChildren;
   };
   void Put(std::string_view text, bool buffered);
+  void PutIndent(std::size_t depth, bool buffered);
 
   std::FILE* file_ = nullptr;
   std::vector<OpenElement> open_;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/CommandText.h"
 #include "core/EnumWords.h"
 #include "tevra/TevraTypes.h"
 
@@ -47,7 +48,7 @@ struct MethodRecord {
 // A frame lives on the stack of the entry point that pushed it.
 struct CallFrame {
   const MethodRecord* method = nullptr;
-  std::string command;  // the formatted command template, empty when the method has none
+  CommandText command;  // the formatted command template, empty when the method has none
   CallFrame* below = nullptr;
 };
 

@@ -51,7 +51,7 @@ IUnknown* CDriver::FindInherent(REFIID riid) {
 }
 
 HRESULT CDriver::FormatCommand(const char* commandTemplate, std::span<const Param>,
-                               std::string& command) {
+                               CommandText& command) {
   // Without the format engine only templates without specifiers can be sent as they are.
   for (const char* c = commandTemplate; *c; ++c)
     if (*c == '%') return reporter_.ReportStatusText(E_NOTIMPL, "No command formatter.");

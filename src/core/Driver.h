@@ -86,7 +86,7 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter, p
   virtual void ReleaseRepCapObjects() {}
   // Formats a method's command template with its input arguments.
   virtual HRESULT FormatCommand(const char* commandTemplate, std::span<const Param> args,
-                                std::string& command);
+                                CommandText& command);
 
  private:
   friend class CNode;

@@ -162,6 +162,13 @@ class IIoSession : public ILowLevelIo {
   virtual HRESULT QueryFormatted(std::string_view writeFormat, std::span<const FormatArg> writeArgs,
                                  std::string_view readFormat, std::span<const ScanArg> readArgs,
                                  std::int32_t timeout) = 0;
+  // Sends command as it stands and reads its reply with readFormat, a format of the driver's own
+  // (a row's response format) that was checked once and is not checked again on every call.
+  virtual HRESULT QueryChecked(std::string_view command, std::string_view readFormat,
+                               std::span<const ScanArg> readArgs, std::int32_t timeout) {
+    const FormatArg text[] = {FormatArg(command)};
+    return QueryFormatted("%s", text, readFormat, readArgs, timeout);
+  }
 
   // Typed operations.
   virtual HRESULT WriteNumber(FormatArg value, bool flushEnd, std::int32_t timeout) = 0;

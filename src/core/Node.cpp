@@ -133,7 +133,7 @@ void CNode::InvalidateCacheTree() {
 }
 
 HRESULT CNode::FormatTemplate(CDriver& driver, const MethodRecord& method,
-                              std::span<const Param> params, std::string& command) {
+                              std::span<const Param> params, CommandText& command) {
   const std::span<const Param> prefix = CommandPrefix();
   if (prefix.empty()) return driver.FormatCommand(method.commandTemplate, params, command);
   std::array<Param, kMaxTemplateArgs> all{};

@@ -94,7 +94,7 @@ class CNode {
 
   static constexpr std::size_t kMaxTemplateArgs = 12;
   HRESULT FormatTemplate(CDriver& driver, const MethodRecord& method, std::span<const Param> params,
-                         std::string& command);
+                         CommandText& command);
   HRESULT RunEntry(Formatting formatting, const MethodRecord& method, std::span<const Param> params,
                    FunctionRef<HRESULT(CallFrame&)> body) noexcept;
 

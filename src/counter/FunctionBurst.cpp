@@ -13,7 +13,7 @@ using core::Out;
 using namespace functions;
 
 auto WidthText(TevraPulseWidthTypeEnum type, const char* positive, const char* negative) {
-  return [=](const core::CallFrame&, std::string& text) {
+  return [=](core::CommandText& text) {
     text = type == TevraPulseWidthTypePositive ? positive : negative;
     return S_OK;
   };

@@ -49,7 +49,7 @@ template class EstimatedImpl<ITevraPeriod>;
 // are not sent.
 HRESULT FrequencyRatioImpl::Configure(double Estimate, double Resolution, LONG NumeratorChannel,
                                       LONG DenominatorChannel) {
-  auto build = [&](const core::CallFrame&, std::string& text) {
+  auto build = [&](core::CommandText& text) {
     text = "CONF:FREQ:RAT (@" + std::to_string(NumeratorChannel) + "),(@" +
            std::to_string(DenominatorChannel) + ")";
     return S_OK;

@@ -73,8 +73,7 @@ HRESULT PhaseImpl::Measure(LONG ReferenceChannel, LONG InputChannel, double* Mea
 }
 
 HRESULT TimeStampImpl::Configure(LONG Count, LONG Channel) {
-  auto build = [&](const core::CallFrame& frame, std::string& text) {
-    text = frame.command;
+  auto build = [&](core::CommandText&) {
     return CheckCount(d_, rows::ITevraTimeStamp_Configure, Count);
   };
   return RunFunction(d_, rows::ITevraTimeStamp_Configure, {{"Channel", double(Channel)}}, nullptr,

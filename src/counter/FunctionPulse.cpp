@@ -35,7 +35,7 @@ std::string ChannelList(LONG channel) { return "(@" + std::to_string(channel) + 
 // "keyword level, (@channel)", with the first keyword for a positive pulse.
 auto PulseText(const char* const (&words)[2], LONG channel, double reference,
                TevraReferenceTypeEnum type, TevraPolarityEnum polarity) {
-  return [=, &words](const core::CallFrame&, std::string& text) {
+  return [=, &words](core::CommandText& text) {
     text = std::string(words[polarity == TevraPolarityPositive ? 0 : 1]) + " " +
            ReferenceText(reference, type) + ", " + ChannelList(channel);
     return S_OK;
@@ -49,7 +49,7 @@ const char* EdgeKeyword(KeywordPair words, TevraEdgeTypeEnum edge) {
 // "keyword low, high, (@channel)", the low level first; refuses levels out of order.
 auto EdgeText(Tevra& driver, const Method& method, KeywordPair words, LONG channel,
               TevraReferenceTypeEnum type, double high, double low, TevraEdgeTypeEnum edge) {
-  return [=, &driver, &method](const core::CallFrame&, std::string& text) -> HRESULT {
+  return [=, &driver, &method](core::CommandText& text) -> HRESULT {
     if (!(low < high))
       return driver.Reporter().ReportInvalidValueText(method.errorName, "Low/HighReference",
                                                       "LowReference must be < HighReference");
@@ -102,7 +102,7 @@ template class PulseImpl<ITevraPulseWidth>;
 template class PulseImpl<ITevraDutyCycle>;
 
 HRESULT EdgeTimeImpl::ConfigureAuto(LONG Channel, TevraEdgeTypeEnum EdgeType) {
-  auto build = [&](const core::CallFrame&, std::string& text) {
+  auto build = [&](core::CommandText& text) {
     text = std::string(EdgeKeyword(kEdgeTimeConfigureWords, EdgeType)) + " " + ChannelList(Channel);
     return S_OK;
   };

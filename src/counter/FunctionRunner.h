@@ -33,14 +33,12 @@ HRESULT SendFunctionCommand(Tevra& driver, const Method& method, std::string_vie
 
 // The command text is the formatted template.
 struct UseTemplate {
-  HRESULT operator()(const core::CallFrame& frame, std::string& text) const {
-    text = frame.command;
-    return S_OK;
-  }
+  HRESULT operator()(core::CommandText&) const { return S_OK; }
 };
 
-// Runs a method through the entry path. build makes the command text (or refuses the arguments)
-// after the channel checks; reading is null for a configure method.
+// Runs a method through the entry path. build gets the frame's command text, which holds the
+// formatted template, and may replace it (or refuse the arguments) after the channel checks;
+// reading is null for a configure method.
 template <class Build, class... P>
 HRESULT RunFunction(Tevra& driver, const Method& method, std::initializer_list<ChannelArg> channels,
                     double* reading, Build build, P... params) {
@@ -48,14 +46,13 @@ HRESULT RunFunction(Tevra& driver, const Method& method, std::initializer_list<C
       method.record,
       [&](core::CallFrame& frame) -> HRESULT {
         if (HRESULT hr = CheckChannels(driver, method, channels); FAILED(hr)) return hr;
-        std::string text;
-        if (HRESULT hr = build(frame, text); FAILED(hr)) return hr;
+        if (HRESULT hr = build(frame.command); FAILED(hr)) return hr;
         if (!method.keepsVoltage) driver.Measurement().voltageChannel = 0;
         if (driver.Simulating()) {
           if (reading) *reading = method.reading;
           return S_OK;
         }
-        return SendFunctionCommand(driver, method, text, reading);
+        return SendFunctionCommand(driver, method, frame.command, reading);
       },
       params...);
 }

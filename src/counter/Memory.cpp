@@ -139,7 +139,7 @@ std::size_t BlockLength(std::span<const std::uint8_t> header) {
 // Sends the learn query and reads its reply as it comes, bytes that equal the termination
 // character included: the read ends with the message (END), at the end of a definite-length block
 // (the only end a transport without an end-of-message marker shows) or at the limit.
-HRESULT ReadLearnString(core::IIoSession& io, const std::string& command,
+HRESULT ReadLearnString(core::IIoSession& io, std::string_view command,
                         std::vector<std::uint8_t>& bytes) {
   if (HRESULT hr = io.DiscardRead(core::kDefaultTimeout); FAILED(hr)) return hr;
   if (HRESULT hr = io.LowLevelWriteStringNoPoll(command, core::kDefaultTimeout); FAILED(hr))

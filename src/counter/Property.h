@@ -33,11 +33,12 @@ inline HRESULT GiveString(core::CDriver& driver, std::string_view text, BSTR& ou
 }
 HRESULT GiveBytes(core::CDriver& driver, std::span<const std::uint8_t> bytes, SAFEARRAY** out);
 
-// Sends a command as it stands and reads its reply with format into into.
-inline HRESULT QueryCommand(core::IIoSession& io, const std::string& command, const char* format,
+// Sends a command as it stands and reads its reply with format, a row's response format (or a
+// constant of the driver's), into into. The row walk checks every such format once, so the
+// session does not check it again.
+inline HRESULT QueryCommand(core::IIoSession& io, std::string_view command, const char* format,
                             core::ScanArg into, std::int32_t timeout = core::kDefaultTimeout) {
-  const core::FormatArg text[] = {core::FormatArg(command)};
-  return io.QueryFormatted("%s", text, format, {&into, 1}, timeout);
+  return io.QueryChecked(command, format, {&into, 1}, timeout);
 }
 
 // The per-operation timeout of a slow query: the session's, raised to at least floor (the
@@ -51,7 +52,7 @@ inline HRESULT TimeoutAtLeast(core::IIoSession& io, std::int32_t floor, std::int
 }
 
 // Sends command and reads its comma-separated doubles into a new array.
-inline HRESULT QueryDoubles(core::IIoSession& io, const std::string& command, SAFEARRAY** values,
+inline HRESULT QueryDoubles(core::IIoSession& io, std::string_view command, SAFEARRAY** values,
                             std::int32_t timeoutFloor = core::kDefaultTimeout) {
   std::int32_t timeout = core::kDefaultTimeout;
   if (HRESULT hr = TimeoutAtLeast(io, timeoutFloor, timeout); FAILED(hr)) return hr;

@@ -87,7 +87,7 @@ HRESULT Tevra::Create(std::unique_ptr<core::IIoSession> io, std::unique_ptr<core
 }
 
 HRESULT Tevra::FormatCommand(const char* commandTemplate, std::span<const core::Param> args,
-                             std::string& command) {
+                             core::CommandText& command) {
   return io::FormatCommand(commandTemplate, args, command, Reporter(), this);
 }
 

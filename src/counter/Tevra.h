@@ -92,7 +92,7 @@ class Tevra final : public core::IObjectRoot, public core::CDriver {
   void ReleaseRepCapObjects() override;
   void ResetState() override;
   HRESULT FormatCommand(const char* commandTemplate, std::span<const core::Param> args,
-                        std::string& command) override;
+                        core::CommandText& command) override;
 
  public:
   // The enumeration words of the running method and the identified model's family.

@@ -26,7 +26,7 @@ bool ToFormatArg(const core::Param& p, FormatArg& arg) {
 }  // namespace
 
 HRESULT FormatCommand(const char* commandTemplate, std::span<const core::Param> inputs,
-                      std::string& command, core::IErrorReporter& reporter,
+                      core::CommandText& command, core::IErrorReporter& reporter,
                       core::IEnumFormatter* enums) {
   (void)reporter;  // failures are reported where they are detected: by the buffer and enums
   command.clear();

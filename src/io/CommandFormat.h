@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "core/CommandText.h"
 #include "core/ErrorReporter.h"
 #include "core/IIoSession.h"
 #include "core/Param.h"
@@ -18,7 +19,7 @@ namespace tevra::io {
 // argument that does not fit its specifier) are returned as they are; enumeration failures were
 // reported by enums.
 HRESULT FormatCommand(const char* commandTemplate, std::span<const core::Param> inputs,
-                      std::string& command, core::IErrorReporter& reporter,
+                      core::CommandText& command, core::IErrorReporter& reporter,
                       core::IEnumFormatter* enums);
 
 }  // namespace tevra::io

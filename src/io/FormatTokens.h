@@ -94,6 +94,11 @@ struct FormatToken {
 bool NextFormatToken(Direction direction, std::string_view format, std::size_t& pos,
                      FormatToken& token);
 
+// Whether a format gets the static check before it runs. An application's format is checked
+// first; the driver's own formats (the rows' templates and response formats, the
+// session's typed formats) are checked once, by the tests that walk them, and run without it.
+enum class FormatCheck : std::uint8_t { First, AlreadyDone };
+
 // The separator character of a writing list marker letter ("," ";" ":" themselves, "s" space,
 // "t" tab, "r" carriage return, "n" line feed); 0 for any other letter.
 char SeparatorOfLetter(char letter);

@@ -311,21 +311,27 @@ class InputScanner {
                std::span<const ScanArg> args)
       : buffer_(buffer), reporter_(reporter), enums_(enums), args_(args), in_(buffer) {}
 
-  HRESULT Run(std::string_view format) {
-    if (HRESULT hr = Check(format); FAILED(hr)) return hr;
+  HRESULT Run(std::string_view format, FormatCheck check) {
+    if (check == FormatCheck::First) {
+      if (HRESULT hr = Check(format); FAILED(hr)) return hr;
+    }
     buffer_.BeginScan();
     std::size_t pos = 0;
     FormatToken token;
     HRESULT hr = S_OK;
-    while (SUCCEEDED(hr) && NextFormatToken(Direction::Input, format, pos, token))
+    while (SUCCEEDED(hr) && pos < format.size()) {
+      if (!NextFormatToken(Direction::Input, format, pos, token)) {
+        hr = E_UNEXPECTED;
+        break;
+      }
       hr = token.IsLiteral() ? Literal(token.text) : Specifier(token);
+    }
     in_.Commit();
     // A read that failed on the way fails the scan, whatever was parsed before it.
     if (SUCCEEDED(hr) && FAILED(in_.Status())) hr = in_.Status();
     return FAILED(hr) ? hr : S_OK;
   }
 
- private:
   static HRESULT Check(std::string_view format) {
     std::size_t pos = 0;
     FormatToken token;
@@ -338,6 +344,7 @@ class InputScanner {
     return S_OK;
   }
 
+ private:
   // The status of a conversion that found no input: a library failure, else a mismatch.
   HRESULT NoInput() const { return FAILED(in_.Status()) ? in_.Status() : E_UNEXPECTED; }
 
@@ -1304,9 +1311,11 @@ class InputScanner {
 }  // namespace
 
 HRESULT ScanInput(IIoBuffer& buffer, core::IErrorReporter& reporter, core::IEnumFormatter* enums,
-                  std::string_view format, std::span<const ScanArg> args) {
-  return InputScanner(buffer, reporter, enums, args).Run(format);
+                  std::string_view format, std::span<const ScanArg> args, FormatCheck check) {
+  return InputScanner(buffer, reporter, enums, args).Run(format, check);
 }
+
+HRESULT CheckInputFormat(std::string_view format) { return InputScanner::Check(format); }
 
 HRESULT ReadDefiniteBlock(IIoBuffer& buffer, core::IErrorReporter& reporter,
                           std::span<std::uint8_t> into, std::size_t elementSize, BlockReadMode mode,

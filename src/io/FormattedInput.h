@@ -12,6 +12,7 @@
 #include "core/ErrorReporter.h"
 #include "core/IIoSession.h"
 #include "io/ArgNames.h"
+#include "io/FormatTokens.h"
 #include "io/IoBuffer.h"
 
 namespace tevra::io {
@@ -21,8 +22,13 @@ namespace tevra::io {
 // not match a literal or has no number where one is due fails with E_UNEXPECTED; destinations
 // that do not fit their specifier, and null "#" counts, with E_INVALIDARG. Values stored before a
 // failure stay stored. Library failures are returned unchanged.
+// With FormatCheck::AlreadyDone the format is only cut into tokens as it runs; a position no form
+// matches still fails with E_UNEXPECTED, but after the tokens before it were processed.
 HRESULT ScanInput(IIoBuffer& buffer, core::IErrorReporter& reporter, core::IEnumFormatter* enums,
-                  std::string_view format, std::span<const ScanArg> args);
+                  std::string_view format, std::span<const ScanArg> args,
+                  FormatCheck check = FormatCheck::First);
+// The static check of a response format, as ScanInput makes it before reading.
+HRESULT CheckInputFormat(std::string_view format);
 
 template <class... Args>
 requires(!(std::is_convertible_v<Args&&, std::span<const ScanArg>> || ...)) HRESULT

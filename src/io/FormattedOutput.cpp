@@ -114,16 +114,6 @@ class OutputFormatter {
   }
   bool FailedCheck() const { return failedCheck_; }
 
- private:
-  static bool IsList(OutKind kind) {
-    return kind == OutKind::IntegerList || kind == OutKind::RealList ||
-           kind == OutKind::StringList || kind == OutKind::EnumList;
-  }
-  static bool NeedsCount(OutKind kind) {
-    return IsList(kind) || kind == OutKind::DefiniteBlock || kind == OutKind::IndefiniteBlock ||
-           kind == OutKind::RawBinary;
-  }
-
   // The static checks, so that a format that cannot be processed writes nothing.
   static HRESULT Check(std::string_view format) {
     std::size_t pos = 0;
@@ -134,6 +124,17 @@ class OutputFormatter {
     }
     return S_OK;
   }
+
+ private:
+  static bool IsList(OutKind kind) {
+    return kind == OutKind::IntegerList || kind == OutKind::RealList ||
+           kind == OutKind::StringList || kind == OutKind::EnumList;
+  }
+  static bool NeedsCount(OutKind kind) {
+    return IsList(kind) || kind == OutKind::DefiniteBlock || kind == OutKind::IndefiniteBlock ||
+           kind == OutKind::RawBinary;
+  }
+
   static HRESULT CheckToken(const FormatToken& token) {
     const auto kind = static_cast<OutKind>(token.kind);
     if (NeedsCount(kind) && !token.safeArray && !token.count.Present()) return E_UNEXPECTED;
@@ -683,18 +684,85 @@ class OutputFormatter {
 }  // namespace
 
 HRESULT FormatOutput(IIoBuffer& buffer, core::IEnumFormatter* enums, std::string_view format,
-                     std::span<const FormatArg> args) {
-  return OutputFormatter(buffer, enums, args).Run(format, true);
+                     std::span<const FormatArg> args, FormatCheck check) {
+  return OutputFormatter(buffer, enums, args).Run(format, check == FormatCheck::First);
 }
 
-HRESULT FormatToString(std::string& target, core::IEnumFormatter* enums, std::string_view format,
-                       std::span<const FormatArg> args) {
-  CFormattedIo::CCStringWriter writer(target);
+HRESULT CheckOutputFormat(std::string_view format) { return OutputFormatter::Check(format); }
+
+namespace {
+
+// An IIoBuffer that appends what is written to a command's text; nothing to read.
+class CommandTextWriter final : public IIoBuffer {
+ public:
+  explicit CommandTextWriter(core::CommandText& target) : target_(target) {}
+
+  void BeginScan() override {}
+  HRESULT Peek(std::string_view& text) override {
+    text = {};
+    return E_NOTIMPL;
+  }
+  HRESULT PeekMore(std::string_view& text) override { return Peek(text); }
+  void Consume(std::size_t) override {}
+  HRESULT ReadChar(char&) override { return E_NOTIMPL; }
+  HRESULT PushBack() override { return E_NOTIMPL; }
+  HRESULT ReadBytes(std::span<std::uint8_t>, std::size_t& count) override {
+    count = 0;
+    return E_NOTIMPL;
+  }
+  HRESULT DiscardRead() override { return S_OK; }
+
+  HRESULT WriteChar(char c, bool) override {
+    target_.push_back(c);
+    return S_OK;
+  }
+  HRESULT WriteBytes(std::span<const std::uint8_t> data, std::size_t& taken) override {
+    target_.append(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    taken = data.size();
+    return S_OK;
+  }
+  HRESULT WriteString(std::string_view text, bool, std::size_t& taken) override {
+    target_.append(text);
+    taken = text.size();
+    return S_OK;
+  }
+  HRESULT FlushWrite(bool) override { return S_OK; }
+
+  HRESULT SetBufferSize(BufferSelect, std::int32_t) override { return E_NOTIMPL; }
+  std::int32_t GetReadBufferSize() const override { return 0; }
+  std::int32_t GetWriteBufferSize() const override { return 0; }
+  bool GetByteSwap() const override { return false; }
+  void SetByteSwap(bool) override {}
+
+ private:
+  core::CommandText& target_;
+};
+
+// Runs the format once, checking each token as it comes; a format that cannot run takes back
+// what it wrote.
+template <class Writer, class Target, class Shrink>
+HRESULT FormatAppending(Target& target, Shrink shrink, core::IEnumFormatter* enums,
+                        std::string_view format, std::span<const FormatArg> args) {
+  Writer writer(target);
   const std::size_t before = target.size();
   OutputFormatter formatter(writer, enums, args);
   const HRESULT hr = formatter.Run(format, false);
-  if (formatter.FailedCheck()) target.resize(before);  // a format that cannot run writes nothing
+  if (formatter.FailedCheck()) shrink(target, before);
   return hr;
+}
+
+}  // namespace
+
+HRESULT FormatToString(std::string& target, core::IEnumFormatter* enums, std::string_view format,
+                       std::span<const FormatArg> args) {
+  return FormatAppending<CFormattedIo::CCStringWriter>(
+      target, [](std::string& t, std::size_t n) { t.resize(n); }, enums, format, args);
+}
+
+HRESULT FormatToString(core::CommandText& target, core::IEnumFormatter* enums,
+                       std::string_view format, std::span<const FormatArg> args) {
+  return FormatAppending<CommandTextWriter>(
+      target, [](core::CommandText& t, std::size_t n) { t.truncate(n); }, enums, format, args);
 }
 
 // --- CFormattedIo::CCStringWriter ---

@@ -8,8 +8,10 @@
 #include <string_view>
 #include <type_traits>
 
+#include "core/CommandText.h"
 #include "core/IIoSession.h"
 #include "io/ArgNames.h"
+#include "io/FormatTokens.h"
 #include "io/IoBuffer.h"
 
 namespace tevra::io {
@@ -21,8 +23,12 @@ namespace tevra::io {
 // written with END. The formatter's own statuses (E_UNEXPECTED, E_INVALIDARG, E_POINTER) are
 // returned without a report; failures of the buffer and of enums were reported where they
 // happened.
+// With FormatCheck::AlreadyDone each token is checked as it comes instead, so the format is
+// tokenized once; only a format that was checked before may be given so.
 HRESULT FormatOutput(IIoBuffer& buffer, core::IEnumFormatter* enums, std::string_view format,
-                     std::span<const FormatArg> args);
+                     std::span<const FormatArg> args, FormatCheck check = FormatCheck::First);
+// The static check of a command format, as FormatOutput makes it before writing.
+HRESULT CheckOutputFormat(std::string_view format);
 
 class CFormattedIo {
  public:
@@ -60,6 +66,10 @@ class CFormattedIo {
 // format once.
 HRESULT FormatToString(std::string& target, core::IEnumFormatter* enums, std::string_view format,
                        std::span<const FormatArg> args);
+
+// The same into a command's text, which holds a command of usual length without the heap.
+HRESULT FormatToString(core::CommandText& target, core::IEnumFormatter* enums,
+                       std::string_view format, std::span<const FormatArg> args);
 
 template <class... Args>
 requires(!(std::is_convertible_v<const Args&, std::span<const FormatArg>> || ...)) HRESULT

@@ -182,8 +182,9 @@ HRESULT CIoSession::DiscardBeforeQuery() {
   return buffer_->DiscardRead();
 }
 
-HRESULT CIoSession::ScanReply(std::string_view format, std::span<const core::ScanArg> args) {
-  const HRESULT hr = ScanInput(*buffer_, *reporter_, enums_, format, args);
+HRESULT CIoSession::ScanReply(std::string_view format, std::span<const core::ScanArg> args,
+                              FormatCheck check) {
+  const HRESULT hr = ScanInput(*buffer_, *reporter_, enums_, format, args, check);
   // The rest of a reply given up on may still be on its way, and more may follow one that came
   // with more than it should.
   if (FAILED(hr) && (!buffer_->MessageComplete() || LibraryHoldsInput())) inStep_ = false;
@@ -222,6 +223,18 @@ HRESULT CIoSession::QueryFormatted(std::string_view writeFormat,
     if (SUCCEEDED(hr)) hr = FormatOutput(*buffer_, enums_, writeFormat, writeArgs);
     if (SUCCEEDED(hr)) hr = buffer_->FlushWrite(true);
     if (SUCCEEDED(hr)) hr = CheckSingleReply(ScanReply(readFormat, readArgs));
+    return hr;
+  });
+  return Finish(DropArraysOnFailure(hr, readArgs));
+}
+
+HRESULT CIoSession::QueryChecked(std::string_view command, std::string_view readFormat,
+                                 std::span<const core::ScanArg> readArgs, std::int32_t timeout) {
+  if (!buffer_) return NotConnected();
+  const HRESULT hr = WithTimeout(timeout, [&] {
+    HRESULT hr = SendCommand(command);
+    if (SUCCEEDED(hr))
+      hr = CheckSingleReply(ScanReply(readFormat, readArgs, FormatCheck::AlreadyDone));
     return hr;
   });
   return Finish(DropArraysOnFailure(hr, readArgs));

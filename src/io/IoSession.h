@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "core/IIoSession.h"
+#include "io/FormatTokens.h"
 #include "io/InstrBuffer.h"
 
 namespace tevra::io {
@@ -74,6 +75,8 @@ class CIoSession : public core::IIoSession {
   HRESULT QueryFormatted(std::string_view writeFormat, std::span<const core::FormatArg> writeArgs,
                          std::string_view readFormat, std::span<const core::ScanArg> readArgs,
                          std::int32_t timeout) override;
+  HRESULT QueryChecked(std::string_view command, std::string_view readFormat,
+                       std::span<const core::ScanArg> readArgs, std::int32_t timeout) override;
 
   HRESULT WriteNumber(core::FormatArg value, bool flushEnd, std::int32_t timeout) override;
   HRESULT ReadNumber(core::ScanArg value, bool flush, std::int32_t timeout) override;
@@ -128,7 +131,8 @@ class CIoSession : public core::IIoSession {
   HRESULT ReportUnexpected(HRESULT scanned);
   // Scans the reply in the buffer; a reply that does not match is code 23, and one given up
   // before its end puts the session out of step.
-  HRESULT ScanReply(std::string_view format, std::span<const core::ScanArg> args);
+  HRESULT ScanReply(std::string_view format, std::span<const core::ScanArg> args,
+                    FormatCheck check = FormatCheck::First);
   // The end of a reply that was read to its end: a second message behind it means the reply
   // cannot be told from an unsolicited one, so the call fails and the session is out of step.
   HRESULT CheckSingleReply(HRESULT scanned);

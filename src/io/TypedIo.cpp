@@ -127,7 +127,7 @@ HRESULT CIoSession::ScanNumber(const ScanArg& value) {
     return E_INVALIDARG;
   double number = 0;
   const ScanArg target(&number);
-  if (HRESULT hr = ScanReply("%le", {&target, 1}); FAILED(hr)) return hr;
+  if (HRESULT hr = ScanReply("%le", {&target, 1}, FormatCheck::AlreadyDone); FAILED(hr)) return hr;
   if (StoreNumber(number, value)) return S_OK;
   char text[120];
   std::snprintf(text, sizeof text, "Overflow or underflow reading value of '%e' into a %s.", number,
@@ -157,7 +157,8 @@ HRESULT CIoSession::WriteTyped(const char* format, std::span<const FormatArg> ar
   if (!buffer_) return NotConnected();
   if (!format) return E_INVALIDARG;
   const HRESULT hr = WithTimeout(timeout, [&] {
-    const HRESULT formatted = FormatOutput(*buffer_, enums_, format, args);
+    const HRESULT formatted =
+        FormatOutput(*buffer_, enums_, format, args, FormatCheck::AlreadyDone);
     return FAILED(formatted) || !flushEnd ? formatted : buffer_->FlushWrite(true);
   });
   return flushEnd ? Finish(hr) : hr;
@@ -168,7 +169,7 @@ HRESULT CIoSession::ReadTyped(const char* format, const ScanArg& values, bool fl
   if (!buffer_) return NotConnected();
   if (!format) return E_INVALIDARG;
   const HRESULT hr = WithTimeout(timeout, [&] {
-    HRESULT hr = ScanReply(format, {&values, 1});
+    HRESULT hr = ScanReply(format, {&values, 1}, FormatCheck::AlreadyDone);
     if (SUCCEEDED(hr) && flush) hr = buffer_->DiscardRead();
     return CheckSingleReply(hr);
   });
@@ -181,7 +182,7 @@ HRESULT CIoSession::QueryTyped(std::string_view command, const char* format, con
   if (!format) return E_INVALIDARG;
   const HRESULT hr = WithTimeout(timeout, [&] {
     HRESULT hr = SendCommand(command);
-    if (SUCCEEDED(hr)) hr = ScanReply(format, {&values, 1});
+    if (SUCCEEDED(hr)) hr = ScanReply(format, {&values, 1}, FormatCheck::AlreadyDone);
     if (SUCCEEDED(hr) && discardRest) hr = buffer_->DiscardRead();
     return CheckSingleReply(hr);
   });

@@ -1,8 +1,8 @@
 #include "platform/CSessions.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
-#include <deque>
 #include <mutex>
 #include <string>
 
@@ -15,17 +15,22 @@ struct LastError {
 };
 
 // A slot lives as long as the process, so a thread waiting for its lock never waits on freed
-// memory; a disposed slot is taken again with the next generation.
+// memory; a disposed slot is taken again with the next generation. The handle and data are
+// atomics, so that a call finds its session without the table's mutex: the mutex serialises the
+// changes of the table (new, dispose, data, error), not the calls.
 struct Slot {
-  std::uint16_t generation = 1;
-  bool live = false;
-  std::uintptr_t data = 0;
-  LastError error;
+  std::uint16_t generation = 1;     // under the table's mutex
+  std::atomic<CSession> handle{0};  // the live handle of the slot; 0 while disposed
+  std::atomic<std::uintptr_t> data{0};
+  LastError error;  // under the table's mutex
   std::recursive_mutex lock;
 };
 
-// Handles: generation in the high 16 bits, slot number + 1 in the low 16.
+// Handles: generation in the high 16 bits, slot number + 1 in the low 16. Slots are made in
+// chunks that are never moved or freed, reached through a fixed array of chunk pointers.
 constexpr std::uint32_t kMaxSlots = 0xFFFF;
+constexpr std::uint32_t kChunkSlots = 256;
+constexpr std::uint32_t kChunks = (kMaxSlots + kChunkSlots - 1) / kChunkSlots;
 
 class Table {
  public:
@@ -37,17 +42,19 @@ class Table {
   CStatus New(CSession* session) {
     if (!session) return kInvalidSession;
     std::lock_guard guard(mutex_);
-    std::size_t index = 0;
-    while (index < slots_.size() && slots_[index].live) ++index;
-    if (index == slots_.size()) {
+    std::uint32_t index = 0;
+    while (index < made_ && At(index).handle.load(std::memory_order_relaxed) != 0) ++index;
+    if (index == made_) {
       if (index >= kMaxSlots) return kInvalidSession;
-      slots_.emplace_back();
+      if (index % kChunkSlots == 0)
+        chunks_[index / kChunkSlots].store(new Slot[kChunkSlots], std::memory_order_release);
+      ++made_;
     }
-    Slot& slot = slots_[index];
-    slot.live = true;
-    slot.data = 0;
+    Slot& slot = At(index);
+    slot.data.store(0, std::memory_order_relaxed);
     slot.error = {};
-    *session = (std::uint32_t{slot.generation} << 16) | static_cast<std::uint32_t>(index + 1);
+    *session = (std::uint32_t{slot.generation} << 16) | (index + 1);
+    slot.handle.store(*session, std::memory_order_release);
     return 0;
   }
 
@@ -55,7 +62,7 @@ class Table {
     std::lock_guard guard(mutex_);
     Slot* slot = Find(session);
     if (!slot) return kInvalidSession;
-    slot->live = false;
+    slot->handle.store(0, std::memory_order_release);
     slot->error = {};
     if (++slot->generation == 0) slot->generation = 1;
     return 0;
@@ -71,15 +78,10 @@ class Table {
   }
 
   CStatus Lock(CSession session, std::int16_t* callerHasLock) {
-    Slot* slot = nullptr;
-    {
-      std::lock_guard guard(mutex_);
-      slot = Find(session);
-      if (!slot) return kInvalidSession;
-      if (callerHasLock && *callerHasLock) return 0;
-    }
-    slot->lock.lock();  // outside the table's mutex: the owner may hold it for long
-    std::lock_guard guard(mutex_);
+    Slot* slot = Find(session);
+    if (!slot) return kInvalidSession;
+    if (callerHasLock && *callerHasLock) return 0;
+    slot->lock.lock();            // the owner may hold it for long
     if (Find(session) != slot) {  // disposed while this thread waited
       slot->lock.unlock();
       return kInvalidSession;
@@ -88,25 +90,16 @@ class Table {
     return 0;
   }
 
+  // The call path: the session's own lock, no lock of the table's.
   CStatus UseData(CSession session, CStatus (*use)(std::uintptr_t, void*), void* context) {
-    Slot* slot = nullptr;
-    {
-      std::lock_guard guard(mutex_);
-      slot = Find(session);
-      if (!slot) return kInvalidSession;
-    }
-    const std::lock_guard held(slot->lock);  // outside the table's mutex, as in Lock
-    std::uintptr_t data = 0;
-    {
-      std::lock_guard guard(mutex_);
-      if (Find(session) != slot) return kInvalidSession;  // disposed while this thread waited
-      data = slot->data;
-    }
-    return use(data, context);
+    Slot* slot = Find(session);
+    if (!slot) return kInvalidSession;
+    const std::lock_guard held(slot->lock);
+    if (Find(session) != slot) return kInvalidSession;  // disposed while this thread waited
+    return use(slot->data.load(std::memory_order_acquire), context);
   }
 
   CStatus Unlock(CSession session, std::int16_t* callerHasLock) {
-    std::lock_guard guard(mutex_);
     Slot* slot = Find(session);
     if (!slot) return kInvalidSession;
     if (callerHasLock && !*callerHasLock) return 0;
@@ -116,16 +109,23 @@ class Table {
   }
 
  private:
+  Slot& At(std::uint32_t index) {
+    return chunks_[index / kChunkSlots].load(std::memory_order_relaxed)[index % kChunkSlots];
+  }
+
+  // The live slot of the handle, or null; safe without the mutex.
   Slot* Find(CSession session) {
-    const std::uint32_t index = (session & 0xFFFF);
-    if (index == 0 || index > slots_.size()) return nullptr;
-    Slot& slot = slots_[index - 1];
-    if (!slot.live || slot.generation != (session >> 16)) return nullptr;
-    return &slot;
+    const std::uint32_t index = session & 0xFFFF;
+    if (index == 0) return nullptr;
+    Slot* chunk = chunks_[(index - 1) / kChunkSlots].load(std::memory_order_acquire);
+    if (!chunk) return nullptr;
+    Slot& slot = chunk[(index - 1) % kChunkSlots];
+    return slot.handle.load(std::memory_order_acquire) == session ? &slot : nullptr;
   }
 
   std::mutex mutex_;
-  std::deque<Slot> slots_;
+  std::atomic<Slot*> chunks_[kChunks] = {};
+  std::uint32_t made_ = 0;  // under the mutex
 };
 
 thread_local LastError threadError;
@@ -161,14 +161,14 @@ CStatus DisposeSession(CSession session) { return Table::Instance().Dispose(sess
 
 CStatus SetSessionData(CSession session, std::uintptr_t value) {
   return Table::Instance().With(session, [&](Slot& slot) {
-    slot.data = value;
+    slot.data.store(value, std::memory_order_release);
     return 0;
   });
 }
 
 CStatus GetSessionData(CSession session, std::uintptr_t* value) {
   return Table::Instance().With(session, [&](Slot& slot) {
-    if (value) *value = slot.data;
+    if (value) *value = slot.data.load(std::memory_order_acquire);
     return 0;
   });
 }

@@ -169,6 +169,29 @@ TEST_F(TraceTest, SessionWritesOneWellFormedEscapedRecordPerCall) {
   EXPECT_EQ(std::distance(std::sregex_iterator(text.begin(), text.end(), elapsed), {}), 4);
 }
 
+// Many records run through the file's buffer many times over; the file is whole XML with every
+// record in it once the session is closed, and once the driver goes without a Close.
+TEST_F(TraceTest, ManyRecordsLeaveWholeXmlWithNothingLost) {
+  constexpr int kCalls = 20000;
+  for (const bool close : {true, false}) {
+    SCOPED_TRACE(close ? "closed" : "released without Close");
+    const std::string name = close ? "many-closed.xml" : "many-released.xml";
+    {
+      TracedDriver d;
+      ASSERT_EQ(d.Initialize(Traced(name, ", TraceSizeMax=100000000")), S_OK);
+      VARIANT_BOOL value = 0;
+      for (int i = 0; i < kCalls; ++i) ASSERT_EQ(d.operation->get_Cache(&value), S_OK);
+      if (close) {
+        EXPECT_EQ(d.driver->Close(), S_OK);
+      }
+    }
+    const std::string text = ReadFile(dir_ / name);
+    EXPECT_EQ(Count(text, "<Method "), kCalls + (close ? 1 : 0));
+    EXPECT_TRUE(text.ends_with("\t</Method>\r\n</TraceRecords>\r\n"));
+    EXPECT_TRUE(XmlLintAccepts(dir_ / name));
+  }
+}
+
 // A trace started by an Initialize that then fails runs on: the calls after it, a second
 // Initialize among them, go into the same file. That refused calls open no record is shown
 // by tests/core/EntryPathTest.cpp.

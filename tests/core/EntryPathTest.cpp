@@ -71,7 +71,7 @@ TEST_F(EntryPath, TheBodyRunsInsideItsCallContext) {
   platform::SetThreadError({"stale", "", GUID_NULL, "", 0});
   const HRESULT hr = driver.Enter(kWithCommand, [&](CallFrame& outer) {
     EXPECT_FALSE(platform::HasThreadError());  // cleared at entry
-    EXPECT_EQ(outer.command, "ABOR");
+    EXPECT_EQ(outer.command.view(), "ABOR");
     EXPECT_STREQ(outer.method->responseFormat, "%lf");
     driver.Enter(kGetValue, [&](CallFrame& inner) {
       EXPECT_EQ(inner.below, &outer);

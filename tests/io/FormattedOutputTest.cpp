@@ -56,17 +56,36 @@ TEST(CommandFormat, FillsTheTemplateFromInputsInOrder) {
                                 core::In("Big", std::int64_t{1} << 33)};
   testing::ReporterFixture fixture;
   CouplingFormatter enums;
-  std::string command = "stale";
+  core::CommandText command;
+  command = "stale";
   ASSERT_EQ(FormatCommand("X %d,%0.15lg,%hd,%{Coupling}s,%$Bs,%g,%bu,%Id", params, command,
                           fixture.reporter, &enums),
             S_OK);
-  EXPECT_EQ(command, "X -1,1000000,-3,DC,CH1,0.5,255,8589934592");
+  EXPECT_EQ(command.view(), "X -1,1000000,-3,DC,CH1,0.5,255,8589934592");
 
   EXPECT_EQ(FormatCommand("X %d %d", std::span<const core::Param>(params, 1), command,
                           fixture.reporter, &enums),
             E_INVALIDARG);
   EXPECT_EQ(FormatCommand("X %Z", {}, command, fixture.reporter, &enums), E_UNEXPECTED);
-  EXPECT_EQ(command, "");
+  EXPECT_EQ(command.view(), "");
+}
+
+// A command longer than the frame's inline text moves to the heap whole, at every length around
+// the edge, and a short one after it is written from the start.
+TEST(CommandFormat, ACommandLongerThanTheInlineTextIsKeptWhole) {
+  testing::ReporterFixture fixture;
+  core::CommandText command;
+  for (std::size_t length :
+       {core::CommandText::kInlineCapacity - 3, core::CommandText::kInlineCapacity - 2,
+        core::CommandText::kInlineCapacity - 1, 3 * core::CommandText::kInlineCapacity}) {
+    const std::string text(length, 'x');
+    const platform::Bstr name(text);
+    const core::Param params[] = {core::InString("Name", name.get())};
+    ASSERT_EQ(FormatCommand("A %$Bs;", params, command, fixture.reporter, nullptr), S_OK);
+    EXPECT_EQ(command.view(), "A " + text + ";") << length;
+  }
+  ASSERT_EQ(FormatCommand("*RST", {}, command, fixture.reporter, nullptr), S_OK);
+  EXPECT_EQ(command.view(), "*RST");
 }
 
 }  // namespace
