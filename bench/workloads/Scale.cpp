@@ -24,6 +24,9 @@ struct Bench {
   std::vector<ITevraTrigger*> triggers;
   std::vector<ITevraMeasurement*> measurements;
   std::vector<std::unique_ptr<testing::BareSocket>> bare;
+  // Each bare socket's reply and readings, allocated (and touched) before any timing.
+  std::vector<std::vector<char>> received;
+  std::vector<std::vector<double>> values;
 
   std::string Open(const Replies& replies) {
     for (int i = 0; i < kSessions; ++i) {
@@ -38,6 +41,8 @@ struct Bench {
       if (!triggers.back() || !measurements.back()) return "an interface is missing";
       bare.push_back(std::make_unique<testing::BareSocket>());
       if (!bare.back()->Connect(fakes.back()->Port())) return "cannot connect a bare socket";
+      received.emplace_back(replies.block.size());
+      values.emplace_back(replies.readings);
     }
     return {};
   }
@@ -73,9 +78,8 @@ std::string BlockReads(ITevraMeasurement* measurement, LONG readings, int calls)
 }
 
 // The floor of a block read: receive the reply, swap its doubles into place.
-std::string BareBlockReads(testing::BareSocket& bare, const Replies& replies, int calls) {
-  std::vector<char> received(replies.block.size());
-  std::vector<double> values(replies.readings);
+std::string BareBlockReads(testing::BareSocket& bare, const Replies& replies,
+                           std::vector<char>& received, std::vector<double>& values, int calls) {
   const std::string query = replies.blockQuery + "\n";
   const std::size_t header = replies.block.size() - 1 - replies.readings * 8;
   for (int i = 0; i < calls; ++i) {
@@ -126,8 +130,10 @@ void RunScale(const Settings& settings, std::vector<Row>& rows) {
                kSessions, [&](int s) { return BlockReads(bench.measurements[s], count, blocks); });
          },
          [&] {
-           return RunThreads(
-               kSessions, [&](int s) { return BareBlockReads(*bench.bare[s], replies, blocks); });
+           return RunThreads(kSessions, [&](int s) {
+             return BareBlockReads(*bench.bare[s], replies, bench.received[s], bench.values[s],
+                                   blocks);
+           });
          }},
         failure);
   }
