@@ -3,7 +3,6 @@
 // body, a virtual call that copies the stored value out; and calls a second with the XML trace
 // recording every one of them, beside the same calls untraced.
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
