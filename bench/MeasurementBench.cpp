@@ -1,12 +1,14 @@
 // 1,000,000 readings through the driver's measurement interface from the fake instrument over
 // loopback: as one binary block of 64-bit reals (DestructiveReadUpToCount) and as an ASCII list
-// (Fetch), each call through the entry path into a new safe array.
+// (Fetch), each call through the entry path into a new safe array. TEVRA_BENCH_RESOURCE names
+// another instrument (tools/compare-pyvisa's standalone fake).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "counter/Tevra.h"
@@ -14,7 +16,7 @@
 #include "platform/Bstr.h"
 #include "platform/ErrorInfo.h"
 #include "platform/SafeArray.h"
-#include "support/SampleReplies.h"
+#include "support/SampleInstrument.h"
 
 namespace {
 
@@ -24,14 +26,12 @@ constexpr LONG kReadings = 1000000;
 
 const std::string& MeasurementResource() {
   static const std::string resource = [] {
+    if (const char* named = std::getenv("TEVRA_BENCH_RESOURCE"); named && *named)
+      return std::string(named);
     FakeInstrument::Options options;
     options.lifetime = std::chrono::minutes(30);
     static FakeInstrument fake(options);
-    fake.On("*IDN?").Reply(tevra::testing::kSampleIdentity);
-    fake.On("*OPT?").Reply("431\n");
-    fake.On("FORM REAL,64").NoReply();
-    fake.On("R? " + std::to_string(kReadings)).Reply(tevra::testing::MakeDoubleBlock(kReadings));
-    fake.On(":FETC?").Reply(tevra::testing::MakeAsciiList(kReadings));
+    tevra::testing::AnswerSamples(fake, tevra::testing::SampleReadings(kReadings));
     if (!fake.Start()) return std::string();
     return fake.ResourceName();
   }();

@@ -6,12 +6,7 @@
 //
 // The instrument is an in-process fake on its own thread, or, when TEVRA_BENCH_RESOURCE names a
 // resource (tools/compare-pyvisa starts tevra_fake_instrument and sets it), that server.
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
@@ -19,7 +14,8 @@
 #include <vector>
 
 #include "emulator/Instrument.h"
-#include "support/SampleReplies.h"
+#include "support/BareSocket.h"
+#include "support/SampleInstrument.h"
 #include "visa/ResourceManager.h"
 
 namespace {
@@ -38,8 +34,7 @@ const std::string& BenchResource() {
     FakeInstrument::Options options;
     options.lifetime = std::chrono::minutes(30);
     static FakeInstrument fake(options);
-    fake.On("*IDN?").Reply(tevra::testing::kSampleIdentity);
-    fake.On("LIST?").Reply(tevra::testing::MakeAsciiList(kListValues));
+    tevra::testing::AnswerSamples(fake, tevra::testing::SampleReadings(kListValues));
     if (!fake.Start()) return std::string();
     return fake.ResourceName();
   }();
@@ -84,33 +79,18 @@ void BM_BareSocketRoundTrip(benchmark::State& state) {
     state.SkipWithError("needs an IPv4 loopback socket resource");
     return;
   }
-  const int descriptor = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in peer{};
-  peer.sin_family = AF_INET;
-  peer.sin_port = htons(address.port);
-  peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const int on = 1;
-  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  if (connect(descriptor, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+  tevra::testing::BareSocket bare;
+  if (!bare.Connect(address.port)) {
     state.SkipWithError("connect failed");
-    close(descriptor);
     return;
   }
   char reply[4096];
   for (auto _ : state) {
-    send(descriptor, "*IDN?\n", 6, 0);
-    std::size_t have = 0;
-    while (have == 0 || reply[have - 1] != '\n') {
-      const ssize_t got = recv(descriptor, reply + have, sizeof reply - have, 0);
-      if (got <= 0) {
-        state.SkipWithError("connection lost");
-        close(descriptor);
-        return;
-      }
-      have += static_cast<std::size_t>(got);
+    if (!bare.Send("*IDN?\n") || bare.ReceiveLine(reply, sizeof reply) == 0) {
+      state.SkipWithError("connection lost");
+      return;
     }
   }
-  close(descriptor);
 }
 BENCHMARK(BM_BareSocketRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
@@ -145,8 +125,7 @@ std::unique_ptr<VisaSession> OpenVxi11Session(benchmark::State& state) {
     options.lifetime = std::chrono::minutes(30);
     options.wire = tevra::emulator::SetUpVxi11Wire;
     static FakeInstrument fake(options);
-    fake.On("*IDN?").Reply(tevra::testing::kSampleIdentity);
-    fake.On("BLOCK?").Reply(tevra::testing::MakeDoubleBlock(kListValues));
+    tevra::testing::AnswerSamples(fake, tevra::testing::SampleReadings(kListValues, false));
     if (!fake.Start()) return std::string();
     return fake.ResourceName();
   }();

@@ -1,7 +1,8 @@
 // The same loopback workloads through the driver's I/O session (instrument buffer, scanner, status
 // poll hook) and through a whole driver call, to set against the transport-only figures of
 // RoundTripBench: a "*IDN?" query, 1,000,000 ASCII readings parsed into doubles, a
-// 1,000,000-double definite block byte-swapped into doubles, and SelfTest through the entry path.
+// 1,000,000-double definite block byte-swapped into doubles, and SelfTest and a live property get
+// through the entry path.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -16,7 +17,7 @@
 #include "io/VisaComSession.h"
 #include "platform/Bstr.h"
 #include "platform/ErrorInfo.h"
-#include "support/SampleReplies.h"
+#include "support/SampleInstrument.h"
 
 namespace {
 
@@ -31,11 +32,7 @@ const std::string& SessionResource() {
     FakeInstrument::Options options;
     options.lifetime = std::chrono::minutes(30);
     static FakeInstrument fake(options);
-    fake.On("*IDN?").Reply(tevra::testing::kSampleIdentity);
-    fake.On("LIST?").Reply(tevra::testing::MakeAsciiList(kValues));
-    fake.On("BLOCK?").Reply(tevra::testing::MakeDoubleBlock(kValues));
-    fake.On("*TST?").Reply("+0\n");
-    fake.On("*OPT?").Reply("431\n");
+    tevra::testing::AnswerSamples(fake, tevra::testing::SampleReadings(kValues));
     if (!fake.Start()) return std::string();
     return fake.ResourceName();
   }();
@@ -141,5 +138,36 @@ void BM_DriverSelfTest(benchmark::State& state) {
   driver->Release();
 }
 BENCHMARK(BM_DriverSelfTest)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The round trip through the whole driver: a live property get (the trigger count, with the cache
+// off so that every get asks the instrument).
+void BM_DriverPropertyGet(benchmark::State& state) {
+  ITevra* driver = nullptr;
+  ITevraTrigger* trigger = nullptr;
+  if (FAILED(tevra::counter::Tevra::Create(IID_ITevra, reinterpret_cast<void**>(&driver)))) {
+    state.SkipWithError("no driver");
+    return;
+  }
+  tevra::platform::Bstr resource(SessionResource());
+  tevra::platform::Bstr options("Cache=false");
+  if (FAILED(driver->Initialize(resource.get(), VARIANT_FALSE, VARIANT_FALSE, options.get())) ||
+      FAILED(driver->QueryInterface(IID_ITevraTrigger, reinterpret_cast<void**>(&trigger)))) {
+    state.SkipWithError(tevra::platform::PeekThreadErrorDescription().c_str());
+    driver->Release();
+    return;
+  }
+  for (auto _ : state) {
+    LONG count = 0;
+    if (FAILED(trigger->get_Count(&count))) {
+      state.SkipWithError("get_Count failed");
+      break;
+    }
+    benchmark::DoNotOptimize(count);
+  }
+  trigger->Release();
+  driver->Close();
+  driver->Release();
+}
+BENCHMARK(BM_DriverPropertyGet)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace

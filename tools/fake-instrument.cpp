@@ -1,5 +1,6 @@
 // A standalone emulator for benchmarks against other VISA clients: serves "*IDN?",
-// "LIST?" (a list of 1,000,000 readings) and "BLOCK?" (a block of 1,000,000 doubles) on a loopback
+// "LIST?" (a list of 1,000,000 readings) and "BLOCK?" (a block of 1,000,000 doubles), and the
+// driver's own calls for the same work (support/SampleInstrument.h), on a loopback
 // port, prints its resource name on the first line of standard output, and stops when standard
 // input closes or after --seconds (default 300). --wire picks what it speaks: the raw socket (the
 // default), VXI-11 (its portmapper port is printed on a second line, as the TEVRA_PORTMAPPER_PORT
@@ -16,7 +17,7 @@
 #include <string>
 
 #include "emulator/Instrument.h"
-#include "support/SampleReplies.h"
+#include "support/SampleInstrument.h"
 
 int main(int argc, char** argv) {
   using namespace tevra::emulator;
@@ -50,11 +51,7 @@ int main(int argc, char** argv) {
   }
   options.lifetime = std::chrono::seconds(seconds);
   Instrument fake(options);
-  fake.On("*IDN?").Reply(kSampleIdentity);
-  fake.On("LIST?").Reply(MakeAsciiList(1000000));
-  fake.On("BLOCK?").Reply(MakeDoubleBlock(1000000));
-  fake.On("*OPT?").Reply("431\n");
-  fake.On("*TST?").Reply("+0\n");
+  AnswerSamples(fake, SampleReadings(1000000));
   if (!fake.Start()) {
     std::fprintf(stderr, "cannot listen on the loopback address\n");
     return 1;
