@@ -10,6 +10,7 @@
 #include "platform/Bstr.h"
 #include "platform/ErrorInfo.h"
 #include "platform/SafeArray.h"
+#include "platform/ThreadId.h"
 
 namespace tevra::api {
 namespace {
@@ -320,7 +321,7 @@ void WriteRecordStart(TraceDocument& doc, const core::MethodRecord& method,
   doc.AddAttribute("Name", method.methodName);
   doc.AddAttribute("Interface", method.interfaceName);
   doc.AddAttribute("StartTime", TimeOfDayText());
-  doc.AddAttribute("Thread", Format("%d", static_cast<int>(gettid())));
+  doc.AddAttribute("Thread", Format("%d", static_cast<int>(platform::ThisThreadId())));
   doc.AddAttribute("Timestamp", Format("%llu", static_cast<unsigned long long>(startTicks)));
   for (const Param& p : params)
     if (p.dir != Dir::Out) WriteParameter(doc, p, settings);

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "core/TextUtil.h"
+#include "platform/ThreadId.h"
 
 #ifndef TEVRA_IVI_ROOT
 #define TEVRA_IVI_ROOT "/usr/local/share/ivi"
@@ -131,7 +132,7 @@ bool CTraceLog::BeginRecord(const core::MethodRecord& method, std::span<const co
   if (state_ != TraceState::Recording || !doc_.IsOpen()) return false;
   try {
     if (doc_.Depth() == 1) doc_.SetRecordBuffering(!sinks_.empty());
-    openRecords_.push_back({gettid(), start, doc_.Depth()});
+    openRecords_.push_back({platform::ThisThreadId(), start, doc_.Depth()});
   } catch (...) {
     return false;  // nothing written
   }
@@ -148,7 +149,7 @@ void CTraceLog::RecordDroppedInput(std::string_view reason, std::string_view hea
   if (state_.load(std::memory_order_acquire) != TraceState::Recording) return;
   try {
     std::lock_guard lock(mutex_);
-    const pid_t thread = gettid();
+    const pid_t thread = platform::ThisThreadId();
     const bool open = std::any_of(openRecords_.begin(), openRecords_.end(),
                                   [thread](const OpenRecord& r) { return r.thread == thread; });
     if (!open || !doc_.IsOpen()) return;
@@ -171,7 +172,7 @@ void CTraceLog::EndRecord(const core::MethodRecord&, std::span<const core::Param
   std::string logName;
   try {
     std::lock_guard lock(mutex_);
-    const pid_t thread = gettid();
+    const pid_t thread = platform::ThisThreadId();
     auto it = std::find_if(openRecords_.rbegin(), openRecords_.rend(),
                            [thread](const OpenRecord& r) { return r.thread == thread; });
     if (it == openRecords_.rend()) return;
