@@ -2,6 +2,7 @@
 // within its own timeout (never a second wait), a reply that does not parse is code 23 with its
 // description, the status check follows the whole exchange with the session timeout; and what
 // simulation stores and leaves alone.
+#include <algorithm>
 #include <chrono>
 
 #include "CounterTestSupport.h"
@@ -42,7 +43,9 @@ TEST(Fidelity, ACallGivesUpOnceWithinItsTimeout) {
     EXPECT_EQ(c.call(d), kIoTimeout);
     const auto took = Clock::now() - started;
     EXPECT_GE(took, Milliseconds(c.limitMs));
-    EXPECT_LE(took, Milliseconds(c.limitMs) + kMargin);
+    // Under 2x the limit: a second try would take the whole limit again. The slack below that
+    // is for a loaded machine.
+    EXPECT_LE(took, Milliseconds(c.limitMs) + std::max(kMargin, Milliseconds(c.limitMs * 9 / 10)));
     const std::string message = TakeErrorDescription();
     EXPECT_TRUE(message.starts_with("Tevra: I/O timeout error: ")) << message;
   }
