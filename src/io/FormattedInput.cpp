@@ -469,8 +469,9 @@ class InputScanner {
   };
 
   // What a list read into a safe array collects: numbers straight into the array it hands out,
-  // which grows from kListStart elements, doubling (the allocator moves pages, not bytes, once it
-  // is large), and is trimmed at the end; words as strings, made into a BSTR array at the end.
+  // which grows from kListStart elements, doubling (or at once into the thread's spare block, the
+  // memory of its last large array), and is trimmed at the end; words as strings, made into a BSTR
+  // array at the end.
   static constexpr std::size_t kListStart = 4096;
   struct Collected {
     platform::SafeArrayPtr numbers;
@@ -482,8 +483,9 @@ class InputScanner {
     bool Reserve(std::size_t index) {
       if (index < capacity) return true;
       const std::size_t grown = std::max(capacity * 2, kListStart);
-      if (!platform::ResizeVector(numbers.get(), static_cast<ULONG>(grown))) return false;
-      capacity = grown;
+      const ULONG now = platform::GrowVector(numbers.get(), static_cast<ULONG>(grown));
+      if (now == 0) return false;
+      capacity = now;
       return true;
     }
   };
@@ -1104,8 +1106,7 @@ class InputScanner {
       const std::size_t have = array.get()->rgsabound[0].cElements * elementSize;
       if (got >= have && got < wanted) {
         const std::size_t grown = std::min(wanted, std::max(have * 2, kBlockStart));
-        if (!platform::ResizeVector(array.get(), static_cast<ULONG>(grown / elementSize)))
-          return {};
+        if (!platform::GrowVector(array.get(), static_cast<ULONG>(grown / elementSize))) return {};
       }
       return std::span<std::uint8_t>(static_cast<std::uint8_t*>(array.get()->pvData),
                                      array.get()->rgsabound[0].cElements * elementSize)

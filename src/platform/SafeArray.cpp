@@ -1,5 +1,6 @@
 #include "platform/SafeArray.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -110,6 +111,24 @@ bool ResizeVector(SAFEARRAY* array, ULONG elements) {
   }
   array->rgsabound[0].cElements = elements;
   return true;
+}
+
+ULONG GrowVector(SAFEARRAY* array, ULONG elements) {
+  if (!array || array->cDims != 1 || (array->fFeatures & FADF_BSTR) || array->cLocks > 0) return 0;
+  const std::size_t size = array->cbElements;
+  const std::size_t bytes = std::size_t{elements} * size;
+  if (bytes >= kSpareAtLeast && t_spare.data && t_spare.bytes >= bytes &&
+      t_spare.bytes <= (std::size_t{1} << 31)) {
+    const std::size_t have = std::size_t{array->rgsabound[0].cElements} * size;
+    if (have) std::memcpy(t_spare.data, array->pvData, std::min(have, bytes));
+    std::free(array->pvData);
+    array->pvData = t_spare.data;
+    array->rgsabound[0].cElements = static_cast<ULONG>(t_spare.bytes / size);
+    t_spare.data = nullptr;
+    t_spare.bytes = 0;
+    return array->rgsabound[0].cElements;
+  }
+  return ResizeVector(array, elements) ? elements : 0;
 }
 
 }  // namespace tevra::platform

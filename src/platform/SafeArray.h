@@ -22,6 +22,10 @@ bool ViewVector(const SAFEARRAY* array, std::span<const VARTYPE> accepted, void*
 // elements past the old length are not initialised. False (nothing changed) when the array is
 // not such an array or memory runs out.
 bool ResizeVector(SAFEARRAY* array, ULONG elements);
+// Grows a vector to at least elements, all at once into this thread's spare block (the memory
+// of the last large array it destroyed) when that holds them, else by ResizeVector. The elements
+// it has afterwards (at least the ones asked for), 0 when it could not grow.
+ULONG GrowVector(SAFEARRAY* array, ULONG elements);
 
 class SafeArrayPtr {
  public:
