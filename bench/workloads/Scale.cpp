@@ -17,6 +17,7 @@ namespace tevra::workloads {
 namespace {
 
 constexpr int kSessions = 64;
+constexpr LONG kScaleTimeoutMs = 30000;
 
 struct Bench {
   std::vector<std::unique_ptr<emulator::Instrument>> fakes;
@@ -36,6 +37,11 @@ struct Bench {
       if (std::string failure = drivers.back()->Open(fakes.back()->ResourceName(), "Cache=false");
           !failure.empty())
         return failure;
+      // 64 blocks of 8 MB at once from fakes on 2 cores: one read can wait longer than the
+      // session's default 2 s.
+      auto* system = drivers.back()->Get<ITevraSystem>(IID_ITevraSystem);
+      if (!system || FAILED(system->put_TimeoutMilliseconds(kScaleTimeoutMs)))
+        return "cannot set the session timeout";
       triggers.push_back(drivers.back()->Get<ITevraTrigger>(IID_ITevraTrigger));
       measurements.push_back(drivers.back()->Get<ITevraMeasurement>(IID_ITevraMeasurement));
       if (!triggers.back() || !measurements.back()) return "an interface is missing";
