@@ -692,10 +692,12 @@ HRESULT CheckOutputFormat(std::string_view format) { return OutputFormatter::Che
 
 namespace {
 
-// An IIoBuffer that appends what is written to a command's text; nothing to read.
-class CommandTextWriter final : public IIoBuffer {
+// An IIoBuffer that appends what is written to a text (a string, a command's text): no I/O, no
+// byte swap, nothing to read.
+template <class Text>
+class TextWriter final : public IIoBuffer {
  public:
-  explicit CommandTextWriter(core::CommandText& target) : target_(target) {}
+  explicit TextWriter(Text& target) : target_(target) {}
 
   void BeginScan() override {}
   HRESULT Peek(std::string_view& text) override {
@@ -735,7 +737,7 @@ class CommandTextWriter final : public IIoBuffer {
   void SetByteSwap(bool) override {}
 
  private:
-  core::CommandText& target_;
+  Text& target_;
 };
 
 // Runs the format once, checking each token as it comes; a format that cannot run takes back
@@ -755,46 +757,14 @@ HRESULT FormatAppending(Target& target, Shrink shrink, core::IEnumFormatter* enu
 
 HRESULT FormatToString(std::string& target, core::IEnumFormatter* enums, std::string_view format,
                        std::span<const FormatArg> args) {
-  return FormatAppending<CFormattedIo::CCStringWriter>(
+  return FormatAppending<TextWriter<std::string>>(
       target, [](std::string& t, std::size_t n) { t.resize(n); }, enums, format, args);
 }
 
 HRESULT FormatToString(core::CommandText& target, core::IEnumFormatter* enums,
                        std::string_view format, std::span<const FormatArg> args) {
-  return FormatAppending<CommandTextWriter>(
+  return FormatAppending<TextWriter<core::CommandText>>(
       target, [](core::CommandText& t, std::size_t n) { t.truncate(n); }, enums, format, args);
-}
-
-// --- CFormattedIo::CCStringWriter ---
-
-HRESULT CFormattedIo::CCStringWriter::Peek(std::string_view& text) {
-  text = {};
-  return E_NOTIMPL;
-}
-
-HRESULT CFormattedIo::CCStringWriter::ReadChar(char&) { return E_NOTIMPL; }
-
-HRESULT CFormattedIo::CCStringWriter::ReadBytes(std::span<std::uint8_t>, std::size_t& count) {
-  count = 0;
-  return E_NOTIMPL;
-}
-
-HRESULT CFormattedIo::CCStringWriter::WriteChar(char c, bool) {
-  target_.push_back(c);
-  return S_OK;
-}
-
-HRESULT CFormattedIo::CCStringWriter::WriteBytes(std::span<const std::uint8_t> data,
-                                                 std::size_t& taken) {
-  target_.append(reinterpret_cast<const char*>(data.data()), data.size());
-  taken = data.size();
-  return S_OK;
-}
-
-HRESULT CFormattedIo::CCStringWriter::WriteString(std::string_view text, bool, std::size_t& taken) {
-  target_.append(text);
-  taken = text.size();
-  return S_OK;
 }
 
 }  // namespace tevra::io

@@ -30,39 +30,7 @@ HRESULT FormatOutput(IIoBuffer& buffer, core::IEnumFormatter* enums, std::string
 // The static check of a command format, as FormatOutput makes it before writing.
 HRESULT CheckOutputFormat(std::string_view format);
 
-class CFormattedIo {
- public:
-  // An IIoBuffer that appends what is written to a string: no I/O, no byte swap, nothing to read.
-  class CCStringWriter final : public IIoBuffer {
-   public:
-    explicit CCStringWriter(std::string& target) : target_(target) {}
-
-    void BeginScan() override {}
-    HRESULT Peek(std::string_view& text) override;
-    HRESULT PeekMore(std::string_view& text) override { return Peek(text); }
-    void Consume(std::size_t) override {}
-    HRESULT ReadChar(char& c) override;
-    HRESULT PushBack() override { return E_NOTIMPL; }
-    HRESULT ReadBytes(std::span<std::uint8_t> into, std::size_t& count) override;
-    HRESULT DiscardRead() override { return S_OK; }
-
-    HRESULT WriteChar(char c, bool endOfMessage) override;
-    HRESULT WriteBytes(std::span<const std::uint8_t> data, std::size_t& taken) override;
-    HRESULT WriteString(std::string_view text, bool endOfMessage, std::size_t& taken) override;
-    HRESULT FlushWrite(bool) override { return S_OK; }
-
-    HRESULT SetBufferSize(BufferSelect, std::int32_t) override { return E_NOTIMPL; }
-    std::int32_t GetReadBufferSize() const override { return 0; }
-    std::int32_t GetWriteBufferSize() const override { return 0; }
-    bool GetByteSwap() const override { return false; }
-    void SetByteSwap(bool) override {}
-
-   private:
-    std::string& target_;
-  };
-};
-
-// Appends the formatted text to target (a CFormattedIo::CCStringWriter over it), reading the
+// Appends the formatted text to target (through a writer over it), reading the
 // format once.
 HRESULT FormatToString(std::string& target, core::IEnumFormatter* enums, std::string_view format,
                        std::span<const FormatArg> args);

@@ -1,5 +1,5 @@
 // IIoBuffer: what the formatter writes into and the scanner reads from. CInstrBuffer implements it
-// over an instrument session; CFormattedIo::CCStringWriter over a string.
+// over an instrument session; a text writer over a string.
 #pragma once
 
 #include <cstddef>
