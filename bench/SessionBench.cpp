@@ -108,22 +108,32 @@ void BM_SessionReadBlock(benchmark::State& state) {
 }
 BENCHMARK(BM_SessionReadBlock)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A utility call of the driver: entry path, command, reply parsed, text returned.
-void BM_DriverSelfTest(benchmark::State& state) {
-  IIviDriverUtility* utility = nullptr;
+// A driver initialized on the benchmark's fake with options and its interface itf; null (the
+// benchmark skipped with the reason) when that failed. The caller closes and releases the driver.
+template <class Itf>
+ITevra* OpenDriverFor(benchmark::State& state, const char* options, REFIID iid, Itf*& itf) {
   ITevra* driver = nullptr;
   if (FAILED(tevra::counter::Tevra::Create(IID_ITevra, reinterpret_cast<void**>(&driver)))) {
     state.SkipWithError("no driver");
-    return;
+    return nullptr;
   }
   tevra::platform::Bstr resource(SessionResource());
-  tevra::platform::Bstr options("");
-  if (FAILED(driver->Initialize(resource.get(), VARIANT_FALSE, VARIANT_FALSE, options.get())) ||
-      FAILED(driver->QueryInterface(IID_IIviDriverUtility, reinterpret_cast<void**>(&utility)))) {
+  tevra::platform::Bstr optionString(options);
+  if (FAILED(
+          driver->Initialize(resource.get(), VARIANT_FALSE, VARIANT_FALSE, optionString.get())) ||
+      FAILED(driver->QueryInterface(iid, reinterpret_cast<void**>(&itf)))) {
     state.SkipWithError(tevra::platform::PeekThreadErrorDescription().c_str());
     driver->Release();
-    return;
+    return nullptr;
   }
+  return driver;
+}
+
+// A utility call of the driver: entry path, command, reply parsed, text returned.
+void BM_DriverSelfTest(benchmark::State& state) {
+  IIviDriverUtility* utility = nullptr;
+  ITevra* driver = OpenDriverFor(state, "", IID_IIviDriverUtility, utility);
+  if (!driver) return;
   for (auto _ : state) {
     LONG result = -1;
     BSTR message = nullptr;
@@ -142,20 +152,9 @@ BENCHMARK(BM_DriverSelfTest)->Unit(benchmark::kMicrosecond)->UseRealTime();
 // The round trip through the whole driver: a live property get (the trigger count, with the cache
 // off so that every get asks the instrument).
 void BM_DriverPropertyGet(benchmark::State& state) {
-  ITevra* driver = nullptr;
   ITevraTrigger* trigger = nullptr;
-  if (FAILED(tevra::counter::Tevra::Create(IID_ITevra, reinterpret_cast<void**>(&driver)))) {
-    state.SkipWithError("no driver");
-    return;
-  }
-  tevra::platform::Bstr resource(SessionResource());
-  tevra::platform::Bstr options("Cache=false");
-  if (FAILED(driver->Initialize(resource.get(), VARIANT_FALSE, VARIANT_FALSE, options.get())) ||
-      FAILED(driver->QueryInterface(IID_ITevraTrigger, reinterpret_cast<void**>(&trigger)))) {
-    state.SkipWithError(tevra::platform::PeekThreadErrorDescription().c_str());
-    driver->Release();
-    return;
-  }
+  ITevra* driver = OpenDriverFor(state, "Cache=false", IID_ITevraTrigger, trigger);
+  if (!driver) return;
   for (auto _ : state) {
     LONG count = 0;
     if (FAILED(trigger->get_Count(&count))) {

@@ -96,9 +96,13 @@ bool ViewVector(const SAFEARRAY* array, std::span<const VARTYPE> accepted, void*
   return true;
 }
 
+// A one-dimensional, unlocked array of numbers: one whose data may move.
+bool Resizable(const SAFEARRAY* array) {
+  return array && array->cDims == 1 && !(array->fFeatures & FADF_BSTR) && array->cLocks == 0;
+}
+
 bool ResizeVector(SAFEARRAY* array, ULONG elements) {
-  if (!array || array->cDims != 1 || (array->fFeatures & FADF_BSTR) || array->cLocks > 0)
-    return false;
+  if (!Resizable(array)) return false;
   const std::size_t size = array->cbElements;
   if (elements > (std::size_t{1} << 31) / size) return false;
   if (elements == 0) {
@@ -114,7 +118,7 @@ bool ResizeVector(SAFEARRAY* array, ULONG elements) {
 }
 
 ULONG GrowVector(SAFEARRAY* array, ULONG elements) {
-  if (!array || array->cDims != 1 || (array->fFeatures & FADF_BSTR) || array->cLocks > 0) return 0;
+  if (!Resizable(array)) return 0;
   const std::size_t size = array->cbElements;
   const std::size_t bytes = std::size_t{elements} * size;
   if (bytes >= kSpareAtLeast && t_spare.data && t_spare.bytes >= bytes &&
