@@ -74,8 +74,10 @@ ViStatus GetOn(ViSession vi, ViConstString repCap, G get, void* value, ViInt32 s
       return Forward(vi, get, out);
     } else {
       if (const ViStatus refused = detail::CheckOutputs(vi, out)) return refused;
+      DriverHold hold;
       std::vector<platform::ComPtr<IUnknown>> channels;
-      if (const ViStatus status = SelectChannels<Itf>(vi, repCap, false, channels)) return status;
+      if (const ViStatus status = SelectChannels<Itf>(vi, hold, repCap, false, channels))
+        return status;
       if (channels.empty()) return kCStatusUnknownResult;
       return detail::CallOn(vi, static_cast<Itf*>(channels.front().get()), get, out);
     }

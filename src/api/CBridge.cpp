@@ -13,20 +13,13 @@ namespace tevra::api {
 
 // There is no per-thread object system to start on this platform: the object table is
 // process-wide and usable from any thread as it is.
-ViStatus GetDriver(ViSession vi, platform::ComPtr<IUnknown>& driver) {
+ViStatus GetDriver(ViSession vi, DriverHold& hold) {
   // A failure before the object's own entry path runs must not pick up an older description.
   platform::ClearThreadError();
-  constexpr ViStatus kNotRegistered = 1;
-  const ViStatus status = platform::UseSessionData(
-      vi,
-      [](std::uintptr_t cookie, void* object) {
-        return FAILED(platform::GetRegisteredObject(static_cast<platform::ObjectCookie>(cookie),
-                                                    static_cast<IUnknown**>(object)))
-                   ? kNotRegistered
-                   : 0;
-      },
-      driver.put());
-  if (status != kNotRegistered) return status;
+  if (const ViStatus status = platform::HoldSession(vi, hold.session)) return status;
+  hold.driver =
+      platform::PeekRegisteredObject(static_cast<platform::ObjectCookie>(hold.session.Data()));
+  if (hold.driver) return 0;
   return SetSessionError(
       vi, kCStatusFailure,
       "Could not retrieve pointer to IVI-COM driver from global interface table.");

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/CSessions.h"
 #include "platform/ComPtr.h"
 #include "tevra/Tevra.h"
 #include "tevra/TevraTypes.h"
@@ -17,9 +18,17 @@ inline constexpr ViStatus kCStatusNullPointer = static_cast<ViStatus>(0xBFFA0058
 inline constexpr ViStatus kCStatusOutOfMemory = static_cast<ViStatus>(0xBFFA0056u);
 inline constexpr ViStatus kCStatusUnknownResult = static_cast<ViStatus>(0x80000000u);
 
-// The driver object registered for the session. The session is locked only for the lookup; an
-// unknown handle gives the session table's status.
-ViStatus GetDriver(ViSession vi, platform::ComPtr<IUnknown>& driver);
+// A C call's driver object: the session held (locked) for the whole call, and the driver object
+// registered for it, borrowed without a reference of its own: while the hold lives, the session
+// cannot be closed by another thread, so the registration's reference keeps the driver alive.
+struct DriverHold {
+  platform::SessionHold session;
+  IUnknown* driver = nullptr;
+};
+
+// Holds the session and finds its driver object; an unknown handle gives the session table's
+// status.
+ViStatus GetDriver(ViSession vi, DriverHold& hold);
 
 // 0 stays 0; any other result becomes its C status, and the thread's error description (when
 // there is one) becomes the session's error with that status.

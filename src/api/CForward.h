@@ -269,13 +269,13 @@ ViStatus CallOn(ViSession vi, Itf* object, HRESULT (Itf::*method)(M...), const A
 
 }  // namespace detail
 
-// The session's driver object (held by driver) and its interface Itf, valid while driver holds
-// its reference. The session table holds the driver's own IUnknown, so the interface is a
-// position in the driver's interface table: no QueryInterface, no further reference.
+// The session's driver object and its interface Itf, valid while hold lives. The session table
+// holds the driver's own IUnknown, so the interface is a position in the driver's interface
+// table: no QueryInterface, no reference.
 template <class Itf>
-ViStatus GetInterface(ViSession vi, platform::ComPtr<IUnknown>& driver, Itf*& itf) {
-  if (const ViStatus status = GetDriver(vi, driver)) return status;
-  itf = counter::Tevra::FromOwnUnknown(driver.get()).Interface<Itf>();
+ViStatus GetInterface(ViSession vi, DriverHold& hold, Itf*& itf) {
+  if (const ViStatus status = GetDriver(vi, hold)) return status;
+  itf = counter::Tevra::FromOwnUnknown(hold.driver).Interface<Itf>();
   return 0;
 }
 
@@ -293,15 +293,15 @@ ViStatus Guarded(ViSession vi, Body body, const A&... args) noexcept {
   }
 }
 
-// Guarded, with the session's driver interface Itf handed to body.
+// Guarded, with the session's driver interface Itf handed to body, the session held throughout.
 template <class Itf, class Body, class... A>
 ViStatus OnInterface(ViSession vi, Body body, const A&... args) noexcept {
   return Guarded(
       vi,
       [&] {
-        platform::ComPtr<IUnknown> driver;
+        DriverHold hold;
         Itf* itf = nullptr;
-        if (const ViStatus status = GetInterface(vi, driver, itf)) return status;
+        if (const ViStatus status = GetInterface(vi, hold, itf)) return status;
         return body(itf);
       },
       args...);
@@ -335,13 +335,13 @@ ViStatus ForwardThrough(ViSession vi, HRESULT (Itf::*getter)(Sub**), HRESULT (Su
       args...);
 }
 
-// The channels a selector names, as Itf (ITevraChannel or IIviCounterChannel).
+// The channels a selector names, as Itf (ITevraChannel or IIviCounterChannel), on the session
+// hold holds from here on.
 template <class Itf>
-ViStatus SelectChannels(ViSession vi, ViConstString selector, bool rangesAllowed,
+ViStatus SelectChannels(ViSession vi, DriverHold& hold, ViConstString selector, bool rangesAllowed,
                         std::vector<platform::ComPtr<IUnknown>>& channels) {
-  platform::ComPtr<IUnknown> driver;
-  if (const ViStatus status = GetDriver(vi, driver)) return status;
-  return ConvertResult(vi, counter::Tevra::FromOwnUnknown(driver.get())
+  if (const ViStatus status = GetDriver(vi, hold)) return status;
+  return ConvertResult(vi, counter::Tevra::FromOwnUnknown(hold.driver)
                                .Channels()
                                .Select(selector, rangesAllowed, IidOf<Itf>::kIid, channels));
 }
@@ -355,8 +355,9 @@ ViStatus ForwardChannels(ViSession vi, ViConstString selector, HRESULT (Itf::*me
   return detail::Guarded(
       vi,
       [&] {
+        DriverHold hold;
         std::vector<platform::ComPtr<IUnknown>> channels;
-        if (const ViStatus status = SelectChannels<Itf>(vi, selector, true, channels))
+        if (const ViStatus status = SelectChannels<Itf>(vi, hold, selector, true, channels))
           return status;
         ViStatus warning = 0;
         for (const auto& channel : channels) {

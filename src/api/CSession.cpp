@@ -25,11 +25,10 @@ ViStatus RegisterSession(IUnknown* driver, ViSession* vi) {
   return platform::SetSessionData(*vi, cookie);
 }
 
-ViStatus UnregisterSession(ViSession vi) {
-  std::uintptr_t cookie = 0;
-  if (const ViStatus status = platform::GetSessionData(vi, &cookie)) return status;
+// Under the close's hold on the session, so no call of another thread is using the driver.
+ViStatus UnregisterSession(ViSession vi, const DriverHold& hold) {
   ViStatus status = 0;
-  if (FAILED(platform::RevokeObject(static_cast<platform::ObjectCookie>(cookie))))
+  if (FAILED(platform::RevokeObject(static_cast<platform::ObjectCookie>(hold.session.Data()))))
     status =
         SetSessionError(vi, kCStatusFailure,
                         "Could not remove IVI-COM driver pointer from global interface table.");
@@ -59,13 +58,14 @@ ViStatus InitWithOptions(ViRsrc resourceName, ViBoolean idQuery, ViBoolean reset
 }
 
 ViStatus Close(ViSession vi) {
-  platform::ComPtr<IUnknown> object;
-  if (const ViStatus status = GetDriver(vi, object)) return status;
+  DriverHold hold;
+  if (const ViStatus status = GetDriver(vi, hold)) return status;
   platform::ComPtr<IIviDriver> driver;
-  HRESULT result = object->QueryInterface(IID_IIviDriver, reinterpret_cast<void**>(driver.put()));
+  HRESULT result =
+      hold.driver->QueryInterface(IID_IIviDriver, reinterpret_cast<void**>(driver.put()));
   if (SUCCEEDED(result)) result = driver->Close();
   const ViStatus closed = ConvertResult(vi, result);
-  const ViStatus unregistered = UnregisterSession(vi);
+  const ViStatus unregistered = UnregisterSession(vi, hold);
   return closed != 0 ? closed : unregistered;
 }
 

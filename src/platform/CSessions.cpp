@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace tevra::platform {
 namespace {
@@ -91,12 +92,17 @@ class Table {
   }
 
   // The call path: the session's own lock, no lock of the table's.
-  CStatus UseData(CSession session, CStatus (*use)(std::uintptr_t, void*), void* context) {
+  CStatus Hold(CSession session, std::recursive_mutex*& lock, std::uintptr_t& data) {
     Slot* slot = Find(session);
     if (!slot) return kInvalidSession;
-    const std::lock_guard held(slot->lock);
-    if (Find(session) != slot) return kInvalidSession;  // disposed while this thread waited
-    return use(slot->data.load(std::memory_order_acquire), context);
+    slot->lock.lock();
+    if (Find(session) != slot) {  // disposed while this thread waited
+      slot->lock.unlock();
+      return kInvalidSession;
+    }
+    lock = &slot->lock;
+    data = slot->data.load(std::memory_order_acquire);
+    return 0;
   }
 
   CStatus Unlock(CSession session, std::int16_t* callerHasLock) {
@@ -166,15 +172,13 @@ CStatus SetSessionData(CSession session, std::uintptr_t value) {
   });
 }
 
-CStatus GetSessionData(CSession session, std::uintptr_t* value) {
-  return Table::Instance().With(session, [&](Slot& slot) {
-    if (value) *value = slot.data.load(std::memory_order_acquire);
-    return 0;
-  });
+SessionHold::~SessionHold() {
+  if (lock_) lock_->unlock();
 }
 
-CStatus UseSessionData(CSession session, CStatus (*use)(std::uintptr_t, void*), void* context) {
-  return Table::Instance().UseData(session, use, context);
+CStatus HoldSession(CSession session, SessionHold& hold) {
+  if (hold.lock_) std::exchange(hold.lock_, nullptr)->unlock();
+  return Table::Instance().Hold(session, hold.lock_, hold.data_);
 }
 
 CStatus LockSession(CSession session, std::int16_t* callerHasLock) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string_view>
 
 namespace tevra::platform {
@@ -25,11 +26,27 @@ std::int32_t CopyString(std::string_view text, std::int32_t size, char* buffer);
 CStatus NewSession(CSession* session);
 CStatus DisposeSession(CSession session);
 CStatus SetSessionData(CSession session, std::uintptr_t value);
-CStatus GetSessionData(CSession session, std::uintptr_t* value);
-// Takes the session's lock (waiting while another thread holds it), reads the data value and
-// returns use(data, context), releasing the lock after use returns.
-CStatus UseSessionData(CSession session, CStatus (*use)(std::uintptr_t data, void* context),
-                       void* context);
+// A call's hold on its session: the session's lock, taken while the hold lives, and the
+// session's data value read under it. While a hold lives no other thread can dispose the
+// session, so what the data names stays valid for the call.
+class SessionHold {
+ public:
+  SessionHold() = default;
+  SessionHold(const SessionHold&) = delete;
+  SessionHold& operator=(const SessionHold&) = delete;
+  ~SessionHold();
+  std::uintptr_t Data() const { return data_; }
+
+ private:
+  friend CStatus HoldSession(CSession session, SessionHold& hold);
+  std::recursive_mutex* lock_ = nullptr;
+  std::uintptr_t data_ = 0;
+};
+
+// Takes the session's lock into hold (waiting while another thread holds it) and reads the
+// data value; kInvalidSession when the session is not live, or was disposed while this thread
+// waited. A hold already taken is released first.
+CStatus HoldSession(CSession session, SessionHold& hold);
 
 // Takes the session's recursive lock. With a flag, the lock is taken only when *callerHasLock is
 // false, and the flag then says it is held; Unlock releases it only when the flag says so.

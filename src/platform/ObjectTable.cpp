@@ -70,6 +70,14 @@ HRESULT GetRegisteredObject(ObjectCookie cookie, IUnknown** object) {
   return *object ? S_OK : E_INVALIDARG;
 }
 
+IUnknown* PeekRegisteredObject(ObjectCookie cookie) {
+  if (cookie == 0) return nullptr;
+  const Slot& slot = SlotOf(Objects(), cookie);
+  return slot.cookie.load(std::memory_order_acquire) == cookie
+             ? slot.object.load(std::memory_order_acquire)
+             : nullptr;
+}
+
 HRESULT RevokeObject(ObjectCookie cookie) {
   IUnknown* object = nullptr;
   {

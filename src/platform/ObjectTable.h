@@ -16,6 +16,10 @@ using ObjectCookie = std::uint32_t;
 HRESULT RegisterObject(IUnknown* object, ObjectCookie* cookie);
 // E_INVALIDARG for a cookie that is not registered (never, or no longer).
 HRESULT GetRegisteredObject(ObjectCookie cookie, IUnknown** object);
+// The object registered under the cookie without a new reference, or null: valid only while the
+// caller keeps the cookie from being revoked (a C call holds its session, and only a session's
+// close revokes its cookie, under that hold).
+IUnknown* PeekRegisteredObject(ObjectCookie cookie);
 HRESULT RevokeObject(ObjectCookie cookie);
 
 }  // namespace tevra::platform

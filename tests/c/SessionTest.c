@@ -1,8 +1,9 @@
 /* The session functions: life cycle, stale handles, the per-thread errors of session 0, the
-   session lock (which another thread's call on the session waits for), and the string-buffer
-   rule. */
+   session lock (which another thread's call on the session waits for), a close racing other
+   threads' calls, and the string-buffer rule. */
 #define _POSIX_C_SOURCE 200112L
 #include <pthread.h>
+#include <stdatomic.h>
 #include <time.h>
 
 #include "CHarness.h"
@@ -99,6 +100,56 @@ static void session_lock_blocks_other_threads(void) {
   Tevra_close(call.vi);
 }
 
+typedef struct {
+  ViSession vi;
+  int onChannel;
+  atomic_int calls;
+  atomic_int wrong; /* a status other than success or the closed session's */
+} RacingCaller;
+
+static void* call_until_closed(void* arg) {
+  RacingCaller* caller = (RacingCaller*)arg;
+  for (;;) {
+    ViReal64 level = 0;
+    char text[32];
+    const ViStatus status =
+        caller->onChannel
+            ? Tevra_GetAttributeViReal64(caller->vi, "Channel1", TEVRA_ATTR_CHANNEL_LEVEL, &level)
+            : Tevra_GetAttributeViString(caller->vi, "", TEVRA_ATTR_DISPLAY_TEXT, 32, text);
+    if (status == kInvalidSession) return NULL;
+    if (status != 0) atomic_fetch_add(&caller->wrong, 1);
+    atomic_fetch_add(&caller->calls, 1);
+  }
+}
+
+/* A close while other threads call on the session: each call either runs on the live driver or
+   is refused as a closed session, and none uses the driver after it is gone. */
+static void close_while_other_threads_call(void) {
+  enum { kCallers = 4 };
+  RacingCaller callers[kCallers];
+  pthread_t threads[kCallers];
+  const ViSession vi = open_simulated("QX1200");
+  int k, waited;
+  for (k = 0; k < kCallers; ++k) {
+    callers[k].vi = vi;
+    callers[k].onChannel = k % 2;
+    atomic_init(&callers[k].calls, 0);
+    atomic_init(&callers[k].wrong, 0);
+    pthread_create(&threads[k], NULL, call_until_closed, &callers[k]);
+  }
+  for (waited = 0; waited < 5000; ++waited) {
+    int all = 1;
+    for (k = 0; k < kCallers; ++k) all = all && atomic_load(&callers[k].calls) >= 200;
+    if (all) break;
+    sleep_ms(1);
+  }
+  CHECK_INT(Tevra_close(vi), 0);
+  for (k = 0; k < kCallers; ++k) {
+    pthread_join(threads[k], NULL);
+    CHECK_INT(atomic_load(&callers[k].wrong), 0);
+  }
+}
+
 /* A text of 9 characters into buffers of several sizes. */
 static void string_buffer_rule(void) {
   static const struct {
@@ -106,8 +157,11 @@ static void string_buffer_rule(void) {
     int nullBuffer;
     ViStatus status;
     const char* text;
-  } kCases[] = {{10, 0, 0, "123456789"}, {9, 0, 10, "12345678"}, {0, 0, 10, "untouched"},
-                {5, 1, 10, NULL},        {-1, 0, 0, "123456789"}};
+  } kCases[] = {{10, 0, 0, "123456789"},
+                {9, 0, 10, "12345678"},
+                {0, 0, 10, "untouched"},
+                {5, 1, 10, NULL},
+                {-1, 0, 0, "123456789"}};
   ViSession vi = open_simulated("QX1200");
   size_t k;
   CHECK_INT(Tevra_SetAttributeViString(vi, "", TEVRA_ATTR_DISPLAY_TEXT, "123456789"), 0);
@@ -125,6 +179,7 @@ int main(void) {
   init_and_close();
   thread_errors_are_per_thread();
   session_lock_blocks_other_threads();
+  close_while_other_threads_call();
   string_buffer_rule();
   return harness_failures != 0;
 }
