@@ -1,8 +1,10 @@
 // The C interface's attributes: every property row with a C attribute id becomes one entry of the
 // attribute table, bound to the property's get and put of the object interface; the ten
 // Tevra_Get/SetAttributeVi* functions dispatch through it.
-#include <mutex>
-#include <unordered_map>
+#include <array>
+#include <cstdint>
+#include <iterator>
+#include <vector>
 
 #include "api/CForward.h"
 #include "core/ErrorCodes.h"
@@ -143,15 +145,48 @@ const Attribute kPropertyAttributes[] = {
 #undef TEVRA_COMMAND
 #undef TEVRA_PROPERTY
 
-// Built on first use, exactly once (the initialisation of a function's static is guarded).
-const std::unordered_map<ViAttr, Attribute>& Table() {
-  static const std::unordered_map<ViAttr, Attribute> table = [] {
-    std::unordered_map<ViAttr, Attribute> t;
-    for (const Attribute& a : kPropertyAttributes)
-      if (a.id != 0) t.emplace(a.id, a);
-    return t;
-  }();
-  return table;
+// The attribute ids are IVI's: a base of 1,000,000 plus 50,000 per group (inherent, specific,
+// class, ...) plus a small number, so an id finds its entry by its group and number without a
+// hash. Built on first use, exactly once (the initialisation of a function's static is guarded);
+// an id of another shape would be found in the short list of the others.
+class AttributeIndex {
+ public:
+  AttributeIndex() {
+    for (const Attribute& a : kPropertyAttributes) {
+      if (a.id == 0 || Lookup(a.id)) continue;  // the first row of an id holds it
+      if (std::size_t group, number; Position(a.id, group, number))
+        slots_[group][number] = static_cast<std::uint16_t>(&a - kPropertyAttributes + 1);
+      else
+        others_.push_back(&a);
+    }
+  }
+  const Attribute* Lookup(ViAttr id) const {
+    if (std::size_t group, number; Position(id, group, number)) {
+      const std::uint16_t entry = slots_[group][number];
+      return entry ? &kPropertyAttributes[entry - 1] : nullptr;
+    }
+    for (const Attribute* a : others_)
+      if (a->id == id) return a;
+    return nullptr;
+  }
+
+ private:
+  static constexpr ViAttr kBase = 1000000, kGroupSpan = 50000;
+  static constexpr std::size_t kGroups = 8, kNumbers = 1024;
+  static_assert(std::size(kPropertyAttributes) < 0xFFFF);
+  static bool Position(ViAttr id, std::size_t& group, std::size_t& number) {
+    if (id < kBase) return false;
+    group = static_cast<std::size_t>((id - kBase) / kGroupSpan);
+    number = static_cast<std::size_t>((id - kBase) % kGroupSpan);
+    return group < kGroups && number < kNumbers;
+  }
+  std::array<std::array<std::uint16_t, kNumbers>, kGroups> slots_{};  // entry + 1, 0 for none
+  std::vector<const Attribute*> others_;
+};
+
+const AttributeIndex& Index() {
+  static const AttributeIndex index;
+  return index;
 }
 
 ViStatus ReportAttributeError(ViSession vi, ViStatus status) {
@@ -160,18 +195,17 @@ ViStatus ReportAttributeError(ViSession vi, ViStatus status) {
 
 const Attribute* Find(ViSession vi, ViAttr id, TypeCode type, bool set, ViStatus& status) {
   try {
-    const auto& table = Table();
-    const auto it = table.find(id);
-    if (it == table.end())
+    const Attribute* a = Index().Lookup(id);
+    if (!a)
       status = core::kCStatusAttributeNotSupported;
-    else if (it->second.type != type)
+    else if (a->type != type)
       status = core::kCStatusInvalidType;
-    else if (set && !it->second.set)
+    else if (set && !a->set)
       status = core::kCStatusAttributeNotWritable;
-    else if (!set && !it->second.get)
+    else if (!set && !a->get)
       status = core::kCStatusAttributeNotReadable;
     else
-      return &it->second;
+      return a;
     status = ReportAttributeError(vi, status);
   } catch (const std::bad_alloc&) {
     status = OutOfMemory(vi);

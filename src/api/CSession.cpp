@@ -1,10 +1,12 @@
 // The C interface's session functions: a session is a handle of the session table whose data
 // value is the cookie under which the driver object is registered in the process-wide object
 // table.
+#include <mutex>
 #include <new>
 
 #include "api/CBridge.h"
 #include "core/ErrorCodes.h"
+#include "counter/Tevra.h"
 #include "platform/Bstr.h"
 #include "platform/CSessions.h"
 #include "platform/ObjectTable.h"
@@ -14,10 +16,14 @@
 namespace tevra::api {
 namespace {
 
-// A handle created before a registration failure is still given out.
+// A handle created before a registration failure is still given out. The driver takes the
+// session's lock as its own before any other thread can reach it, so a call, which holds the
+// session, takes the driver's lock again without a locked instruction.
 ViStatus RegisterSession(IUnknown* driver, ViSession* vi) {
   *vi = 0;
-  if (const ViStatus status = platform::NewSession(vi)) return status;
+  std::recursive_mutex* lock = nullptr;
+  if (const ViStatus status = platform::NewSession(vi, &lock)) return status;
+  counter::Tevra::FromOwnUnknown(driver).ShareSessionLock(*lock);
   platform::ObjectCookie cookie = 0;
   if (FAILED(platform::RegisterObject(driver, &cookie)))
     return SetSessionError(*vi, kCStatusFailure,

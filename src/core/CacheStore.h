@@ -5,15 +5,34 @@
 
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <unordered_map>
 
 #include "tevra/TevraTypes.h"
 
 namespace tevra::core {
 
+// The value types an entry holds, each with its own kind, so a lookup checks the type it asks for
+// with one compare instead of a dynamic_cast.
+template <class T>
+constexpr std::uint8_t CacheKindOf() {
+  if constexpr (std::is_same_v<T, double>)
+    return 1;
+  else if constexpr (std::is_same_v<T, std::int32_t>)
+    return 2;
+  else if constexpr (std::is_same_v<T, std::int16_t>)
+    return 3;
+  else if constexpr (std::is_same_v<T, BSTR>)
+    return 4;
+  else
+    static_assert(sizeof(T) == 0, "no cache kind for this type: add one");
+}
+
 class CCacheEntryBase {
  public:
+  explicit CCacheEntryBase(std::uint8_t kind) : kind_(kind) {}
   virtual ~CCacheEntryBase() = default;
+  std::uint8_t Kind() const { return kind_; }
   // Releases a held value and marks the entry empty.
   virtual void Invalidate() = 0;
   void Validate() { valid_ = true; }
@@ -21,6 +40,9 @@ class CCacheEntryBase {
 
  protected:
   bool valid_ = false;
+
+ private:
+  std::uint8_t kind_;
 };
 
 // How a value is copied into the entry, out to a caller, and released. Numbers and enumerations
@@ -49,6 +71,7 @@ struct CacheEntryTraits<BSTR> {
 template <class T>
 class CCacheEntry final : public CCacheEntryBase {
  public:
+  CCacheEntry() : CCacheEntryBase(CacheKindOf<T>()) {}
   ~CCacheEntry() override { Invalidate(); }
   void Invalidate() override {
     if (valid_) CacheEntryTraits<T>::Release(value_);
@@ -77,7 +100,8 @@ class CCacheStore {
   CCacheEntry<T>* GetCacheEntry(const void* key) {
     auto it = entries_.find(key);
     if (it == entries_.end()) it = entries_.emplace(key, std::make_unique<CCacheEntry<T>>()).first;
-    return dynamic_cast<CCacheEntry<T>*>(it->second.get());
+    CCacheEntryBase* entry = it->second.get();
+    return entry->Kind() == CacheKindOf<T>() ? static_cast<CCacheEntry<T>*>(entry) : nullptr;
   }
   void InvalidateAll() {
     for (auto& [key, entry] : entries_) entry->Invalidate();

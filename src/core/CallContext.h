@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -63,26 +62,15 @@ class ICallContextProvider {
   ~ICallContextProvider() = default;
 };
 
-// The driver's call-context stack: an intrusive linked list with a lock of its own, taken only
-// for push, pop and the read of the top.
+// The driver's call-context stack: an intrusive linked list. It has no lock of its own: every
+// push, pop and read happens inside a call on the driver, which holds the driver's session lock.
 class CallContextStack final : public ICallContextProvider {
  public:
-  void PushCallContext(CallFrame& frame) override {
-    std::lock_guard lock(mutex_);
-    frame.below = top_;
-    top_ = &frame;
-  }
-  void PopCallContext() override {
-    std::lock_guard lock(mutex_);
-    if (top_) top_ = top_->below;
-  }
-  const CallFrame* TopCallContext() const override {
-    std::lock_guard lock(mutex_);
-    return top_;
-  }
+  void PushCallContext(CallFrame& frame) override;
+  void PopCallContext() override;
+  const CallFrame* TopCallContext() const override { return top_; }
 
  private:
-  mutable std::mutex mutex_;
   CallFrame* top_ = nullptr;
 };
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,12 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter, p
   CTevraErrorReporter& Reporter() { return reporter_; }
   ITraceLog& Trace() { return *trace_; }
   ICallContextProvider& Calls() { return calls_; }
+  // The session lock: every call on the driver or any of its nodes holds it, re-entrantly.
+  std::recursive_mutex& Mutex() { return *lock_; }
+  // Makes lock the session lock from now on, in place of the driver's own: a C session's lock, so
+  // that a C call, which holds its session's lock anyway, takes the driver's again for free. Only
+  // before the driver is reachable by another thread; lock must outlive the driver.
+  void ShareSessionLock(std::recursive_mutex& lock) { lock_ = &lock; }
   const std::string& Model() const { return instrumentModel_; }
   // The model family of the identified model; empty before identification and after Close.
   std::string_view Family() const { return family_; }
@@ -147,6 +154,8 @@ class CDriver : public CNode, public IInstrErrorPoller, public IEnumFormatter, p
   std::int32_t resetTimeout_ = 2000;
   std::unique_ptr<ITraceLog> trace_;
   CallContextStack calls_;
+  std::recursive_mutex ownLock_;
+  std::recursive_mutex* lock_ = &ownLock_;
   CTevraErrorReporter reporter_;
   std::unique_ptr<IIoSession> io_;
   std::string installedOptions_;

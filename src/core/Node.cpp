@@ -16,18 +16,15 @@ namespace {
 // leaves the caller holding garbage.
 void ZeroOutput(const Param& p) { std::memset(p.ptr, 0, FactsOf(p.type).size); }
 
-// Locks the driver (the session lock), then the node's own lock when the node is a channel: the
-// driver's I/O session, trace log, call-context stack and caches are shared by all nodes, so a
-// channel call must not interleave with a driver call. Locks are always taken driver first.
+// Locks the driver (the session lock) for a call on any of its nodes: the driver's I/O session,
+// trace log, call-context stack and caches are shared by all nodes, so a channel call must not
+// interleave with a driver call. One lock serves them all, so a call pays for one.
 class NodeLock {
  public:
-  NodeLock(CNode& node, CDriver& driver) : driver_(driver.Mutex()) {
-    if (&node != static_cast<CNode*>(&driver)) own_ = std::unique_lock(node.Mutex());
-  }
+  explicit NodeLock(CDriver& driver) : driver_(driver.Mutex()) {}
 
  private:
   std::lock_guard<std::recursive_mutex> driver_;
-  std::unique_lock<std::recursive_mutex> own_;
 };
 
 class CallContextScope {
@@ -151,7 +148,7 @@ HRESULT CNode::RunEntry(Formatting formatting, const MethodRecord& method,
   CDriver& driver = Driver();
   CTevraErrorReporter& reporter = driver.Reporter();
   try {
-    NodeLock lock(*this, driver);
+    NodeLock lock(driver);
     CallFrame frame;
     frame.method = &method;
     CallContextScope context(driver.Calls(), frame);

@@ -1,10 +1,9 @@
 // CNode: the common base of the driver object and of its repeated-capability (channel) objects.
-// It holds the node's lock and children and runs the entry protocol that every interface method
+// It holds the node's children and cache and runs the entry protocol that every interface method
 // of every node goes through.
 #pragma once
 
 #include <array>
-#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -74,9 +73,6 @@ class CNode {
     return EnterWith(Formatting::LiveOnly, method, body, params...);
   }
 
-  // The node's own re-entrant lock.
-  std::recursive_mutex& Mutex() { return mutex_; }
-
  private:
   enum class Formatting : std::uint8_t { Always, LiveOnly };
   template <class Body, class... P>
@@ -99,7 +95,6 @@ class CNode {
                    FunctionRef<HRESULT(CallFrame&)> body) noexcept;
 
   CDriver* driver_;
-  std::recursive_mutex mutex_;
   CCacheStore cache_;
   std::vector<RepCapGroup> children_;
 };

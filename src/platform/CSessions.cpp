@@ -40,7 +40,7 @@ class Table {
     return table;
   }
 
-  CStatus New(CSession* session) {
+  CStatus New(CSession* session, std::recursive_mutex** lock) {
     if (!session) return kInvalidSession;
     std::lock_guard guard(mutex_);
     std::uint32_t index = 0;
@@ -55,6 +55,7 @@ class Table {
     slot.data.store(0, std::memory_order_relaxed);
     slot.error = {};
     *session = (std::uint32_t{slot.generation} << 16) | (index + 1);
+    if (lock) *lock = &slot.lock;
     slot.handle.store(*session, std::memory_order_release);
     return 0;
   }
@@ -162,7 +163,9 @@ std::int32_t CopyString(std::string_view text, std::int32_t size, char* buffer) 
   return needed;
 }
 
-CStatus NewSession(CSession* session) { return Table::Instance().New(session); }
+CStatus NewSession(CSession* session, std::recursive_mutex** lock) {
+  return Table::Instance().New(session, lock);
+}
 CStatus DisposeSession(CSession session) { return Table::Instance().Dispose(session); }
 
 CStatus SetSessionData(CSession session, std::uintptr_t value) {

@@ -23,7 +23,9 @@ inline constexpr CStatus kInvalidSession = static_cast<CStatus>(0xBFFA1190);
 std::int32_t CopyString(const char* text, std::int32_t size, char* buffer);
 std::int32_t CopyString(std::string_view text, std::int32_t size, char* buffer);
 
-CStatus NewSession(CSession* session);
+// A new live session; lock, when given, receives the session's lock, which lives as long as the
+// process.
+CStatus NewSession(CSession* session, std::recursive_mutex** lock = nullptr);
 CStatus DisposeSession(CSession session);
 CStatus SetSessionData(CSession session, std::uintptr_t value);
 // A call's hold on its session: the session's lock, taken while the hold lives, and the
