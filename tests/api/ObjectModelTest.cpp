@@ -5,7 +5,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,13 +12,13 @@
 #include "platform/Bstr.h"
 #include "platform/ComPtr.h"
 #include "platform/ErrorInfo.h"
+#include "support/ScratchFolder.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::testing {
 namespace {
 
 using platform::ComPtr;
-namespace fs = std::filesystem;
 
 // The driver class has 69 interfaces besides IUnknown.
 static_assert(counter::kDriverInterfaceCount == 69);
@@ -231,8 +230,8 @@ class Sink final : public ITevraTraceEvents {
 };
 
 TEST(ObjectModel, TraceEventsReachSubscribedSinksInCallOrder) {
-  std::string dir = (fs::temp_directory_path() / "tevra-events-XXXXXX").string();
-  ASSERT_NE(mkdtemp(dir.data()), nullptr);
+  ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
   setenv("IVIROOTDIR", dir.c_str(), 1);
   Sink sink, failing;
   failing.result = E_FAIL;
@@ -274,7 +273,6 @@ TEST(ObjectModel, TraceEventsReachSubscribedSinksInCallOrder) {
   EXPECT_EQ(cookie, 0u);
   EXPECT_EQ(TevraAdviseTrace(nullptr, &sink, nullptr), E_POINTER);
   unsetenv("IVIROOTDIR");
-  fs::remove_all(dir);
 }
 
 }  // namespace

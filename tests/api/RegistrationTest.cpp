@@ -12,6 +12,7 @@
 #include "platform/ComPtr.h"
 #include "platform/ErrorInfo.h"
 #include "platform/KeyStore.h"
+#include "support/DriverHandle.h"
 #include "support/ScratchFolder.h"
 #include "tevra/TevraInterfaces.h"
 
@@ -19,7 +20,7 @@ namespace tevra::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FileText;
+using testing::ReadFile;
 
 const std::string kRoot = "Software\\Classes\\";
 const std::string kAppId = "{CF977E92-D396-41A1-8C52-AB547860436D}";
@@ -95,9 +96,9 @@ TEST_F(Registration, WritesExactlyItsKeysAndRemovesThemLeavingTheParentsAndOther
   KeyTree expected = Registered();
   expected.SetValue(kRoot + kOtherClass, "", "Other Class");
   EXPECT_EQ(Text(machine_), FormatKeyStore(expected));
-  const std::string once = FileText(machine_);
+  const std::string once = ReadFile(machine_);
   ASSERT_EQ(DllRegisterServer(), S_OK);
-  EXPECT_EQ(FileText(machine_), once);
+  EXPECT_EQ(ReadFile(machine_), once);
 
   ASSERT_EQ(DllUnregisterServer(), S_OK);
   KeyTree after;
@@ -169,7 +170,7 @@ TEST_F(Registration, AStoreThatCannotBeWrittenOrReadFailsAndStaysAsItWas) {
       return as ? 0 : 1;
     }));
     EXPECT_EQ(exit, 0) << c.reason;
-    EXPECT_EQ(FileText(machine_), c.old) << c.reason;
+    EXPECT_EQ(ReadFile(machine_), c.old) << c.reason;
     for (const auto& entry : fs::directory_iterator(folder))  // no temporary file left
       EXPECT_TRUE(entry.path().filename().string().starts_with("keystore")) << entry.path();
   }

@@ -20,10 +20,10 @@
 #include "io/VisaComSession.h"
 #include "platform/Bstr.h"
 #include "platform/SafeArray.h"
-#include "support/DriverHandle.h"
 #include "support/FakeInstrument.h"
+#include "support/ScratchFolder.h"
 #include "support/ScriptedIoSession.h"
-#include "support/UnconnectedSession.h"
+#include "support/TracedDriver.h"
 
 namespace tevra::testing {
 namespace {
@@ -34,60 +34,10 @@ using core::TraceState;
 constexpr HRESULT kNotSupported = static_cast<HRESULT>(0x80047013);
 constexpr HRESULT kNullPointer = static_cast<HRESULT>(0x80047058);
 
-// A driver object whose trace log writes the trace file; the test keeps a view of the log.
-struct TracedDriver {
-  explicit TracedDriver(api::CTraceLog::CalendarClock clock = nullptr,
-                        std::unique_ptr<core::IIoSession> io = nullptr) {
-    auto owned = std::make_unique<api::CTraceLog>(clock);
-    log = owned.get();
-    if (!io) io = std::make_unique<UnconnectedSession>();
-    EXPECT_EQ(counter::Tevra::Create(std::move(io), std::move(owned), IID_ITevra, (void**)&driver),
-              S_OK);
-    driver->QueryInterface(IID_IIviDriverOperation, (void**)&operation);
-    driver->QueryInterface(IID_IIviDriverIdentity, (void**)&identity);
-  }
-  ~TracedDriver() {
-    identity->Release();
-    operation->Release();
-    driver->Release();
-  }
-  // Simulated unless a resource is named; `setup` is the DriverSetup.
-  HRESULT Initialize(std::string_view setup, bool idQuery = false, std::string_view rsrc = "") {
-    platform::Bstr resource(rsrc);
-    platform::Bstr options((rsrc.empty() ? "Simulate=true, " : "") +
-                           ("DriverSetup=" + std::string(setup)));
-    return driver->Initialize(resource.get(), idQuery ? VARIANT_TRUE : VARIANT_FALSE, VARIANT_FALSE,
-                              options.get());
-  }
-  HRESULT Identifier() {
-    BSTR text = nullptr;
-    const HRESULT hr = identity->get_Identifier(&text);
-    TevraSysFreeString(text);
-    return hr;
-  }
-
-  api::CTraceLog* log = nullptr;
-  ITevra* driver = nullptr;
-  IIviDriverOperation* operation = nullptr;
-  IIviDriverIdentity* identity = nullptr;
-};
-
-int Count(const std::string& text, std::string_view what) {
-  int n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 // The attribute values that differ from run to run become "#".
 std::string MaskTimes(const std::string& text) {
   static const std::regex times(R"re((StartTime|Thread|Timestamp|ExecutionTime)="[^"]*")re");
   return std::regex_replace(text, times, "$1=\"#\"");
-}
-
-bool XmlLintAccepts(const fs::path& file) {
-  if (std::system("command -v xmllint >/dev/null 2>&1") != 0)
-    throw std::runtime_error("xmllint is missing: run tools/install-deps");
-  return std::system(("xmllint --noout '" + file.string() + "'").c_str()) == 0;
 }
 
 // One record as the file holds it, the time-dependent values masked.
@@ -105,16 +55,9 @@ constexpr char kOk[] = "\t\t<HRESULT Value=\"0x00000000\"/>\r\n";
 class TraceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tevra-trace-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     setenv("IVIROOTDIR", dir_.c_str(), 1);  // no stylesheet unless a test puts one there
   }
-  void TearDown() override {
-    unsetenv("IVIROOTDIR");
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
+  void TearDown() override { unsetenv("IVIROOTDIR"); }
   // The DriverSetup that traces into `name` in the test's directory, then `more`.
   std::string Traced(std::string_view name, std::string_view more = "") const {
     return "Trace=true, TraceName=" + (dir_ / name).string() + std::string(more);
@@ -130,14 +73,14 @@ class TraceTest : public ::testing::Test {
     return ReadFile(file);
   }
 
-  fs::path dir_;
+  ScratchFolder scratch_;
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(TraceTest, SessionWritesOneWellFormedEscapedRecordPerCall) {
   const fs::path file = dir_ / "session.xml";
   TracedDriver d;
-  ASSERT_EQ(d.Initialize("Model=Q\"<X&'>, Trace=true, TraceName=" + (dir_ / "session").string()),
-            S_OK);
+  ASSERT_EQ(d.Start("Model=Q\"<X&'>, Trace=true, TraceName=" + (dir_ / "session").string()), S_OK);
   EXPECT_EQ(d.log->FilePath(), file.string());
   EXPECT_EQ(GetText([&](BSTR* v) { return d.identity->get_InstrumentModel(v); }), "Q\"<X&'>");
   EXPECT_EQ(d.operation->put_RecordCoercions(VARIANT_TRUE), kNotSupported);
@@ -178,7 +121,7 @@ TEST_F(TraceTest, ManyRecordsLeaveWholeXmlWithNothingLost) {
     const std::string name = close ? "many-closed.xml" : "many-released.xml";
     {
       TracedDriver d;
-      ASSERT_EQ(d.Initialize(Traced(name, ", TraceSizeMax=100000000")), S_OK);
+      ASSERT_EQ(d.Start(Traced(name, ", TraceSizeMax=100000000")), S_OK);
       VARIANT_BOOL value = 0;
       for (int i = 0; i < kCalls; ++i) ASSERT_EQ(d.operation->get_Cache(&value), S_OK);
       if (close) {
@@ -198,11 +141,11 @@ TEST_F(TraceTest, ManyRecordsLeaveWholeXmlWithNothingLost) {
 TEST_F(TraceTest, ATraceOutlivesAFailedInitialize) {
   const fs::path file = dir_ / "refused.xml";
   TracedDriver d;
-  EXPECT_EQ(d.Initialize("Model=QX9999, " + Traced("refused.xml"), true),
+  EXPECT_EQ(d.Start("Model=QX9999, " + Traced("refused.xml"), true),
             static_cast<HRESULT>(0x8004705E));
   ASSERT_EQ(d.log->State(), TraceState::Recording);
-  EXPECT_EQ(d.Identifier(), S_OK);              // callable before Initialize: recorded
-  ASSERT_EQ(d.Initialize("Trace=true"), S_OK);  // recorded, in the same file
+  EXPECT_EQ(d.Identifier(), S_OK);         // callable before Initialize: recorded
+  ASSERT_EQ(d.Start("Trace=true"), S_OK);  // recorded, in the same file
   EXPECT_EQ(d.driver->Close(), S_OK);
 
   const std::string text = ReadFile(file);
@@ -221,13 +164,13 @@ TEST_F(TraceTest, FileNames) {
        {std::pair{std::string("sub/run2.Xml"), dir_ / "sub/run2.Xml"},
         {(dir_ / "run3.xslt").string(), dir_ / "run3.xslt.xml"}}) {
     TracedDriver d;
-    ASSERT_EQ(d.Initialize("Trace=true, TraceName=" + name), S_OK);
+    ASSERT_EQ(d.Start("Trace=true, TraceName=" + name), S_OK);
     EXPECT_EQ(d.log->FilePath(), expected.string()) << name;
   }
   // Without a name: the driver's identifier and the local start time, in the current directory.
   static constexpr std::time_t kStart = 1700000000;
   TracedDriver d([] { return kStart; });
-  ASSERT_EQ(d.Initialize("Trace=true"), S_OK);
+  ASSERT_EQ(d.Start("Trace=true"), S_OK);
   std::tm local{};
   localtime_r(&kStart, &local);
   char stamp[32];
@@ -236,7 +179,7 @@ TEST_F(TraceTest, FileNames) {
   EXPECT_EQ(d.driver->Close(), S_OK);
   // A file that cannot be created leaves the session untraced but working.
   TracedDriver bad;
-  EXPECT_EQ(bad.Initialize(Traced("none/x")), S_OK);
+  EXPECT_EQ(bad.Start(Traced("none/x")), S_OK);
   EXPECT_EQ(bad.log->State(), TraceState::Off);
   EXPECT_EQ(bad.Identifier(), S_OK);
   EXPECT_EQ(bad.driver->Close(), S_OK);
@@ -255,7 +198,7 @@ TEST_F(TraceTest, StylesheetLineOnlyWhenTheTransformExists) {
   for (const auto& [transform, stylesheet] : cases) {
     {
       TracedDriver d;
-      ASSERT_EQ(d.Initialize(Traced("styled.xml", transform)), S_OK);
+      ASSERT_EQ(d.Start(Traced("styled.xml", transform)), S_OK);
       EXPECT_EQ(d.driver->Close(), S_OK);
     }
     std::string expected = "<?xml version=\"1.0\"?>\r\n";
@@ -268,7 +211,7 @@ TEST_F(TraceTest, StylesheetLineOnlyWhenTheTransformExists) {
 // The size is tested when the file is saved; a save interval of 0 saves after every record.
 TEST_F(TraceTest, SizeLimitStopsTheTraceForGood) {
   TracedDriver d;
-  ASSERT_EQ(d.Initialize(Traced("limited.xml", ", TraceSizeMax=700, TraceSaveInterval=0")), S_OK);
+  ASSERT_EQ(d.Start(Traced("limited.xml", ", TraceSizeMax=700, TraceSaveInterval=0")), S_OK);
   int recorded = 0;
   for (; d.log->State() == TraceState::Recording && recorded < 20; ++recorded)
     ASSERT_EQ(d.Identifier(), S_OK);
@@ -289,7 +232,7 @@ TEST_F(TraceTest, SizeLimitStopsTheTraceForGood) {
 // simulation.
 TEST_F(TraceTest, TraceEnabledPausesAndResumesTheSameFile) {
   TracedDriver d;
-  ASSERT_EQ(d.Initialize(Traced("switched.xml")), S_OK);
+  ASSERT_EQ(d.Start(Traced("switched.xml")), S_OK);
   ASSERT_EQ(d.Identifier(), S_OK);  // 1
   EXPECT_EQ(d.log->PutTraceEnabled(false), S_OK);
   EXPECT_EQ(d.log->State(), TraceState::Off);
@@ -308,7 +251,7 @@ TEST_F(TraceTest, TraceEnabledPausesAndResumesTheSameFile) {
     system->Release();
   };
   TracedDriver simulated;
-  ASSERT_EQ(simulated.Initialize("TraceName=" + (dir_ / "late.xml").string()), S_OK);
+  ASSERT_EQ(simulated.Start("TraceName=" + (dir_ / "late.xml").string()), S_OK);
   toggle(simulated, VARIANT_TRUE);
   EXPECT_TRUE(on == VARIANT_TRUE && !simulated.log->Enabled());
   EXPECT_FALSE(fs::exists(dir_ / "late.xml"));
@@ -321,7 +264,7 @@ TEST_F(TraceTest, TraceEnabledPausesAndResumesTheSameFile) {
   script.Expect("*IDN?", "Orvane Technologies,QX1300,SN0042,2.0.1");
   script.Expect("*OPT?", "431");
   TracedDriver live(nullptr, std::make_unique<ScriptedIoSession>(script));
-  ASSERT_EQ(live.Initialize(Traced("live.xml"), false, "TCPIP::h::5025::SOCKET"), S_OK);
+  ASSERT_EQ(live.Start(Traced("live.xml"), false, "TCPIP::h::5025::SOCKET"), S_OK);
   toggle(live, VARIANT_FALSE);  // the put is recorded before the pause, the get is not
   EXPECT_TRUE(on == VARIANT_FALSE && live.log->State() == TraceState::Off);
   EXPECT_EQ(live.driver->Close(), S_OK);
@@ -357,7 +300,7 @@ TEST_F(TraceTest, SaveIntervalFlushesOnMinutesSinceLastSave) {
   const std::time_t start = 1700000000;  // 13 minutes past the hour since the epoch
   g_now = start;
   TracedDriver d([] { return g_now.load(); });
-  ASSERT_EQ(d.Initialize(Traced("saved.xml", ", TraceSaveInterval=5")), S_OK);
+  ASSERT_EQ(d.Start(Traced("saved.xml", ", TraceSaveInterval=5")), S_OK);
   // {seconds after the start, records in the file after the call}
   const std::pair<int, int> steps[] = {{0, 1}, {4 * 60, 1}, {6 * 60, 3}, {67 * 60, 3}};
   for (const auto& [seconds, saved] : steps) {
@@ -391,7 +334,7 @@ TEST_F(TraceTest, SinksReceiveEachCompletedRecord) {
   EXPECT_EQ(d.log->RegisterSink(nullptr), 0u);
   d.log->RegisterSink(failing);
   const std::uint32_t cookie = d.log->RegisterSink(sink);
-  ASSERT_EQ(d.Initialize(Traced("events.xml")), S_OK);
+  ASSERT_EQ(d.Start(Traced("events.xml")), S_OK);
   EXPECT_EQ(d.operation->put_RecordCoercions(VARIANT_TRUE), kNotSupported);
   ASSERT_EQ(d.Identifier(), S_OK);
   EXPECT_TRUE(d.log->UnregisterSink(cookie));
@@ -575,7 +518,7 @@ TEST_F(TraceTest, DroppedInputIsRecordedInTheCall) {
   io::CVisaComSession* session = owned.get();
   {
     TracedDriver d(nullptr, std::move(owned));
-    ASSERT_EQ(d.Initialize(Traced("dropped.xml"), false, fake.ResourceName()), S_OK);
+    ASSERT_EQ(d.Start(Traced("dropped.xml"), false, fake.ResourceName()), S_OK);
     ASSERT_EQ(session->SetTimeout(150), S_OK);
     ITevraMeasurement* measurement = nullptr;
     ASSERT_EQ(d.driver->QueryInterface(IID_ITevraMeasurement, (void**)&measurement), S_OK);

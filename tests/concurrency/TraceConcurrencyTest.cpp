@@ -1,20 +1,15 @@
 // Several threads calling one traced driver at once, while another switches the trace and
 // registers sinks: the file stays well-formed and every record in it is complete.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <thread>
 #include <vector>
 
-#include "api/TraceLog.h"
-#include "counter/Tevra.h"
-#include "platform/Bstr.h"
-#include "support/DriverHandle.h"
-#include "support/UnconnectedSession.h"
+#include "support/ScratchFolder.h"
+#include "support/TracedDriver.h"
 
 namespace tevra::testing {
 namespace {
@@ -31,26 +26,13 @@ class CountingSink final : public api::ITraceSink {
 };
 
 TEST(TraceConcurrency, ParallelCallsWriteCompleteRecords) {
-  std::string pattern = (fs::temp_directory_path() / "tevra-trace-XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  const fs::path dir = pattern;
-  const fs::path file = dir / "parallel.xml";
-
-  auto owned = std::make_unique<api::CTraceLog>();
-  api::CTraceLog* log = owned.get();
-  ITevra* driver = nullptr;
-  ASSERT_EQ(counter::Tevra::Create(std::make_unique<UnconnectedSession>(), std::move(owned),
-                                   IID_ITevra, (void**)&driver),
-            S_OK);
+  ScratchFolder scratch;
+  const fs::path file = scratch.path() / "parallel.xml";
+  TracedDriver d;
+  api::CTraceLog* log = d.log;
   auto sink = std::make_shared<CountingSink>();
   log->RegisterSink(sink);
-  {
-    platform::Bstr resource("");
-    platform::Bstr options(
-        "Simulate=true, DriverSetup=Trace=true, TraceSaveInterval=0, TraceName=" + file.string());
-    ASSERT_EQ(driver->Initialize(resource.get(), VARIANT_FALSE, VARIANT_FALSE, options.get()),
-              S_OK);
-  }
+  ASSERT_EQ(d.Start("Trace=true, TraceSaveInterval=0, TraceName=" + file.string()), S_OK);
 
   constexpr int kThreads = 4;
   constexpr int kCalls = 60;
@@ -58,22 +40,16 @@ TEST(TraceConcurrency, ParallelCallsWriteCompleteRecords) {
   std::vector<std::thread> callers;
   for (int t = 0; t < kThreads; ++t) {
     callers.emplace_back([&, t] {
-      IIviDriverIdentity* identity = nullptr;
-      IIviDriverUtility* utility = nullptr;
-      driver->QueryInterface(IID_IIviDriverIdentity, (void**)&identity);
-      driver->QueryInterface(IID_IIviDriverUtility, (void**)&utility);
       for (int i = 0; i < kCalls; ++i) {
         BSTR text = nullptr;
         LONG number = 0;
         const int call = (t + i) % 3;  // the third fails, with its message
-        const HRESULT hr = call == 0   ? identity->get_InstrumentModel(&text)
-                           : call == 1 ? utility->SelfTest(&number, &text)
-                                       : utility->LockObject();
+        const HRESULT hr = call == 0   ? d.identity->get_InstrumentModel(&text)
+                           : call == 1 ? d.utility->SelfTest(&number, &text)
+                                       : d.utility->LockObject();
         EXPECT_EQ(hr == S_OK, call != 2);
         TevraSysFreeString(text);
       }
-      utility->Release();
-      identity->Release();
     });
   }
   // The switch and the sinks are reached outside the driver's lock.
@@ -99,8 +75,7 @@ TEST(TraceConcurrency, ParallelCallsWriteCompleteRecords) {
   stop = true;
   switcher.join();
   subscriber.join();
-  EXPECT_EQ(driver->Close(), S_OK);
-  driver->Release();
+  EXPECT_EQ(d.Close(), S_OK);
 
   const std::string text = ReadFile(file);
 
@@ -119,10 +94,7 @@ TEST(TraceConcurrency, ParallelCallsWriteCompleteRecords) {
   EXPECT_EQ(complete, starts);
   EXPECT_EQ(sink->records.load(), starts);
   EXPECT_EQ(text.substr(text.size() - 17), "</TraceRecords>\r\n");
-  EXPECT_EQ(std::system(("xmllint --noout '" + file.string() + "'").c_str()), 0);
-
-  std::error_code ec;
-  fs::remove_all(dir, ec);
+  EXPECT_TRUE(XmlLintAccepts(file));
 }
 
 }  // namespace

@@ -171,7 +171,7 @@ TEST_F(ConfigStoreTest, WritesAtomicallyAndReadsBackTheSameStore) {
   ConfigStore again;
   ASSERT_TRUE(core::ReadConfigStore(path, again, error)) << error;
   EXPECT_EQ(again, store);
-  const std::string written = FileText(path);
+  const std::string written = ReadFile(path);
   EXPECT_EQ(core::FormatConfigStore(again), written);
 
   ConfigStore bad = store;
@@ -182,7 +182,7 @@ TEST_F(ConfigStoreTest, WritesAtomicallyAndReadsBackTheSameStore) {
   bad.logicalNames[0].session = "Gone";
   EXPECT_FALSE(core::WriteConfigStore(path, bad, error));
   EXPECT_NE(error.find("refers to the driver session \"Gone\""), std::string::npos) << error;
-  EXPECT_EQ(FileText(path), written) << "the old store stays";
+  EXPECT_EQ(ReadFile(path), written) << "the old store stays";
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
       << "no temporary file is left";
 }

@@ -2,8 +2,6 @@
 // the wire byte for byte in both directions, local files that cannot be read or written, the
 // learn string read with termination-character detection off and written back, and the folder
 // listings with their raised timeout.
-#include <dirent.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 #include <random>
 
 #include "CounterTestSupport.h"
+#include "support/ScratchFolder.h"
 
 namespace tevra::testing {
 namespace {
@@ -36,23 +35,16 @@ std::string Block(const std::string& bytes) {
 class Memory : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tevra-memory-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
     d.Open("QX1300", "785,431");
     memory = d.Get<ITevraMemory>(IID_ITevraMemory);
   }
-  void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
 
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
   // The names in the folder, sorted.
-  std::vector<std::string> Listing(const std::string& folder) const {
+  static std::vector<std::string> Listing(const std::string& folder) {
     std::vector<std::string> names;
-    if (DIR* d = opendir(folder.c_str())) {
-      while (dirent* e = readdir(d))
-        if (e->d_name[0] != '.') names.push_back(e->d_name);
-      closedir(d);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -62,7 +54,8 @@ class Memory : public ::testing::Test {
     return enabled;
   }
 
-  std::string dir_;
+  ScratchFolder scratch_;
+  const std::string dir_ = scratch_.path().string();
   SocketDriver d;
   ITevraMemory* memory = nullptr;
 };

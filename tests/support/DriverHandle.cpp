@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "counter/Tevra.h"
+#include "io/VisaComSession.h"
 #include "platform/ErrorInfo.h"
 
 namespace tevra::testing {
 
-DriverHandle::DriverHandle(std::unique_ptr<core::IIoSession> io) {
-  const HRESULT hr = io ? counter::Tevra::Create(std::move(io), IID_ITevra, (void**)&driver)
-                        : counter::Tevra::Create(IID_ITevra, (void**)&driver);
-  EXPECT_EQ(hr, S_OK);
+DriverHandle::DriverHandle(std::unique_ptr<core::IIoSession> io,
+                           std::unique_ptr<core::ITraceLog> trace) {
+  if (!io) io = std::make_unique<io::CVisaComSession>();
+  EXPECT_EQ(counter::Tevra::Create(std::move(io), std::move(trace), IID_ITevra, (void**)&driver),
+            S_OK);
   driver->QueryInterface(IID_IIviDriverOperation, (void**)&operation);
   driver->QueryInterface(IID_IIviDriverIdentity, (void**)&identity);
   driver->QueryInterface(IID_IIviDriverUtility, (void**)&utility);

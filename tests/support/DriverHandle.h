@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/IIoSession.h"
+#include "core/ITraceLog.h"
 #include "platform/Bstr.h"
 #include "tevra/TevraInterfaces.h"
 
@@ -16,8 +17,10 @@ namespace tevra::testing {
 
 class DriverHandle {
  public:
-  // Without a session the driver gets the one it ships with (no transport).
-  explicit DriverHandle(std::unique_ptr<core::IIoSession> io = nullptr);
+  // Without a session the driver gets the one it ships with (no transport); without a trace log
+  // it traces nothing.
+  explicit DriverHandle(std::unique_ptr<core::IIoSession> io = nullptr,
+                        std::unique_ptr<core::ITraceLog> trace = nullptr);
   ~DriverHandle();
   DriverHandle(const DriverHandle&) = delete;
   DriverHandle& operator=(const DriverHandle&) = delete;

@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace tevra::testing {
@@ -32,11 +30,6 @@ class ScratchFolder {
  private:
   std::filesystem::path path_;
 };
-
-inline std::string FileText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Starts body in a child process, which exits with what body returns.
 template <class Body>

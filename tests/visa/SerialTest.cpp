@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "support/FakeInstrument.h"
+#include "support/SessionReads.h"
 #include "visa/ResourceManager.h"
 
 namespace tevra::visa {
@@ -27,12 +28,11 @@ class SerialSession : public ::testing::Test {
     return manager_.Open(fake_->ResourceName(), AccessMode::NoLock, 2000, session_, options);
   }
   std::string Query(std::string_view command, ViStatus& status) {
-    std::size_t count = 0;
-    status = session_->Write(command, count);
+    status = testing::WriteText(*session_, command);
     if (status < 0) return {};
-    std::uint8_t reply[128];
-    status = session_->Read(reply, count);
-    return std::string(reinterpret_cast<char*>(reply), count);
+    const testing::ReadResult reply = testing::ReadUpTo(*session_, 128);
+    status = reply.status;
+    return reply.bytes;
   }
 
   std::unique_ptr<FakeInstrument> fake_;

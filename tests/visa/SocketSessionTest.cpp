@@ -9,44 +9,21 @@
 #include <vector>
 
 #include "support/FakeInstrument.h"
+#include "support/SessionReads.h"
 #include "visa/ResourceManager.h"
 
 namespace tevra::visa {
 namespace {
 
+using testing::ExpectRead;
 using testing::FakeInstrument;
 using testing::Milliseconds;
+using testing::ReadResult;
+using testing::ReadUpTo;
+using testing::WriteText;
 using Clock = std::chrono::steady_clock;
 
 constexpr Milliseconds kWait{3000};
-
-struct ReadResult {
-  ViStatus status;
-  std::string bytes;
-};
-
-ReadResult ReadUpTo(VisaSession& session, std::size_t size) {
-  std::vector<std::uint8_t> buffer(size);
-  std::size_t count = 0;
-  const ViStatus status = session.Read(buffer, count);
-  return {status, std::string(buffer.begin(), buffer.begin() + static_cast<long>(count))};
-}
-
-// Reads up to size bytes and checks how the read ended and what it returned.
-void ExpectRead(VisaSession& session, std::size_t size, ViStatus status, std::string_view bytes) {
-  const ReadResult result = ReadUpTo(session, size);
-  EXPECT_EQ(result.status, status) << "reading " << bytes;
-  EXPECT_EQ(result.bytes, bytes);
-}
-
-ViStatus WriteText(VisaSession& session, std::string_view text) {
-  std::size_t written = 0;
-  const ViStatus status = session.Write(text, written);
-  if (status >= 0) {
-    EXPECT_EQ(written, text.size());
-  }
-  return status;
-}
 
 long long MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration_cast<Milliseconds>(Clock::now() - start).count();

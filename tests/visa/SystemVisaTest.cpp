@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "support/FakeInstrument.h"
+#include "support/SessionReads.h"
 #include "visa/ResourceManager.h"
 
 namespace tevra::visa {
@@ -29,12 +30,8 @@ TEST(SystemVisa, ASessionRunsThroughTheLibraryAndItsMissingFunctionsAreNotSuppor
   EXPECT_TRUE(session->ClearResetsInstrument());  // a GPIB device clear
   ASSERT_EQ(session->SetAttribute(kViAttrTermcharEn, true), kViSuccess);
 
-  std::size_t count = 0;
-  ASSERT_EQ(session->Write(std::string_view("*IDN?\n"), count), kViSuccess);
-  std::uint8_t reply[64];
-  ASSERT_EQ(session->Read(reply, count), kViSuccess);  // END with the last byte
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(reply), count),
-            "Orvane Technologies,QX1300,SN1,1.0\n");
+  ASSERT_EQ(testing::WriteText(*session, "*IDN?\n"), kViSuccess);
+  testing::ExpectRead(*session, 64, kViSuccess, "Orvane Technologies,QX1300,SN1,1.0\n");  // END
   std::uint16_t statusByte = 0;
   ASSERT_EQ(session->ReadStatusByte(statusByte), kViSuccess);
   EXPECT_EQ(statusByte, 16);
@@ -44,7 +41,7 @@ TEST(SystemVisa, ASessionRunsThroughTheLibraryAndItsMissingFunctionsAreNotSuppor
   EXPECT_EQ(timeout, AttributeValue(std::uint32_t{150}));
 
   // The library's own error text travels with its status.
-  EXPECT_EQ(session->Read(reply, count), kViErrorTmo);
+  EXPECT_EQ(testing::ReadUpTo(*session, 64).status, kViErrorTmo);
   EXPECT_NE(session->LastErrorDescription().find("fake VISA status 0xBFFF0015"), std::string::npos)
       << session->LastErrorDescription();
 

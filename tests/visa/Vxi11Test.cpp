@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "emulator/Vxi11Wire.h"
+#include "support/SessionReads.h"
 #include "visa/ResourceManager.h"
 #include "visa/Vxi11Transport.h"
 
@@ -44,17 +45,11 @@ class Vxi11 : public ::testing::Test {
         << manager_.LastErrorDescription();
     session_->SetAttribute(kViAttrTmoValue, std::uint32_t{200});
   }
-  ViStatus Write(std::string_view text) {
-    std::size_t written = 0;
-    return session_->Write(text, written);
+  ViStatus Write(std::string_view text) { return testing::WriteText(*session_, text); }
+  void ExpectRead(std::size_t size, ViStatus status, std::string_view bytes) {
+    testing::ExpectRead(*session_, size, status, bytes);
   }
-  ViStatus Read(std::size_t size, std::string& bytes) {
-    std::vector<std::uint8_t> buffer(size);
-    std::size_t count = 0;
-    const ViStatus status = session_->Read(buffer, count);
-    bytes.assign(buffer.begin(), buffer.begin() + static_cast<long>(count));
-    return status;
-  }
+  ViStatus Read(std::size_t size) { return testing::ReadUpTo(*session_, size).status; }
 
   FakeScript script_;
   FakeLoop loop_{script_, false, Milliseconds(20000)};
@@ -68,9 +63,7 @@ TEST_F(Vxi11, CallRecordsOnTheWire) {
   script_.On("*IDN?").Reply("ACME,1\n");
   Start();
   ASSERT_EQ(Write("*IDN?\n"), kViSuccess);
-  std::string reply;
-  ASSERT_EQ(Read(100, reply), kViSuccess);
-  EXPECT_EQ(reply, "ACME,1\n");
+  ExpectRead(100, kViSuccess, "ACME,1\n");
   const std::string long_(2500, 'x');
   ASSERT_EQ(Write(long_), kViSuccess);
 
@@ -106,21 +99,17 @@ TEST_F(Vxi11, ReadsEndOnEndTermCharOrCount) {
   script_.On("BLOCK?").Reply(block + "\n").Times(2);
   script_.On("LONG?").Reply(std::string(3000, 'y') + "\n");
   Start();
-  std::string bytes;
   ASSERT_EQ(Write("BLOCK?\n"), kViSuccess);
-  EXPECT_EQ(Read(100, bytes), kViSuccess) << "the line feeds do not end the read";
-  EXPECT_EQ(bytes, block + "\n");
+  ExpectRead(100, kViSuccess, block + "\n");  // the line feeds do not end the read
   session_->SetAttribute(kViAttrTermcharEn, true);
   ASSERT_EQ(Write("BLOCK?\n"), kViSuccess);
-  EXPECT_EQ(Read(100, bytes), kViSuccessTermChar);
-  EXPECT_EQ(bytes, "#210ab\n");
+  ExpectRead(100, kViSuccessTermChar, "#210ab\n");
   session_->Clear();
   session_->SetAttribute(kViAttrTermcharEn, false);
   ASSERT_EQ(Write("LONG?\n"), kViSuccess);
-  EXPECT_EQ(Read(1000, bytes), kViSuccessMaxCnt);
-  EXPECT_EQ(Read(2000, bytes), kViSuccessMaxCnt) << "END falls one byte after the buffer";
-  EXPECT_EQ(Read(2000, bytes), kViSuccess);
-  EXPECT_EQ(bytes, "\n");
+  EXPECT_EQ(Read(1000), kViSuccessMaxCnt);
+  EXPECT_EQ(Read(2000), kViSuccessMaxCnt) << "END falls one byte after the buffer";
+  ExpectRead(2000, kViSuccess, "\n");
 }
 
 TEST_F(Vxi11, ATimeoutLeavesTheLinkUsable) {
@@ -128,17 +117,15 @@ TEST_F(Vxi11, ATimeoutLeavesTheLinkUsable) {
   script_.On("*IDN?").Reply("ACME,1\n");
   Start();
   ASSERT_EQ(Write("SLOW?\n"), kViSuccess);
-  std::string bytes;
   const auto started = Clock::now();
-  EXPECT_EQ(Read(100, bytes), kViErrorTmo);
+  EXPECT_EQ(Read(100), kViErrorTmo);
   EXPECT_LT(Clock::now() - started, Milliseconds(250));
   EXPECT_NE(session_->LastErrorDescription().find("device_read: I/O timeout (VXI-11 error 15)"),
             std::string::npos)
       << session_->LastErrorDescription();
   ASSERT_EQ(session_->Clear(), kViSuccess);  // as the session does to get back in step
   ASSERT_EQ(Write("*IDN?\n"), kViSuccess);
-  EXPECT_EQ(Read(100, bytes), kViSuccess);
-  EXPECT_EQ(bytes, "ACME,1\n");
+  ExpectRead(100, kViSuccess, "ACME,1\n");
 }
 
 TEST_F(Vxi11, StatusByteTriggerClearAndLock) {
@@ -173,8 +160,7 @@ TEST_F(Vxi11, APeerThatClosesLosesTheConnection) {
   script_.On("BYE").Disconnect();
   Start();
   ASSERT_EQ(Write("BYE\n"), kViSuccess);
-  std::string bytes;
-  EXPECT_EQ(Read(100, bytes), kViErrorConnLost);
+  EXPECT_EQ(Read(100), kViErrorConnLost);
   EXPECT_EQ(Write("*IDN?\n"), kViErrorConnLost);
 }
 
