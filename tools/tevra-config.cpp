@@ -30,7 +30,8 @@ constexpr const char* kUsage =
     "                    [--driver-setup TEXT] [--virtual NAME=PHYSICAL ...]\n"
     "       tevra-config [--store FILE] add-logical-name NAME SESSION\n"
     "       tevra-config [--store FILE] show\n"
-    "       tevra-config check [FILE]\n";
+    "       tevra-config check [FILE]\n"
+    "       tevra-config -h|--help\n";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "tevra-config: %s\n%s", problem.c_str(), kUsage);
@@ -238,6 +239,10 @@ int main(int argc, char** argv) {
   if (args.size() >= 2 && args[0] == "--store") {
     store = args[1];
     args.erase(args.begin(), args.begin() + 2);
+  }
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
   if (args.empty()) return Usage("no command");
   const std::string command = args[0];

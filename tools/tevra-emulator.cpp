@@ -45,7 +45,12 @@ int main(int argc, char** argv) {
   app.add_flag("--ipv6", ipv6, "listen on ::1 instead of 127.0.0.1");
   app.add_option("--seconds", seconds, "stop after this long (0: when stopped)");
   app.add_option("--seed", seed, "the seed of the readings' noise")->capture_default_str();
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help arrives as a parse error too; it prints the help and exits with 0.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
 
   const std::map<std::string, WireSetUp> wires = {{"socket", SetUpSocketWire},
                                                   {"vxi11", SetUpVxi11Wire},

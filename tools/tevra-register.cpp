@@ -15,6 +15,7 @@ constexpr char kUsage[] =
     "  uninstall  remove them\n"
     "  list       print the keys and values Tevra registers that are in the store\n"
     "  --user     use the per-user key store instead of the machine-wide one\n"
+    "  -h, --help print this text\n"
     "The stores: $TEVRA_USER_KEYSTORE (default $XDG_DATA_HOME/tevra/keystore or\n"
     "~/.local/share/tevra/keystore) and $TEVRA_MACHINE_KEYSTORE (default "
     "/var/lib/tevra/keystore).\n";

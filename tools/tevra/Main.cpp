@@ -53,7 +53,8 @@ void AddCommon(CLI::App* app, Common& c, const char* words) {
       ->capture_default_str();
   app->add_flag("--simulate", c.simulate, "simulate even when a resource is given");
   app->add_flag("--trace", c.trace, "write the driver's method trace");
-  app->add_option("--setup", c.setup, "further driver setup options, e.g. \"Cache=false\"");
+  app->add_option("--setup", c.setup,
+                  "further driver setup options, e.g. \"BaudRate=19200, Parity=Even\"");
   app->add_option("--channel", c.channel, "the input channel")->capture_default_str();
   auto* csv = app->add_flag("--csv", c.csv, "comma-separated values");
   app->add_flag("--json", c.json, "JSON")->excludes(csv);
@@ -148,7 +149,12 @@ int main(int argc, char** argv) {
   readCommand->add_option("--svg", svg, "the histogram as an SVG file");
   readCommand->add_option("--timeout", timeoutMs, "ms to wait for more readings")
       ->capture_default_str();
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help arrives as a parse error too; it prints the help and exits with 0.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
   try {
     if (app.got_subcommand("identify")) return Identify(identify);
     if (app.got_subcommand("measure")) return Measure(measure);
