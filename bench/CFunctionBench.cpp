@@ -18,9 +18,13 @@ class SimulatedSession {
  public:
   explicit SimulatedSession(benchmark::State& state) {
     char resource[] = "SIM";
+    tevra::api::DriverHold hold;
     if (Tevra_InitWithOptions(resource, VI_FALSE, VI_FALSE, "Simulate=true", &vi_) != 0 ||
-        tevra::api::GetDriver(vi_, driver_) != 0)
+        tevra::api::GetDriver(vi_, hold) != 0) {
       state.SkipWithError("no simulated session");
+      return;
+    }
+    driver_ = hold.driver;  // a reference of its own, for after the hold
   }
   ~SimulatedSession() {
     driver_ = {};
