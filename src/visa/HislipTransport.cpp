@@ -472,17 +472,13 @@ ViStatus HislipTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
               sync_->Receive(buffer.data() + count, want, deadline, received, channelDetail_);
           if (status != kViSuccess) return failed(Failed(status, channelDetail_));
           const std::uint8_t* from = buffer.data() + count;
-          std::size_t take = received;
           bool termChar = false;
-          if (line.termCharEnabled) {
-            if (const void* found = std::memchr(from, line.termChar, received)) {
-              take = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - from) + 1;
-              termChar = true;
-              // What followed the termination character goes back to the inbox.
-              std::memcpy(syncInbox_.bytes.get(), from + take, received - take);
-              syncInbox_.start = 0;
-              syncInbox_.end = received - take;
-            }
+          const std::size_t take = TakeUpToTermChar(from, received, line, termChar);
+          if (termChar) {
+            // What followed the termination character goes back to the inbox.
+            std::memcpy(syncInbox_.bytes.get(), from + take, received - take);
+            syncInbox_.start = 0;
+            syncInbox_.end = received - take;
           }
           count += take;
           payloadLeft_ -= take;
@@ -504,12 +500,7 @@ ViStatus HislipTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
       if (take == 0) return kViSuccessMaxCnt;
       const std::uint8_t* from = syncInbox_.bytes.get() + syncInbox_.start;
       bool termChar = false;
-      if (line.termCharEnabled) {
-        if (const void* found = std::memchr(from, line.termChar, take)) {
-          take = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - from) + 1;
-          termChar = true;
-        }
-      }
+      take = TakeUpToTermChar(from, take, line, termChar);
       std::memcpy(buffer.data() + count, from, take);
       count += take;
       syncInbox_.start += take;

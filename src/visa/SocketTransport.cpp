@@ -256,12 +256,7 @@ ViStatus SocketTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
       std::size_t take =
           std::min(stale ? staleEnd_ - bufferStart_ : buffered, buffer.size() - count);
       bool endsOnTermChar = false;
-      if (line.termCharEnabled) {
-        if (const void* found = std::memchr(from, line.termChar, take)) {
-          take = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - from) + 1;
-          endsOnTermChar = true;
-        }
-      }
+      take = TakeUpToTermChar(from, take, line, endsOnTermChar);
       std::memcpy(buffer.data() + count, from, take);
       bufferStart_ += take;
       count += take;
@@ -291,16 +286,13 @@ ViStatus SocketTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
       if (status != kViSuccess) return status;
       const bool stale = lastChunkStale_ && count == 0;
       lastReadStale_ = stale;
-      if (line.termCharEnabled) {
-        if (const void* found = std::memchr(into, line.termChar, received)) {
-          const std::size_t kept =
-              static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - into) + 1;
-          std::memcpy(receiveBuffer_.get(), into + kept, received - kept);
-          bufferEnd_ = received - kept;
-          if (stale) staleEnd_ = bufferEnd_;
-          count += kept;
-          return kViSuccessTermChar;
-        }
+      bool termChar = false;
+      if (const std::size_t kept = TakeUpToTermChar(into, received, line, termChar); termChar) {
+        std::memcpy(receiveBuffer_.get(), into + kept, received - kept);
+        bufferEnd_ = received - kept;
+        if (stale) staleEnd_ = bufferEnd_;
+        count += kept;
+        return kViSuccessTermChar;
       }
       count += received;
       if (stale) return kViSuccessMaxCnt;

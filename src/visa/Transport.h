@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <span>
@@ -37,6 +38,18 @@ struct LineSettings {
   bool suppressEndEnabled = false;
   IoProtocol protocol = IoProtocol::Normal;
 };
+
+// How many of the size bytes at from a read takes: up to and including the first termination
+// character when the line ends reads on one (termChar then true), else all of them.
+inline std::size_t TakeUpToTermChar(const std::uint8_t* from, std::size_t size,
+                                    const LineSettings& line, bool& termChar) {
+  termChar = false;
+  if (!line.termCharEnabled) return size;
+  const void* found = std::memchr(from, line.termChar, size);
+  if (!found) return size;
+  termChar = true;
+  return static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - from) + 1;
+}
 
 class Transport {
  public:
