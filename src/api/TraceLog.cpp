@@ -6,16 +6,12 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "api/IviRoot.h"
 #include "core/TextUtil.h"
 #include "platform/ThreadId.h"
-
-#ifndef TEVRA_IVI_ROOT
-#define TEVRA_IVI_ROOT "/usr/local/share/ivi"
-#endif
 
 namespace tevra::api {
 namespace {
@@ -44,16 +40,6 @@ std::string InCurrentDirectory(const std::filesystem::path& name) {
   std::error_code ec;
   const std::filesystem::path cwd = std::filesystem::current_path(ec);
   return ec ? name.string() : (cwd / name).string();
-}
-
-// The IVI standard root directory. On Linux there is no registry value for it: the environment
-// variable IVIROOTDIR names it; without it, the ivi folder of the install prefix's data folder
-// (/usr/local/share/ivi by default), where the trace stylesheet is installed.
-// The shared components (the default trace stylesheet among them) lie in its "Components"
-// folder.
-std::string IviStandardRootDir() {
-  const char* root = std::getenv("IVIROOTDIR");
-  return root && *root ? root : TEVRA_IVI_ROOT;
 }
 
 }  // namespace
@@ -272,7 +258,7 @@ std::string CTraceLog::StylesheetPath() const {
   std::string transform = settings_.transform.empty() ? "trace.xslt" : settings_.transform;
   if (transform.find('/') != std::string::npos) return transform;
   if (!EndsWithNoCase(transform, ".xslt")) transform += ".xslt";
-  return IviStandardRootDir() + "/Components/" + transform;
+  return IviComponentPath(transform);
 }
 
 HRESULT CTraceLog::StartTraceLocked() {

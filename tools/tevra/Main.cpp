@@ -9,7 +9,8 @@
 // Without a resource (or with --simulate) the driver simulates the --model counter. --trace
 // writes the driver's method trace; --setup passes further driver setup options. A failure prints
 // the driver's status and message on standard error and exits with 1; a bad command line exits
-// with 2.
+// with 2, and so does an option that does nothing there (identify takes no --channel, --csv or
+// --json; read takes --stats only without --csv, --bins only with --histogram or --svg).
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -47,7 +48,8 @@ std::string ResourceOf(const Common& c, std::size_t words) {
   return c.simulate || c.words.size() < words ? std::string() : c.words.front();
 }
 
-void AddCommon(CLI::App* app, Common& c, const char* words) {
+// The options every command takes: the session's.
+void AddSessionOptions(CLI::App* app, Common& c, const char* words) {
   app->add_option("words", c.words, words);
   app->add_option("--model", c.model, "the simulated model (QX1100, QX1200, QX1300)")
       ->capture_default_str();
@@ -55,6 +57,10 @@ void AddCommon(CLI::App* app, Common& c, const char* words) {
   app->add_flag("--trace", c.trace, "write the driver's method trace");
   app->add_option("--setup", c.setup,
                   "further driver setup options, e.g. \"BaudRate=19200, Parity=Even\"");
+}
+
+// The options of the commands that take readings: the input and the output form.
+void AddReadingOptions(CLI::App* app, Common& c) {
   app->add_option("--channel", c.channel, "the input channel")->capture_default_str();
   auto* csv = app->add_flag("--csv", c.csv, "comma-separated values");
   app->add_flag("--json", c.json, "JSON")->excludes(csv);
@@ -124,11 +130,14 @@ int main(int argc, char** argv) {
   CLI::App app{"Drives a Tevra QX1100, QX1200 or QX1300 counter from the shell."};
   app.require_subcommand(1);
   Common identify, measure, read;
-  AddCommon(app.add_subcommand("identify", "the driver and the instrument"), identify,
-            "[RESOURCE]");
-  AddCommon(app.add_subcommand("measure", "one reading"), measure, "[RESOURCE] FUNCTION");
+  AddSessionOptions(app.add_subcommand("identify", "the driver and the instrument"), identify,
+                    "[RESOURCE]");
+  CLI::App* measureCommand = app.add_subcommand("measure", "one reading");
+  AddSessionOptions(measureCommand, measure, "[RESOURCE] FUNCTION");
+  AddReadingOptions(measureCommand, measure);
   CLI::App* readCommand = app.add_subcommand("read", "many readings, with statistics");
-  AddCommon(readCommand, read, "[RESOURCE]");
+  AddSessionOptions(readCommand, read, "[RESOURCE]");
+  AddReadingOptions(readCommand, read);
   int count = 100;
   int triggers = 1;
   std::string function = "frequency";
@@ -143,12 +152,22 @@ int main(int argc, char** argv) {
   readCommand->add_option("--function", function, "what to measure")->capture_default_str();
   readCommand->add_flag("--stats", stats,
                         "mean, standard deviation, min, max (Allan deviation "
-                        "for frequency)");
+                        "for frequency); not with --csv");
   readCommand->add_flag("--histogram", histogram, "a histogram on standard error");
-  readCommand->add_option("--bins", bins, "histogram bins")->check(CLI::Range(1, 1000));
+  CLI::Option* binsOption =
+      readCommand->add_option("--bins", bins, "histogram bins")->check(CLI::Range(1, 1000));
   readCommand->add_option("--svg", svg, "the histogram as an SVG file");
   readCommand->add_option("--timeout", timeoutMs, "ms to wait for more readings")
       ->capture_default_str();
+  // Options that would do nothing in the company they are given in are refused, like any other
+  // bad command line.
+  readCommand->callback([&] {
+    if (stats && read.csv)
+      throw CLI::ValidationError(
+          "--stats does not go with --csv, which holds only the readings (--json holds both)");
+    if (binsOption->count() > 0 && !histogram && svg.empty())
+      throw CLI::ValidationError("--bins needs --histogram or --svg, which draw the bins");
+  });
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
