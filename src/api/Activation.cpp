@@ -13,6 +13,7 @@
 #include "platform/ErrorInfo.h"
 #include "platform/GuidText.h"
 #include "platform/KeyStore.h"
+#include "platform/OwnModule.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::api {
@@ -40,11 +41,7 @@ HRESULT Fail(HRESULT hr, const std::string& description) {
 }
 
 // The file this code was loaded from.
-std::string OwnModule() {
-  Dl_info info{};
-  return dladdr(reinterpret_cast<void*>(&ClassesValue), &info) && info.dli_fname ? info.dli_fname
-                                                                                 : std::string();
-}
+std::string OwnModule() { return platform::OwnModuleFile().string(); }
 
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa {

@@ -1,9 +1,9 @@
 #include "api/IviRoot.h"
 
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <system_error>
+
+#include "platform/OwnModule.h"
 
 #ifndef TEVRA_IVI_ROOT
 #define TEVRA_IVI_ROOT "/usr/local/share/ivi"
@@ -19,10 +19,7 @@ namespace {
 // Found once: a loaded object does not move.
 const fs::path& LoadedLibraryFolder() {
   static const fs::path folder = [] {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&LoadedLibraryFolder), &info) == 0 || !info.dli_fname)
-      return fs::path();
-    const fs::path file(info.dli_fname);
+    const fs::path file = platform::OwnModuleFile();
     if (!file.has_parent_path()) return fs::path();  // a bare name says nothing of its folder
     std::error_code ec;
     fs::path resolved = fs::canonical(file.parent_path(), ec);

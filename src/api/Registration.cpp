@@ -2,8 +2,6 @@
 // classes with their program identifiers, and its type library, under the classes root of the
 // user's or the machine's store. Each entry point is one locked read-modify-write of the store,
 // saved once, so it changes everything or nothing.
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -17,6 +15,7 @@
 #include "platform/ErrorInfo.h"
 #include "platform/GuidText.h"
 #include "platform/KeyStore.h"
+#include "platform/OwnModule.h"
 #include "tevra/TevraInterfaces.h"
 
 namespace tevra::api {
@@ -98,9 +97,8 @@ std::vector<Entry> Entries(const std::filesystem::path& module) {
 // The full path of the file this code was loaded from: the shared library, or the executable it
 // is linked into (whose name the loader may know only relatively).
 bool FindModule(std::filesystem::path& module) {
-  Dl_info info{};
-  if (!::dladdr(reinterpret_cast<const void*>(&FindModule), &info) || !info.dli_fname) return false;
-  module = info.dli_fname;
+  module = platform::OwnModuleFile();
+  if (module.empty()) return false;
   std::error_code error;
   if (!module.is_absolute()) module = std::filesystem::read_symlink("/proc/self/exe", error);
   module = module.lexically_normal();

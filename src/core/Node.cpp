@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 
@@ -15,17 +16,6 @@ namespace {
 // Output parameters start out zero (null for strings and objects), so a failing method never
 // leaves the caller holding garbage.
 void ZeroOutput(const Param& p) { std::memset(p.ptr, 0, FactsOf(p.type).size); }
-
-// Locks the driver (the session lock) for a call on any of its nodes: the driver's I/O session,
-// trace log, call-context stack and caches are shared by all nodes, so a channel call must not
-// interleave with a driver call. One lock serves them all, so a call pays for one.
-class NodeLock {
- public:
-  explicit NodeLock(CDriver& driver) : driver_(driver.Mutex()) {}
-
- private:
-  std::lock_guard<std::recursive_mutex> driver_;
-};
 
 class CallContextScope {
  public:
@@ -148,7 +138,10 @@ HRESULT CNode::RunEntry(Formatting formatting, const MethodRecord& method,
   CDriver& driver = Driver();
   CTevraErrorReporter& reporter = driver.Reporter();
   try {
-    NodeLock lock(driver);
+    // The driver's session lock, for a call on any of its nodes: the I/O session, trace log,
+    // call-context stack and caches are shared by all nodes, so a channel call must not
+    // interleave with a driver call. One lock serves them all, so a call pays for one.
+    const std::lock_guard lock(driver.Mutex());
     CallFrame frame;
     frame.method = &method;
     CallContextScope context(driver.Calls(), frame);
