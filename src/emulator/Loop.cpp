@@ -46,9 +46,9 @@ Loop::~Loop() {
   }
 }
 
-std::uint16_t Loop::Listen(Accept accept, std::uint16_t port) {
+std::uint16_t Loop::Bind(int type, std::uint16_t port, int& descriptor) {
   const int family = ipv6_ ? AF_INET6 : AF_INET;
-  const int descriptor = socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  descriptor = socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (descriptor < 0) return 0;
   const int on = 1;
   setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -68,14 +68,43 @@ std::uint16_t Loop::Listen(Accept accept, std::uint16_t port) {
     length = sizeof *v4;
   }
   if (bind(descriptor, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      listen(descriptor, 8) != 0 ||
+      (type == SOCK_STREAM && listen(descriptor, 8) != 0) ||
       getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     close(descriptor);
+    descriptor = -1;
     return 0;
   }
-  listeners_.push_back({descriptor, std::move(accept)});
   return ntohs(ipv6_ ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port
                      : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+}
+
+std::uint16_t Loop::Listen(Accept accept, std::uint16_t port) {
+  int descriptor = -1;
+  const std::uint16_t bound = Bind(SOCK_STREAM, port, descriptor);
+  if (bound != 0) listeners_.push_back({descriptor, std::move(accept), {}});
+  return bound;
+}
+
+std::uint16_t Loop::ListenForDatagrams(Answer answer, std::uint16_t port) {
+  int descriptor = -1;
+  const std::uint16_t bound = Bind(SOCK_DGRAM, port, descriptor);
+  if (bound != 0) listeners_.push_back({descriptor, {}, std::move(answer)});
+  return bound;
+}
+
+void Loop::AnswerDatagrams(Listener& listener) {
+  char bytes[64 * 1024];
+  for (;;) {
+    sockaddr_storage from{};
+    socklen_t length = sizeof from;
+    const ssize_t received = recvfrom(listener.descriptor, bytes, sizeof bytes, 0,
+                                      reinterpret_cast<sockaddr*>(&from), &length);
+    if (received < 0) return;
+    const std::string reply = listener.answer({bytes, static_cast<std::size_t>(received)});
+    if (!reply.empty())
+      sendto(listener.descriptor, reply.data(), reply.size(), MSG_DONTWAIT,
+             reinterpret_cast<sockaddr*>(&from), length);
+  }
 }
 
 void Loop::Adopt(int descriptor, std::unique_ptr<Connection> handler) {
@@ -180,7 +209,11 @@ void Loop::Serve() {
     }
     std::erase_if(peers_, [](const Peer& c) { return c.descriptor < 0; });
     for (std::size_t i = 0; i < listeners_.size(); ++i) {
-      if (watched[1 + i].revents & POLLIN) AcceptFrom(listeners_[i]);
+      if (!(watched[1 + i].revents & POLLIN)) continue;
+      if (listeners_[i].answer)
+        AnswerDatagrams(listeners_[i]);
+      else
+        AcceptFrom(listeners_[i]);
     }
   }
   for (Peer& peer : peers_) {

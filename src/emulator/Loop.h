@@ -71,6 +71,10 @@ class Loop {
   // Listens on a free loopback port (or on port) and serves each accepted connection with a new
   // handler from accept; the port, or 0 when it cannot be bound. Before Start only.
   std::uint16_t Listen(Accept accept, std::uint16_t port = 0);
+  // Answers each datagram that arrives on a free loopback UDP port (or on port) with what answer
+  // returns for it (nothing when empty); the port, or 0. Before Start only.
+  using Answer = std::function<std::string(std::string_view datagram)>;
+  std::uint16_t ListenForDatagrams(Answer answer, std::uint16_t port = 0);
   // Serves an open descriptor (a pty's master side) with handler; the loop closes it.
   void Adopt(int descriptor, std::unique_ptr<Connection> handler);
 
@@ -86,7 +90,8 @@ class Loop {
  private:
   struct Listener {
     int descriptor;
-    Accept accept;
+    Accept accept;  // a TCP listener's
+    Answer answer;  // a UDP socket's
   };
   struct Peer {
     int descriptor;
@@ -95,7 +100,10 @@ class Loop {
   };
 
   void Serve();
+  // A loopback socket of type bound to port (0: a free one); the port bound, or 0.
+  std::uint16_t Bind(int type, std::uint16_t port, int& descriptor);
   void AcceptFrom(Listener& listener);
+  void AnswerDatagrams(Listener& listener);
   bool ReceiveFrom(Peer& peer);
   bool Flush(Peer& peer);
   void Close(Peer& peer);

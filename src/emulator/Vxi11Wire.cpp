@@ -60,12 +60,16 @@ bool Decode(std::string_view record, Call& call) {
   return true;
 }
 
-void SendReply(Connection& connection, std::uint32_t xid, const std::string& results) {
+// An accepted reply with AUTH_NULL verifier, without a record mark.
+std::string ReplyMessage(std::uint32_t xid, const std::string& results) {
   std::string reply;
-  Put(reply, 0x80000000u | static_cast<std::uint32_t>(24 + results.size()));
   for (std::uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) Put(reply, w);
-  reply += results;
-  connection.Outbox() += reply;
+  return reply + results;
+}
+
+void SendReply(Connection& connection, std::uint32_t xid, const std::string& results) {
+  Put(connection.Outbox(), 0x80000000u | static_cast<std::uint32_t>(24 + results.size()));
+  connection.Outbox() += ReplyMessage(xid, results);
 }
 
 struct Shared {
@@ -281,16 +285,28 @@ bool SetUpVxi11Wire(Loop& loop, std::string& resource, const Vxi11Options& optio
       return 0u;
     });
   });
-  const auto portmapper = [shared] {
-    return std::make_unique<OneWordConnection>([shared](const Call& call) -> std::uint32_t {
-      const bool core = call.procedure == 3 && Word(call.args, 0) == 0x0607AF &&
-                        Word(call.args, 4) == 1 && Word(call.args, 8) == 6;
-      return core ? shared->corePort : 0;
-    });
+  // GETPORT of the core program over TCP gives the core channel's port.
+  const auto getPort = [shared](const Call& call) -> std::uint32_t {
+    const bool core = call.procedure == 3 && Word(call.args, 0) == 0x0607AF &&
+                      Word(call.args, 4) == 1 && Word(call.args, 8) == 6;
+    return core ? shared->corePort : 0;
+  };
+  const auto portmapper = [getPort] { return std::make_unique<OneWordConnection>(getPort); };
+  // The same question over UDP, where a search for instruments asks it, on the same port number.
+  const auto datagrams = [getPort](std::string_view datagram) {
+    Call call;
+    if (!Decode(datagram, call)) return std::string();
+    std::string results;
+    Put(results, getPort(call));
+    return ReplyMessage(call.xid, results);
   };
   const std::uint16_t mapperPort = loop.Listen(portmapper, options.portmapperPort);
   if (shared->corePort == 0 || shared->abortPort == 0 || mapperPort == 0) return false;
-  if (options.portmapperOn111) log->portmapperOn111 = loop.Listen(portmapper, 111) != 0;
+  loop.ListenForDatagrams(datagrams, mapperPort);
+  if (options.portmapperOn111) {
+    log->portmapperOn111 = loop.Listen(portmapper, 111) != 0;
+    loop.ListenForDatagrams(datagrams, 111);
+  }
   setenv("TEVRA_PORTMAPPER_PORT", std::to_string(mapperPort).c_str(), 1);
   resource = "TCPIP::" + loop.HostText() + "::inst0::INSTR";
   return true;

@@ -328,4 +328,30 @@ ViStatus OpenSystemVisaSession(const std::shared_ptr<VisaLibrary>& library,
 
 const std::string& VisaLibraryName(const VisaLibrary& library) { return library.name; }
 
+ViStatus FindInVisaLibrary(const std::shared_ptr<VisaLibrary>& library, std::string_view expression,
+                           std::vector<std::string>& resources, std::string& detail) {
+  using FindFirst = CStatus (*)(CSession, const char*, CSession*, std::uint32_t*, char*);
+  using FindNext = CStatus (*)(CSession, char*);
+  const auto first = reinterpret_cast<FindFirst>(dlsym(library->handle, "viFindRsrc"));
+  const auto next = reinterpret_cast<FindNext>(dlsym(library->handle, "viFindNext"));
+  if (!first || !next) {
+    detail = library->name + " has no " + (first ? "viFindNext" : "viFindRsrc");
+    return kViErrorNsupOper;
+  }
+  const std::string text(expression);
+  CSession list = 0;
+  std::uint32_t count = 0;
+  char name[kVisaStringSize] = {};
+  const CStatus status = first(library->defaultRm, text.c_str(), &list, &count, name);
+  if (status < 0) {
+    detail = library->name + ": viFindRsrc failed with " + StatusName(status);
+    return status;
+  }
+  resources.emplace_back(name, strnlen(name, sizeof name));
+  for (std::uint32_t i = 1; i < count && next(list, name) >= 0; ++i)
+    resources.emplace_back(name, strnlen(name, sizeof name));
+  if (library->viClose) library->viClose(list);
+  return kViSuccess;
+}
+
 }  // namespace tevra::visa

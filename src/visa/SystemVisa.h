@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "visa/VisaSession.h"
 #include "visa/VisaTypes.h"
@@ -36,6 +37,12 @@ ViStatus OpenSystemVisaSession(const std::shared_ptr<VisaLibrary>& library,
                                std::string_view resource, AccessMode mode,
                                std::uint32_t openTimeoutMs, std::unique_ptr<VisaSession>& session,
                                std::string& detail);
+
+// viFindRsrc and viFindNext on the library's default resource manager: every resource it finds
+// for expression. kViErrorNsupOper when the library has no such functions; the library's status
+// otherwise (kViErrorRsrcNfound when nothing matched).
+ViStatus FindInVisaLibrary(const std::shared_ptr<VisaLibrary>& library, std::string_view expression,
+                           std::vector<std::string>& resources, std::string& detail);
 
 // The file the library was loaded from, as it was named to the loader.
 const std::string& VisaLibraryName(const VisaLibrary& library);

@@ -1,5 +1,7 @@
 #include "visa/UsbtmcTransport.h"
 
+#include "visa/Sysfs.h"
+
 #include <fcntl.h>
 #include <linux/usb/tmc.h>
 #include <sys/ioctl.h>
@@ -29,23 +31,6 @@ constexpr std::uint32_t kDriverInitialTimeoutMs = 5000;
 constexpr const char* kUdevRuleHint =
     "add a udev rule such as packaging/99-tevra-usbtmc.rules (SUBSYSTEM==\"usbmisc\", "
     "KERNEL==\"usbtmc[0-9]*\", GROUP=\"plugdev\", MODE=\"0660\") and replug the instrument";
-
-std::string FileLine(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  std::getline(in, line);
-  while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-  return line;
-}
-
-// A sysfs number written in hexadecimal ("0957", "00").
-std::optional<unsigned> HexFile(const std::filesystem::path& file) {
-  const std::string text = FileLine(file);
-  unsigned value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return {};
-  return value;
-}
 
 std::string UsbName(unsigned vendor, unsigned product, const std::string& serial) {
   char ids[32];
@@ -114,8 +99,7 @@ UsbtmcRoots UsbtmcRoots::FromEnvironment() {
   return roots;
 }
 
-ViStatus FindUsbtmcNode(const ResourceAddress& address, const UsbtmcRoots& roots, std::string& node,
-                        std::string& detail) {
+std::vector<UsbtmcDevice> ListUsbtmcDevices(const UsbtmcRoots& roots) {
   namespace fs = std::filesystem;
   const fs::path classFolder = fs::path(roots.sysfs) / "class" / "usbmisc";
   std::vector<std::string> names;
@@ -125,33 +109,49 @@ ViStatus FindUsbtmcNode(const ResourceAddress& address, const UsbtmcRoots& roots
     if (name.starts_with("usbtmc")) names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end());
-
-  std::string seen;
+  std::vector<UsbtmcDevice> devices;
   for (const std::string& name : names) {
     // device is the USB interface the driver bound; its parent is the USB device.
     const fs::path interfaceFolder = fs::canonical(classFolder / name / "device", ec);
     if (ec) continue;
     const fs::path usbDevice = interfaceFolder.parent_path();
-    const auto vendor = HexFile(usbDevice / "idVendor");
-    const auto product = HexFile(usbDevice / "idProduct");
-    const std::string serial = FileLine(usbDevice / "serial");
-    const auto interfaceNumber = HexFile(interfaceFolder / "bInterfaceNumber");
-    seen += (seen.empty() ? ": " : ", ") + name + " " +
-            UsbName(vendor.value_or(0), product.value_or(0), serial);
-    if (address.usbInterface) seen += "::" + std::to_string(interfaceNumber.value_or(0));
-    if (vendor != address.vendorId || product != address.productId ||
-        serial != address.serialNumber)
+    devices.push_back(
+        {.name = name,
+         .node = (fs::path(roots.dev) / name).string(),
+         .vendorId = SysfsHex(usbDevice / "idVendor").value_or(0),
+         .productId = SysfsHex(usbDevice / "idProduct").value_or(0),
+         .serial = SysfsLine(usbDevice / "serial"),
+         .interfaceNumber = SysfsHex(interfaceFolder / "bInterfaceNumber").value_or(0),
+         .manufacturer = SysfsLine(usbDevice / "manufacturer"),
+         .product = SysfsLine(usbDevice / "product")});
+  }
+  return devices;
+}
+
+ViStatus FindUsbtmcNode(const ResourceAddress& address, const UsbtmcRoots& roots, std::string& node,
+                        std::string& detail) {
+  const std::vector<UsbtmcDevice> devices = ListUsbtmcDevices(roots);
+  std::string seen;
+  for (const UsbtmcDevice& device : devices) {
+    seen += (seen.empty() ? ": " : ", ") + device.name + " " +
+            UsbName(device.vendorId, device.productId, device.serial);
+    if (address.usbInterface) seen += "::" + std::to_string(device.interfaceNumber);
+    if (device.vendorId != address.vendorId || device.productId != address.productId ||
+        device.serial != address.serialNumber)
       continue;
-    if (address.usbInterface && interfaceNumber != *address.usbInterface) continue;
-    node = (fs::path(roots.dev) / name).string();
+    if (address.usbInterface && device.interfaceNumber != *address.usbInterface) continue;
+    node = device.node;
     return kViSuccess;
   }
-  detail =
-      "no usbtmc device is " + UsbName(address.vendorId, address.productId, address.serialNumber) +
-      (address.usbInterface ? "::" + std::to_string(*address.usbInterface) : std::string()) + "; " +
-      std::to_string(names.size()) + " usbtmc device" + (names.size() == 1 ? "" : "s") +
-      " seen in " + classFolder.string() +
-      (names.empty() ? " (is the instrument plugged in, and is the usbtmc module loaded?)" : seen);
+  const std::string classFolder =
+      (std::filesystem::path(roots.sysfs) / "class" / "usbmisc").string();
+  detail = "no usbtmc device is " +
+           UsbName(address.vendorId, address.productId, address.serialNumber) +
+           (address.usbInterface ? "::" + std::to_string(*address.usbInterface) : std::string()) +
+           "; " + std::to_string(devices.size()) + " usbtmc device" +
+           (devices.size() == 1 ? "" : "s") + " seen in " + classFolder +
+           (devices.empty() ? " (is the instrument plugged in, and is the usbtmc module loaded?)"
+                            : seen);
   return kViErrorRsrcNfound;
 }
 

@@ -72,6 +72,21 @@ struct UsbtmcRoots {
   static UsbtmcRoots FromEnvironment();
 };
 
+// A usbtmc device node as sysfs describes it.
+struct UsbtmcDevice {
+  std::string name;  // "usbtmc0"
+  std::string node;  // its path below the node folder
+  unsigned vendorId = 0;
+  unsigned productId = 0;
+  std::string serial;
+  unsigned interfaceNumber = 0;
+  std::string manufacturer;  // the USB device's strings, empty when it has none
+  std::string product;
+};
+
+// Every usbtmc node sysfs shows, in name order.
+std::vector<UsbtmcDevice> ListUsbtmcDevices(const UsbtmcRoots& roots);
+
 // The /dev/usbtmcN node of the instrument the address names; kViErrorRsrcNfound with detail
 // naming what was looked for and what was seen when none matches.
 ViStatus FindUsbtmcNode(const ResourceAddress& address, const UsbtmcRoots& roots, std::string& node,

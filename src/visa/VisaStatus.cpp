@@ -24,6 +24,7 @@ constexpr StatusText kStatusTexts[] = {
     {kViErrorInvObject, "VI_ERROR_INV_OBJECT", "The session or object reference is invalid."},
     {kViErrorRsrcLocked, "VI_ERROR_RSRC_LOCKED",
      "The resource is locked by another session for this kind of access."},
+    {kViErrorInvExpr, "VI_ERROR_INV_EXPR", "The search expression is not valid."},
     {kViErrorRsrcNfound, "VI_ERROR_RSRC_NFOUND", "The resource could not be found."},
     {kViErrorInvRsrcName, "VI_ERROR_INV_RSRC_NAME", "The resource string is not valid."},
     {kViErrorInvAccMode, "VI_ERROR_INV_ACC_MODE", "Invalid access mode."},

@@ -27,6 +27,7 @@ inline constexpr ViStatus kViSuccessNestedExclusive = MakeStatus(0x3FFF009A);
 inline constexpr ViStatus kViErrorSystemError = MakeStatus(0xBFFF0000);
 inline constexpr ViStatus kViErrorInvObject = MakeStatus(0xBFFF000E);
 inline constexpr ViStatus kViErrorRsrcLocked = MakeStatus(0xBFFF000F);
+inline constexpr ViStatus kViErrorInvExpr = MakeStatus(0xBFFF0010);
 inline constexpr ViStatus kViErrorRsrcNfound = MakeStatus(0xBFFF0011);
 inline constexpr ViStatus kViErrorInvRsrcName = MakeStatus(0xBFFF0012);
 inline constexpr ViStatus kViErrorInvAccMode = MakeStatus(0xBFFF0013);
