@@ -133,6 +133,9 @@ void FindSerialResources(const UsbtmcRoots& roots, FindResult& result) {
         break;
       }
     }
+    // A UART of the serial core says where it sits; other ports name their driver.
+    if (description.empty() && fs::exists(entry.path() / "port"))
+      description = "UART at " + SysfsLine(entry.path() / "port");
     if (description.empty()) description = fs::canonical(device / "driver", ec).filename().string();
     const std::string name = entry.path().filename().string();
     result.found.push_back(

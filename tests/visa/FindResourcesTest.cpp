@@ -83,10 +83,10 @@ class SysfsTree : public ::testing::Test {
     Link(adapter / "1-2:1.0/ttyUSB0", sys / "class/tty/ttyUSB0/device");
 
     const fs::path uart = sys / "devices/platform/serial8250";
-    fs::create_directories(sys / "bus/platform/drivers/serial8250");
-    Link(sys / "bus/platform/drivers/serial8250", uart / "driver");
+    fs::create_directories(uart);
     Link(uart, sys / "class/tty/ttyS0/device");
     WriteFile(sys / "class/tty/ttyS0/type", "4");
+    WriteFile(sys / "class/tty/ttyS0/port", "0x3F8");
     Link(uart, sys / "class/tty/ttyS1/device");
     WriteFile(sys / "class/tty/ttyS1/type", "0");
     fs::create_directories(sys / "class/tty/tty0");
@@ -108,7 +108,7 @@ TEST_F(SysfsTree, UsbtmcAndSerialPortsAreFoundAndOpenAsListed) {
   ASSERT_EQ(FindResources("?*", options_, result), kViSuccess);
   const std::string dev = options_.roots.dev;
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"ASRL" + dev + "/ttyS0::INSTR", "serial8250"},
+      {"ASRL" + dev + "/ttyS0::INSTR", "UART at 0x3F8"},
       {"ASRL" + dev + "/ttyUSB0::INSTR", "FTDI FT232R"},
       {"USB0::0x0957::0x1796::MY123::2::INSTR", "Acme Counter 9"},
       {"USB0::0x0957::0x1796::MY123::INSTR", "Acme Counter 9"},

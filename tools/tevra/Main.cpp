@@ -5,6 +5,8 @@
 //                 single-period [--channel N] [--csv|--json]
 //   tevra read [RESOURCE] -n 100000 [--triggers T] [--function F] [--stats] [--histogram]
 //              [--svg FILE] [--csv|--json]
+//   tevra list [EXPRESSION] [--vxi11 [--to ADDRESS]...] [--no-mdns] [--wait MS]
+//              [--visa-library PATH] [--json]
 //
 // Without a resource (or with --simulate) the driver simulates the --model counter. --trace
 // writes the driver's method trace; --setup passes further driver setup options. A failure prints
@@ -20,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "List.h"
 #include "Report.h"
 #include "Session.h"
 
@@ -159,6 +162,23 @@ int main(int argc, char** argv) {
   readCommand->add_option("--svg", svg, "the histogram as an SVG file");
   readCommand->add_option("--timeout", timeoutMs, "ms to wait for more readings")
       ->capture_default_str();
+  ListRequest list;
+  CLI::App* listCommand = app.add_subcommand("list", "the instruments this machine can reach");
+  listCommand->add_option("expression", list.expression, "a VISA search expression")
+      ->capture_default_str();
+  CLI::Option* vxi11 = listCommand->add_flag(
+      "--vxi11", list.vxi11, "also ask the portmapper of every host on the local networks");
+  CLI::Option* to = listCommand->add_option(
+      "--to", list.to, "ask the portmappers at these addresses instead of broadcasting");
+  to->needs(vxi11);
+  bool noMdns = false;
+  listCommand->add_flag("--no-mdns", noMdns, "do not ask Avahi for announced instruments");
+  listCommand->add_option("--wait", list.waitMs, "ms to wait for network answers")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 60000));
+  listCommand->add_option("--visa-library", list.visaLibrary,
+                          "also list what this VISA library finds");
+  listCommand->add_flag("--json", list.json, "JSON");
   // Options that would do nothing in the company they are given in are refused, like any other
   // bad command line.
   readCommand->callback([&] {
@@ -177,6 +197,10 @@ int main(int argc, char** argv) {
   try {
     if (app.got_subcommand("identify")) return Identify(identify);
     if (app.got_subcommand("measure")) return Measure(measure);
+    if (app.got_subcommand("list")) {
+      list.mdns = !noMdns;
+      return List(list, std::cout, std::cerr);
+    }
     return Read(read, count, triggers, function, stats, histogram, bins, svg, timeoutMs);
   } catch (const CLI::Error& e) {
     std::fprintf(stderr, "tevra: %s\n", e.what());
