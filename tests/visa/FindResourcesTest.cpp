@@ -192,6 +192,30 @@ TEST(FindResources, MdnsServicesBecomeTheirResourceStrings) {
   }
 }
 
+// Every announcement is resolved before the search ends, however late its answer comes; a
+// link-local address keeps the interface it was seen on.
+TEST(FindResources, AnnouncedServicesAreResolvedAndListed) {
+  setenv("TEVRA_AVAHI_LIBRARY", TEVRA_FAKE_AVAHI_LIBRARY, 1);
+  setenv("TEVRA_FAKE_AVAHI_SERVICES",
+         "_scpi-raw._tcp|counter-1|10.0.0.5|5025|2;_hislip._tcp|counter-2|fe80::2|4880|1", 1);
+  FindOptions options;
+  options.usb = options.serial = false;
+  FindResult result;
+  ASSERT_EQ(FindResources("?*", options, result), kViSuccess);
+  ASSERT_EQ(result.found.size(), 2u);
+  EXPECT_EQ(result.found[0].resource, "TCPIP0::10.0.0.5::5025::SOCKET");
+  EXPECT_EQ(result.found[0].description, "counter-1 (counter-1.local, _scpi-raw._tcp)");
+  EXPECT_EQ(result.found[1].resource, "TCPIP0::[fe80::2%lo]::hislip0::INSTR");
+  EXPECT_TRUE(result.notes.empty());
+
+  setenv("TEVRA_FAKE_AVAHI_NO_DAEMON", "1", 1);
+  EXPECT_EQ(FindResources("?*", options, result), kViErrorRsrcNfound);
+  EXPECT_EQ(result.notes, std::vector<std::string>{"mDNS: Daemon not running"});
+  for (const char* name :
+       {"TEVRA_AVAHI_LIBRARY", "TEVRA_FAKE_AVAHI_SERVICES", "TEVRA_FAKE_AVAHI_NO_DAEMON"})
+    unsetenv(name);
+}
+
 TEST(FindResources, ASourceThatCannotBeAskedLeavesANote) {
   setenv("TEVRA_AVAHI_LIBRARY", "/nonexistent/libavahi-client.so.3", 1);
   FindOptions options;
