@@ -3,12 +3,14 @@
 // mDNS service names, and the notes of sources that cannot be asked.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "emulator/Vxi11Wire.h"
+#include "support/FakeInstrument.h"
 #include "support/ScratchFolder.h"
 #include "support/SessionReads.h"
 #include "visa/FindResources.h"
@@ -143,6 +145,7 @@ TEST(FindResources, TheEmulatorsPortmapperAnswersAndItsInstrumentOpens) {
 
   FindOptions options = FindOptions::FromEnvironment();  // the emulator's portmapper port
   options.usb = options.serial = options.mdns = false;
+  options.visaLibrary.clear();
   options.vxi11 = true;
   options.vxi11Targets = {"127.0.0.1", "no-such-host.invalid"};
   options.waitMs = 300;
@@ -190,6 +193,20 @@ TEST(FindResources, MdnsServicesBecomeTheirResourceStrings) {
       EXPECT_EQ(ParseResourceString(resource, parsed), kViSuccess);
     }
   }
+}
+
+TEST(FindResources, AVisaLibraryListsWhatItServes) {
+  testing::FakeInstrument fake(testing::FakeInstrument::Options{.wire = testing::FakeWire::Visa});
+  ASSERT_TRUE(fake.Start());
+  FindOptions options = FindOptions::FromEnvironment();  // the wire names its library
+  options.usb = options.serial = options.mdns = false;
+  FindResult result;
+  ASSERT_EQ(FindResources("GPIB?*", options, result), kViSuccess);
+  const auto listed = std::find_if(result.found.begin(), result.found.end(), [&](const auto& f) {
+    return f.resource == fake.ResourceName();
+  });
+  ASSERT_NE(listed, result.found.end()) << fake.ResourceName();
+  EXPECT_EQ(listed->source, "visa");
 }
 
 // Every announcement is resolved before the search ends, however late its answer comes; a

@@ -21,7 +21,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -282,5 +284,38 @@ FAKE_VISA Status viGetAttribute(std::uint32_t vi, std::uint32_t attribute, void*
 
 FAKE_VISA Status viStatusDesc(std::uint32_t, Status status, char* description) {
   std::snprintf(description, 256, "fake VISA status 0x%08X", static_cast<unsigned>(status));
+  return kSuccess;
+}
+
+// Finding: every GPIB address the environment gives a port for, in one list (handle 2).
+extern char** environ;
+namespace {
+std::vector<std::string> foundList;
+std::size_t foundNext = 0;
+}  // namespace
+
+FAKE_VISA Status viFindRsrc(std::uint32_t, const char*, std::uint32_t* list, std::uint32_t* count,
+                            char* first) {
+  constexpr std::string_view prefix = "TEVRA_FAKE_VISA_PORT_";
+  std::lock_guard guard(mutex);
+  foundList.clear();
+  for (char** variable = environ; *variable; ++variable) {
+    const std::string_view entry = *variable;
+    if (!entry.starts_with(prefix)) continue;
+    const std::string_view address = entry.substr(prefix.size(), entry.find('=') - prefix.size());
+    foundList.push_back("GPIB0::" + std::string(address) + "::INSTR");
+  }
+  if (foundList.empty()) return kNotFound;
+  *list = 2;
+  *count = static_cast<std::uint32_t>(foundList.size());
+  std::snprintf(first, 256, "%s", foundList[0].c_str());
+  foundNext = 1;
+  return kSuccess;
+}
+
+FAKE_VISA Status viFindNext(std::uint32_t, char* next) {
+  std::lock_guard guard(mutex);
+  if (foundNext >= foundList.size()) return kNotFound;
+  std::snprintf(next, 256, "%s", foundList[foundNext++].c_str());
   return kSuccess;
 }
