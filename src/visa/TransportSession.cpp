@@ -189,6 +189,7 @@ ViStatus TransportSession::Lock(AccessMode mode, std::uint32_t timeoutMs,
     return !foreignExclusive &&
            (lock.sharedLevels.empty() || (!requestedKey.empty() && requestedKey == lock.sharedKey));
   };
+  const auto started = std::chrono::steady_clock::now();
   if (timeoutMs == kViTmoInfinite) {
     registry.released.wait(guard, grantable);
   } else if (!registry.released.wait_for(guard, std::chrono::milliseconds(timeoutMs), grantable)) {
@@ -216,7 +217,15 @@ ViStatus TransportSession::Lock(AccessMode mode, std::uint32_t timeoutMs,
       lock.exclusiveOwner == this ? !HoldsShared(lock, this) : lock.exclusiveOwner == nullptr;
   guard.unlock();
   if (firstLevel) {
-    const ViStatus device = LockDevice(accessKey, timeoutMs);
+    // The instrument's own lock gets what the wait for this host's sessions left of the timeout.
+    std::uint32_t left = timeoutMs;
+    if (timeoutMs != kViTmoInfinite) {
+      const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - started)
+                             .count();
+      left = spent >= timeoutMs ? 0 : timeoutMs - static_cast<std::uint32_t>(spent);
+    }
+    const ViStatus device = LockDevice(accessKey, left);
     if (device < 0) {
       const std::string description = lastErrorDescription_;
       Unlock();
