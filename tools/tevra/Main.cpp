@@ -12,7 +12,8 @@
 // writes the driver's method trace; --setup passes further driver setup options. A failure prints
 // the driver's status and message on standard error and exits with 1; a bad command line exits
 // with 2, and so does an option that does nothing there (identify takes no --channel, --csv or
-// --json; read takes --stats only without --csv, --bins only with --histogram or --svg).
+// --json; read takes --stats only without --csv, --bins only with --histogram or --svg; --model
+// goes with a resource only beside --simulate).
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -41,21 +42,30 @@ struct Common {
   int channel = 1;
   bool csv = false;
   bool json = false;
+  CLI::Option* modelOption = nullptr;
 };
 
 Format FormatOf(const Common& c) {
   return c.json ? Format::Json : c.csv ? Format::Csv : Format::Plain;
 }
 
+// The resource the words name, empty for a simulated session. --model says what to simulate,
+// so it is refused beside a resource that is not simulated.
 std::string ResourceOf(const Common& c, std::size_t words) {
-  return c.simulate || c.words.size() < words ? std::string() : c.words.front();
+  std::string resource = c.simulate || c.words.size() < words ? std::string() : c.words.front();
+  if (!resource.empty() && c.modelOption->count() > 0)
+    throw CLI::ValidationError(
+        "--model chooses the simulated counter: give --simulate too, or "
+        "leave out the resource");
+  return resource;
 }
 
 // The options every command takes: the session's.
 void AddSessionOptions(CLI::App* app, Common& c, const char* words) {
   app->add_option("words", c.words, words);
-  app->add_option("--model", c.model, "the simulated model (QX1100, QX1200, QX1300)")
-      ->capture_default_str();
+  c.modelOption =
+      app->add_option("--model", c.model, "the simulated model (QX1100, QX1200, QX1300)")
+          ->capture_default_str();
   app->add_flag("--simulate", c.simulate, "simulate even when a resource is given");
   app->add_flag("--trace", c.trace, "write the driver's method trace");
   app->add_option("--setup", c.setup,
