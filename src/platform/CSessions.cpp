@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 
 namespace tevra::platform {
@@ -25,6 +26,10 @@ struct Slot {
   std::atomic<std::uintptr_t> data{0};
   LastError error;  // under the table's mutex
   std::recursive_mutex lock;
+  // The levels of lock taken by LockSession, and the thread that took them; changed only by
+  // that thread while it holds lock.
+  std::atomic<std::thread::id> owner{};
+  int levels = 0;
 };
 
 // Handles: generation in the high 16 bits, slot number + 1 in the low 16. Slots are made in
@@ -60,10 +65,16 @@ class Table {
     return 0;
   }
 
+  // By the closing thread, which holds the slot's lock: the levels it took with LockSession go
+  // with the session, or the slot's next session would find its lock held for ever.
   CStatus Dispose(CSession session) {
     std::lock_guard guard(mutex_);
     Slot* slot = Find(session);
     if (!slot) return kInvalidSession;
+    if (slot->owner.load(std::memory_order_relaxed) == std::this_thread::get_id()) {
+      slot->owner.store({}, std::memory_order_relaxed);
+      for (; slot->levels > 0; --slot->levels) slot->lock.unlock();
+    }
     slot->handle.store(0, std::memory_order_release);
     slot->error = {};
     if (++slot->generation == 0) slot->generation = 1;
@@ -88,6 +99,8 @@ class Table {
       slot->lock.unlock();
       return kInvalidSession;
     }
+    ++slot->levels;
+    slot->owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
     if (callerHasLock) *callerHasLock = 1;
     return 0;
   }
@@ -110,7 +123,12 @@ class Table {
     Slot* slot = Find(session);
     if (!slot) return kInvalidSession;
     if (callerHasLock && !*callerHasLock) return 0;
-    slot->lock.unlock();
+    // A thread that took no level with LockSession has none to give back.
+    if (slot->owner.load(std::memory_order_relaxed) == std::this_thread::get_id() &&
+        slot->levels > 0) {
+      if (--slot->levels == 0) slot->owner.store({}, std::memory_order_relaxed);
+      slot->lock.unlock();
+    }
     if (callerHasLock) *callerHasLock = 0;
     return 0;
   }

@@ -52,7 +52,9 @@ CStatus HoldSession(CSession session, SessionHold& hold);
 
 // Takes the session's recursive lock. With a flag, the lock is taken only when *callerHasLock is
 // false, and the flag then says it is held; Unlock releases it only when the flag says so.
-// Without a flag, each Lock takes it once more and each Unlock releases it once.
+// Without a flag, each Lock takes it once more and each Unlock releases it once. Unlock releases
+// only levels its own thread took with Lock; closing the session releases those of the closing
+// thread.
 CStatus LockSession(CSession session, std::int16_t* callerHasLock);
 CStatus UnlockSession(CSession session, std::int16_t* callerHasLock);
 

@@ -1,7 +1,7 @@
 /* The session functions: life cycle, stale handles, the per-thread errors of session 0, the
    session lock (which another thread's call on the session waits for), a close racing other
    threads' calls, and the string-buffer rule. */
-#define _POSIX_C_SOURCE 200112L
+#define _GNU_SOURCE /* pthread_timedjoin_np */
 #include <pthread.h>
 #include <stdatomic.h>
 #include <time.h>
@@ -100,6 +100,35 @@ static void session_lock_blocks_other_threads(void) {
   Tevra_close(call.vi);
 }
 
+static void* call_once(void* arg) {
+  ThreadCall* call = (ThreadCall*)arg;
+  ViReal64 level = 0;
+  call->status = Tevra_GetAttributeViReal64(call->vi, "Channel1", TEVRA_ATTR_CHANNEL_LEVEL, &level);
+  return NULL;
+}
+
+/* A thread that closes the session it holds locked leaves no lock behind for the session that
+   takes its place; an unlock by a thread that holds nothing changes nothing. */
+static void closing_a_locked_session_releases_its_lock(void) {
+  ViBoolean hasLock = VI_FALSE;
+  ThreadCall call;
+  pthread_t thread;
+  struct timespec deadline;
+  ViSession vi = open_simulated("QX1200");
+  CHECK_INT(Tevra_LockSession(vi, &hasLock), 0);
+  CHECK_INT(Tevra_LockSession(vi, NULL), 0);
+  CHECK_INT(Tevra_close(vi), 0);
+  call.vi = open_simulated("QX1200");
+  call.status = -1;
+  CHECK_INT(Tevra_UnlockSession(call.vi, NULL), 0);
+  pthread_create(&thread, NULL, call_once, &call);
+  clock_gettime(CLOCK_REALTIME, &deadline);
+  deadline.tv_sec += 5;
+  CHECK_INT(pthread_timedjoin_np(thread, NULL, &deadline), 0);
+  CHECK_INT(call.status, 0);
+  Tevra_close(call.vi);
+}
+
 typedef struct {
   ViSession vi;
   int onChannel;
@@ -179,6 +208,7 @@ int main(void) {
   init_and_close();
   thread_errors_are_per_thread();
   session_lock_blocks_other_threads();
+  closing_a_locked_session_releases_its_lock();
   close_while_other_threads_call();
   string_buffer_rule();
   return harness_failures != 0;
