@@ -101,8 +101,11 @@ class OutputQueue {
   void Pop() { pending_.pop_front(); }
   // Whether the next piece is due at now.
   bool Due(Clock::time_point now) const { return !Empty() && Front().due <= now; }
-  // Drops everything not yet sent (a device clear).
-  void Clear() { pending_.clear(); }
+  // Drops everything not yet sent (a device clear); what comes next waits for none of it.
+  void Clear() {
+    pending_.clear();
+    lastDue_ = {};
+  }
 
  private:
   friend class Script;

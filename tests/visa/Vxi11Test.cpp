@@ -113,7 +113,7 @@ TEST_F(Vxi11, ReadsEndOnEndTermCharOrCount) {
 }
 
 TEST_F(Vxi11, ATimeoutLeavesTheLinkUsable) {
-  script_.On("SLOW?").Reply("late\n").After(Milliseconds(300));
+  script_.On("SLOW?").Reply("late\n").After(Milliseconds(1000));
   script_.On("*IDN?").Reply("ACME,1\n");
   Start();
   ASSERT_EQ(Write("SLOW?\n"), kViSuccess);
