@@ -149,7 +149,10 @@ void Script::Answer(const std::string& command, OutputQueue& queue) {
       return candidate.Matches(command);
     });
     std::string answer;
-    if (rule == rules_.end() && responder_) answer = responder_->Answer(command);
+    if (rule == rules_.end() && responder_) {
+      answer = responder_->Answer(command);
+      requestsService = responder_->TakeServiceRequest();
+    }
     if (!answer.empty()) {
       action = Rule::Action::Reply;
       reply = std::make_shared<const std::string>(std::move(answer));

@@ -131,6 +131,9 @@ class Responder {
   virtual ~Responder() = default;
   // The reply to command, terminator included; empty for none.
   virtual std::string Answer(std::string_view command) = 0;
+  // Whether the last command gave the instrument a new reason to request service (IEEE 488.2:
+  // it set MSS in the status byte); asking clears it.
+  virtual bool TakeServiceRequest() { return false; }
 };
 
 class Script {

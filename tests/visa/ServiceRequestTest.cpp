@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "emulator/Counter.h"
 #include "support/FakeInstrument.h"
 #include "support/SessionReads.h"
 #include "visa/ResourceManager.h"
@@ -95,6 +96,17 @@ TEST_P(ServiceRequest, ACommandThatRequestsServiceEndsTheWaitAndDisablingStopsDe
   EXPECT_EQ(Wait(100), kViErrorTmo);
   ASSERT_EQ(testing::WriteText(*session_, "INIT\n"), kViSuccess);
   EXPECT_EQ(Wait(2000), kViSuccess) << session_->LastErrorDescription();
+}
+
+TEST_P(ServiceRequest, TheCounterRequestsServiceWhenAnEnabledSummaryBitSets) {
+  FakeInstrument fake(On(GetParam()));
+  fake.SetResponder(std::make_shared<emulator::Counter>("QX1300"));
+  Open(fake);
+  ASSERT_EQ(Enable(), kViSuccess) << session_->LastErrorDescription();
+  ASSERT_EQ(testing::WriteText(*session_, "*SRE 32;*OPC\n"), kViSuccess);
+  EXPECT_EQ(Wait(2000), kViSuccess) << session_->LastErrorDescription();
+  ASSERT_EQ(testing::WriteText(*session_, "*STB?\n"), kViSuccess);
+  testing::ExpectRead(*session_, 16, kViSuccess, "+96\n");  // ESB and MSS
 }
 
 INSTANTIATE_TEST_SUITE_P(Wires, ServiceRequest,
