@@ -608,10 +608,6 @@ ViStatus HislipTransport::UnlockDevice() {
   return Fail(kViErrorSesnNlocked, "the instrument holds no lock of this client");
 }
 
-}  // namespace tevra::visa
-
-namespace tevra::visa {
-
 ViStatus HislipTransport::EnableServiceRequest(bool enable) {
   if (lost_) return Fail(kViErrorConnLost, lostDetail_);
   if (enable && !serviceRequestsEnabled_) {

@@ -370,7 +370,7 @@ ViStatus Vxi11Transport::CloseInterruptChannel() {
   w.U32(0);
   w.Opaque({});
   rpc::XdrReader r({});
-  ViStatus status = FinishCore("device_enable_srq", kHousekeepingMs, r);
+  const ViStatus status = FinishCore("device_enable_srq", kHousekeepingMs, r);
   const std::string detail = TakeErrorDetail();
   StartCore(kDestroyIntrChan);
   const ViStatus destroyed = FinishCore("destroy_intr_chan", kHousekeepingMs, r);
