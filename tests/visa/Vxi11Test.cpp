@@ -174,7 +174,11 @@ TEST_F(Vxi11, TheInterruptChannelOnTheWireAndTheRequestsOnIt) {
   EXPECT_NE(create[7], 0u) << "a port of the client";
   EXPECT_EQ((W(create.begin() + 8, create.end())), (W{0x0607B1, 1, 0}));
   EXPECT_EQ(Words(calls[opening + 1]), (W{1, 20, 0, 0, 0, 0, 1, 1, 4, 1}));
-  EXPECT_TRUE(log_->interruptChannelOpen);
+  auto channelOpen = [this] {
+    std::lock_guard lock(log_->mutex);
+    return log_->interruptChannelOpen;
+  };
+  EXPECT_TRUE(channelOpen());
 
   ASSERT_EQ(Write("INIT\n"), kViSuccess);
   EXPECT_EQ(session_->WaitOnEvent(kViEventServiceReq, 2000), kViSuccess)
@@ -200,7 +204,7 @@ TEST_F(Vxi11, TheInterruptChannelOnTheWireAndTheRequestsOnIt) {
   ASSERT_EQ(calls.size(), opening + 5);
   EXPECT_EQ(Words(calls[opening + 3]), disable);
   EXPECT_EQ(Words(calls[opening + 4]), destroy);
-  EXPECT_FALSE(log_->interruptChannelOpen);
+  EXPECT_FALSE(channelOpen());
   ASSERT_EQ(session_->EnableEvent(kViEventServiceReq, kViQueue), kViSuccess);
   session_.reset();
   calls = log_->Calls();
