@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -201,7 +202,20 @@ void Counter::Queue(int code, const char* text) {
   eventStatus_ |= 0x20;  // command error
 }
 
+int Counter::StatusByte() const {
+  const int summary = (errors_.empty() ? 0 : 0x04) | (eventStatus_ ? 0x20 : 0);
+  int enabled = 0;  // *SRE as last set, its own bit 6 aside
+  if (const auto set = settings_.find("*SRE"); set != settings_.end()) {
+    const std::string_view text = core::Trim(set->second);
+    std::from_chars(text.data() + (text.starts_with('+') ? 1 : 0), text.data() + text.size(),
+                    enabled);
+  }
+  return summary | ((summary & enabled & ~0x40) ? 0x40 : 0);
+}
+
 std::string Counter::Answer(std::string_view message) {
+  // Service is requested when a message sets MSS, not while it stays set.
+  const bool requesting = StatusByte() & 0x40;
   std::string replies;
   std::string path;  // the header path the next relative header continues
   bool answered = false;
@@ -227,6 +241,7 @@ std::string Counter::Answer(std::string_view message) {
     answered = true;
   }
   if (answered) replies.push_back('\n');
+  if (!requesting && (StatusByte() & 0x40)) serviceRequested_ = true;
   return replies;
 }
 
@@ -270,8 +285,7 @@ bool Counter::Common(const std::string& header, std::string_view arguments, std:
   } else if (header == "*ESR?") {
     reply = "+" + std::to_string(std::exchange(eventStatus_, 0));
   } else if (header == "*STB?") {
-    const int summary = (errors_.empty() ? 0 : 0x04) | (eventStatus_ ? 0x20 : 0);
-    reply = "+" + std::to_string(summary);
+    reply = "+" + std::to_string(StatusByte());
   } else if (header == "*SAV" || header == "*RCL") {
     const std::string location(core::Trim(arguments));
     if (header == "*SAV") {

@@ -4,6 +4,9 @@
 // function's nominal value (a measure row's simulated reading), and the statistics queries
 // compute over the last readings. A query it does not know gets no reply and queues -113,
 // "Undefined header" with the command-error bit of the event status register, as a counter does.
+// Its status byte summarises the error queue (EAV, bit 2) and the event status register (ESB,
+// bit 5); with either enabled by *SRE, MSS (bit 6) is set too, and a command that sets it
+// requests service.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +15,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "emulator/Script.h"
@@ -29,6 +33,7 @@ class Counter final : public Responder {
   // A program message: commands joined by ';', each header absolute after ':' or relative to
   // the path of the header before it. The replies of its queries, joined by ';', end in '\n'.
   std::string Answer(std::string_view message) override;
+  bool TakeServiceRequest() override { return std::exchange(serviceRequested_, false); }
 
  private:
   // False for a query it has no answer to.
@@ -42,6 +47,7 @@ class Counter final : public Responder {
   double Nominal() const;
   std::string Setting(const char* header) const;  // as last set, or by default
   void Queue(int code, const char* text);
+  int StatusByte() const;
 
   std::string model_;
   std::string identity_;
@@ -56,6 +62,7 @@ class Counter final : public Responder {
   double totalized_ = 0;
   std::deque<std::string> errors_;
   int eventStatus_ = 0;
+  bool serviceRequested_ = false;
 };
 
 }  // namespace tevra::emulator

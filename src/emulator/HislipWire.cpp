@@ -11,8 +11,10 @@ constexpr std::uint8_t kInitialize = 0, kInitializeResponse = 1, kFatalError = 2
                        kDeviceClearAcknowledge = 9, kAsyncMaximumMessageSize = 15,
                        kAsyncMaximumMessageSizeResponse = 16, kAsyncInitialize = 17,
                        kAsyncInitializeResponse = 18, kAsyncDeviceClear = 19,
-                       kAsyncStatusQuery = 21, kAsyncStatusResponse = 22,
+                       kAsyncStatusQuery = 21, kAsyncStatusResponse = 22, kAsyncServiceRequest = 20,
                        kAsyncDeviceClearAcknowledge = 23;
+// The status byte an AsyncServiceRequest carries in its control code: RQS set.
+constexpr std::uint8_t kRequestingService = 0x40;
 
 void AppendFrame(std::string& out, std::uint8_t type, std::uint8_t control, std::uint32_t parameter,
                  std::string_view payload) {
@@ -23,6 +25,10 @@ void AppendFrame(std::string& out, std::uint8_t type, std::uint8_t control, std:
   const std::uint64_t length = payload.size();
   for (int i = 0; i < 8; ++i) out += static_cast<char>(length >> (56 - 8 * i));
   out += payload;
+}
+
+void AppendServiceRequest(std::string& out) {
+  AppendFrame(out, kAsyncServiceRequest, kRequestingService, 0, {});
 }
 
 class HislipConnection;
@@ -94,7 +100,12 @@ class HislipConnection final : public Connection {
     auto& pending = session_->pending;
     while (!pending.empty() && pending.front().piece.due <= now) {
       const auto& next = pending.front();
-      if (!next.piece.bytes) {
+      if (next.piece.serviceRequest) {
+        if (session_->async) AppendServiceRequest(session_->async->Outbox());
+        pending.pop_front();
+        continue;
+      }
+      if (next.piece.Disconnects()) {
         CloseWhenSent();
         if (session_->async) session_->async->CloseWhenSent();
         pending.clear();
@@ -170,6 +181,7 @@ class HislipConnection final : public Connection {
         AppendFrame(Outbox(), kAsyncDeviceClearAcknowledge, 0, 0, {});
         return true;
       case kAsyncStatusQuery:
+        if (state.options.serviceRequestBeforeStatus) AppendServiceRequest(Outbox());
         AppendFrame(Outbox(), kAsyncStatusResponse, state.options.statusByte, 0, {});
         return true;
       case kAsyncLock:

@@ -1,8 +1,8 @@
 // The HiSLIP wire of the emulator: one loopback listener for both channels of every
 // session; a connection's first message tells which it is (Initialize or AsyncInitialize).
 // Data/DataEnd payloads go to the script; replies go out as Data messages, DataEnd on the last
-// piece of each, carrying the MessageID of the message that asked. Every frame received is
-// recorded.
+// piece of each, carrying the MessageID of the message that asked; a service request goes out
+// as AsyncServiceRequest on the asynchronous channel. Every frame received is recorded.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +29,10 @@ class HislipServer {
     std::uint64_t maximumMessageSize = 256;  // small, so that writes are split
     std::uint8_t statusByte = 0x10;
     std::string fatalErrorOn;  // a command answered with FatalError instead
-    std::uint16_t port = 0;    // 0: a free port
+    // Each AsyncStatusResponse comes right after an AsyncServiceRequest, which then arrives
+    // between a status query and its answer.
+    bool serviceRequestBeforeStatus = false;
+    std::uint16_t port = 0;  // 0: a free port
   };
 
   // Listens on loop (before it starts); resource receives "TCPIP::<host>::hislip0,<port>::INSTR".

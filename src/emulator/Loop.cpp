@@ -1,6 +1,7 @@
 #include "emulator/Loop.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -21,7 +22,8 @@ bool StreamConnection::OnReceive(std::string_view bytes) {
 
 bool StreamConnection::OnTime(Clock::time_point now) {
   for (; queue_.Due(now); queue_.Pop()) {
-    if (!queue_.Front().bytes) {
+    if (queue_.Front().serviceRequest) continue;  // a line without service requests
+    if (queue_.Front().Disconnects()) {
       if (canHangUp_) CloseWhenSent();
       queue_.Clear();
       break;
@@ -111,6 +113,25 @@ void Loop::Adopt(int descriptor, std::unique_ptr<Connection> handler) {
   peers_.push_back({descriptor, false, std::move(handler)});
 }
 
+bool Loop::Connect(std::uint32_t address, std::uint16_t port, std::unique_ptr<Connection> handler) {
+  const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (descriptor < 0) return false;
+  sockaddr_in peer{};
+  peer.sin_family = AF_INET;
+  peer.sin_addr.s_addr = htonl(address);
+  peer.sin_port = htons(port);
+  // A loopback connect completes at once, whether or not the client has accepted yet.
+  if (connect(descriptor, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0 ||
+      fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK) != 0) {
+    close(descriptor);
+    return false;
+  }
+  const int on = 1;
+  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  joining_.push_back({descriptor, true, std::move(handler)});
+  return true;
+}
+
 bool Loop::Start() {
   if (thread_.joinable()) return true;
   wakeDescriptor_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -179,6 +200,8 @@ void Loop::Serve() {
   for (;;) {
     Clock::time_point now = Clock::now();
     if (now >= stopAt) break;
+    for (Peer& peer : joining_) peers_.push_back(std::move(peer));
+    joining_.clear();
     // Output that fell due, and connections that asked to close, are handled before waiting.
     for (Peer& peer : peers_) {
       Connection& handler = *peer.handler;
@@ -216,6 +239,8 @@ void Loop::Serve() {
         AcceptFrom(listeners_[i]);
     }
   }
+  for (Peer& peer : joining_) peers_.push_back(std::move(peer));
+  joining_.clear();
   for (Peer& peer : peers_) {
     if (peer.descriptor >= 0) Close(peer);
   }

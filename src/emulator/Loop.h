@@ -77,6 +77,10 @@ class Loop {
   std::uint16_t ListenForDatagrams(Answer answer, std::uint16_t port = 0);
   // Serves an open descriptor (a pty's master side) with handler; the loop closes it.
   void Adopt(int descriptor, std::unique_ptr<Connection> handler);
+  // Connects to a port the client listens on (the VXI-11 interrupt channel) at the IPv4
+  // address (host order) and serves the connection with handler from the next turn on; false
+  // when it cannot connect. On the loop's thread, from a handler.
+  bool Connect(std::uint32_t address, std::uint16_t port, std::unique_ptr<Connection> handler);
 
   bool Start();
   // Stops serving and closes every connection; idempotent.
@@ -114,6 +118,7 @@ class Loop {
   int wakeDescriptor_ = -1;
   std::vector<Listener> listeners_;
   std::vector<Peer> peers_;
+  std::vector<Peer> joining_;  // connected by a handler while the loop walked peers_
   std::thread thread_;
 };
 

@@ -53,6 +53,11 @@ Rule& Rule::ThenDisconnect(Milliseconds after) {
   return *this;
 }
 
+Rule& Rule::RequestService() {
+  requestsService_ = true;
+  return *this;
+}
+
 bool Rule::Matches(std::string_view command) const {
   if (usesLeft_ == 0) return false;
   return match_ == Match::Exact ? command == pattern_ : command.starts_with(pattern_);
@@ -136,6 +141,7 @@ void Script::Answer(const std::string& command, OutputQueue& queue) {
   Microseconds chunkGap{0};
   std::size_t maxChunk = 0;
   std::vector<Rule::Part> parts;
+  bool requestsService = false;
   {
     std::lock_guard guard(mutex_);
     if (recording_) commands_.push_back(command);
@@ -143,7 +149,10 @@ void Script::Answer(const std::string& command, OutputQueue& queue) {
       return candidate.Matches(command);
     });
     std::string answer;
-    if (rule == rules_.end() && responder_) answer = responder_->Answer(command);
+    if (rule == rules_.end() && responder_) {
+      answer = responder_->Answer(command);
+      requestsService = responder_->TakeServiceRequest();
+    }
     if (!answer.empty()) {
       action = Rule::Action::Reply;
       reply = std::make_shared<const std::string>(std::move(answer));
@@ -157,6 +166,7 @@ void Script::Answer(const std::string& command, OutputQueue& queue) {
       maxChunk = rule->maxChunk_;
       chunkGap = rule->chunkGap_;
       parts = rule->parts_;
+      requestsService = rule->requestsService_;
       if (action == Rule::Action::Garbage) {
         std::string garbage(rule->garbageSize_, '\0');
         std::uniform_int_distribution<int> byte(0, 254);
@@ -170,14 +180,22 @@ void Script::Answer(const std::string& command, OutputQueue& queue) {
     }
     changed_.notify_all();
   }
-  if (action == Rule::Action::NoReply) return;
-
   // Replies leave in command order: never before the one queued ahead.
   const Clock::time_point due = std::max(Clock::now() + delay, queue.lastDue_);
   if (action == Rule::Action::Disconnect) {
     queue.Push({due, nullptr, 0, 0, true});
     return;
   }
+  if (action != Rule::Action::NoReply)
+    QueueReplyParts(queue, reply, due, maxChunk, chunkGap, parts);
+  if (requestsService) {
+    queue.Push({std::max(due, queue.lastDue_), nullptr, 0, 0, false, true});
+  }
+}
+
+void Script::QueueReplyParts(OutputQueue& queue, const std::shared_ptr<const std::string>& reply,
+                             Clock::time_point due, std::size_t maxChunk, Microseconds chunkGap,
+                             const std::vector<Rule::Part>& parts) {
   // A piece ends a message (END, on wires that mark it) when it ends in a line feed or is the
   // last: a reply that stalls in its middle stays one message.
   const auto endsMessage = [](const std::string& bytes, bool last) {

@@ -6,6 +6,7 @@
 //   script.On("*IDN?").Reply("ACME,QX1300,1,1.0\n");
 //   script.OnPrefix("MEAS").Reply("1.5E+6\n").After(std::chrono::milliseconds(20)).InChunks(3);
 //   script.On("*RST").Disconnect();
+//   script.On("INIT").NoReply().RequestService();  // the instrument asks for service after it
 //
 // Rules are tried in the order they were added; the first that matches a command (exactly, or as
 // a prefix) and has uses left decides. A command no rule matches goes to the responder when there
@@ -58,6 +59,10 @@ class Rule {
   Rule& Then(std::string bytes, Milliseconds after);
   // Closes the connection this long after the last part.
   Rule& ThenDisconnect(Milliseconds after);
+  // Requests service once the reply is sent (after the delay when there is none), on the wires
+  // that carry service requests (VXI-11, HiSLIP, the test VISA library's line); the others
+  // drop it.
+  Rule& RequestService();
 
  private:
   friend class Script;
@@ -72,6 +77,7 @@ class Rule {
   Microseconds chunkGap_{200};
   std::size_t garbageSize_ = 0;
   int usesLeft_ = -1;  // -1: no limit
+  bool requestsService_ = false;
   struct Part {
     std::shared_ptr<const std::string> bytes;  // null: disconnect
     Milliseconds after;
@@ -79,13 +85,17 @@ class Rule {
   std::vector<Part> parts_;
 };
 
-// A piece of output: bytes[offset, end) of a reply, or the closing of the connection.
+// A piece of output: bytes[offset, end) of a reply, the closing of the connection, or a service
+// request.
 struct Output {
   Clock::time_point due;
-  std::shared_ptr<const std::string> bytes;  // null: close the connection
+  std::shared_ptr<const std::string> bytes;  // null: close the connection or request service
   std::size_t offset = 0;
   std::size_t end = 0;
   bool endsReply = false;  // the last piece of a message: END goes here on wires that mark it
+  bool serviceRequest = false;
+
+  bool Disconnects() const { return !bytes && !serviceRequest; }
 
   std::string_view Text() const {
     return bytes ? std::string_view(*bytes).substr(offset, end - offset) : std::string_view();
@@ -124,6 +134,9 @@ class Responder {
   virtual ~Responder() = default;
   // The reply to command, terminator included; empty for none.
   virtual std::string Answer(std::string_view command) = 0;
+  // Whether the last command gave the instrument a new reason to request service (IEEE 488.2:
+  // it set MSS in the status byte); asking clears it.
+  virtual bool TakeServiceRequest() { return false; }
 };
 
 class Script {
@@ -154,6 +167,9 @@ class Script {
 
  private:
   void Answer(const std::string& command, OutputQueue& queue);
+  void QueueReplyParts(OutputQueue& queue, const std::shared_ptr<const std::string>& reply,
+                       Clock::time_point due, std::size_t maxChunk, Microseconds chunkGap,
+                       const std::vector<Rule::Part>& parts);
   void QueueReply(OutputQueue& queue, std::shared_ptr<const std::string> reply,
                   Clock::time_point due, std::size_t maxChunk, Microseconds chunkGap,
                   bool endsMessage);

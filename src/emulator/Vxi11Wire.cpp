@@ -73,6 +73,7 @@ void SendReply(Connection& connection, std::uint32_t xid, const std::string& res
 }
 
 struct Shared {
+  Loop* loop = nullptr;
   Vxi11Options options;
   std::shared_ptr<Vxi11Log> log;
   std::uint16_t corePort = 0, abortPort = 0;
@@ -105,21 +106,66 @@ class OneWordConnection final : public Connection {
   std::string inbox_;
 };
 
+constexpr std::uint32_t kInterruptProgram = 0x0607B1, kDeviceIntrSrq = 30;
+
+// The interrupt channel of one link as its core connection sees it: the connection the emulator
+// opened to the client, while it is open.
+struct InterruptSlot {
+  Connection* connection = nullptr;
+  std::uint32_t xid = 0;
+};
+
+// The emulator's end of an interrupt channel: it sends device_intr_srq calls and counts the
+// client's successful replies.
+class InterruptConnection final : public Connection {
+ public:
+  InterruptConnection(std::shared_ptr<InterruptSlot> slot, std::shared_ptr<Vxi11Log> log)
+      : slot_(std::move(slot)), log_(std::move(log)) {}
+  ~InterruptConnection() override {
+    if (slot_->connection == this) slot_->connection = nullptr;
+  }
+  bool OnReceive(std::string_view bytes) override {
+    inbox_ += bytes;
+    std::string record, raw;
+    while (TakeRecord(inbox_, record, raw)) {
+      // xid, REPLY, MSG_ACCEPTED, verifier (AUTH_NULL, empty), SUCCESS
+      const bool answered = Word(record, 4) == 1 && Word(record, 8) == 0 && Word(record, 20) == 0;
+      std::lock_guard lock(log_->mutex);
+      log_->serviceRequestsAnswered += answered ? 1 : 0;
+    }
+    return true;
+  }
+  bool OnTime(Clock::time_point) override { return true; }
+
+ private:
+  std::shared_ptr<InterruptSlot> slot_;
+  std::shared_ptr<Vxi11Log> log_;
+  std::string inbox_;
+};
+
 class CoreConnection final : public Connection {
  public:
   CoreConnection(Script& script, std::shared_ptr<Shared> shared)
       : script_(script), shared_(std::move(shared)) {}
+  ~CoreConnection() override {
+    if (interrupt_->connection) interrupt_->connection->CloseWhenSent();
+  }
 
   bool OnReceive(std::string_view bytes) override {
     inbox_ += bytes;
     return Serve(Clock::now());
   }
   bool OnTime(Clock::time_point now) override {
+    SendDueServiceRequests(now);
     if (reading_ && !AnswerRead(now)) return false;
+    SendDueServiceRequests(now);
     return Serve(now);
   }
   Clock::time_point WakeAt() const override {
-    if (!reading_) return Clock::time_point::max();
+    if (!reading_) {
+      const bool serviceRequestNext = !queue_.Empty() && queue_.Front().serviceRequest;
+      return serviceRequestNext ? queue_.Front().due : Clock::time_point::max();
+    }
     return queue_.Empty() ? readDeadline_ : std::min(readDeadline_, queue_.Front().due);
   }
 
@@ -205,7 +251,29 @@ class CoreConnection final : public Connection {
         Put(results, held ? 0 : 12);
         break;
       }
+      case 20:  // device_enable_srq: {lid, enable, handle<40>}
+        serviceRequestsEnabled_ = Word(a, 4) != 0;
+        serviceRequestHandle_ =
+            std::string(a.substr(std::min<std::size_t>(12, a.size()), std::min(Word(a, 8), 40u)));
+        Put(results, 0);
+        break;
       case 23:  // destroy_link
+        Put(results, 0);
+        break;
+      case 25:  // create_intr_chan: {hostAddr, hostPort, progNum, progVers, progFamily}
+        Put(results, CreateInterruptChannel(a));
+        break;
+      case 26:  // destroy_intr_chan
+        if (!interrupt_->connection) {
+          Put(results, 6);
+          break;
+        }
+        interrupt_->connection->CloseWhenSent();
+        interrupt_->connection = nullptr;
+        {
+          std::lock_guard lock(shared_->log->mutex);
+          shared_->log->interruptChannelOpen = false;
+        }
         Put(results, 0);
         break;
       default:
@@ -215,13 +283,46 @@ class CoreConnection final : public Connection {
     return true;
   }
 
+  std::uint32_t CreateInterruptChannel(std::string_view a) {
+    if (interrupt_->connection) return 29;  // channel already established
+    if (Word(a, 8) != kInterruptProgram || Word(a, 12) != 1 || Word(a, 16) != 0) return 5;
+    auto channel = std::make_unique<InterruptConnection>(interrupt_, shared_->log);
+    Connection* opened = channel.get();
+    if (!shared_->loop->Connect(Word(a, 0), static_cast<std::uint16_t>(Word(a, 4)),
+                                std::move(channel)))
+      return 9;  // out of resources: the client cannot be reached
+    interrupt_->connection = opened;
+    std::lock_guard lock(shared_->log->mutex);
+    shared_->log->interruptChannelOpen = true;
+    return 0;
+  }
+
+  // Service requests at the front of the output that fell due go out on the interrupt channel
+  // when the link enabled them, as device_intr_srq calls with the link's handle.
+  void SendDueServiceRequests(Clock::time_point now) {
+    for (; queue_.Due(now) && queue_.Front().serviceRequest; queue_.Pop()) {
+      if (!serviceRequestsEnabled_ || !interrupt_->connection) continue;
+      std::string call;
+      for (std::uint32_t w :
+           {++interrupt_->xid, 0u, 2u, kInterruptProgram, 1u, kDeviceIntrSrq, 0u, 0u, 0u, 0u})
+        Put(call, w);
+      PutOpaque(call, serviceRequestHandle_);
+      std::string& out = interrupt_->connection->Outbox();
+      Put(out, 0x80000000u | static_cast<std::uint32_t>(call.size()));
+      out += call;
+      std::lock_guard lock(shared_->log->mutex);
+      ++shared_->log->serviceRequestsSent;
+    }
+  }
+
   // Answers the waiting device_read from the output that is due, or with error 15 when its
   // io_timeout passed, or 23 when the abort channel asked.
   bool AnswerRead(Clock::time_point now) {
     std::string results;
+    SendDueServiceRequests(now);
     if (queue_.Due(now)) {
       Output& piece = queue_.Front();
-      if (!piece.bytes) {
+      if (piece.Disconnects()) {
         CloseWhenSent();
         queue_.Clear();
         reading_ = false;
@@ -267,6 +368,9 @@ class CoreConnection final : public Connection {
   std::uint32_t requestSize_ = 0;
   int termChar_ = -1;
   Clock::time_point readDeadline_{};
+  std::shared_ptr<InterruptSlot> interrupt_ = std::make_shared<InterruptSlot>();
+  bool serviceRequestsEnabled_ = false;
+  std::string serviceRequestHandle_;
 };
 
 }  // namespace
@@ -274,6 +378,7 @@ class CoreConnection final : public Connection {
 bool SetUpVxi11Wire(Loop& loop, std::string& resource, const Vxi11Options& options,
                     std::shared_ptr<Vxi11Log>& log) {
   auto shared = std::make_shared<Shared>();
+  shared->loop = &loop;
   shared->options = options;
   shared->log = log = std::make_shared<Vxi11Log>();
   Script& script = loop.GetScript();

@@ -1,5 +1,7 @@
 // The VXI-11 wire of the emulator: a portmapper, the core channel and the abort channel
-// on free loopback ports. The portmapper port goes into TEVRA_PORTMAPPER_PORT.
+// on free loopback ports. The portmapper port goes into TEVRA_PORTMAPPER_PORT. A link that
+// creates an interrupt channel and enables service requests gets each one as a device_intr_srq
+// call over a connection the emulator opens to the client.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +28,10 @@ struct Vxi11Log {
   int triggers = 0;
   int clears = 0;
   std::uint32_t lockHolder = 0;  // the link holding the device lock, 0: none
-  bool portmapperOn111 = false;  // whether port 111 could be bound
+  bool interruptChannelOpen = false;
+  int serviceRequestsSent = 0;      // device_intr_srq calls
+  int serviceRequestsAnswered = 0;  // successful replies to them
+  bool portmapperOn111 = false;     // whether port 111 could be bound
   std::vector<std::string> Calls() {
     std::lock_guard lock(mutex);
     return calls;

@@ -388,6 +388,8 @@ ViStatus HislipTransport::AwaitAsync(std::uint8_t wanted, Clock::time_point dead
     if (header.type == hislip::kFatalError || header.type == hislip::kError) {
       return ServerError(*async_, asyncInbox_, header, deadline);
     }
+    if (header.type == hislip::kAsyncServiceRequest && serviceRequestsEnabled_)
+      ++pendingServiceRequests_;
     status =
         ReceivePayload(*async_, asyncInbox_, header.payloadLength, header.type == wanted, deadline);
     if (status != kViSuccess || header.type == wanted) return status;
@@ -604,6 +606,37 @@ ViStatus HislipTransport::UnlockDevice() {
   if (status != kViSuccess) return status;
   if (header.control == 1 || header.control == 2) return kViSuccess;
   return Fail(kViErrorSesnNlocked, "the instrument holds no lock of this client");
+}
+
+ViStatus HislipTransport::EnableServiceRequest(bool enable) {
+  if (lost_) return Fail(kViErrorConnLost, lostDetail_);
+  if (enable && !serviceRequestsEnabled_) {
+    // Requests that came while they were off are not delivered: what already arrived is passed
+    // over before counting starts.
+    Header header;
+    ViStatus status;
+    do {
+      status = AwaitAsync(hislip::kAsyncServiceRequest, Clock::now(), header);
+    } while (status == kViSuccess);
+    TakeErrorDetail();
+    if (lost_) return Fail(kViErrorConnLost, lostDetail_);
+  }
+  serviceRequestsEnabled_ = enable;
+  pendingServiceRequests_ = 0;
+  return kViSuccess;
+}
+
+ViStatus HislipTransport::WaitServiceRequest(std::uint32_t timeoutMs) {
+  if (lost_) return Fail(kViErrorConnLost, lostDetail_);
+  if (!serviceRequestsEnabled_) return kViErrorNsupOper;
+  if (pendingServiceRequests_ == 0) {
+    Header header;
+    const ViStatus status =
+        AwaitAsync(hislip::kAsyncServiceRequest, DeadlineOf(timeoutMs, Clock::now()), header);
+    if (status != kViSuccess) return status;
+  }
+  --pendingServiceRequests_;
+  return kViSuccess;
 }
 
 }  // namespace tevra::visa

@@ -10,6 +10,10 @@
 //   after the termination character is kept for the next read;
 // - a read timeout forgets the MessageID it waited for: the late reply is dropped by its id;
 // - Clear is the device clear of the protocol and resets the MessageID;
+// - an AsyncServiceRequest may arrive on the asynchronous channel between any request there and
+//   its response: every operation that reads that channel counts it (while service requests are
+//   enabled) and goes on, and WaitServiceRequest takes one counted, or waits on the channel for
+//   the next. HiSLIP has no message to switch them on: enabling only starts the count;
 // - an Error message from the server is kViErrorIo with its text; a FatalError, a malformed
 //   header, or the server closing either connection is kViErrorConnLost, for that operation and
 //   every later one (the protocol leaves no way to continue: the session has to be opened again).
@@ -68,6 +72,8 @@ class HislipTransport final : public Transport {
   ViStatus AssertTrigger(const LineSettings& line, std::uint16_t protocol) override;
   ViStatus LockDevice(std::string_view sharedKey, std::uint32_t timeoutMs) override;
   ViStatus UnlockDevice() override;
+  ViStatus EnableServiceRequest(bool enable) override;
+  ViStatus WaitServiceRequest(std::uint32_t timeoutMs) override;
   bool HoldsInput() const override;
   bool ClearResetsInstrument() const override { return true; }
 
@@ -96,7 +102,8 @@ class HislipTransport final : public Transport {
   ViStatus ReceivePayload(HislipChannel& channel, Inbox& inbox, std::uint64_t length, bool keep,
                           Clock::time_point deadline);
   // Waits on the asynchronous channel for a message of type wanted; its payload lands in
-  // payload_. Other messages there (a late lock response, service requests) are passed over.
+  // payload_. Other messages there (a late lock response) are passed over; service requests are
+  // counted on the way.
   ViStatus AwaitAsync(std::uint8_t wanted, Clock::time_point deadline, hislip::Header& header);
   // An Error or FatalError message (its payload not yet read) as a status.
   ViStatus ServerError(HislipChannel& channel, Inbox& inbox, const hislip::Header& header,
@@ -126,6 +133,8 @@ class HislipTransport final : public Transport {
   std::uint64_t payloadLeft_ = 0;
   bool lost_ = false;
   std::string lostDetail_;
+  bool serviceRequestsEnabled_ = false;
+  int pendingServiceRequests_ = 0;  // arrived, not yet taken by WaitServiceRequest
 };
 
 }  // namespace tevra::visa

@@ -201,6 +201,32 @@ ReplyKind DecodeReply(std::span<const std::uint8_t> record, std::uint32_t xid,
   return ReplyKind::Refused;
 }
 
+bool DecodeCall(std::span<const std::uint8_t> record, CallHeader& call) {
+  XdrReader r(record);
+  call.xid = r.U32();
+  const std::uint32_t type = r.U32();
+  const std::uint32_t rpcVersion = r.U32();
+  call.program = r.U32();
+  call.version = r.U32();
+  call.procedure = r.U32();
+  for (int i = 0; i < 2; ++i) {  // credential and verifier: flavor, body
+    r.U32();
+    r.Opaque(400);
+  }
+  if (r.Failed() || type != kCall || rpcVersion != kRpcVersion) return false;
+  call.arguments = r.Rest();
+  return true;
+}
+
+void EncodeAcceptedReply(std::vector<std::uint8_t>& out, std::uint32_t xid, AcceptStat stat) {
+  out.clear();
+  XdrWriter w(out);
+  // record mark; xid, REPLY, MSG_ACCEPTED, AUTH_NULL verifier, accept status
+  for (std::uint32_t word : {0u, xid, kReply, 0u, 0u, 0u, static_cast<std::uint32_t>(stat)})
+    w.U32(word);
+  FinishCall(out);  // the same record mark as a call's
+}
+
 RpcClient::~RpcClient() { Close(); }
 
 void RpcClient::Close() {

@@ -93,6 +93,25 @@ enum class ReplyKind : std::uint8_t { Success, OtherXid, Refused, Malformed };
 ReplyKind DecodeReply(std::span<const std::uint8_t> record, std::uint32_t xid,
                       std::span<const std::uint8_t>& results, std::string& detail);
 
+// The serving side, as far as the VXI-11 interrupt channel needs it: a call record cut into
+// its header and arguments, and the accepted reply to it.
+struct CallHeader {
+  std::uint32_t xid = 0;
+  std::uint32_t program = 0;
+  std::uint32_t version = 0;
+  std::uint32_t procedure = 0;
+  std::span<const std::uint8_t> arguments;
+};
+// False for a record that is no call of RPC version 2.
+bool DecodeCall(std::span<const std::uint8_t> record, CallHeader& call);
+enum class AcceptStat : std::uint32_t {
+  Success = 0,
+  ProgramUnavailable = 1,
+  ProcedureUnavailable = 3
+};
+// A whole reply record, record mark included, without results: out is overwritten.
+void EncodeAcceptedReply(std::vector<std::uint8_t>& out, std::uint32_t xid, AcceptStat stat);
+
 // One TCP connection to an RPC server: a call at a time, each with its own deadline.
 class RpcClient {
  public:
@@ -108,6 +127,8 @@ class RpcClient {
   void Close();
   bool Open() const { return descriptor_ >= 0; }
   bool Lost() const { return lost_; }
+  // The connected socket, for its local address.
+  int Descriptor() const { return descriptor_; }
 
   // The arguments buffer of the next call, already holding its headers.
   std::vector<std::uint8_t>& StartCall(std::uint32_t program, std::uint32_t version,

@@ -33,6 +33,12 @@ struct VisaLibrary {
   CStatus (*viUnlock)(CSession) = nullptr;
   CStatus (*viClear)(CSession) = nullptr;
   CStatus (*viStatusDesc)(CSession, CStatus, char*) = nullptr;
+  // Events: the event type, mechanism and filter context (ViEventFilter, unused) are 32, 16 and
+  // 32 bits; viWaitOnEvent returns the type and an event context that viClose releases.
+  CStatus (*viEnableEvent)(CSession, std::uint32_t, std::uint16_t, std::uint32_t) = nullptr;
+  CStatus (*viDisableEvent)(CSession, std::uint32_t, std::uint16_t) = nullptr;
+  CStatus (*viWaitOnEvent)(CSession, std::uint32_t, std::uint32_t, std::uint32_t*,
+                           CSession*) = nullptr;
 };
 
 namespace {
@@ -71,6 +77,9 @@ ViStatus LoadOne(const std::string& name, std::unique_ptr<VisaLibrary>& library,
   Resolve(handle, "viUnlock", l.viUnlock);
   Resolve(handle, "viClear", l.viClear);
   Resolve(handle, "viStatusDesc", l.viStatusDesc);
+  Resolve(handle, "viEnableEvent", l.viEnableEvent);
+  Resolve(handle, "viDisableEvent", l.viDisableEvent);
+  Resolve(handle, "viWaitOnEvent", l.viWaitOnEvent);
   if (!l.viOpenDefaultRM || !l.viOpen) {
     detail = name + " is not a VISA library: it has no " +
              (l.viOpenDefaultRM ? "viOpen" : "viOpenDefaultRM");
@@ -190,6 +199,28 @@ class SystemVisaSession final : public VisaSession {
     return status;
   }
   ViStatus Unlock() override { return Call(library_->viUnlock, "viUnlock", vi_); }
+
+  ViStatus EnableEvent(ViEventType event, std::uint16_t mechanism) override {
+    if (const ViStatus checked = CheckEvent(EventOperation::Enable, event, mechanism); checked < 0)
+      return checked;
+    return Call(library_->viEnableEvent, "viEnableEvent", vi_, event, mechanism, std::uint32_t{0});
+  }
+  ViStatus DisableEvent(ViEventType event, std::uint16_t mechanism) override {
+    if (const ViStatus checked = CheckEvent(EventOperation::Disable, event, mechanism); checked < 0)
+      return checked;
+    return Call(library_->viDisableEvent, "viDisableEvent", vi_, event, mechanism);
+  }
+  ViStatus WaitOnEvent(ViEventType event, std::uint32_t timeoutMs) override {
+    if (const ViStatus checked = CheckEvent(EventOperation::Wait, event, kViQueue); checked < 0)
+      return checked;
+    std::uint32_t type = 0;
+    CSession context = 0;
+    const ViStatus status =
+        Call(library_->viWaitOnEvent, "viWaitOnEvent", vi_, event, timeoutMs, &type, &context);
+    // Nothing reads the event's attributes: its context goes back at once.
+    if (status >= 0 && context != 0 && library_->viClose) library_->viClose(context);
+    return status;
+  }
 
   ViStatus GetAttribute(ViAttr attribute, AttributeValue& value) override {
     // Large enough for any value and for a string attribute.

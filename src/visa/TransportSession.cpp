@@ -269,6 +269,42 @@ ViStatus TransportSession::Unlock() {
   return Record(kViSuccess, "viUnlock");
 }
 
+ViStatus TransportSession::EnableEvent(ViEventType event, std::uint16_t mechanism) {
+  if (const ViStatus checked = CheckEvent(EventOperation::Enable, event, mechanism); checked < 0)
+    return checked;
+  if (serviceRequestsEnabled_) return Record(kViSuccessEventEn, "viEnableEvent");
+  const ViStatus status = transport_->EnableServiceRequest(true);
+  serviceRequestsEnabled_ = status >= 0;
+  return Record(status, "viEnableEvent");
+}
+
+ViStatus TransportSession::DisableEvent(ViEventType event, std::uint16_t mechanism) {
+  if (const ViStatus checked = CheckEvent(EventOperation::Disable, event, mechanism); checked < 0)
+    return checked;
+  if (!serviceRequestsEnabled_) return Record(kViSuccessEventDis, "viDisableEvent");
+  // Delivery stops here even when the instrument could not be told: nothing waits for it now.
+  serviceRequestsEnabled_ = false;
+  return Record(transport_->EnableServiceRequest(false), "viDisableEvent");
+}
+
+ViStatus TransportSession::WaitOnEvent(ViEventType event, std::uint32_t timeoutMs) {
+  if (const ViStatus checked = CheckEvent(EventOperation::Wait, event, kViQueue); checked < 0)
+    return checked;
+  if (!serviceRequestsEnabled_) {
+    lastStatus_ = kViErrorNenabled;
+    lastErrorDescription_ =
+        DescribeFailure(kViErrorNenabled, "viWaitOnEvent", "service requests are not enabled");
+    return kViErrorNenabled;
+  }
+  const ViStatus status = transport_->WaitServiceRequest(timeoutMs);
+  if (status != kViErrorTmo) return Record(status, "viWaitOnEvent");
+  transport_->TakeErrorDetail();
+  lastStatus_ = status;
+  lastErrorDescription_ = DescribeFailure(status, "viWaitOnEvent",
+                                          "no service request within " + TimeoutText(timeoutMs));
+  return status;
+}
+
 ViStatus TransportSession::GetOwnAttribute(ViAttr attribute, AttributeValue& value) const {
   switch (attribute) {
     case kViAttrTmoValue:

@@ -1,8 +1,8 @@
 // The VISA session of a built-in transport: the attributes of the line (timeout, termination
 // character, END), message-based I/O through the transport, device clear, status byte, trigger,
-// and resource locks shared by every session of the process on the same resource; a transport
-// that holds locks on the device itself (VXI-11, HiSLIP) is asked for one too, so other hosts
-// are kept out as well.
+// service requests the transport delivers, and resource locks shared by every session of the
+// process on the same resource; a transport that holds locks on the device itself (VXI-11, HiSLIP)
+// is asked for one too, so other hosts are kept out as well.
 //
 // Not thread-safe: one session is used by one thread at a time (the driver's session lock);
 // only Lock waits on other sessions.
@@ -41,6 +41,9 @@ class TransportSession final : public VisaSession {
   ViStatus Lock(AccessMode mode, std::uint32_t timeoutMs, std::string_view requestedKey,
                 std::string& accessKey) override;
   ViStatus Unlock() override;
+  ViStatus EnableEvent(ViEventType event, std::uint16_t mechanism) override;
+  ViStatus DisableEvent(ViEventType event, std::uint16_t mechanism) override;
+  ViStatus WaitOnEvent(ViEventType event, std::uint32_t timeoutMs) override;
   ViStatus GetAttribute(ViAttr attribute, AttributeValue& value) override;
   ViStatus SetAttribute(ViAttr attribute, const AttributeValue& value) override;
   const std::string& ResourceName() const override { return resourceName_; }
@@ -61,6 +64,7 @@ class TransportSession final : public VisaSession {
   std::unique_ptr<Transport> transport_;
   std::shared_ptr<ResourceLock> lock_;
   LineSettings line_;
+  bool serviceRequestsEnabled_ = false;
 };
 
 }  // namespace tevra::visa

@@ -1,8 +1,8 @@
 // A VISA session on one instrument resource, as the driver's I/O session uses it: message-based
-// I/O, device clear, status byte, trigger, locks and attributes. Each operation records its
-// status and, when it failed, a readable description for the driver's I/O error messages.
-// Two kinds exist: the session of a built-in transport (TransportSession) and a session of a
-// system VISA library (SystemVisaSession).
+// I/O, device clear, status byte, trigger, locks, attributes and service-request events. Each
+// operation records its status and, when it failed, a readable description for the driver's I/O
+// error messages. Two kinds exist: the session of a built-in transport (TransportSession) and a
+// session of a system VISA library (SystemVisaSession).
 //
 // Not thread-safe: one session is used by one thread at a time (the driver's session lock).
 #pragma once
@@ -50,6 +50,15 @@ class VisaSession {
   // kViErrorSesnNlocked when the session holds none.
   virtual ViStatus Unlock() = 0;
 
+  // Service requests, the one event a session delivers, and only queued: viEnableEvent and
+  // viDisableEvent take kViEventServiceReq with kViQueue (disabling also takes
+  // kViAllEnabledEvents and kViAllMech); viWaitOnEvent waits at most timeoutMs (kViTmoImmediate:
+  // only looks) for the next one, kViErrorTmo when none came, kViErrorNenabled while they are
+  // not enabled. Enabling twice answers kViSuccessEventEn, disabling twice kViSuccessEventDis.
+  virtual ViStatus EnableEvent(ViEventType event, std::uint16_t mechanism) = 0;
+  virtual ViStatus DisableEvent(ViEventType event, std::uint16_t mechanism) = 0;
+  virtual ViStatus WaitOnEvent(ViEventType event, std::uint32_t timeoutMs) = 0;
+
   virtual ViStatus GetAttribute(ViAttr attribute, AttributeValue& value) = 0;
   virtual ViStatus SetAttribute(ViAttr attribute, const AttributeValue& value) = 0;
 
@@ -66,6 +75,12 @@ class VisaSession {
   VisaSession() = default;
   VisaSession(const VisaSession&) = delete;
   VisaSession& operator=(const VisaSession&) = delete;
+
+  enum class EventOperation : std::uint8_t { Enable, Disable, Wait };
+  static const char* OperationName(EventOperation operation);
+  // The one check of an event operation's type and mechanism (kViErrorInvEvent,
+  // kViErrorInvMech; a wait takes kViQueue); a failure is recorded as the operation's.
+  ViStatus CheckEvent(EventOperation operation, ViEventType event, std::uint16_t mechanism);
 
   ViStatus lastStatus_ = kViSuccess;
   std::string lastErrorDescription_;

@@ -14,6 +14,8 @@ struct StatusText {
 
 constexpr StatusText kStatusTexts[] = {
     {kViSuccess, "VI_SUCCESS", "Operation completed successfully."},
+    {kViSuccessEventEn, "VI_SUCCESS_EVENT_EN", "The event was already enabled."},
+    {kViSuccessEventDis, "VI_SUCCESS_EVENT_DIS", "The event was already disabled."},
     {kViSuccessTermChar, "VI_SUCCESS_TERM_CHAR", "The read ended on the termination character."},
     {kViSuccessMaxCnt, "VI_SUCCESS_MAX_CNT", "The read stopped at the requested byte count."},
     {kViSuccessNestedShared, "VI_SUCCESS_NESTED_SHARED",
@@ -36,6 +38,11 @@ constexpr StatusText kStatusTexts[] = {
     {kViErrorInvLockType, "VI_ERROR_INV_LOCK_TYPE", "The lock type is not valid."},
     {kViErrorInvAccessKey, "VI_ERROR_INV_ACCESS_KEY",
      "The access key does not match the key of the shared lock."},
+    {kViErrorInvEvent, "VI_ERROR_INV_EVENT",
+     "The event type is not valid or not supported by this resource."},
+    {kViErrorInvMech, "VI_ERROR_INV_MECH", "The event mechanism is not valid."},
+    {kViErrorNenabled, "VI_ERROR_NENABLED",
+     "The session is not enabled for the event by the mechanism given."},
     {kViErrorAbort, "VI_ERROR_ABORT", "The transfer was aborted."},
     {kViErrorAlloc, "VI_ERROR_ALLOC", "Not enough memory for the operation."},
     {kViErrorIo, "VI_ERROR_IO", "An error occurred during the transfer."},

@@ -18,6 +18,8 @@ constexpr ViStatus MakeStatus(std::uint32_t code) { return static_cast<ViStatus>
 
 // Completion codes (non-negative).
 inline constexpr ViStatus kViSuccess = 0;
+inline constexpr ViStatus kViSuccessEventEn = MakeStatus(0x3FFF0002);
+inline constexpr ViStatus kViSuccessEventDis = MakeStatus(0x3FFF0003);
 inline constexpr ViStatus kViSuccessTermChar = MakeStatus(0x3FFF0005);
 inline constexpr ViStatus kViSuccessMaxCnt = MakeStatus(0x3FFF0006);
 inline constexpr ViStatus kViSuccessNestedShared = MakeStatus(0x3FFF0099);
@@ -37,6 +39,9 @@ inline constexpr ViStatus kViErrorNsupAttrState = MakeStatus(0xBFFF001E);
 inline constexpr ViStatus kViErrorAttrReadonly = MakeStatus(0xBFFF001F);
 inline constexpr ViStatus kViErrorInvLockType = MakeStatus(0xBFFF0020);
 inline constexpr ViStatus kViErrorInvAccessKey = MakeStatus(0xBFFF0021);
+inline constexpr ViStatus kViErrorInvEvent = MakeStatus(0xBFFF0026);
+inline constexpr ViStatus kViErrorInvMech = MakeStatus(0xBFFF0027);
+inline constexpr ViStatus kViErrorNenabled = MakeStatus(0xBFFF002F);
 inline constexpr ViStatus kViErrorAbort = MakeStatus(0xBFFF0030);
 inline constexpr ViStatus kViErrorAlloc = MakeStatus(0xBFFF003C);
 inline constexpr ViStatus kViErrorIo = MakeStatus(0xBFFF003E);
@@ -109,6 +114,14 @@ enum class IoProtocol : std::uint16_t {
   Ieee4882Strict = 4,  // 488.2 strings: status byte and trigger sent as "*STB?" and "*TRG"
   UsbtmcVendor = 5,
 };
+
+// Events: the one type the sessions deliver, the event types of viWaitOnEvent and
+// viDisableEvent that stand for every enabled one, and the mechanisms of viEnableEvent.
+using ViEventType = std::uint32_t;
+inline constexpr ViEventType kViEventServiceReq = 0x3FFF200B;
+inline constexpr ViEventType kViAllEnabledEvents = 0x3FFF7FFF;
+inline constexpr std::uint16_t kViQueue = 1;
+inline constexpr std::uint16_t kViAllMech = 0xFFFF;
 
 // Trigger protocols of viAssertTrigger.
 inline constexpr std::uint16_t kViTrigProtDefault = 0;

@@ -9,6 +9,7 @@ namespace tevra::visa {
 namespace {
 
 constexpr std::uint32_t kCoreProgram = 0x0607AF, kAbortProgram = 0x0607B0, kVersion = 1;
+constexpr std::uint32_t kInterruptProgram = 0x0607B1, kInterruptFamilyTcp = 0;
 enum Procedure : std::uint32_t {
   kDeviceAbort = 1,
   kCreateLink = 10,
@@ -19,7 +20,10 @@ enum Procedure : std::uint32_t {
   kDeviceClear = 15,
   kDeviceLock = 18,
   kDeviceUnlock = 19,
+  kDeviceEnableSrq = 20,
   kDestroyLink = 23,
+  kCreateIntrChan = 25,
+  kDestroyIntrChan = 26,
 };
 constexpr std::uint32_t kFlagWaitLock = 1, kFlagEnd = 8, kFlagTermCharSet = 128;
 constexpr std::uint32_t kReasonChr = 2, kReasonEnd = 4;
@@ -156,6 +160,7 @@ ViStatus Vxi11Transport::Open(const ResourceAddress& address, std::uint32_t open
 
 Vxi11Transport::~Vxi11Transport() {
   if (!core_.Open() || core_.Lost()) return;
+  if (interrupt_.Listening()) CloseInterruptChannel();
   StartCore(kDestroyLink);
   rpc::XdrReader r({});
   FinishCore("destroy_link", kHousekeepingMs, r);
@@ -163,7 +168,9 @@ Vxi11Transport::~Vxi11Transport() {
 
 rpc::XdrWriter Vxi11Transport::StartCore(std::uint32_t procedure) {
   rpc::XdrWriter w(core_.StartCall(kCoreProgram, kVersion, procedure));
-  if (procedure != kCreateLink) w.U32(lid_);
+  // Every call but these names the link first.
+  if (procedure != kCreateLink && procedure != kCreateIntrChan && procedure != kDestroyIntrChan)
+    w.U32(lid_);
   return w;
 }
 
@@ -320,6 +327,63 @@ ViStatus Vxi11Transport::UnlockDevice() {
   const ViStatus status = FinishCore("device_unlock", kHousekeepingMs, r);
   if (status == kViSuccess) lockHeld_ = false;
   return status;
+}
+
+ViStatus Vxi11Transport::EnableServiceRequest(bool enable) {
+  if (!enable) return interrupt_.Listening() ? CloseInterruptChannel() : kViSuccess;
+  if (interrupt_.Listening()) return kViSuccess;
+  std::uint32_t address = 0;
+  std::uint16_t port = 0;
+  std::string why;
+  if (const ViStatus status = interrupt_.Listen(core_.Descriptor(), address, port, why);
+      status != kViSuccess)
+    return Fail(status, "create_intr_chan: " + why);
+  rpc::XdrWriter channel = StartCore(kCreateIntrChan);
+  for (std::uint32_t word :
+       {address, std::uint32_t{port}, kInterruptProgram, kVersion, kInterruptFamilyTcp})
+    channel.U32(word);
+  rpc::XdrReader r({});
+  if (const ViStatus status = FinishCore("create_intr_chan", kHousekeepingMs, r);
+      status != kViSuccess) {
+    interrupt_.Close();
+    return status;
+  }
+  // The handle comes back with every device_intr_srq: the link id names the link.
+  const std::uint8_t handle[4] = {std::uint8_t(lid_ >> 24), std::uint8_t(lid_ >> 16),
+                                  std::uint8_t(lid_ >> 8), std::uint8_t(lid_)};
+  rpc::XdrWriter enabling = StartCore(kDeviceEnableSrq);
+  enabling.U32(1);
+  enabling.Opaque(handle);
+  if (const ViStatus status = FinishCore("device_enable_srq", kHousekeepingMs, r);
+      status != kViSuccess) {
+    const std::string detail = TakeErrorDetail();
+    StartCore(kDestroyIntrChan);
+    FinishCore("destroy_intr_chan", kHousekeepingMs, r);
+    interrupt_.Close();
+    return Fail(status, detail);
+  }
+  return kViSuccess;
+}
+
+ViStatus Vxi11Transport::CloseInterruptChannel() {
+  rpc::XdrWriter w = StartCore(kDeviceEnableSrq);
+  w.U32(0);
+  w.Opaque({});
+  rpc::XdrReader r({});
+  const ViStatus status = FinishCore("device_enable_srq", kHousekeepingMs, r);
+  const std::string detail = TakeErrorDetail();
+  StartCore(kDestroyIntrChan);
+  const ViStatus destroyed = FinishCore("destroy_intr_chan", kHousekeepingMs, r);
+  interrupt_.Close();
+  if (status != kViSuccess) return Fail(status, detail);
+  return destroyed;
+}
+
+ViStatus Vxi11Transport::WaitServiceRequest(std::uint32_t timeoutMs) {
+  if (!interrupt_.Listening()) return kViErrorNsupOper;
+  std::string why;
+  const ViStatus status = interrupt_.Wait(timeoutMs, why);
+  return status == kViErrorIo ? Fail(status, why) : status;
 }
 
 ViStatus Vxi11Transport::GetAttribute(ViAttr attribute, AttributeValue& value) const {

@@ -16,7 +16,11 @@
 //   LockDevice and UnlockDevice are device_readstb, device_trigger, device_lock and
 //   device_unlock (VXI-11 locks are exclusive: a shared key is not supported);
 // - a lost connection is kViErrorConnLost, for that operation and every later one;
-// - service requests (the interrupt channel) are not supported.
+// - EnableServiceRequest opens the interrupt channel: a port on the local address of the core
+//   connection, create_intr_chan to have the instrument connect there, then device_enable_srq
+//   with the link's handle; each device_intr_srq call on it is a service request, which
+//   WaitServiceRequest serves and takes. Disabling, and closing, send device_enable_srq false
+//   and destroy_intr_chan.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +29,7 @@
 
 #include "visa/OncRpc.h"
 #include "visa/Transport.h"
+#include "visa/Vxi11Interrupt.h"
 
 namespace tevra::visa {
 
@@ -46,6 +51,8 @@ class Vxi11Transport final : public Transport {
   ViStatus AssertTrigger(const LineSettings& line, std::uint16_t protocol) override;
   ViStatus LockDevice(std::string_view sharedKey, std::uint32_t timeoutMs) override;
   ViStatus UnlockDevice() override;
+  ViStatus EnableServiceRequest(bool enable) override;
+  ViStatus WaitServiceRequest(std::uint32_t timeoutMs) override;
   bool ClearResetsInstrument() const override { return true; }
   ViStatus GetAttribute(ViAttr attribute, AttributeValue& value) const override;
 
@@ -62,6 +69,8 @@ class Vxi11Transport final : public Transport {
   ViStatus FinishCore(const char* name, std::uint32_t timeoutMs, rpc::XdrReader& results);
   ViStatus DeviceError(const char* name, std::uint32_t error);
   void Abort();
+  // device_enable_srq false and destroy_intr_chan; the first failure is the status.
+  ViStatus CloseInterruptChannel();
 
   std::string host_;
   std::string device_;
@@ -71,6 +80,7 @@ class Vxi11Transport final : public Transport {
   std::uint32_t maxRecvSize_ = 1024;
   std::uint16_t abortPort_ = 0;
   bool lockHeld_ = false;
+  Vxi11InterruptChannel interrupt_;
 };
 
 }  // namespace tevra::visa

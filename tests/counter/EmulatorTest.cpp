@@ -1,5 +1,6 @@
 // The emulator's counter on its own: measurements, the statistics over them, the reading memory,
-// program messages with relative headers, the error queue and saved states. Every property row
+// program messages with relative headers, the error queue, saved states and the status byte's
+// service requests. Every property row
 // against it, through the driver, is walked in RowWalkTest.cpp.
 #include <gtest/gtest.h>
 
@@ -71,6 +72,29 @@ TEST(EmulatorCounter, ProgramMessagesSettingsErrorsAndSavedStates) {
   EXPECT_EQ(counter.Answer("INP:COUP?"), "AC\n");
   counter.Answer("*RCL 2");
   EXPECT_EQ(counter.Answer("INP:COUP?"), "DC\n");
+}
+
+TEST(EmulatorCounter, AnEnabledSummaryBitSetsMssAndRequestsServiceOnce) {
+  emulator::Counter counter("QX1200");
+  struct Step {
+    const char* message;
+    const char* reply;
+    bool requestsService;
+  };
+  const Step steps[] = {
+      {"NOPE?", "", false},  // an error, but nothing enabled
+      {"*STB?", "+36\n", false},  {"*CLS;*SRE 4", "", false},
+      {"NOPE?", "", true},                               // EAV, enabled: MSS rises
+      {"*STB?", "+100\n", false}, {"NOPE?", "", false},  // MSS stays set: no new request
+      {"*CLS", "", false},        {"*STB?", "+0\n", false},
+      {"*SRE 32;*OPC", "", true},  // ESB, from the operation-complete event
+      {"*SRE?", "32\n", false},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.message);
+    EXPECT_EQ(counter.Answer(step.message), step.reply);
+    EXPECT_EQ(counter.TakeServiceRequest(), step.requestsService);
+  }
 }
 
 }  // namespace

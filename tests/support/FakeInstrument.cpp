@@ -21,7 +21,9 @@ namespace {
 
 // The test VISA library's line: each message piece goes in a frame of a 4-byte big-endian length
 // and a flag byte (1: END after the piece), both ways, as a GPIB bus marks the last byte of a
-// message with EOI.
+// message with EOI. An empty frame with flag 2 is the instrument's service request (SRQ).
+constexpr char kServiceRequestFrame[5] = {0, 0, 0, 0, 2};
+
 class FramedConnection final : public emulator::Connection {
  public:
   explicit FramedConnection(emulator::Script& script) : script_(script) {}
@@ -44,7 +46,11 @@ class FramedConnection final : public emulator::Connection {
   bool OnTime(emulator::Clock::time_point now) override {
     for (; queue_.Due(now); queue_.Pop()) {
       const emulator::Output& piece = queue_.Front();
-      if (!piece.bytes) {
+      if (piece.serviceRequest) {
+        Outbox().append(kServiceRequestFrame, sizeof kServiceRequestFrame);
+        continue;
+      }
+      if (piece.Disconnects()) {
         CloseWhenSent();
         queue_.Clear();
         break;

@@ -1,6 +1,6 @@
 // The HiSLIP transport against the fake instrument's HiSLIP wire over loopback: the frames on
 // both channels, MessageIDs, split writes and replies, timeouts, device clear, status byte,
-// trigger, locks and the ways a session ends.
+// trigger, locks, service requests among the asynchronous answers and the ways a session ends.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -174,6 +174,28 @@ TEST(Hislip, DeviceClearStatusByteTriggerAndLocks) {
       "a:4 1 00000064 ",    "a:4 0 FFFFFF02 ",  "a:4 1 00000000 ",
   };
   EXPECT_EQ(frames, expected);
+}
+
+TEST(Hislip, AServiceRequestBetweenAStatusQueryAndItsAnswerIsKept) {
+  Fake fake({.fatalErrorOn = {}, .serviceRequestBeforeStatus = true});
+  auto transport = fake.Open();
+  ASSERT_EQ(transport->EnableServiceRequest(true), kViSuccess);
+  std::uint16_t statusByte = 0;
+  ASSERT_EQ(transport->ReadStatusByte(LineSettings{}, statusByte), kViSuccess);
+  EXPECT_EQ(statusByte, 0x10);
+  ASSERT_EQ(transport->ReadStatusByte(LineSettings{}, statusByte), kViSuccess);
+  EXPECT_EQ(statusByte, 0x10);
+  // Both requests were counted on the way, and no more came.
+  EXPECT_EQ(transport->WaitServiceRequest(kViTmoImmediate), kViSuccess);
+  EXPECT_EQ(transport->WaitServiceRequest(kViTmoImmediate), kViSuccess);
+  EXPECT_EQ(transport->WaitServiceRequest(kViTmoImmediate), kViErrorTmo);
+
+  // While they are off, the status byte reads the same and none is kept.
+  ASSERT_EQ(transport->EnableServiceRequest(false), kViSuccess);
+  ASSERT_EQ(transport->ReadStatusByte(LineSettings{}, statusByte), kViSuccess);
+  EXPECT_EQ(statusByte, 0x10);
+  ASSERT_EQ(transport->EnableServiceRequest(true), kViSuccess);
+  EXPECT_EQ(transport->WaitServiceRequest(kViTmoImmediate), kViErrorTmo);
 }
 
 TEST(Hislip, FatalErrorAndPeerClosingLoseTheConnection) {

@@ -1,6 +1,7 @@
 // The VXI-11 transport against the fake's VXI-11 wire over loopback: the call records on the
 // wire, how reads end, timeouts and the late replies after them, device clear, status byte,
-// trigger, lock, connection loss, open failures, and pyvisa-py reaching the same fake.
+// trigger, lock, the interrupt channel, connection loss, open failures, and pyvisa-py reaching the
+// same fake.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -154,6 +155,63 @@ TEST_F(Vxi11, StatusByteTriggerClearAndLock) {
   EXPECT_EQ(other->UnlockDevice(), kViErrorSesnNlocked);
   EXPECT_EQ(first->UnlockDevice(), kViSuccess);
   EXPECT_EQ(other->LockDevice({}, 100), kViSuccess);
+}
+
+TEST_F(Vxi11, TheInterruptChannelOnTheWireAndTheRequestsOnIt) {
+  script_.On("INIT").NoReply().RequestService();
+  Start();
+  using W = std::vector<std::uint32_t>;
+  const std::size_t opening = log_->Calls().size();
+  ASSERT_EQ(session_->EnableEvent(kViEventServiceReq, kViQueue), kViSuccess)
+      << session_->LastErrorDescription();
+  std::vector<std::string> calls = log_->Calls();
+  ASSERT_EQ(calls.size(), opening + 2);
+  // create_intr_chan: no link, the client's address and port, the interrupt program, version 1,
+  // TCP; then device_enable_srq: the link, true, the link's number as the handle.
+  const W create = Words(calls[opening]);
+  ASSERT_EQ(create.size(), 11u);
+  EXPECT_EQ((W(create.begin(), create.begin() + 7)), (W{1, 25, 0, 0, 0, 0, 0x7F000001}));
+  EXPECT_NE(create[7], 0u) << "a port of the client";
+  EXPECT_EQ((W(create.begin() + 8, create.end())), (W{0x0607B1, 1, 0}));
+  EXPECT_EQ(Words(calls[opening + 1]), (W{1, 20, 0, 0, 0, 0, 1, 1, 4, 1}));
+  auto channelOpen = [this] {
+    std::lock_guard lock(log_->mutex);
+    return log_->interruptChannelOpen;
+  };
+  EXPECT_TRUE(channelOpen());
+
+  ASSERT_EQ(Write("INIT\n"), kViSuccess);
+  EXPECT_EQ(session_->WaitOnEvent(kViEventServiceReq, 2000), kViSuccess)
+      << session_->LastErrorDescription();
+  // The device_intr_srq call got its reply.
+  const auto until = Clock::now() + Milliseconds(2000);
+  for (;;) {
+    std::lock_guard lock(log_->mutex);
+    if (log_->serviceRequestsAnswered == 1 || Clock::now() > until) break;
+  }
+  {
+    std::lock_guard lock(log_->mutex);
+    EXPECT_EQ(log_->serviceRequestsSent, 1);
+    EXPECT_EQ(log_->serviceRequestsAnswered, 1);
+  }
+
+  // Disabling, and closing with them enabled: device_enable_srq false, destroy_intr_chan.
+  const W disable = {1, 20, 0, 0, 0, 0, 1, 0, 0};
+  const W destroy = {1, 26, 0, 0, 0, 0};
+  ASSERT_EQ(session_->DisableEvent(kViEventServiceReq, kViQueue), kViSuccess)
+      << session_->LastErrorDescription();
+  calls = log_->Calls();
+  ASSERT_EQ(calls.size(), opening + 5);
+  EXPECT_EQ(Words(calls[opening + 3]), disable);
+  EXPECT_EQ(Words(calls[opening + 4]), destroy);
+  EXPECT_FALSE(channelOpen());
+  ASSERT_EQ(session_->EnableEvent(kViEventServiceReq, kViQueue), kViSuccess);
+  session_.reset();
+  calls = log_->Calls();
+  ASSERT_EQ(calls.size(), opening + 10);
+  EXPECT_EQ(Words(calls[opening + 7]), disable);
+  EXPECT_EQ(Words(calls[opening + 8]), destroy);
+  EXPECT_EQ(Words(calls[opening + 9]), (W{1, 23, 0, 0, 0, 0, 1}));  // destroy_link
 }
 
 TEST_F(Vxi11, APeerThatClosesLosesTheConnection) {

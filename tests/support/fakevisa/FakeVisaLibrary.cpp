@@ -4,6 +4,8 @@
 // travel in frames of a 4-byte big-endian length and a flag byte (1: END after the piece), as a
 // GPIB bus marks a message's last byte; reads end on END, on the termination character when it
 // is enabled, or on the count.
+// An empty frame with flag 2 is the instrument's service request: viEnableEvent,
+// viDisableEvent and viWaitOnEvent deliver them, queued, as the one event type.
 // viAssertTrigger, viLock and viUnlock are left out on purpose, so callers meet a library that
 // lacks optional functions.
 #include <arpa/inet.h>
@@ -13,6 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +32,16 @@ namespace {
 
 using Status = std::int32_t;
 constexpr Status kSuccess = 0;
+constexpr Status kEventEnabled = 0x3FFF0002;
+constexpr Status kEventDisabled = 0x3FFF0003;
+constexpr Status kInvEvent = static_cast<Status>(0xBFFF0026);
+constexpr Status kInvMech = static_cast<Status>(0xBFFF0027);
+constexpr Status kNotEnabled = static_cast<Status>(0xBFFF002F);
+constexpr std::uint32_t kServiceRequestEvent = 0x3FFF200B;
+constexpr std::uint32_t kAllEnabledEvents = 0x3FFF7FFF;
+constexpr std::uint16_t kQueue = 1;
+// Event contexts that viWaitOnEvent hands out and viClose takes back.
+constexpr std::uint32_t kFirstEventContext = 0x10000;
 constexpr Status kTermChar = 0x3FFF0005;
 constexpr Status kMaxCount = 0x3FFF0006;
 constexpr Status kInvObject = static_cast<Status>(0xBFFF000E);
@@ -49,6 +62,8 @@ struct Session {
   std::string held;                       // payload received and not yet read
   std::size_t endAt = std::string::npos;  // held bytes up to here end with END
   bool dropFirstFrame = false;            // the frame received has begun before a write
+  bool serviceRequestsEnabled = false;
+  int serviceRequests = 0;  // queued, not yet waited for
 };
 
 // The length of the frame at the front of frames, or npos while its header is incomplete.
@@ -59,9 +74,47 @@ std::size_t FrameLength(const std::string& frames) {
          (std::size_t(std::uint8_t(frames[2])) << 8) | std::size_t(std::uint8_t(frames[3]));
 }
 
+// Appends bytes received to the session's frames, taking the service requests out of them at
+// once: they are no part of any message, and a write's discarding of unread replies must not
+// lose them.
+void Receive(Session& session, const char* bytes, std::size_t size) {
+  std::string& frames = session.received;
+  frames.append(bytes, size);
+  for (std::size_t at = 0, length;
+       frames.size() - at >= 5 &&
+       (length = FrameLength(frames.substr(at, 5))) != std::string::npos &&
+       frames.size() - at >= 5 + length;) {
+    if (length == 0 && (frames[at + 4] & 2)) {
+      frames.erase(at, 5);
+      if (session.serviceRequestsEnabled) ++session.serviceRequests;
+    } else {
+      at += 5 + length;
+    }
+  }
+}
+
+// Moves the payloads of whole frames into the held input, up to the end of one message;
+// whether any moved.
+bool Unframe(Session& session) {
+  std::string& frames = session.received;
+  const std::size_t heldBefore = session.held.size();
+  for (std::size_t length; session.endAt == std::string::npos &&
+                           (length = FrameLength(frames)) != std::string::npos &&
+                           frames.size() >= 5 + length;) {
+    if (!std::exchange(session.dropFirstFrame, false)) {
+      session.held.append(frames, 5, length);
+      if (frames[4] & 1) session.endAt = session.held.size();
+    }
+    frames.erase(0, 5 + length);
+  }
+  return session.held.size() != heldBefore;
+}
+
 std::mutex mutex;
 std::map<std::uint32_t, Session> sessions;
 std::uint32_t nextSession = 100;
+std::uint32_t nextEventContext = kFirstEventContext;
+std::map<std::uint32_t, bool> eventContexts;
 
 // The table lock is held only to look a session up: a session is used by one caller at a time,
 // and a read that waits must not hold up the others.
@@ -116,6 +169,10 @@ FAKE_VISA Status viOpen(std::uint32_t, const char* resource, std::uint32_t, std:
 }
 
 FAKE_VISA Status viClose(std::uint32_t vi) {
+  if (vi >= kFirstEventContext) {
+    std::lock_guard guard(mutex);
+    return eventContexts.erase(vi) ? kSuccess : kInvObject;
+  }
   Session* session = Find(vi);
   if (!session) return vi == 1 ? kSuccess : kInvObject;
   close(session->descriptor);
@@ -138,7 +195,7 @@ FAKE_VISA Status viWrite(std::uint32_t vi, const unsigned char* data, std::uint3
   for (char unread[4096];;) {
     const ssize_t got = recv(session->descriptor, unread, sizeof unread, MSG_DONTWAIT);
     if (got <= 0) break;
-    frames.append(unread, static_cast<std::size_t>(got));
+    Receive(*session, unread, static_cast<std::size_t>(got));
   }
   for (std::size_t length;
        (length = FrameLength(frames)) != std::string::npos && frames.size() >= 5 + length;)
@@ -184,6 +241,8 @@ FAKE_VISA Status viRead(std::uint32_t vi, unsigned char* buffer, std::uint32_t c
     session->held.erase(0, taken);
     if (ended) return *ended;
     if (*done == count) return kMaxCount;
+    // Frames may have come while waiting for a service request.
+    if (Unframe(*session)) continue;
     pollfd waiting{session->descriptor, POLLIN, 0};
     const int ready = poll(&waiting, 1, static_cast<int>(session->timeoutMs));
     if (ready == 0) return kTimeout;
@@ -191,17 +250,8 @@ FAKE_VISA Status viRead(std::uint32_t vi, unsigned char* buffer, std::uint32_t c
     const ssize_t received = recv(session->descriptor, bytes, sizeof bytes, 0);
     if (received == 0) return kConnLost;
     if (received < 0) return kIo;
-    session->received.append(bytes, static_cast<std::size_t>(received));
-    std::string& frames = session->received;
-    for (std::size_t length; session->endAt == std::string::npos &&
-                             (length = FrameLength(frames)) != std::string::npos &&
-                             frames.size() >= 5 + length;) {
-      if (!std::exchange(session->dropFirstFrame, false)) {
-        session->held.append(frames, 5, length);
-        if (frames[4] & 1) session->endAt = session->held.size();
-      }
-      frames.erase(0, 5 + length);
-    }
+    Receive(*session, bytes, static_cast<std::size_t>(received));
+    Unframe(*session);
   }
 }
 
@@ -212,6 +262,57 @@ FAKE_VISA Status viClear(std::uint32_t vi) {
   session->received.clear();
   session->endAt = std::string::npos;
   session->dropFirstFrame = false;
+  return kSuccess;
+}
+
+FAKE_VISA Status viEnableEvent(std::uint32_t vi, std::uint32_t event, std::uint16_t mechanism,
+                               std::uint32_t) {
+  Session* session = Find(vi);
+  if (!session) return kInvObject;
+  if (event != kServiceRequestEvent) return kInvEvent;
+  if (mechanism != kQueue) return kInvMech;
+  if (session->serviceRequestsEnabled) return kEventEnabled;
+  session->serviceRequestsEnabled = true;
+  return kSuccess;
+}
+
+FAKE_VISA Status viDisableEvent(std::uint32_t vi, std::uint32_t event, std::uint16_t mechanism) {
+  Session* session = Find(vi);
+  if (!session) return kInvObject;
+  if (event != kServiceRequestEvent && event != kAllEnabledEvents) return kInvEvent;
+  if (mechanism != kQueue && mechanism != 0xFFFF) return kInvMech;
+  if (!session->serviceRequestsEnabled) return kEventDisabled;
+  session->serviceRequestsEnabled = false;
+  session->serviceRequests = 0;
+  return kSuccess;
+}
+
+FAKE_VISA Status viWaitOnEvent(std::uint32_t vi, std::uint32_t event, std::uint32_t timeoutMs,
+                               std::uint32_t* type, std::uint32_t* context) {
+  Session* session = Find(vi);
+  if (!session) return kInvObject;
+  if (event != kServiceRequestEvent && event != kAllEnabledEvents) return kInvEvent;
+  if (!session->serviceRequestsEnabled) return kNotEnabled;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (session->serviceRequests == 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
+    pollfd waiting{session->descriptor, POLLIN, 0};
+    if (poll(&waiting, 1, static_cast<int>(left < 0 ? 0 : left)) <= 0) return kTimeout;
+    char bytes[4096];
+    const ssize_t received = recv(session->descriptor, bytes, sizeof bytes, 0);
+    if (received == 0) return kConnLost;
+    if (received < 0) return kIo;
+    Receive(*session, bytes, static_cast<std::size_t>(received));
+  }
+  --session->serviceRequests;
+  if (type) *type = kServiceRequestEvent;
+  std::lock_guard guard(mutex);
+  if (context) {
+    *context = nextEventContext++;
+    eventContexts[*context] = true;
+  }
   return kSuccess;
 }
 
