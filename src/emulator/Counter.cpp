@@ -189,7 +189,8 @@ Counter::Counter(std::string model, std::uint32_t seed) : model_(std::move(model
 }
 
 void Counter::Reset() {
-  settings_.clear();
+  // A reset leaves the status enable registers as they were, as IEEE 488.2 has it.
+  std::erase_if(settings_, [](const auto& s) { return s.first != "*SRE" && s.first != "*ESE"; });
   function_ = "FREQ";
   configuration_ = "FREQ +1.00000000000000E+007,+1.00000000000000E-003,(@1)";
   readings_.clear();

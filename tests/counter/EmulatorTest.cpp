@@ -83,12 +83,16 @@ TEST(EmulatorCounter, AnEnabledSummaryBitSetsMssAndRequestsServiceOnce) {
   };
   const Step steps[] = {
       {"NOPE?", "", false},  // an error, but nothing enabled
-      {"*STB?", "+36\n", false},  {"*CLS;*SRE 4", "", false},
-      {"NOPE?", "", true},                               // EAV, enabled: MSS rises
-      {"*STB?", "+100\n", false}, {"NOPE?", "", false},  // MSS stays set: no new request
-      {"*CLS", "", false},        {"*STB?", "+0\n", false},
+      {"*STB?", "+36\n", false},
+      {"*CLS;*SRE 4", "", false},
+      {"NOPE?", "", true},  // EAV, enabled: MSS rises
+      {"*STB?", "+100\n", false},
+      {"NOPE?", "", false},  // MSS stays set: no new request
+      {"*CLS", "", false},
+      {"*STB?", "+0\n", false},
       {"*SRE 32;*OPC", "", true},  // ESB, from the operation-complete event
       {"*SRE?", "32\n", false},
+      {"*RST;*SRE?", "32\n", false},  // a reset keeps the enable registers
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.message);
