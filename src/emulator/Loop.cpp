@@ -22,7 +22,7 @@ bool StreamConnection::OnReceive(std::string_view bytes) {
 bool StreamConnection::OnTime(Clock::time_point now) {
   for (; queue_.Due(now); queue_.Pop()) {
     if (!queue_.Front().bytes) {
-      if (canHangUp_) CloseWhenSent();
+      CloseWhenSent();
       queue_.Clear();
       break;
     }
