@@ -170,7 +170,8 @@ class HislipConnection final : public Connection {
         AppendFrame(Outbox(), kAsyncDeviceClearAcknowledge, 0, 0, {});
         return true;
       case kAsyncStatusQuery:
-        AppendFrame(Outbox(), kAsyncStatusResponse, state.options.statusByte, 0, {});
+        AppendFrame(Outbox(), kAsyncStatusResponse,
+                    state.script->PollStatusByte(state.options.statusByte), 0, {});
         return true;
       case kAsyncLock:
         if (frame.control == 1) {

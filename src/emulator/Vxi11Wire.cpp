@@ -167,7 +167,7 @@ class CoreConnection final : public Connection {
         return AnswerRead(now);
       case 13:  // device_readstb
         Put(results, 0);
-        Put(results, shared_->options.statusByte);
+        Put(results, script_.PollStatusByte(shared_->options.statusByte));
         break;
       case 14:  // device_trigger
       {
