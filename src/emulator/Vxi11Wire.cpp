@@ -60,12 +60,18 @@ bool Decode(std::string_view record, Call& call) {
   return true;
 }
 
-void SendReply(Connection& connection, std::uint32_t xid, const std::string& results) {
-  std::string reply;
-  Put(reply, 0x80000000u | static_cast<std::uint32_t>(24 + results.size()));
-  for (std::uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) Put(reply, w);
-  reply += results;
-  connection.Outbox() += reply;
+// The reply's record mark and header go straight into the outbox, then results and data (an
+// opaque of data, when not null, after results): a large read is copied once.
+void SendReply(Connection& connection, std::uint32_t xid, const std::string& results,
+               const std::string_view* data = nullptr) {
+  const std::size_t padding = data ? (4 - data->size() % 4) % 4 : 0;
+  const std::size_t size = 24 + results.size() + (data ? 4 + data->size() + padding : 0);
+  std::string& out = connection.Outbox();
+  out.reserve(out.size() + 4 + size);
+  Put(out, 0x80000000u | static_cast<std::uint32_t>(size));
+  for (std::uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) Put(out, w);
+  out += results;
+  if (data) PutOpaque(out, *data);
 }
 
 struct Shared {
@@ -238,8 +244,10 @@ class CoreConnection final : public Connection {
       if (reason == 0 && text.size() == requestSize_) reason = 1;
       Put(results, 0);
       Put(results, reason);
-      PutOpaque(results, text);
+      reading_ = false;
+      SendReply(*this, readXid_, results, &text);
       if (done) queue_.Pop();  // text points into the piece until here
+      return true;
     } else if (shared_->abortRequested || now >= readDeadline_) {
       Put(results, shared_->abortRequested ? 23 : 15);
       Put(results, 0);
