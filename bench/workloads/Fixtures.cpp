@@ -22,9 +22,10 @@ std::string Narrow(BSTR text) {
 
 }  // namespace
 
-std::unique_ptr<emulator::Instrument> StartFake(const Replies& replies) {
+std::unique_ptr<emulator::Instrument> StartFake(const Replies& replies, emulator::WireSetUp wire) {
   emulator::Instrument::Options options;
   options.lifetime = std::chrono::minutes(30);
+  options.wire = wire;
   auto fake = std::make_unique<emulator::Instrument>(options);
   testing::AnswerSamples(*fake, replies);
   if (!fake->Start()) return nullptr;

@@ -18,8 +18,10 @@ using testing::kCountQuery;
 using testing::kCountReply;
 using Replies = testing::SampleReadings;
 
-// A fake on the raw socket wire that answers the sample queries (support/SampleInstrument.h).
-std::unique_ptr<emulator::Instrument> StartFake(const Replies& replies);
+// A fake that answers the sample queries (support/SampleInstrument.h), on the raw socket wire
+// unless wire names another.
+std::unique_ptr<emulator::Instrument> StartFake(
+    const Replies& replies, emulator::WireSetUp wire = emulator::SetUpSocketWire);
 
 // A driver object through TevraCreateDriver, initialized on a resource.
 class DriverSession {

@@ -18,7 +18,7 @@ int RunWorkloads(int argc, char** argv, std::ostream& out, std::vector<Row>* row
       settings.repeats = std::atoi(argv[++i]);
     } else {
       out << "usage: " << argv[0] << " [--quick] [--repeats N] [--only GROUP[,GROUP...]]\n"
-          << "groups: roundtrip bulk entry scale shared\n";
+          << "groups: roundtrip bulk entry scale shared transports\n";
       return 2;
     }
   }
@@ -29,11 +29,9 @@ int RunWorkloads(int argc, char** argv, std::ostream& out, std::vector<Row>* row
   const struct {
     const char* name;
     void (*run)(const Settings&, std::vector<Row>&);
-  } groups[] = {{"roundtrip", RunRoundTrip},
-                {"bulk", RunBulk},
-                {"entry", RunEntry},
-                {"scale", RunScale},
-                {"shared", RunSharedSession}};
+  } groups[] = {{"roundtrip", RunRoundTrip},  {"bulk", RunBulk},
+                {"entry", RunEntry},          {"scale", RunScale},
+                {"shared", RunSharedSession}, {"transports", RunTransports}};
   std::vector<Row> rows;
   for (const auto& group : groups) {
     if (only.empty() ||

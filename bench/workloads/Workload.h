@@ -49,6 +49,7 @@ void RunBulk(const Settings& settings, std::vector<Row>& rows);
 void RunEntry(const Settings& settings, std::vector<Row>& rows);
 void RunScale(const Settings& settings, std::vector<Row>& rows);
 void RunSharedSession(const Settings& settings, std::vector<Row>& rows);
+void RunTransports(const Settings& settings, std::vector<Row>& rows);
 
 void PrintTable(const std::vector<Row>& rows, std::ostream& out);
 

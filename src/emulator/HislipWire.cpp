@@ -182,7 +182,8 @@ class HislipConnection final : public Connection {
         return true;
       case kAsyncStatusQuery:
         if (state.options.serviceRequestBeforeStatus) AppendServiceRequest(Outbox());
-        AppendFrame(Outbox(), kAsyncStatusResponse, state.options.statusByte, 0, {});
+        AppendFrame(Outbox(), kAsyncStatusResponse,
+                    state.script->PollStatusByte(state.options.statusByte), 0, {});
         return true;
       case kAsyncLock:
         if (frame.control == 1) {

@@ -7,7 +7,7 @@ namespace tevra::emulator {
 
 bool SetUpSocketWire(Loop& loop, std::string& resource, std::uint16_t port) {
   Script& script = loop.GetScript();
-  port = loop.Listen([&script] { return std::make_unique<StreamConnection>(script, true); }, port);
+  port = loop.Listen([&script] { return std::make_unique<StreamConnection>(script); }, port);
   if (port == 0) return false;
   resource = "TCPIP::" + loop.HostText() + "::" + std::to_string(port) + "::SOCKET";
   return true;

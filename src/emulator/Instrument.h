@@ -61,6 +61,8 @@ class Instrument {
   std::string Transcript() const { return script_.Transcript(); }
   std::vector<std::string> Commands() const { return script_.Commands(); }
   std::vector<std::string> Unmatched() const { return script_.Unmatched(); }
+  // Serial polls that came as a message of the wire's own, not as "*STB?".
+  int StatusPolls() const { return script_.StatusPolls(); }
   bool WaitForTranscript(std::size_t size, Milliseconds timeout) const {
     return script_.WaitForTranscript(size, timeout);
   }

@@ -24,7 +24,7 @@ bool StreamConnection::OnTime(Clock::time_point now) {
   for (; queue_.Due(now); queue_.Pop()) {
     if (queue_.Front().serviceRequest) continue;  // a line without service requests
     if (queue_.Front().Disconnects()) {
-      if (canHangUp_) CloseWhenSent();
+      CloseWhenSent();
       queue_.Clear();
       break;
     }

@@ -43,10 +43,10 @@ class Connection {
 };
 
 // A wire without framing (a raw socket, a serial line): message bytes as they come, replies as
-// they fall due. A line that cannot hang up ends only the replies at a disconnect rule.
+// they fall due; a disconnect rule closes it.
 class StreamConnection : public Connection {
  public:
-  StreamConnection(Script& script, bool canHangUp) : script_(script), canHangUp_(canHangUp) {}
+  explicit StreamConnection(Script& script) : script_(script) {}
 
   bool OnReceive(std::string_view bytes) override;
   bool OnTime(Clock::time_point now) override;
@@ -54,7 +54,6 @@ class StreamConnection : public Connection {
 
  private:
   Script& script_;
-  bool canHangUp_;
   std::string partial_;
   OutputQueue queue_;
 };

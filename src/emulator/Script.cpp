@@ -1,6 +1,7 @@
 #include "emulator/Script.h"
 
 #include <algorithm>
+#include <charconv>
 #include <utility>
 
 namespace tevra::emulator {
@@ -112,6 +113,33 @@ void Script::NoteClosedConnection() {
   std::lock_guard guard(mutex_);
   ++closedConnectionCount_;
   changed_.notify_all();
+}
+
+std::uint8_t Script::PollStatusByte(std::uint8_t fallback) {
+  std::lock_guard guard(mutex_);
+  ++statusPolls_;
+  changed_.notify_all();
+  constexpr std::string_view kQuery = "*STB?";
+  std::string answer;
+  const auto rule = std::find_if(rules_.begin(), rules_.end(),
+                                 [&](const Rule& candidate) { return candidate.Matches(kQuery); });
+  if (rule != rules_.end()) {
+    if (rule->usesLeft_ > 0) --rule->usesLeft_;
+    if (rule->action_ == Rule::Action::Reply) answer = *rule->reply_;
+  } else if (responder_) {
+    answer = responder_->Answer(kQuery);
+  }
+  std::string_view text = answer;
+  if (text.starts_with('+')) text.remove_prefix(1);
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end == text.data() || value > 255) return fallback;
+  return static_cast<std::uint8_t>(value);
+}
+
+int Script::StatusPolls() const {
+  std::lock_guard guard(mutex_);
+  return statusPolls_;
 }
 
 void Script::Receive(std::string_view bytes, bool end, std::string& partial, OutputQueue& queue) {

@@ -164,6 +164,11 @@ class Script {
   // is answered into queue. With end the bytes end a message: what is left is a command too.
   void Receive(std::string_view bytes, bool end, std::string& partial, OutputQueue& queue);
   void NoteClosedConnection();
+  // For wires with a serial poll of their own (VXI-11 device_readstb, HiSLIP AsyncStatusQuery):
+  // the status byte that the rule for "*STB?" (or the responder) answers, else fallback. A poll
+  // is no message: it is counted by StatusPolls, not recorded in the transcript.
+  std::uint8_t PollStatusByte(std::uint8_t fallback);
+  int StatusPolls() const;
 
  private:
   void Answer(const std::string& command, OutputQueue& queue);
@@ -184,6 +189,7 @@ class Script {
   std::vector<std::string> unmatched_;
   bool recording_ = true;
   int closedConnectionCount_ = 0;
+  int statusPolls_ = 0;
 };
 
 }  // namespace tevra::emulator

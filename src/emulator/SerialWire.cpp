@@ -1,7 +1,9 @@
 // The serial wire: a pty pair. The driver opens the slave side as its serial port; the fake
 // serves the master side with the raw socket's rules (bytes as they come, replies as they fall
 // due). The fake keeps a slave descriptor of its own open, so the master never sees a hang-up
-// when the driver closes and opens the port again.
+// when the driver closes and opens the port again. A disconnect rule closes both: the port goes
+// away as an unplugged USB adapter does (the driver's reads fail with EIO, and the device node is
+// gone).
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -14,10 +16,10 @@
 namespace tevra::emulator {
 namespace {
 
-// A serial line cannot hang up; the connection owns the fake's own slave descriptor.
+// The connection owns the fake's own slave descriptor.
 class SerialConnection final : public StreamConnection {
  public:
-  SerialConnection(Script& script, int slave) : StreamConnection(script, false), slave_(slave) {}
+  SerialConnection(Script& script, int slave) : StreamConnection(script), slave_(slave) {}
   ~SerialConnection() override { close(slave_); }
 
  private:

@@ -67,9 +67,18 @@ std::string ReplyMessage(std::uint32_t xid, const std::string& results) {
   return reply + results;
 }
 
-void SendReply(Connection& connection, std::uint32_t xid, const std::string& results) {
-  Put(connection.Outbox(), 0x80000000u | static_cast<std::uint32_t>(24 + results.size()));
-  connection.Outbox() += ReplyMessage(xid, results);
+// The reply's record mark and header go straight into the outbox, then results and data (an
+// opaque of data, when not null, after results): a large read is copied once.
+void SendReply(Connection& connection, std::uint32_t xid, const std::string& results,
+               const std::string_view* data = nullptr) {
+  const std::size_t padding = data ? (4 - data->size() % 4) % 4 : 0;
+  const std::size_t size = 24 + results.size() + (data ? 4 + data->size() + padding : 0);
+  std::string& out = connection.Outbox();
+  out.reserve(out.size() + 4 + size);
+  Put(out, 0x80000000u | static_cast<std::uint32_t>(size));
+  for (std::uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) Put(out, w);
+  out += results;
+  if (data) PutOpaque(out, *data);
 }
 
 struct Shared {
@@ -217,7 +226,7 @@ class CoreConnection final : public Connection {
         return AnswerRead(now);
       case 13:  // device_readstb
         Put(results, 0);
-        Put(results, shared_->options.statusByte);
+        Put(results, script_.PollStatusByte(shared_->options.statusByte));
         break;
       case 14:  // device_trigger
       {
@@ -343,8 +352,10 @@ class CoreConnection final : public Connection {
       if (reason == 0 && text.size() == requestSize_) reason = 1;
       Put(results, 0);
       Put(results, reason);
-      PutOpaque(results, text);
+      reading_ = false;
+      SendReply(*this, readXid_, results, &text);
       if (done) queue_.Pop();  // text points into the piece until here
+      return true;
     } else if (shared_->abortRequested || now >= readDeadline_) {
       Put(results, shared_->abortRequested ? 23 : 15);
       Put(results, 0);

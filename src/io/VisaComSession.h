@@ -36,6 +36,9 @@ class CVisaComSession final : public CVisaIoSession {
 
   // The status of the library's last operation, success codes included.
   HRESULT GetLastStatus(HRESULT& status);
+  // Whether Clear is a device clear that empties the instrument's own queues: a session that gave
+  // up an exchange then gets back in step by clearing, without the identity query.
+  bool LibraryClearResetsInstrument() const override;
 
  protected:
   HRESULT OpenResource(std::string_view resourceDescriptor) override;
@@ -50,7 +53,6 @@ class CVisaComSession final : public CVisaIoSession {
   void LibraryBeginExchange() override;
   bool LibraryReadWasStale() const override;
   bool LibraryHoldsInput() const override;
-  bool LibraryClearResetsInstrument() const override;
 
  private:
   // The status of a library call; failures are reported.

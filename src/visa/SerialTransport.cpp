@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/uio.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -157,15 +158,26 @@ ViStatus SerialTransport::Apply(const SerialSettings& settings) {
   return kViSuccess;
 }
 
-ViStatus SerialTransport::Write(std::span<const std::uint8_t> data, bool, const LineSettings& line,
-                                std::size_t& written) {
+ViStatus SerialTransport::Write(std::span<const std::uint8_t> data, bool end,
+                                const LineSettings& line, std::size_t& written) {
   written = 0;
   if (lost_) return Fail(kViErrorConnLost, path_ + " went away");
+  if (data.empty()) return kViSuccess;
+  // The line has no END signal: END is the termination character, sent after data that does not
+  // already end with it (as VI_ASRL_END_TERMCHAR does).
+  const bool appendTermChar = end && data.back() != line.termChar;
+  const std::size_t total = data.size() + (appendTermChar ? 1 : 0);
   const auto started = Clock::now();
-  while (written < data.size()) {
-    const ssize_t done = ::write(descriptor_, data.data() + written, data.size() - written);
+  for (std::size_t sent = 0; sent < total;) {
+    iovec pieces[2];
+    int pieceCount = 0;
+    if (sent < data.size())
+      pieces[pieceCount++] = {const_cast<std::uint8_t*>(data.data() + sent), data.size() - sent};
+    if (appendTermChar) pieces[pieceCount++] = {const_cast<std::uint8_t*>(&line.termChar), 1};
+    const ssize_t done = ::writev(descriptor_, pieces, pieceCount);
     if (done > 0) {
-      written += static_cast<std::size_t>(done);
+      sent += static_cast<std::size_t>(done);
+      written = std::min(sent, data.size());
       continue;
     }
     if (done < 0 && errno == EINTR) continue;
@@ -181,16 +193,29 @@ ViStatus SerialTransport::Write(std::span<const std::uint8_t> data, bool, const 
 ViStatus SerialTransport::Read(std::span<std::uint8_t> buffer, const LineSettings& line,
                                std::size_t& count) {
   count = 0;
+  lastReadStale_ = false;
   if (lost_) return Fail(kViErrorConnLost, path_ + " went away");
   const auto started = Clock::now();
+  bool hungUp = false;  // the last wait saw the line hang up
   for (;;) {
-    while (bufferStart_ < bufferEnd_ && count < buffer.size()) {
-      const std::uint8_t byte = buffer_[bufferStart_++];
-      buffer[count++] = byte;
-      if (line.termCharEnabled && byte == line.termChar) return kViSuccessTermChar;
+    // Deliver what is buffered, up to and including a termination character. Bytes that arrived
+    // before the exchange began go out on a read of their own.
+    if (const std::size_t buffered = bufferEnd_ - bufferStart_; buffered > 0) {
+      const bool stale = count == 0 && bufferStart_ < staleEnd_;
+      const std::uint8_t* from = buffer_.get() + bufferStart_;
+      std::size_t take =
+          std::min(stale ? staleEnd_ - bufferStart_ : buffered, buffer.size() - count);
+      bool endsOnTermChar = false;
+      take = TakeUpToTermChar(from, take, line, endsOnTermChar);
+      std::memcpy(buffer.data() + count, from, take);
+      bufferStart_ += take;
+      count += take;
+      lastReadStale_ = stale;
+      if (endsOnTermChar) return kViSuccessTermChar;
+      if (stale) return kViSuccessMaxCnt;  // the stale message goes on in what follows
     }
     if (count == buffer.size()) return kViSuccessMaxCnt;
-    bufferStart_ = bufferEnd_ = 0;
+    bufferStart_ = bufferEnd_ = staleEnd_ = 0;
     const ssize_t received = ::read(descriptor_, buffer_.get(), kBufferSize);
     if (received > 0) {
       bufferEnd_ = static_cast<std::size_t>(received);
@@ -198,18 +223,38 @@ ViStatus SerialTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
     }
     if (received < 0 && errno == EINTR) continue;
     if (received < 0 && errno != EAGAIN) return Failure(errno, "read");
+    // Nothing to read: a raw tty reads 0 bytes then, and so does one that hung up (an unplugged
+    // adapter, a pty whose master closed), which polls ready for ever after.
+    if (hungUp) return Failure(EIO, "read");
     pollfd waiting{descriptor_, POLLIN, 0};
     const int ready = poll(&waiting, 1, RemainingMs(line.timeoutMs, started));
     if (ready == 0) return Fail(kViErrorTmo, {});
     if (ready < 0 && errno != EINTR) return Failure(errno, "poll");
-    if (waiting.revents & (POLLHUP | POLLERR) && !(waiting.revents & POLLIN))
-      return Failure(EIO, "read");
+    hungUp = ready > 0 && (waiting.revents & (POLLHUP | POLLERR));
   }
+}
+
+void SerialTransport::BeginExchange() {
+  // A serial line stamps nothing: what the port holds at this moment arrived before the
+  // exchange, so it is collected now and delivered as stale.
+  if (lost_) return;
+  if (bufferStart_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + bufferStart_, bufferEnd_ - bufferStart_);
+    bufferEnd_ -= bufferStart_;
+    bufferStart_ = 0;
+  }
+  while (bufferEnd_ < kBufferSize) {
+    const ssize_t received =
+        ::read(descriptor_, buffer_.get() + bufferEnd_, kBufferSize - bufferEnd_);
+    if (received <= 0) break;
+    bufferEnd_ += static_cast<std::size_t>(received);
+  }
+  staleEnd_ = bufferEnd_;
 }
 
 ViStatus SerialTransport::Clear(const LineSettings&) {
   if (lost_) return Fail(kViErrorConnLost, path_ + " went away");
-  bufferStart_ = bufferEnd_ = 0;
+  bufferStart_ = bufferEnd_ = staleEnd_ = 0;
   if (tcflush(descriptor_, TCIOFLUSH) != 0) return Failure(errno, "tcflush");
   // Not every tty can send a break (a pty cannot); the flush is the clear then.
   tcsendbreak(descriptor_, 0);

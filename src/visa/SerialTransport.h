@@ -7,7 +7,10 @@
 // - a read ends on the termination character when it is enabled (kViSuccessTermChar) or when the
 //   buffer is full (kViSuccessMaxCnt); otherwise the timeout ends it with kViErrorTmo and the
 //   bytes read so far. Bytes after the termination character stay buffered for the next read;
-// - a write sends the bytes as they are: the caller adds the terminator (there is no END);
+// - END on a write is the termination character (the line has no END signal of its own): it is
+//   appended when the data does not already end with it; an empty write sends nothing;
+// - input that arrived before BeginExchange (collected then, as a serial line stamps nothing) is
+//   delivered on reads of its own, flagged as stale;
 // - Clear drops what is buffered on both sides and sends a break;
 // - the status byte and a trigger exist only with the 488.2-strings protocol ("*STB?", "*TRG");
 // - a port that goes away (a USB adapter unplugged) is kViErrorConnLost from then on.
@@ -48,6 +51,8 @@ class SerialTransport final : public Transport {
   }
   ViStatus GetAttribute(ViAttr attribute, AttributeValue& value) const override;
   ViStatus SetAttribute(ViAttr attribute, const AttributeValue& value) override;
+  void BeginExchange() override;
+  bool LastReadWasStale() const override { return lastReadStale_; }
   bool HoldsInput() const override { return bufferEnd_ > bufferStart_; }
 
  private:
@@ -65,6 +70,8 @@ class SerialTransport final : public Transport {
   std::unique_ptr<std::uint8_t[]> buffer_;
   std::size_t bufferStart_ = 0;
   std::size_t bufferEnd_ = 0;
+  std::size_t staleEnd_ = 0;  // buffered bytes before this arrived before the exchange began
+  bool lastReadStale_ = false;
 };
 
 }  // namespace tevra::visa

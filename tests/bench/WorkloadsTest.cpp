@@ -18,7 +18,7 @@ TEST(Workloads, EveryRowHasFiguresAndTheSharedSessionNoWrongReply) {
   std::vector<Row> rows;
   EXPECT_EQ(RunWorkloads(4, argv, table, &rows), 0) << table.str();
 
-  ASSERT_EQ(rows.size(), 12u) << table.str();
+  ASSERT_EQ(rows.size(), 18u) << table.str();
   int sharedRows = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.workload);

@@ -165,10 +165,13 @@ TEST(FaultSweep, EveryShapeAtEveryByte) {
   }
 }
 
-// A block header may claim a gigabyte: the driver holds no more than what arrived.
+// A block header may claim a gigabyte: the driver holds no more than what arrived. The rest
+// stalls past the timeout, so that a wire with END does not end the message early either.
 TEST(FaultSweep, AHugeBlockHeaderAllocatesOnlyWhatArrives) {
   SocketDriver d;
-  d.fake.On("R? 3").Reply("#9999999999" + std::string(5000, 'x'));
+  d.fake.On("R? 3")
+      .Reply("#9999999999" + std::string(5000, 'x'))
+      .Then("x\n", Milliseconds(20 * kTimeoutMs));
   d.Open("QX1300", "431");
   d.SetTimeout(kTimeoutMs);
   const long before = ResidentBytes();

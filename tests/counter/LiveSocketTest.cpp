@@ -84,8 +84,10 @@ TEST_F(LiveSocket, ALostConnectionOrNobodyServingFailsInitialize) {
 #ifndef TEVRA_SANITIZED
 // In step, a query costs the system calls of its exchange and nothing more: one send and one
 // receive. Keeping replies matched to queries (the exchange marker, the stale-input check) adds
-// none.
-TEST_F(LiveSocket, AQueryInStepIsOneSendAndOneReceive) {
+// none. It counts the raw socket's own calls, so it runs over that wire alone.
+class SocketCalls : public LiveSocket {};
+
+TEST_F(SocketCalls, AQueryInStepIsOneSendAndOneReceive) {
   d.fake.On("DATA:POIN?").Reply("42\n").After(Milliseconds(1));
   d.Open("QX1300", "431");
   ITevraMeasurement* measurement = COUNTER_ITF(Measurement);
