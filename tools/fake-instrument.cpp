@@ -6,7 +6,8 @@
 // default), VXI-11 (its portmapper port is printed on a second line, as the TEVRA_PORTMAPPER_PORT
 // setting a client needs), HiSLIP or a serial pty.
 //
-//   tevra_fake_instrument [--ipv6] [--seconds N] [--wire socket|vxi11|hislip|serial]
+//   tevra_fake_instrument [--ipv6] [--seconds N] [--wire socket|vxi11|hislip|serial] [--port N]
+// (--port: the wire's own port, for VXI-11 its portmapper's: 111 lets any VISA find it)
 #include <poll.h>
 #include <unistd.h>
 
@@ -43,8 +44,12 @@ int main(int argc, char** argv) {
       }
     } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
       seconds = std::strtol(argv[++i], nullptr, 10);
+    } else if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+      options.port = static_cast<std::uint16_t>(std::strtol(argv[++i], nullptr, 10));
     } else {
-      std::fprintf(stderr, "usage: %s [--ipv6] [--seconds N] [--wire socket|vxi11|hislip|serial]\n",
+      std::fprintf(stderr,
+                   "usage: %s [--ipv6] [--seconds N] [--wire socket|vxi11|hislip|serial] "
+                   "[--port N]\n",
                    argv[0]);
       return 2;
     }
