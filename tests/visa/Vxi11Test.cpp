@@ -1,7 +1,6 @@
 // The VXI-11 transport against the fake's VXI-11 wire over loopback: the call records on the
-// wire, how reads end, timeouts and the late replies after them, device clear, status byte,
-// trigger, lock, the interrupt channel, connection loss, open failures, and pyvisa-py reaching the
-// same fake.
+// wire, status byte, trigger, clear and lock, the interrupt channel, open failures, and
+// pyvisa-py reaching the same fake.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -95,6 +94,7 @@ TEST_F(Vxi11, CallRecordsOnTheWire) {
   }
 }
 
+// A status byte other than the fake's default, the calls the fake counts, and locks.
 TEST_F(Vxi11, StatusByteTriggerClearAndLock) {
   emulator::Vxi11Options options;
   options.statusByte = 0x51;

@@ -26,6 +26,7 @@ struct Wire {
   bool trigger;         // the wire has a trigger message of its own
   bool asStrings;       // with the 488.2-strings protocol, "*STB?" and "*TRG" stand in
   const char* timeout;  // the detail of a read timeout
+  bool dropsLateReply;  // a reply to a query given up is dropped unseen (HiSLIP MessageIDs)
   bool remembersLoss;   // a lost connection fails every later operation
 };
 
@@ -116,13 +117,16 @@ TEST_P(WireSession, ReadsEndAtTheTerminatorWhateverTheChunking) {
 }
 
 // A read that times out returns what arrived; each read runs under the timeout in force when it
-// starts. A device clear, once the late reply is in, gets the session back in step.
+// starts. Once the late reply is in, a device clear gets the session back in step, or the wire
+// drops it by itself.
 TEST_P(WireSession, ReadTimeoutsHoldForTheirReadAndAClearGetsBackInStep) {
   fake_->On("HALF?").Reply("12").Then("3\n", Milliseconds(300));
   fake_->On("SLOW?").Reply("late\n").After(Milliseconds(300));
   auto backInStep = [this] {
     std::this_thread::sleep_for(Milliseconds(400));  // the late bytes are in
-    ASSERT_EQ(session_->Clear(), kViSuccess) << session_->LastErrorDescription();
+    if (!GetParam().dropsLateReply) {
+      ASSERT_EQ(session_->Clear(), kViSuccess) << session_->LastErrorDescription();
+    }
     Set(kViAttrTmoValue, std::uint32_t{2000});
     ExpectInStep();
   };
@@ -213,18 +217,19 @@ TEST_P(ClosingWire, APeerThatClosesEndsTheReadWithWhatArrivedAndEveryLaterOperat
 std::string NameOf(const ::testing::TestParamInfo<Wire>& info) { return info.param.name; }
 
 constexpr Wire kSocket{"socket", FakeWire::Socket,   false, false, -1, false,
-                       true,     "(viRead: 100 ms)", true};
+                       true,     "(viRead: 100 ms)", false, true};
 constexpr Wire kVxi11{"vxi11", FakeWire::Vxi11,
                       true,    true,
                       0x40,    true,
                       false,   "device_read: I/O timeout (VXI-11 error 15)",
-                      true};
+                      false,   true};
 constexpr Wire kHislip{"hislip", FakeWire::Hislip,   true, true, 0x10, true,
-                       false,    "(viRead: 100 ms)", true};
+                       false,    "(viRead: 100 ms)", true, true};
 constexpr Wire kSerial{"serial", FakeWire::Serial,   false, false, -1, false,
-                       true,     "(viRead: 100 ms)", true};
-constexpr Wire kVisa{
-    "visa", FakeWire::Visa, true, true, 72, false, false, "fake VISA status 0xBFFF0015", false};
+                       true,     "(viRead: 100 ms)", false, true};
+constexpr Wire kVisa{"visa", FakeWire::Visa, true,  true,
+                     72,     false,          false, "fake VISA status 0xBFFF0015",
+                     false,  false};
 
 INSTANTIATE_TEST_SUITE_P(Wires, WireSession,
                          ::testing::Values(kSocket, kVxi11, kHislip, kSerial, kVisa), NameOf);
