@@ -1,8 +1,11 @@
-// The serial transport over a pty pair: the line settings termios takes and refuses (reads,
-// timeouts and the clear run with every wire in WireTest.cpp).
+// The serial transport over a pty pair: the line settings, bounded reads, and the clear.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "support/FakeInstrument.h"
+#include "support/SessionReads.h"
 #include "visa/ResourceManager.h"
 
 namespace tevra::visa {
@@ -17,10 +20,19 @@ class SerialSession : public ::testing::Test {
     FakeInstrument::Options options;
     options.wire = FakeWire::Serial;
     fake_ = std::make_unique<FakeInstrument>(options);
+    fake_->On("*IDN?").Reply("Orvane Technologies,QX1100,SN7,1.0\n");
+    fake_->On("SLOW?").Reply("late\n").After(testing::Milliseconds(300));
     ASSERT_TRUE(fake_->Start());
   }
   ViStatus Open(const OpenOptions& options = {}) {
     return manager_.Open(fake_->ResourceName(), AccessMode::NoLock, 2000, session_, options);
+  }
+  std::string Query(std::string_view command, ViStatus& status) {
+    status = testing::WriteText(*session_, command);
+    if (status < 0) return {};
+    const testing::ReadResult reply = testing::ReadUpTo(*session_, 128);
+    status = reply.status;
+    return reply.bytes;
   }
 
   std::unique_ptr<FakeInstrument> fake_;
@@ -61,6 +73,27 @@ TEST_F(SerialSession, TheDriverSetupLineIsAppliedAndChecked) {
   EXPECT_EQ(manager_.Open(fake_->ResourceName(), AccessMode::NoLock, 2000, other, refused),
             kViErrorNsupAttrState);
   EXPECT_FALSE(other);
+}
+
+TEST_F(SerialSession, ReadsEndOnTheTerminatorWithinTheirTimeoutAndClearDropsALateReply) {
+  ASSERT_EQ(Open(), kViSuccess) << manager_.LastErrorDescription();
+  ASSERT_EQ(session_->SetAttribute(kViAttrTermcharEn, true), kViSuccess);
+  ViStatus status;
+  EXPECT_EQ(Query("*IDN?\n", status), "Orvane Technologies,QX1100,SN7,1.0\n");
+  EXPECT_EQ(status, kViSuccessTermChar);
+
+  ASSERT_EQ(session_->SetAttribute(kViAttrTmoValue, std::uint32_t{100}), kViSuccess);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(Query("SLOW?\n", status), "");
+  EXPECT_EQ(status, kViErrorTmo);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(150));
+  // The late reply lands in the port's queue; the clear drops it, so the next query gets its
+  // own answer.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_EQ(session_->Clear(), kViSuccess);
+  ASSERT_EQ(session_->SetAttribute(kViAttrTmoValue, std::uint32_t{2000}), kViSuccess);
+  EXPECT_EQ(Query("*IDN?\n", status), "Orvane Technologies,QX1100,SN7,1.0\n");
+  EXPECT_EQ(fake_->Transcript(), "*IDN?\nSLOW?\n*IDN?\n");
 }
 
 }  // namespace

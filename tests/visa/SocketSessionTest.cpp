@@ -1,12 +1,12 @@
 // The raw-socket session against the fake instrument over real loopback connections: the bytes
-// on the wire, a write to a closed peer, attributes and locks (reads, timeouts, clear, status
-// byte and connection loss run with every wire in WireTest.cpp).
+// on the wire, how reads end, timeouts, connection loss, attributes and locks.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/FakeInstrument.h"
 #include "support/SessionReads.h"
@@ -18,6 +18,8 @@ namespace {
 using testing::ExpectRead;
 using testing::FakeInstrument;
 using testing::Milliseconds;
+using testing::ReadResult;
+using testing::ReadUpTo;
 using testing::WriteText;
 using Clock = std::chrono::steady_clock;
 
@@ -69,6 +71,99 @@ TEST_F(SocketSession, WritesExactlyTheBytesWithALineFeedAsEnd) {
   }
 }
 
+// Replies arrive in random pieces; each read still ends exactly at a line feed or when it holds
+// its count, and whatever came after is the start of the next read. Small reads go through the
+// session's own buffer, large ones straight into the caller's.
+TEST_F(SocketSession, ReadsEndAtTheTerminatorWhateverTheChunking) {
+  const std::tuple<std::size_t, std::size_t, std::size_t> cases[] = {{1, 64, 100},
+                                                                     {500, 128 * 1024, 70000}};
+  for (const auto& [maxChunk, readSize, lineLength] : cases) {
+    const std::string longLine = std::string(lineLength, 'x') + "\n";
+    SCOPED_TRACE("chunks up to " + std::to_string(maxChunk) + ", reads of " +
+                 std::to_string(readSize));
+    FakeInstrument fake;
+    fake.On("LIST?").Reply("1.5\n-2.25E+3\n" + longLine + "end\n").InChunks(maxChunk);
+    ASSERT_TRUE(fake.Start());
+    std::unique_ptr<VisaSession> session;
+    OpenSession(fake, session);
+    ASSERT_EQ(WriteText(*session, "LIST?"), kViSuccess);
+    std::vector<std::string> lines;
+    std::string line;
+    while (lines.size() < 4) {
+      const ReadResult piece = ReadUpTo(*session, readSize);
+      ASSERT_TRUE(piece.status == kViSuccessTermChar || piece.status == kViSuccessMaxCnt)
+          << StatusName(piece.status);
+      EXPECT_EQ(session->LastStatus(), piece.status);
+      if (piece.status == kViSuccessMaxCnt) {
+        EXPECT_EQ(piece.bytes.size(), readSize);
+      }
+      line += piece.bytes;
+      if (piece.status == kViSuccessTermChar) lines.push_back(std::exchange(line, ""));
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"1.5\n", "-2.25E+3\n", longLine, "end\n"}));
+  }
+}
+
+TEST_F(SocketSession, TerminationCharacterSettingsDecideWhereReadsEnd) {
+  fake_.On("A?").Reply("ab\ncd");
+  fake_.On("B?").Reply("x;y;");
+  Set(kViAttrTermcharEn, false);
+  ASSERT_EQ(WriteText(*session_, "A?"), kViSuccess);
+  ExpectRead(*session_, 5, kViSuccessMaxCnt, "ab\ncd");
+  Set(kViAttrTermcharEn, true);
+  Set(kViAttrTermchar, std::uint8_t{';'});
+  ASSERT_EQ(WriteText(*session_, "B?"), kViSuccess);
+  ExpectRead(*session_, 100, kViSuccessTermChar, "x;");
+  // A device clear drops what was received and not read.
+  EXPECT_EQ(session_->Clear(), kViSuccess);
+  Set(kViAttrTermchar, std::uint8_t{'\n'});
+  ASSERT_EQ(WriteText(*session_, "A?"), kViSuccess);
+  ExpectRead(*session_, 3, kViSuccessTermChar, "ab\n");
+}
+
+// A read that times out returns what arrived; each operation runs under the timeout in force
+// when it starts, whatever ran before it.
+TEST_F(SocketSession, ReadTimeoutsAreBoundedAndDoNotCarryOver) {
+  fake_.On("HALF?").Reply("12");  // no terminator follows
+  fake_.On("SLOW?").Reply("late\n").After(Milliseconds(300));
+  fake_.On("NEVER?").NoReply();
+  Set(kViAttrTmoValue, std::uint32_t{100});
+  ASSERT_EQ(WriteText(*session_, "HALF?"), kViSuccess);
+  auto start = Clock::now();
+  ExpectRead(*session_, 100, kViErrorTmo, "12");
+  EXPECT_GE(MillisecondsSince(start), 90);
+  EXPECT_EQ(session_->LastErrorDescription(),
+            "VI_ERROR_TMO: Timeout expired before the operation completed. (viRead: 100 ms)");
+  const std::tuple<std::uint32_t, const char*, ViStatus, long long> steps[] = {
+      {3000, "SLOW?", kViSuccessTermChar, 2500},  // would fail if 100 ms stuck
+      {100, "NEVER?", kViErrorTmo, 1000},         // would wait 3 s if 3000 ms stuck
+      {0, "NEVER?", kViErrorTmo, 200},            // immediate
+      {kViTmoInfinite, "SLOW?", kViSuccessTermChar, 2500},
+  };
+  for (const auto& [timeoutMs, command, expected, maxMs] : steps) {
+    SCOPED_TRACE(std::string(command) + " with " + std::to_string(timeoutMs) + " ms");
+    Set(kViAttrTmoValue, timeoutMs);
+    ASSERT_EQ(WriteText(*session_, command), kViSuccess);
+    start = Clock::now();
+    EXPECT_EQ(ReadUpTo(*session_, 100).status, expected);
+    EXPECT_LT(MillisecondsSince(start), maxMs);
+  }
+}
+
+TEST_F(SocketSession, ConnectionLossEndsThisAndEveryLaterOperation) {
+  fake_.On("PART?").Reply("12");
+  fake_.On("BYE").Disconnect();
+  ASSERT_EQ(WriteText(*session_, "PART?"), kViSuccess);
+  ASSERT_EQ(WriteText(*session_, "BYE"), kViSuccess);
+  ExpectRead(*session_, 100, kViErrorConnLost, "12");
+  EXPECT_EQ(session_->LastErrorDescription(),
+            "VI_ERROR_CONN_LOST: The connection to the instrument was lost. (viRead: the "
+            "instrument closed the connection)");
+  EXPECT_EQ(WriteText(*session_, "*IDN?"), kViErrorConnLost);
+  EXPECT_EQ(ReadUpTo(*session_, 10).status, kViErrorConnLost);
+  EXPECT_EQ(session_->Clear(), kViErrorConnLost);
+}
+
 TEST_F(SocketSession, WriteToAClosedPeerReportsConnectionLoss) {
   fake_.On("BYE").Disconnect();
   ASSERT_EQ(WriteText(*session_, "BYE"), kViSuccess);
@@ -81,6 +176,20 @@ TEST_F(SocketSession, WriteToAClosedPeerReportsConnectionLoss) {
     if (status == kViSuccess) usleep(2000);
   }
   EXPECT_EQ(status, kViErrorConnLost);
+}
+
+TEST_F(SocketSession, StatusByteAndTriggerNeedThe4882StringProtocol) {
+  std::uint16_t statusByte = 0;
+  EXPECT_EQ(session_->ReadStatusByte(statusByte), kViErrorNsupOper);
+  EXPECT_EQ(session_->AssertTrigger(kViTrigProtDefault), kViErrorNsupOper);
+  fake_.On("*STB?").Reply("+72\n");
+  Set(kViAttrIoProt, static_cast<std::uint16_t>(IoProtocol::Ieee4882Strict));
+  EXPECT_EQ(session_->ReadStatusByte(statusByte), kViSuccess);
+  EXPECT_EQ(statusByte, 72);
+  EXPECT_EQ(session_->AssertTrigger(kViTrigProtDefault), kViSuccess);
+  EXPECT_EQ(session_->AssertTrigger(1), kViErrorInvProt);
+  ASSERT_TRUE(fake_.WaitForTranscript(11, kWait));
+  EXPECT_EQ(fake_.Transcript(), "*STB?\n*TRG\n");
 }
 
 TEST_F(SocketSession, AttributesOfAnOpenSocket) {

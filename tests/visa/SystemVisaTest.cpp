@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "support/FakeInstrument.h"
+#include "support/SessionReads.h"
 #include "visa/ResourceManager.h"
 
 namespace tevra::visa {
@@ -13,27 +14,43 @@ namespace {
 using testing::FakeInstrument;
 namespace FakeWire = testing::FakeWire;
 
-// The session over the library (reads, timeouts, status byte, clear) runs with every wire in
-// WireTest.cpp; here what only a library brings.
 TEST(SystemVisa, ASessionRunsThroughTheLibraryAndItsMissingFunctionsAreNotSupported) {
   FakeInstrument::Options options;
   options.wire = FakeWire::Visa;
   FakeInstrument fake(options);
+  fake.On("*IDN?").Reply("Orvane Technologies,QX1300,SN1,1.0\n");
+  fake.On("*STB?").Reply("16\n");
   ASSERT_TRUE(fake.Start());
+
   ResourceManager manager;
   std::unique_ptr<VisaSession> session;
   ASSERT_EQ(manager.Open(fake.ResourceName(), AccessMode::NoLock, 2000, session), kViSuccess)
       << manager.LastErrorDescription();
   EXPECT_EQ(session->ResourceName(), fake.ResourceName());
+  EXPECT_TRUE(session->ClearResetsInstrument());  // a GPIB device clear
+  ASSERT_EQ(session->SetAttribute(kViAttrTermcharEn, true), kViSuccess);
+
+  ASSERT_EQ(testing::WriteText(*session, "*IDN?\n"), kViSuccess);
+  testing::ExpectRead(*session, 64, kViSuccess, "Orvane Technologies,QX1300,SN1,1.0\n");  // END
+  std::uint16_t statusByte = 0;
+  ASSERT_EQ(session->ReadStatusByte(statusByte), kViSuccess);
+  EXPECT_EQ(statusByte, 16);
   AttributeValue timeout;
   ASSERT_EQ(session->SetAttribute(kViAttrTmoValue, std::uint32_t{150}), kViSuccess);
   ASSERT_EQ(session->GetAttribute(kViAttrTmoValue, timeout), kViSuccess);
   EXPECT_EQ(timeout, AttributeValue(std::uint32_t{150}));
+
+  // The library's own error text travels with its status.
+  EXPECT_EQ(testing::ReadUpTo(*session, 64).status, kViErrorTmo);
+  EXPECT_NE(session->LastErrorDescription().find("fake VISA status 0xBFFF0015"), std::string::npos)
+      << session->LastErrorDescription();
+
   EXPECT_EQ(session->AssertTrigger(kViTrigProtDefault), kViErrorNsupOper);
   EXPECT_NE(session->LastErrorDescription().find("has no viAssertTrigger"), std::string::npos)
       << session->LastErrorDescription();
   std::string key;
   EXPECT_EQ(session->Lock(AccessMode::ExclusiveLock, 100, {}, key), kViErrorNsupOper);
+  EXPECT_EQ(fake.Transcript(), "*IDN?\n*STB?\n");
 }
 
 TEST(SystemVisa, OpenFailuresNameWhatWasLookedFor) {

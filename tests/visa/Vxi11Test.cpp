@@ -1,6 +1,7 @@
 // The VXI-11 transport against the fake's VXI-11 wire over loopback: the call records on the
-// wire, status byte, trigger, clear and lock, the interrupt channel, open failures, and
-// pyvisa-py reaching the same fake.
+// wire, how reads end, timeouts and the late replies after them, device clear, status byte,
+// trigger, lock, the interrupt channel, connection loss, open failures, and pyvisa-py reaching the
+// same fake.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -94,7 +95,40 @@ TEST_F(Vxi11, CallRecordsOnTheWire) {
   }
 }
 
-// A status byte other than the fake's default, the calls the fake counts, and locks.
+TEST_F(Vxi11, ReadsEndOnEndTermCharOrCount) {
+  const std::string block = "#210ab\ncd\nefg";  // line feeds inside a definite block
+  script_.On("BLOCK?").Reply(block + "\n").Times(2);
+  script_.On("LONG?").Reply(std::string(3000, 'y') + "\n");
+  Start();
+  ASSERT_EQ(Write("BLOCK?\n"), kViSuccess);
+  ExpectRead(100, kViSuccess, block + "\n");  // the line feeds do not end the read
+  session_->SetAttribute(kViAttrTermcharEn, true);
+  ASSERT_EQ(Write("BLOCK?\n"), kViSuccess);
+  ExpectRead(100, kViSuccessTermChar, "#210ab\n");
+  session_->Clear();
+  session_->SetAttribute(kViAttrTermcharEn, false);
+  ASSERT_EQ(Write("LONG?\n"), kViSuccess);
+  EXPECT_EQ(Read(1000), kViSuccessMaxCnt);
+  EXPECT_EQ(Read(2000), kViSuccessMaxCnt) << "END falls one byte after the buffer";
+  ExpectRead(2000, kViSuccess, "\n");
+}
+
+TEST_F(Vxi11, ATimeoutLeavesTheLinkUsable) {
+  script_.On("SLOW?").Reply("late\n").After(Milliseconds(1000));
+  script_.On("*IDN?").Reply("ACME,1\n");
+  Start();
+  ASSERT_EQ(Write("SLOW?\n"), kViSuccess);
+  const auto started = Clock::now();
+  EXPECT_EQ(Read(100), kViErrorTmo);
+  EXPECT_LT(Clock::now() - started, Milliseconds(250));
+  EXPECT_NE(session_->LastErrorDescription().find("device_read: I/O timeout (VXI-11 error 15)"),
+            std::string::npos)
+      << session_->LastErrorDescription();
+  ASSERT_EQ(session_->Clear(), kViSuccess);  // as the session does to get back in step
+  ASSERT_EQ(Write("*IDN?\n"), kViSuccess);
+  ExpectRead(100, kViSuccess, "ACME,1\n");
+}
+
 TEST_F(Vxi11, StatusByteTriggerClearAndLock) {
   emulator::Vxi11Options options;
   options.statusByte = 0x51;
@@ -178,6 +212,14 @@ TEST_F(Vxi11, TheInterruptChannelOnTheWireAndTheRequestsOnIt) {
   EXPECT_EQ(Words(calls[opening + 7]), disable);
   EXPECT_EQ(Words(calls[opening + 8]), destroy);
   EXPECT_EQ(Words(calls[opening + 9]), (W{1, 23, 0, 0, 0, 0, 1}));  // destroy_link
+}
+
+TEST_F(Vxi11, APeerThatClosesLosesTheConnection) {
+  script_.On("BYE").Disconnect();
+  Start();
+  ASSERT_EQ(Write("BYE\n"), kViSuccess);
+  EXPECT_EQ(Read(100), kViErrorConnLost);
+  EXPECT_EQ(Write("*IDN?\n"), kViErrorConnLost);
 }
 
 TEST(Vxi11Open, FailuresNameTheHostAndWhat) {
