@@ -247,23 +247,11 @@ ViStatus SocketTransport::Read(std::span<std::uint8_t> buffer, const LineSetting
   const auto started = Clock::now();
   bool firstWait = true;
   for (;;) {
-    // Deliver what is buffered, up to and including a termination character. Bytes that arrived
-    // before the exchange began go out on a read of their own.
-    const std::size_t buffered = bufferEnd_ - bufferStart_;
-    if (buffered > 0) {
-      const bool stale = count == 0 && bufferStart_ < staleEnd_;
-      const std::uint8_t* from = receiveBuffer_.get() + bufferStart_;
-      std::size_t take =
-          std::min(stale ? staleEnd_ - bufferStart_ : buffered, buffer.size() - count);
-      bool endsOnTermChar = false;
-      take = TakeUpToTermChar(from, take, line, endsOnTermChar);
-      std::memcpy(buffer.data() + count, from, take);
-      bufferStart_ += take;
-      count += take;
-      lastReadStale_ = stale;
-      if (endsOnTermChar) return kViSuccessTermChar;
-      if (stale) return kViSuccessMaxCnt;  // the stale message goes on in what follows
-    }
+    // Deliver what is buffered; bytes that arrived before the exchange began go out on a read of
+    // their own.
+    if (ViStatus status; DeliverHeld(receiveBuffer_.get(), bufferStart_, bufferEnd_, staleEnd_,
+                                     buffer, count, line, lastReadStale_, status))
+      return status;
     if (count == buffer.size()) return kViSuccessMaxCnt;
     if (connectionLost_) return Fail(kViErrorConnLost, "the connection was lost earlier");
 

@@ -12,6 +12,7 @@
 // tells how many.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -49,6 +50,25 @@ inline std::size_t TakeUpToTermChar(const std::uint8_t* from, std::size_t size,
   if (!found) return size;
   termChar = true;
   return static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - from) + 1;
+}
+
+// A stream transport's read of what it has buffered (held[start..end), the bytes before staleEnd
+// having arrived before the exchange began): moves them into buffer[count...] up to and including
+// a termination character, stale bytes on a read of their own. True when that ends the read, with
+// its status; stale tells whether the bytes delivered were stale. Nothing buffered changes nothing.
+inline bool DeliverHeld(const std::uint8_t* held, std::size_t& start, std::size_t end,
+                        std::size_t staleEnd, std::span<std::uint8_t> buffer, std::size_t& count,
+                        const LineSettings& line, bool& stale, ViStatus& status) {
+  if (end == start) return false;
+  stale = count == 0 && start < staleEnd;
+  std::size_t take = std::min(stale ? staleEnd - start : end - start, buffer.size() - count);
+  bool endsOnTermChar = false;
+  take = TakeUpToTermChar(held + start, take, line, endsOnTermChar);
+  std::memcpy(buffer.data() + count, held + start, take);
+  start += take;
+  count += take;
+  status = endsOnTermChar ? kViSuccessTermChar : kViSuccessMaxCnt;
+  return endsOnTermChar || stale;  // a stale message goes on in what follows
 }
 
 class Transport {
