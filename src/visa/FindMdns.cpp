@@ -14,6 +14,7 @@
 #include <string>
 
 #include "visa/FindResources.h"
+#include "visa/Transport.h"
 
 namespace tevra::visa {
 namespace {
@@ -175,15 +176,9 @@ void FindMdnsResources(const FindOptions& options, FindResult& result) {
       ++browsers;
   }
   const auto started = std::chrono::steady_clock::now();
-  const auto waited = [&] {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 started)
-        .count();
-  };
   while (!search.clientFailed && (search.browsersDone < browsers || search.resolving > 0)) {
-    const long long left = static_cast<long long>(options.waitMs) - waited();
-    if (left <= 0) break;
-    if (avahi->simplePollIterate(poll, static_cast<int>(left)) != 0) break;
+    const int left = RemainingMs(options.waitMs, started);
+    if (left == 0 || avahi->simplePollIterate(poll, left) != 0) break;
   }
   if (search.clientFailed) result.notes.push_back("mDNS: the Avahi daemon went away");
   // Freeing the client frees the browsers and the resolvers still under way.

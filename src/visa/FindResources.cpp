@@ -9,6 +9,7 @@
 #include "visa/ResourceString.h"
 #include "visa/Sysfs.h"
 #include "visa/SystemVisa.h"
+#include "visa/Vxi11Transport.h"
 
 namespace tevra::visa {
 namespace {
@@ -94,10 +95,7 @@ std::string UsbDescription(const std::string& manufacturer, const std::string& p
 FindOptions FindOptions::FromEnvironment() {
   FindOptions options;
   options.roots = UsbtmcRoots::FromEnvironment();
-  if (const char* text = std::getenv("TEVRA_PORTMAPPER_PORT"); text && *text) {
-    const long port = std::strtol(text, nullptr, 10);
-    if (port > 0 && port < 65536) options.portmapperPort = static_cast<std::uint16_t>(port);
-  }
+  options.portmapperPort = PortmapperPort();
   if (const char* library = std::getenv("TEVRA_VISA_LIBRARY"); library && *library)
     options.visaLibrary = library;
   return options;
@@ -143,28 +141,27 @@ void FindSerialResources(const UsbtmcRoots& roots, FindResult& result) {
   }
 }
 
+std::string LanResource(ResourceKind kind, std::string_view host, std::uint16_t port) {
+  ResourceAddress resource;
+  resource.kind = kind;
+  resource.interfaceType = InterfaceType::Tcpip;
+  resource.host = host;
+  resource.resourceClass = kind == ResourceKind::TcpipSocket ? "SOCKET" : "INSTR";
+  if (kind == ResourceKind::TcpipHislip) resource.deviceName = "hislip0";
+  // A VXI-11 core channel's port comes from the host's portmapper, not from the finder.
+  if (kind == ResourceKind::TcpipVxi11)
+    resource.deviceName = "inst0";
+  else
+    resource.port = port;
+  return CanonicalResourceName(resource);
+}
+
 std::string MdnsServiceResource(std::string_view type, std::string_view address,
                                 std::uint16_t port) {
-  ResourceAddress resource;
-  resource.interfaceType = InterfaceType::Tcpip;
-  resource.host = address;
-  resource.resourceClass = "INSTR";
-  if (type == "_scpi-raw._tcp") {
-    resource.kind = ResourceKind::TcpipSocket;
-    resource.resourceClass = "SOCKET";
-    resource.port = port;
-  } else if (type == "_hislip._tcp") {
-    resource.kind = ResourceKind::TcpipHislip;
-    resource.deviceName = "hislip0";
-    resource.port = port;
-  } else if (type == "_vxi-11._tcp") {
-    // The core channel's port comes from the host's portmapper, not from the announcement.
-    resource.kind = ResourceKind::TcpipVxi11;
-    resource.deviceName = "inst0";
-  } else {
-    return {};
-  }
-  return CanonicalResourceName(resource);
+  if (type == "_scpi-raw._tcp") return LanResource(ResourceKind::TcpipSocket, address, port);
+  if (type == "_hislip._tcp") return LanResource(ResourceKind::TcpipHislip, address, port);
+  if (type == "_vxi-11._tcp") return LanResource(ResourceKind::TcpipVxi11, address, port);
+  return {};
 }
 
 void FindLibraryResources(const FindOptions& options, FindResult& result) {

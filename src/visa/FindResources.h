@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "visa/ResourceString.h"
 #include "visa/UsbtmcTransport.h"
 #include "visa/VisaTypes.h"
 
@@ -68,6 +69,10 @@ void FindSerialResources(const UsbtmcRoots& roots, FindResult& result);
 void FindVxi11Resources(const FindOptions& options, FindResult& result);
 void FindMdnsResources(const FindOptions& options, FindResult& result);
 void FindLibraryResources(const FindOptions& options, FindResult& result);
+
+// The canonical resource string of a LAN instrument found at host (an IPv6 address without
+// brackets): port is the socket's or HiSLIP's; VXI-11 ignores it.
+std::string LanResource(ResourceKind kind, std::string_view host, std::uint16_t port);
 
 // The resource string of an mDNS service: its type, the address it resolved to (an IPv6
 // address without brackets) and its port; empty for a type that is not an instrument's.

@@ -18,7 +18,6 @@
 
 #include "visa/FindResources.h"
 #include "visa/OncRpc.h"
-#include "visa/ResourceString.h"
 #include "visa/Transport.h"
 
 namespace tevra::visa {
@@ -117,14 +116,8 @@ void FindVxi11Resources(const FindOptions& options, FindResult& result) {
     char host[INET_ADDRSTRLEN];
     if (r.Failed() || port == 0 || !inet_ntop(AF_INET, &from.sin_addr, host, sizeof host)) continue;
     if (!hosts.insert(host).second) continue;
-    ResourceAddress address;
-    address.kind = ResourceKind::TcpipVxi11;
-    address.interfaceType = InterfaceType::Tcpip;
-    address.host = host;
-    address.deviceName = "inst0";
-    address.resourceClass = "INSTR";
     result.found.push_back(
-        {CanonicalResourceName(address), "vxi11",
+        {LanResource(ResourceKind::TcpipVxi11, host, 0), "vxi11",
          "portmapper at " + std::string(host) + " serves VXI-11 on port " + std::to_string(port)});
   }
   close(descriptor);

@@ -80,6 +80,8 @@ const char* DeviceErrorText(std::uint32_t error) {
   }
 }
 
+}  // namespace
+
 std::uint16_t PortmapperPort() {
   if (const char* text = std::getenv("TEVRA_PORTMAPPER_PORT"); text && *text) {
     char* end = nullptr;
@@ -88,8 +90,6 @@ std::uint16_t PortmapperPort() {
   }
   return kPortmapperPort;
 }
-
-}  // namespace
 
 ViStatus Vxi11Transport::Open(const ResourceAddress& address, std::uint32_t openTimeoutMs,
                               std::unique_ptr<Transport>& transport, std::string& detail) {

@@ -33,6 +33,9 @@
 
 namespace tevra::visa {
 
+// The portmapper's port: 111, or the one TEVRA_PORTMAPPER_PORT names (read at each call).
+std::uint16_t PortmapperPort();
+
 class Vxi11Transport final : public Transport {
  public:
   // The TransportFactory of the VXI-11 resource kind. kViErrorRsrcNfound when the portmapper,
