@@ -211,16 +211,14 @@ ViStatus SocketTransport::ReceiveSome(std::uint8_t* destination, std::size_t siz
     if (result > 0) {
       received = static_cast<std::size_t>(result);
       timespec stamp{};
-      if (!message.msg_control) {
-        lastChunkStale_ = false;
-      } else if (ReceiveStamp(message, stamp)) {
+      // A chunk without a stamp is fresh: until the first stamp arrives, BeginExchange collects
+      // what came before the exchange instead. The kernel turns stamping on a moment after the
+      // first socket asks for it, so the first replies of a process can come unstamped; some
+      // sandboxes never stamp at all.
+      lastChunkStale_ = false;
+      if (message.msg_control && ReceiveStamp(message, stamp)) {
         stampsSeen_ = true;
         lastChunkStale_ = Before(stamp, exchangeStart_);
-      } else {
-        // The option was accepted but the kernel stamps nothing (some sandboxes): from now on
-        // BeginExchange collects what has arrived instead.
-        receiveStamps_ = false;
-        lastChunkStale_ = false;
       }
       return kViSuccess;
     }

@@ -101,7 +101,7 @@ class SocketTransport final : public Transport {
   std::size_t bufferEnd_ = 0;
   // Buffered bytes before this index arrived before the current exchange began.
   std::size_t staleEnd_ = 0;
-  bool receiveStamps_ = false;  // the kernel stamps each received chunk with its arrival time
+  bool receiveStamps_ = false;  // the socket asked the kernel to stamp each chunk on arrival
   bool stampsSeen_ = false;     // a received chunk carried a stamp
   bool exchangeBegun_ = false;
   timespec exchangeStart_{};  // CLOCK_REALTIME, the clock of the kernel's receive stamps
