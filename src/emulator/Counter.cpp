@@ -203,15 +203,17 @@ void Counter::Queue(int code, const char* text) {
   eventStatus_ |= 0x20;  // command error
 }
 
+// An enable register (*SRE, *ESE) as last set; 0 before any set.
+int Counter::EnableMask(const char* header) const {
+  return static_cast<int>(std::strtol(Setting(header).c_str(), nullptr, 10));
+}
+
+// EAV while the error queue holds an error, ESB while an event enabled in *ESE is set, and MSS
+// while a summary bit enabled in *SRE (its own bit 6 aside) is set.
 int Counter::StatusByte() const {
-  const int summary = (errors_.empty() ? 0 : 0x04) | (eventStatus_ ? 0x20 : 0);
-  int enabled = 0;  // *SRE as last set, its own bit 6 aside
-  if (const auto set = settings_.find("*SRE"); set != settings_.end()) {
-    const std::string_view text = core::Trim(set->second);
-    std::from_chars(text.data() + (text.starts_with('+') ? 1 : 0), text.data() + text.size(),
-                    enabled);
-  }
-  return summary | ((summary & enabled & ~0x40) ? 0x40 : 0);
+  const int summary =
+      (errors_.empty() ? 0 : 0x04) | ((eventStatus_ & EnableMask("*ESE")) ? 0x20 : 0);
+  return summary | ((summary & EnableMask("*SRE") & ~0x40) ? 0x40 : 0);
 }
 
 std::string Counter::Answer(std::string_view message) {

@@ -47,6 +47,7 @@ class Counter final : public Responder {
   double Nominal() const;
   std::string Setting(const char* header) const;  // as last set, or by default
   void Queue(int code, const char* text);
+  int EnableMask(const char* header) const;
   int StatusByte() const;
 
   std::string model_;

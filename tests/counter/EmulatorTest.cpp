@@ -82,15 +82,15 @@ TEST(EmulatorCounter, AnEnabledSummaryBitSetsMssAndRequestsServiceOnce) {
     bool requestsService;
   };
   const Step steps[] = {
-      {"NOPE?", "", false},  // an error, but nothing enabled
-      {"*STB?", "+36\n", false},
+      {"NOPE?", "", false},      // an error, but nothing enabled
+      {"*STB?", "+4\n", false},  // EAV; no ESB while *ESE enables no event
       {"*CLS;*SRE 4", "", false},
       {"NOPE?", "", true},  // EAV, enabled: MSS rises
-      {"*STB?", "+100\n", false},
+      {"*STB?", "+68\n", false},
       {"NOPE?", "", false},  // MSS stays set: no new request
-      {"*CLS", "", false},
-      {"*STB?", "+0\n", false},
-      {"*SRE 32;*OPC", "", true},  // ESB, from the operation-complete event
+      {"*CLS;*SRE 32;*OPC", "", false},
+      {"*ESE 1", "", true},  // the operation-complete event, now enabled, sets ESB
+      {"*STB?", "+96\n", false},
       {"*SRE?", "32\n", false},
       {"*RST;*SRE?", "32\n", false},  // a reset keeps the enable registers
   };

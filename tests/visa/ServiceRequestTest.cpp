@@ -103,7 +103,7 @@ TEST_P(ServiceRequest, TheCounterRequestsServiceWhenAnEnabledSummaryBitSets) {
   fake.SetResponder(std::make_shared<emulator::Counter>("QX1300"));
   Open(fake);
   ASSERT_EQ(Enable(), kViSuccess) << session_->LastErrorDescription();
-  ASSERT_EQ(testing::WriteText(*session_, "*SRE 32;*OPC\n"), kViSuccess);
+  ASSERT_EQ(testing::WriteText(*session_, "*ESE 1;*SRE 32;*OPC\n"), kViSuccess);
   EXPECT_EQ(Wait(2000), kViSuccess) << session_->LastErrorDescription();
   ASSERT_EQ(testing::WriteText(*session_, "*STB?\n"), kViSuccess);
   testing::ExpectRead(*session_, 16, kViSuccess, "+96\n");  // ESB and MSS
