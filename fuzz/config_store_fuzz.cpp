@@ -4,20 +4,16 @@
 // the writer's text reads back to the same store and is written again byte for byte the same.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "core/ConfigStore.h"
 
-namespace {
+#include "Require.h"
 
-void Require(bool holds, const char* invariant) {
-  if (holds) return;
-  std::fprintf(stderr, "invariant broken: %s\n", invariant);
-  std::abort();
-}
+using tevra::fuzz::Require;
+
+namespace {
 
 bool NamesALine(std::string_view error) {
   if (!error.starts_with("fuzz:")) return false;

@@ -4,8 +4,6 @@
 // format the check refuses writes nothing.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 

@@ -3,8 +3,6 @@
 // tree and is written again byte for byte the same.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 

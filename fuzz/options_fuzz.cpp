@@ -4,8 +4,6 @@
 // values, and only the documented statuses come back.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 

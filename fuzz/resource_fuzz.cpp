@@ -3,8 +3,6 @@
 // canonical name that parses to the same resource and prints back unchanged.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 #include "visa/ResourceString.h"
@@ -13,13 +11,8 @@
 
 using tevra::fuzz::Require;
 
-namespace {
-
-using namespace tevra::visa;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace tevra::visa;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   ResourceAddress address;
   const ViStatus status = ParseResourceString(text, address);

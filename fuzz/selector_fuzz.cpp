@@ -1,14 +1,12 @@
 // Feeds arbitrary bytes to the repeated-capability selector parser, with ranges allowed and
 // forbidden, and checks what must hold for any text: only the selector statuses (or the
-// out-of-memory code past the expansion bounds) come back, each with its own text; a parsed
+// out-of-memory code past the expansion bounds) come back, with error information; a parsed
 // selector has well-formed items (checked against the item pattern with std::regex), distinct
 // paths of equal depth and a bounded size; forbidding ranges never accepts more; and the names a
 // parsed selector yields resolve to channels or fail with the unknown-selector code.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <regex>
 #include <set>
 #include <string>
@@ -36,8 +34,6 @@ constexpr std::size_t kPatternCheckLimit = 256;
 
 const std::vector<std::string> kChannels = {"Channel1", "Channel2", "Channel3"};
 const NameMap kVirtualNames = {{"vin", "Channel2"}, {"qual", "TevraChannel!!Channel3"}};
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) { return ToLower(a) == ToLower(b); }
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
   std::vector<std::string_view> pieces;
@@ -73,29 +69,10 @@ bool ItemsWellFormed(std::string_view selector, SelectorRanges ranges) {
   return true;
 }
 
-std::string Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t") + 1 - first));
-}
-
-std::string ExpectedText(HRESULT status) {
-  if (status == ComStatusOf(32)) return std::string(kSelectorLevelsText);
-  if (status == ComStatusOf(33)) return std::string(kSelectorRangeText);
-  if (status == ComStatusOf(35)) return std::string(kSelectorBadlyFormedText);
-  if (status == ComStatusOf(20)) return "Tevra: Could not allocate necessary memory.";
-  if (status == ComStatusOf(36)) return "Tevra: Unknown physical repeated capability selector.";
-  return "<unexpected status>";
-}
-
+// The text of each status is pinned by the selector's unit tests.
 void RequireReported(HRESULT status, const char* invariant) {
   tevra::platform::ErrorRecord record;
-  const bool reported = tevra::platform::TakeThreadError(record);
-  if (SUCCEEDED(status)) {
-    Require(!reported, invariant);
-  } else {
-    Require(reported && record.description == ExpectedText(status), invariant);
-  }
+  Require(tevra::platform::TakeThreadError(record) == FAILED(status), invariant);
 }
 
 std::vector<std::string> Rendered(const SelectorPaths& paths) {
@@ -136,7 +113,7 @@ void CheckParsed(std::string_view selector, SelectorRanges ranges, const Selecto
   // A flat list of names is its trimmed items, in order.
   if (!selector.empty() && selector.find_first_of(":[-") == std::string_view::npos) {
     std::vector<std::string> items;
-    for (std::string_view item : Split(selector, ',')) items.push_back(Trimmed(item));
+    for (std::string_view item : Split(selector, ',')) items.emplace_back(Trim(item));
     Require(rendered == items, "a flat list yields its trimmed items");
   }
 }
@@ -147,7 +124,7 @@ void CheckChannels(const SelectorPaths& paths, CTevraErrorReporter& reporter) {
   const HRESULT status =
       ResolveSelectorIndices(paths, kChannels.size(), nameAt, kVirtualNames, reporter, indices);
   Require(status == S_OK || status == ComStatusOf(36), "lookup: success or code 36");
-  RequireReported(status, "lookup error information exactly on failure, with its text");
+  RequireReported(status, "lookup error information exactly on failure");
   if (FAILED(status)) {
     Require(indices.empty(), "no channels after a failed lookup");
     return;
@@ -155,8 +132,8 @@ void CheckChannels(const SelectorPaths& paths, CTevraErrorReporter& reporter) {
   Require(indices.size() == paths.PathCount(), "one channel per path");
   for (std::size_t path = 0; path < indices.size(); ++path) {
     Require(indices[path] < kChannels.size(), "channel index in range");
-    Require(EqualsIgnoreCase(kChannels[indices[path]],
-                             ResolvePhysicalName(paths.Name(path), kVirtualNames)),
+    Require(EqualsNoCase(kChannels[indices[path]],
+                         ResolvePhysicalName(paths.Name(path), kVirtualNames)),
             "the channel found is the one the name resolves to");
   }
 }
@@ -174,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(allowed == S_OK || allowed == ComStatusOf(32) || allowed == ComStatusOf(33) ||
               allowed == ComStatusOf(35) || allowed == ComStatusOf(20),
           "status is success, code 32, 33, 35 or 20");
-  RequireReported(allowed, "error information exactly on failure, with its text");
+  RequireReported(allowed, "error information exactly on failure");
   if (SUCCEEDED(allowed)) {
     CheckParsed(selector, SelectorRanges::kAllowed, withRanges);
     CheckChannels(withRanges, reporter);
@@ -185,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SelectorPaths withoutRanges;
   const HRESULT forbidden =
       ParseSelector(selector, SelectorRanges::kForbidden, reporter, withoutRanges);
-  RequireReported(forbidden, "error information exactly on failure, with its text");
+  RequireReported(forbidden, "error information exactly on failure");
   if (SUCCEEDED(forbidden)) {
     CheckParsed(selector, SelectorRanges::kForbidden, withoutRanges);
     Require(SUCCEEDED(allowed) && Rendered(withRanges) == Rendered(withoutRanges),

@@ -7,8 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <functional>
-#include <optional>
+#include <map>
 #include <string>
 
 #include "core/ConfigStore.h"
@@ -60,19 +59,21 @@ inline const std::string kBench = Store(R"(<SoftwareModule name="Tevra">
 <LogicalName name="MyCounter" session="BenchSession"/>
 )");
 
-// Points TEVRA_CONFIG_STORE at a file in a scratch folder for the test, and restores it.
+// Points TEVRA_CONFIG_STORE at a file in a scratch folder for the test, and restores it and the
+// variables the store's location depends on.
 class ConfigStoreFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("TEVRA_CONFIG_STORE");
-    if (old) saved_ = old;
+    for (const char* name : kVariables)
+      if (const char* value = std::getenv(name)) saved_[name] = value;
     setenv("TEVRA_CONFIG_STORE", path.c_str(), 1);
   }
   void TearDown() override {
-    if (saved_)
-      setenv("TEVRA_CONFIG_STORE", saved_->c_str(), 1);
-    else
-      unsetenv("TEVRA_CONFIG_STORE");
+    for (const char* name : kVariables)
+      if (saved_.count(name))
+        setenv(name, saved_[name].c_str(), 1);
+      else
+        unsetenv(name);
   }
   void Write(const std::string& text) { WriteText(path, text); }
   std::string Parse(const std::string& text) {
@@ -94,7 +95,8 @@ class ConfigStoreFixture : public ::testing::Test {
   std::string path = (folder.path() / "config-store.xml").string();
 
  private:
-  std::optional<std::string> saved_;
+  static constexpr const char* kVariables[] = {"TEVRA_CONFIG_STORE", "XDG_CONFIG_HOME", "HOME"};
+  std::map<std::string, std::string> saved_;
 };
 
 }  // namespace tevra::testing

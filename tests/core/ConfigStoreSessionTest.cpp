@@ -64,6 +64,8 @@ TEST_F(ConfigStoreSession, ALogicalNameBringsTheSessionsAddressFlagsAndDriverSet
     EXPECT_EQ(flag != 0, c.simulate);
     EXPECT_EQ(h.operation->get_RangeCheck(&flag), S_OK);
     EXPECT_EQ(flag != 0, std::string(c.resource) == "Floating") << "the store's RangeCheck";
+    EXPECT_EQ(h.operation->get_Cache(&flag), S_OK);
+    EXPECT_TRUE(flag) << "a flag the store leaves out keeps its default";
     EXPECT_EQ(GetText([&](BSTR* v) { return h.identity->get_InstrumentModel(v); }), c.model);
   }
 }

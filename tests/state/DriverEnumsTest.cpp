@@ -1,9 +1,7 @@
-// The driver's enumeration formatter inside real calls: the context comes from the running
-// method, the family from the identified model, and every failure reaches the caller with its
-// status and description.
+// The driver's enumeration formatter inside real calls: the words come from the running method,
+// the family from the identified model. Each row's words, refusals and messages on every model
+// are pinned by the counter's row walk.
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "io/FormattedOutput.h"
 #include "state/CommandWords.h"
@@ -24,37 +22,12 @@ constexpr core::MethodRecord kConfigure = Record("Configure", {});
 constexpr core::MethodRecord kGetFilter = Record("get_FilterEnabled", state::words::kBooleanOnOff);
 
 constexpr HRESULT kUnrecoverable = static_cast<HRESULT>(0x80047000);
-constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80047010);
-constexpr HRESULT kUnexpected = static_cast<HRESULT>(0x80047059);
-constexpr std::string_view kUnexpectedText = "Tevra: Unexpected response from the instrument.\r\n";
 
 class DriverEnums : public ::testing::Test {
  protected:
   DriverEnums() { EXPECT_EQ(driver.Init("Simulate=true"), S_OK); }
   TestDriver driver;
 };
-
-TEST_F(DriverEnums, FailuresAreReportedWithTheirCodeAndText) {
-  std::string_view word;
-  std::int32_t value = 0;
-  struct Case {
-    std::function<HRESULT()> call;
-    HRESULT status;
-    std::string description;
-  };
-  const Case kCases[] = {
-      {[&] { return driver.Format("Bogus", 1, word); }, kUnrecoverable,
-       "Tevra: Unrecoverable failure.\r\nUnrecognized enum name 'Bogus'."},
-      {[&] { return driver.Format("Coupling", -3, word); }, kInvalidValue,
-       "Tevra: Invalid value '-3' for method 'put_Coupling', parameter 'nVal'."},
-      {[&] { return driver.Parse("COUPLING", " dc\n", value); }, kUnexpected,
-       std::string(kUnexpectedText) + "Unexpected value 'dc' for enum 'COUPLING'."},
-  };
-  for (const Case& c : kCases) {
-    EXPECT_EQ(driver.Enter(kPutCoupling, c.call), c.status);
-    EXPECT_EQ(TakeErrorDescription(), c.description);
-  }
-}
 
 TEST_F(DriverEnums, TheRunningMethodChoosesTheWords) {
   std::int32_t value = 0;
@@ -73,23 +46,16 @@ TEST_F(DriverEnums, TheRunningMethodChoosesTheWords) {
   EXPECT_EQ(TakeErrorDescription(),
             "Tevra: Unrecoverable failure.\r\nUnrecognized enum name 'TevraCouplingEnum'.");
 
-  // The family is the identified model's until Close.
-  EXPECT_EQ(driver.Family(), "DefaultFamily");
-  EXPECT_EQ(driver.ApiClose(), S_OK);
-  EXPECT_EQ(driver.Family(), "");
-}
-
-TEST_F(DriverEnums, BooleanRepliesUseTheContextsWords) {
+  // A boolean reply loses its terminator before the lookup, which keeps the blank of " ON".
   VARIANT_BOOL on = 5;
   EXPECT_EQ(driver.Enter(kGetFilter, [&] { return driver.ParseBooleanResponse(" ON\r\n", on); }),
             S_OK);
   EXPECT_EQ(on, VARIANT_TRUE);
-  VARIANT_BOOL value = 0;
-  EXPECT_EQ(driver.Enter(kGetFilter, [&] { return driver.ParseBooleanResponse("2\n", value); }),
-            kUnexpected);
-  EXPECT_EQ(TakeErrorDescription(),
-            std::string(kUnexpectedText) +
-                "Method ITevraChannel.FilterEnabled received unrecognized string '2'.");
+
+  // The family is the identified model's until Close.
+  EXPECT_EQ(driver.Family(), "DefaultFamily");
+  EXPECT_EQ(driver.ApiClose(), S_OK);
+  EXPECT_EQ(driver.Family(), "");
 }
 
 }  // namespace
