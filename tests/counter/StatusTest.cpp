@@ -48,7 +48,7 @@ TEST_F(Status, AReasonOutsideTheEventsIsRefusedBeforeAnythingIsSentAlsoInSimulat
   }
 }
 
-// Every part of every register: the query its get sends, the command its put of 74565 sends (cut
+// Every part of every register: the query its get sends, the command its put of 0x2F0F5 sends (cut
 // to the register's 8 or 16 bits), or the refusal naming the part; a refused call sends nothing.
 TEST_F(Status, EachRegisterPartHasItsCommandOrIsRefused) {
   d.Open("QX1300", "785");
@@ -60,10 +60,10 @@ TEST_F(Status, EachRegisterPartHasItsCommandOrIsRefused) {
       {"STAT:QUES:COND?", "STAT:QUES:NTR?", "STAT:QUES:PTR?", "STAT:QUES:EVEN?",
        "STAT:QUES:ENAB?"}};
   const char* kWrites[4][5] = {
-      {nullptr, nullptr, nullptr, nullptr, "*SRE 69"},
-      {nullptr, nullptr, nullptr, nullptr, "*ESE 69"},
-      {nullptr, "STAT:OPER:NTR 9029", "STAT:OPER:PTR 9029", nullptr, "STAT:OPER:ENAB 9029"},
-      {nullptr, "STAT:QUES:NTR 9029", "STAT:QUES:PTR 9029", nullptr, "STAT:QUES:ENAB 9029"}};
+      {nullptr, nullptr, nullptr, nullptr, "*SRE 245"},
+      {nullptr, nullptr, nullptr, nullptr, "*ESE 245"},
+      {nullptr, "STAT:OPER:NTR 61685", "STAT:OPER:PTR 61685", nullptr, "STAT:OPER:ENAB 61685"},
+      {nullptr, "STAT:QUES:NTR 61685", "STAT:QUES:PTR 61685", nullptr, "STAT:QUES:ENAB 61685"}};
   const char* kParts[] = {"Condition", "NegativeTransition", "PositiveTransition", "Event",
                           "Enable"};
   auto refusal = [&](const char* method, int part) {
@@ -81,7 +81,7 @@ TEST_F(Status, EachRegisterPartHasItsCommandOrIsRefused) {
       EXPECT_EQ(value, kQueries[r][p] ? 36 : -1);
       EXPECT_EQ(TakeErrorDescription(), kQueries[r][p] ? "" : refusal("get_Register", p));
       if (kWrites[r][p]) d.script.Expect(kWrites[r][p]);
-      EXPECT_EQ(status->put_Register(reg, part, 74565), kWrites[r][p] ? S_OK : kInvalidValue);
+      EXPECT_EQ(status->put_Register(reg, part, 0x2F0F5), kWrites[r][p] ? S_OK : kInvalidValue);
       EXPECT_EQ(TakeErrorDescription(), kWrites[r][p] ? "" : refusal("put_Register", p));
       d.ExpectScriptPlayed();
     }
