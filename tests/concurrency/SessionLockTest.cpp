@@ -3,7 +3,6 @@
 // at a time is shown by SharedSessionTest, where interleaved commands would reach the instrument.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
