@@ -32,7 +32,6 @@ namespace fs = std::filesystem;
 using core::TraceState;
 
 constexpr HRESULT kNotSupported = static_cast<HRESULT>(0x80047013);
-constexpr HRESULT kNullPointer = static_cast<HRESULT>(0x80047058);
 
 // The attribute values that differ from run to run become "#".
 std::string MaskTimes(const std::string& text) {
@@ -449,7 +448,6 @@ TEST_F(TraceTest, OutputArraysAsTheCallerReceivesThem) {
   val = previous.get();
   EXPECT_EQ(d.Fetch(&val, nullptr, E_FAIL), E_FAIL);
   EXPECT_EQ(val, nullptr) << "a failed call leaves the output null";
-  EXPECT_EQ(d.Fetch(nullptr, nullptr, S_OK), kNullPointer);
   EXPECT_EQ(d.ApiClose(), S_OK);
 
   const std::string text = MaskTimes(ReadFile(dir_ / "out.xml"));
@@ -461,7 +459,6 @@ TEST_F(TraceTest, OutputArraysAsTheCallerReceivesThem) {
                ArrayVal("val", "Out", R"(NumDims="0" DimSizes="")", "(unknown)", {}) +
                    "\t\t<HRESULT Value=\"0x80004005\"/>\r\n")})
     EXPECT_NE(text.find(record), std::string::npos) << record << "\nin\n" << text;
-  EXPECT_EQ(Count(text, "<Method Name=\"Fetch\""), 2) << "a null output pointer writes no record";
   EXPECT_TRUE(XmlLintAccepts(dir_ / "out.xml"));
 }
 
