@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/Bstr.h"
 #include "platform/ComPtr.h"
 #include "platform/ErrorInfo.h"
+#include "support/DriverHandle.h"
 #include "support/ScratchFolder.h"
 #include "tevra/TevraInterfaces.h"
 
@@ -211,7 +213,7 @@ TEST(ObjectModel, DriverHasNoCSessionToAttachOrGive) {
   EXPECT_NE(error.description.find(expected[0].second), std::string::npos) << error.description;
 }
 
-// Keeps each event's record; fails when told to.
+// Keeps each event's record; when told to fail, throws out of the event.
 class Sink final : public ITevraTraceEvents {
  public:
   HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
@@ -222,10 +224,11 @@ class Sink final : public ITevraTraceEvents {
     EXPECT_EQ(kind, 1);
     EXPECT_EQ(platform::BstrToUtf8(logName), "Tevra");
     EXPECT_EQ(processId, static_cast<ULONG>(getpid()));
-    return result;
+    if (fail) throw std::runtime_error("sink failure");
+    return S_OK;
   }
   std::vector<std::string> records;
-  HRESULT result = S_OK;
+  bool fail = false;
   ULONG refs = 1;
 };
 
@@ -234,15 +237,15 @@ TEST(ObjectModel, TraceEventsReachSubscribedSinksInCallOrder) {
   const std::string dir = scratch.path().string();
   setenv("IVIROOTDIR", dir.c_str(), 1);
   Sink sink, failing;
-  failing.result = E_FAIL;
+  failing.fail = true;
   {
     Outer outer;  // subscribing through an aggregating object reaches the inner driver
     ASSERT_EQ(outer.Create(), S_OK);
     auto driver = Query<IIviDriver>(&outer, IID_IIviDriver);
     auto identity = Query<IIviDriverIdentity>(&outer, IID_IIviDriverIdentity);
     ULONG cookie = 0, failingCookie = 0;
+    ASSERT_EQ(TevraAdviseTrace(&outer, &failing, &failingCookie), S_OK);  // the first to hear
     ASSERT_EQ(TevraAdviseTrace(identity.get(), &sink, &cookie), S_OK);
-    ASSERT_EQ(TevraAdviseTrace(&outer, &failing, &failingCookie), S_OK);
     EXPECT_EQ(sink.refs, 2u) << "the driver holds the sink";
 
     const platform::Bstr options("Simulate=true, DriverSetup=Trace=true, TraceName=" + dir +
@@ -260,12 +263,17 @@ TEST(ObjectModel, TraceEventsReachSubscribedSinksInCallOrder) {
     outer.Release();
   }
   EXPECT_EQ(sink.refs, 1u) << "the destroyed driver let the sink go";
-  // Recording starts inside Initialize, so its own record is not the first event.
+  // Recording starts inside Initialize, so its own record is not the first event. Each event is
+  // the record as the file holds it.
   ASSERT_EQ(sink.records.size(), 3u);
+  const std::string file = ReadFile(dir + "/events.xml");
   const char* const methods[] = {"get_Identifier", "get_Revision", "Close"};
-  for (int i = 0; i < 3; ++i)
-    EXPECT_TRUE(sink.records[i].starts_with(std::string("<Method Name=\"") + methods[i]))
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(sink.records[i].starts_with(std::string("<Method Name=\"") + methods[i]) &&
+                sink.records[i].ends_with("</Method>\r\n"))
         << sink.records[i];
+    EXPECT_NE(file.find("\t" + sink.records[i]), std::string::npos) << "the file holds the same";
+  }
   EXPECT_EQ(failing.records.size(), 1u);
 
   ULONG cookie = 7;

@@ -23,21 +23,7 @@ FakeC* fake_open(const char* model, const char* options) {
   return f;
 }
 
-void fake_on(FakeC* f, const char* command, const char* reply) {
-  auto& rule = f->fake.On(command);
-  if (*reply)
-    rule.Reply(reply);
-  else
-    rule.NoReply();
-}
-
-void fake_on_prefix(FakeC* f, const char* prefix, const char* reply) {
-  auto& rule = f->fake.OnPrefix(prefix);
-  if (*reply)
-    rule.Reply(reply);
-  else
-    rule.NoReply();
-}
+void fake_on(FakeC* f, const char* command, const char* reply) { f->fake.On(command).Reply(reply); }
 
 ViSession fake_session(FakeC* f, const char* options) {
   if (!f->fake.Start()) {

@@ -13,10 +13,8 @@ typedef struct FakeC FakeC;
 
 /* A fake of the model that answers "*IDN?" and, once, "*OPT?" with options. */
 FakeC* fake_open(const char* model, const char* options);
-/* Replies to a command (exact, or every command that starts with prefix); an empty reply sends
-   nothing. Only before fake_session. */
+/* Replies to a command. Only before fake_session. */
 void fake_on(FakeC* fake, const char* command, const char* reply);
-void fake_on_prefix(FakeC* fake, const char* prefix, const char* reply);
 /* Starts the fake and opens a session on it with an identity query, options as given (may be
    NULL); 0 after a reported failure. The wire is checked from here on. */
 ViSession fake_session(FakeC* fake, const char* options);

@@ -1,7 +1,7 @@
 /* The function family: one function of each group sends its arguments in order and brings its
-   outputs back, over the fake instrument; the output rules (a null scalar, a short text buffer,
-   a short or null array, a null input array); a failing call leaves its outputs alone; channel
-   selectors; the catalog's joined names; the functions made of two calls or reached through
+   outputs back, over the fake instrument; the output rules (a null scalar, a short text or byte
+   buffer, a short or null array, a null input array); a failing call leaves its outputs alone;
+   channel selectors; the catalog's joined names; the functions made of two calls or reached through
    the formatted I/O object. */
 #include "CHarness.h"
 #include "FakeC.h"
@@ -171,21 +171,6 @@ static void null_outputs(void) {
   fake_close(fake);
 }
 
-/* A text one character longer than the buffer: the required size, and the text shortened and
-   terminated. */
-static void text_into_a_short_buffer(void) {
-  FakeC* fake = fake_open("QX1200", "");
-  ViSession vi;
-  char text[8];
-  fake_on(fake, "ID?", "ABCDEFGH\n");
-  vi = fake_session(fake, "QueryInstrumentStatus=false");
-  CHECK_INT(Tevra_SystemWriteString(vi, "ID?"), 0);
-  memset(text, 'x', sizeof text);
-  CHECK_INT(Tevra_SystemReadString(vi, sizeof text, text), 9);
-  CHECK_STR(text, "ABCDEFG");
-  fake_close(fake);
-}
-
 /* Up to the caller's size from the start of the readings, the count in the actual size; a null
    array is refused. */
 static void arrays(void) {
@@ -204,13 +189,16 @@ static void arrays(void) {
 }
 
 /* viRead's count is both the most read and the room in the caller's buffer; the rest of the
-   response stays for the next read. */
-static void vi_read(void) {
+   response stays for the next read. A text one character longer than the buffer: the required
+   size, and the text shortened and terminated. */
+static void reads_into_short_buffers(void) {
   FakeC* fake = fake_open("QX1200", "");
   ViSession vi;
   ViByte bytes[8];
+  char text[8];
   ViInt32 count = 0;
   fake_on(fake, "ID?", "ABCDEF\n");
+  fake_on(fake, "LONG?", "ABCDEFGH\n");
   vi = fake_session(fake, "QueryInstrumentStatus=false");
   CHECK_INT(Tevra_SystemWriteString(vi, "ID?"), 0);
   memset(bytes, 0, sizeof bytes);
@@ -220,6 +208,10 @@ static void vi_read(void) {
   CHECK(Tevra_viRead(vi, 4, bytes, &count) >= 0);
   CHECK_INT(count, 3);
   CHECK(memcmp(bytes, "EF\n", 3) == 0);
+  CHECK_INT(Tevra_SystemWriteString(vi, "LONG?"), 0);
+  memset(text, 'x', sizeof text);
+  CHECK_INT(Tevra_SystemReadString(vi, sizeof text, text), 9);
+  CHECK_STR(text, "ABCDEFG");
   fake_close(fake);
 }
 
@@ -277,8 +269,8 @@ static void revision_query(void) {
   ViSession vi = fake_session(fake, "QueryInstrumentStatus=false");
   char driver[256] = "", instrument[256] = "", expected[256] = "";
   CHECK_INT(Tevra_revision_query(vi, driver, instrument), 0);
-  CHECK_INT(Tevra_GetAttributeViString(vi, "", TEVRA_ATTR_SPECIFIC_DRIVER_REVISION,
-                                       sizeof expected, expected),
+  CHECK_INT(Tevra_GetAttributeViString(vi, "", TEVRA_ATTR_SPECIFIC_DRIVER_REVISION, sizeof expected,
+                                       expected),
             0);
   CHECK_STR(driver, expected);
   CHECK_STR(instrument, "2.0.1");
@@ -288,9 +280,8 @@ static void revision_query(void) {
 int main(void) {
   each_group_forwards();
   null_outputs();
-  text_into_a_short_buffer();
   arrays();
-  vi_read();
+  reads_into_short_buffers();
   failures_leave_outputs();
   channel_selectors();
   catalog();

@@ -100,16 +100,10 @@ static void session_lock_blocks_other_threads(void) {
   Tevra_close(call.vi);
 }
 
-static void* call_once(void* arg) {
-  ThreadCall* call = (ThreadCall*)arg;
-  ViReal64 level = 0;
-  call->status = Tevra_GetAttributeViReal64(call->vi, "Channel1", TEVRA_ATTR_CHANNEL_LEVEL, &level);
-  return NULL;
-}
-
 /* A thread that closes the session it holds locked leaves no lock behind for the session that
    takes its place; an unlock by a thread that holds nothing changes nothing. */
 static void closing_a_locked_session_releases_its_lock(void) {
+  volatile int unlocked = 1;
   ViBoolean hasLock = VI_FALSE;
   ThreadCall call;
   pthread_t thread;
@@ -120,8 +114,9 @@ static void closing_a_locked_session_releases_its_lock(void) {
   CHECK_INT(Tevra_close(vi), 0);
   call.vi = open_simulated("QX1200");
   call.status = -1;
+  call.unlocked = &unlocked;
   CHECK_INT(Tevra_UnlockSession(call.vi, NULL), 0);
-  pthread_create(&thread, NULL, call_once, &call);
+  pthread_create(&thread, NULL, call_while_locked, &call);
   clock_gettime(CLOCK_REALTIME, &deadline);
   deadline.tv_sec += 5;
   CHECK_INT(pthread_timedjoin_np(thread, NULL, &deadline), 0);

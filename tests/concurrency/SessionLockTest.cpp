@@ -3,81 +3,46 @@
 // at a time is shown by SharedSessionTest, where interleaved commands would reach the instrument.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-#include "io/IoSession.h"
 #include "support/DriverHandle.h"
+#include "support/ScriptedIoSession.h"
 
 namespace tevra::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-// An instrument whose self-test waits (bounded) for another object's self-test to start.
-class SlowSession final : public io::CIoSession {
- public:
-  struct Shared {
-    std::mutex m;
-    std::condition_variable cv;
-    int arrived = 0;
-    bool partnerSeen = false;
-  };
-  explicit SlowSession(Shared& shared) : s_(shared) {}
-  ~SlowSession() override { Close(); }
+// Two instruments whose self-tests each wait (bounded) for the other's to start.
+struct SelfTestMeeting {
+  std::mutex m;
+  std::condition_variable cv;
+  int arrived = 0;
+  int sawPartner = 0;  // self-tests that saw the other start while they waited
 
-  HRESULT ReadStatusByte(std::int16_t& b) override { return b = 0, S_OK; }
-  HRESULT Clear() override { return S_OK; }
-  HRESULT GetTimeout(std::int32_t& ms) override { return ms = 2000, S_OK; }
-  HRESULT SetTimeout(std::int32_t) override { return S_OK; }
-  HRESULT GetTerminationCharacter(std::uint8_t& c) override { return c = '\n', S_OK; }
-  HRESULT SetTerminationCharacter(std::uint8_t) override { return S_OK; }
-  HRESULT GetTerminationCharacterEnabled(bool& on) override { return on = true, S_OK; }
-  HRESULT SetTerminationCharacterEnabled(bool) override { return S_OK; }
-  HRESULT GetSendEndEnabled(bool& on) override { return on = true, S_OK; }
-  HRESULT SetSendEndEnabled(bool) override { return S_OK; }
-  HRESULT Lock(std::int32_t, std::int32_t, std::string_view, std::string&) override { return S_OK; }
-  HRESULT Unlock() override { return S_OK; }
-  HRESULT LibraryWrite(std::span<const std::uint8_t> data, std::size_t& n, std::int32_t) override {
-    const std::string_view command(reinterpret_cast<const char*>(data.data()), data.size());
-    n = data.size();
-    if (command.starts_with("*IDN?")) reply_ = "Orvane Technologies,QX1300,1,1\n";
-    if (command.starts_with("*OPT?")) reply_ = "431\n";
-    if (command.starts_with("*TST?")) SelfTest();
-    return S_OK;
+  std::string Answer(std::string_view command) {
+    if (command.starts_with("*IDN?")) return "Orvane Technologies,QX1300,1,1";
+    if (command.starts_with("*OPT?")) return "431";
+    if (!command.starts_with("*TST?")) return "";
+    std::unique_lock lock(m);
+    ++arrived;
+    cv.notify_all();
+    if (cv.wait_for(lock, 2s, [&] { return arrived >= 2; })) ++sawPartner;
+    return "0";
   }
-  HRESULT LibraryRead(std::span<std::uint8_t> buffer, std::size_t& n, std::int32_t) override {
-    n = std::min(buffer.size(), reply_.size());
-    std::copy_n(reply_.begin(), n, buffer.begin());
-    reply_.erase(0, n);
-    return S_OK;
-  }
-
- protected:
-  HRESULT OpenResource(std::string_view) override { return S_OK; }
-  void CloseResource() override {}
-
- private:
-  void SelfTest() {
-    std::unique_lock lock(s_.m);
-    ++s_.arrived;
-    s_.cv.notify_all();
-    if (s_.cv.wait_for(lock, 2s, [&] { return s_.arrived >= 2; })) s_.partnerSeen = true;
-    reply_ = "0\n";
-  }
-
-  std::string reply_;
-  Shared& s_;
 };
 
 TEST(SessionLock, TwoObjectsRunInParallel) {
-  SlowSession::Shared shared;
-  DriverHandle a(std::make_unique<SlowSession>(shared));
-  DriverHandle b(std::make_unique<SlowSession>(shared));
+  SelfTestMeeting meeting;
+  ScriptedIoSession::Script scripts[2];
+  for (auto& script : scripts)
+    script.answer = [&](std::string_view command) { return meeting.Answer(command); };
+  DriverHandle a(std::make_unique<ScriptedIoSession>(scripts[0]));
+  DriverHandle b(std::make_unique<ScriptedIoSession>(scripts[1]));
   ASSERT_EQ(a.Initialize("TCPIP::a::5025::SOCKET", ""), S_OK);
   ASSERT_EQ(b.Initialize("TCPIP::b::5025::SOCKET", ""), S_OK);
   auto selfTest = [](DriverHandle& h) {
@@ -91,7 +56,7 @@ TEST(SessionLock, TwoObjectsRunInParallel) {
   ta.join();
   tb.join();
   // Each object's exchange saw the other's start while it was still running.
-  EXPECT_TRUE(shared.partnerSeen);
+  EXPECT_EQ(meeting.sawPartner, 2);
 }
 
 TEST(SessionLock, ObjectsCreatedAndUsedOnManyThreads) {

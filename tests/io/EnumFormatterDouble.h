@@ -2,7 +2,8 @@
 // the type name "Coupling" (any case); failures return the statuses the driver's tables report.
 #pragma once
 
-#include <string>
+#include <strings.h>
+
 #include <string_view>
 
 #include "core/IIoSession.h"
@@ -14,8 +15,6 @@ inline constexpr HRESULT kUnexpectedResponseStatus = static_cast<HRESULT>(0x8004
 
 class CouplingFormatter final : public core::IEnumFormatter {
  public:
-  std::string lastType;
-
   HRESULT Format(std::string_view typeName, std::int32_t value, std::string_view& word) override {
     if (!IsCoupling(typeName)) return E_FAIL;
     if (value != 1 && value != 2) return kInvalidValueStatus;
@@ -30,12 +29,8 @@ class CouplingFormatter final : public core::IEnumFormatter {
   }
 
  private:
-  bool IsCoupling(std::string_view name) {
-    lastType = name;
-    if (name.size() != 8) return false;
-    for (std::size_t i = 0; i < 8; ++i)
-      if ((name[i] | 0x20) != "coupling"[i]) return false;
-    return true;
+  static bool IsCoupling(std::string_view name) {
+    return name.size() == 8 && strncasecmp(name.data(), "coupling", 8) == 0;
   }
 };
 

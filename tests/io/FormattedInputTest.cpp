@@ -1,6 +1,6 @@
 // The response scanner over an instrument buffer fed by an in-memory session, beside its cases
-// file (FormatCasesTest): consecutive reads each take the next response, a typed block read
-// skips to its header and leaves nothing behind, and a response longer than the buffer is whole.
+// file (FormatCasesTest): a typed block read skips to its header and leaves nothing behind, and
+// reading lists, also ones longer than the buffer, read as strtod reads them at every chunk size.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -32,16 +32,6 @@ class FormattedInputTest : public ::testing::Test {
   std::unique_ptr<CInstrBuffer> buffer_ = CInstrBuffer::Create(io_, fixture_.reporter);
 };
 
-TEST_F(FormattedInputTest, ConsecutiveReadsTakeTheNextResponseAndFailuresPassUnchanged) {
-  io_.Respond("1\n");
-  io_.Respond("2\n");
-  std::int32_t a = 0, b = 0;
-  ASSERT_EQ(ScanMore("%d", &a), S_OK);
-  ASSERT_EQ(ScanMore("%d", &b), S_OK);
-  EXPECT_EQ(a + b * 10, 21);
-  EXPECT_EQ(ScanMore("%d", &a), testing::kReadTimeout);
-}
-
 TEST_F(FormattedInputTest, TypedBlockReadSkipsToHeaderAndDiscards) {
   double value = 0;
   std::size_t read = 0;
@@ -55,21 +45,6 @@ TEST_F(FormattedInputTest, TypedBlockReadSkipsToHeaderAndDiscards) {
   io_.Respond("7\n");
   ASSERT_EQ(ScanMore("%d", &a_), S_OK);  // nothing of the block's response was left behind
   EXPECT_EQ(a_, 7);
-}
-
-TEST_F(FormattedInputTest, ResponseLongerThanTheBuffer) {
-  std::string reply;
-  for (int i = 0; i < 3000; ++i) reply += std::to_string(i) + (i < 2999 ? "," : "\n");
-  io_.Respond(reply);
-  io_.Respond(reply);
-  std::string whole;
-  ASSERT_EQ(ScanMore("%$Ct", &whole), S_OK);
-  EXPECT_EQ(whole + "\n", reply);
-  EXPECT_GT(io_.reads, 3u);
-  std::vector<std::int32_t> numbers;
-  ASSERT_EQ(ScanMore("%,d", &numbers), S_OK);
-  ASSERT_EQ(numbers.size(), 3000u);
-  EXPECT_EQ(numbers[2999], 2999);
 }
 
 // Readings reach the caller as strtod reads them, however the reads cut the reply: each reply is

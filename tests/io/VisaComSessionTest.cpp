@@ -197,20 +197,6 @@ TEST_F(VisaComSession, RepliesCutAnywhereArriveWholeAndStaleInputIsDropped) {
   TevraSafeArrayDestroy(ints);
 }
 
-TEST_F(VisaComSession, AReadCutAtItsCountSaysMoreDataAndTheNextContinues) {
-  fake.On("*IDN?").Reply("Orvane Technologies,QX1300,1,1\n");
-  OpenFake();
-  ASSERT_EQ(session.LowLevelWriteStringNoPoll("*IDN?\n", core::kDefaultTimeout), S_OK);
-  std::uint8_t part[6];
-  std::size_t count = 0;
-  EXPECT_EQ(session.LowLevelReadNoPoll(part, count, core::kDefaultTimeout), core::kResultMoreData);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(part), count), "Orvane");
-  std::string rest;
-  EXPECT_EQ(session.LowLevelReadStringNoPoll(rest, core::kDefaultTimeout), S_OK);
-  EXPECT_EQ(rest, " Technologies,QX1300,1,1\n");
-  EXPECT_EQ(poller.polls, 0);
-}
-
 TEST_F(VisaComSession, AttributesConvertOrSayWhichConversionFailed) {
   OpenFake();
   SessionInterfaceType type = SessionInterfaceType::Other;
