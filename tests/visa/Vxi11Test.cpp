@@ -1,6 +1,6 @@
 // The VXI-11 transport against the fake's VXI-11 wire over loopback: the call records on the
 // wire, how reads end, timeouts and the late replies after them, device clear, status byte,
-// trigger, lock, the interrupt channel, connection loss, open failures, and pyvisa-py reaching the
+// trigger, lock, the interrupt channel, open failures, and pyvisa-py reaching the
 // same fake.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -212,14 +212,6 @@ TEST_F(Vxi11, TheInterruptChannelOnTheWireAndTheRequestsOnIt) {
   EXPECT_EQ(Words(calls[opening + 7]), disable);
   EXPECT_EQ(Words(calls[opening + 8]), destroy);
   EXPECT_EQ(Words(calls[opening + 9]), (W{1, 23, 0, 0, 0, 0, 1}));  // destroy_link
-}
-
-TEST_F(Vxi11, APeerThatClosesLosesTheConnection) {
-  script_.On("BYE").Disconnect();
-  Start();
-  ASSERT_EQ(Write("BYE\n"), kViSuccess);
-  EXPECT_EQ(Read(100), kViErrorConnLost);
-  EXPECT_EQ(Write("*IDN?\n"), kViErrorConnLost);
 }
 
 TEST(Vxi11Open, FailuresNameTheHostAndWhat) {
