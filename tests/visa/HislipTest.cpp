@@ -1,6 +1,6 @@
 // The HiSLIP transport against the fake instrument's HiSLIP wire over loopback: the frames on
-// both channels, MessageIDs, split writes and replies, device clear, status byte,
-// trigger, locks, service requests among the asynchronous answers and a fatal error.
+// both channels, MessageIDs, split writes and replies, device clear, status byte, trigger, locks,
+// service requests among the asynchronous answers and a fatal error.
 #include <gtest/gtest.h>
 
 #include <chrono>
