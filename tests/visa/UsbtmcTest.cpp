@@ -4,70 +4,39 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <limits>
 #include <string>
 
 #include "support/ScratchFolder.h"
+#include "support/SysfsTree.h"
 #include "visa/ResourceManager.h"
 #include "visa/UsbtmcTransport.h"
 
 namespace tevra::visa {
 namespace {
 
-namespace fs = std::filesystem;
-
-void WriteFile(const fs::path& file, const std::string& text) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file) << text << '\n';
-}
-
-// Two instruments as sysfs shows them: the class entry's device link names the USB interface,
-// whose parent folder is the USB device.
-struct SysfsTree {
-  tevra::testing::ScratchFolder scratch;
-  UsbtmcRoots roots{(scratch.path() / "sys").string(), (scratch.path() / "dev").string()};
-
-  SysfsTree() {
-    AddDevice("usbtmc0", "1-1", "0957", "1796", "MY123", "00");
-    AddDevice("usbtmc1", "1-2", "0aad", "01b0", "MY456", "01");
-  }
-  void AddDevice(const std::string& name, const std::string& port, const std::string& vendor,
-                 const std::string& product, const std::string& serial,
-                 const std::string& interfaceNumber) {
-    const fs::path device = fs::path(roots.sysfs) / "devices" / "usb1" / port;
-    const fs::path interface = device / (port + ":1." + interfaceNumber.substr(1));
-    WriteFile(device / "idVendor", vendor);
-    WriteFile(device / "idProduct", product);
-    WriteFile(device / "serial", serial);
-    WriteFile(interface / "bInterfaceNumber", interfaceNumber);
-    const fs::path entry = fs::path(roots.sysfs) / "class" / "usbmisc" / name;
-    fs::create_directories(entry);
-    fs::create_directory_symlink(fs::relative(interface, entry), entry / "device");
-    WriteFile(fs::path(roots.dev) / name, "");
-  }
-};
+using testing::SysfsTree;
 
 TEST(UsbtmcNode, MatchesVendorProductSerialAndInterface) {
   SysfsTree tree;
-  const std::string seen = "; 2 usbtmc devices seen in " + tree.roots.sysfs +
+  const std::string seen = "; 3 usbtmc devices seen in " + tree.roots.sysfs +
                            "/class/usbmisc: usbtmc0 0x0957::0x1796::MY123, usbtmc1 "
-                           "0x0AAD::0x01B0::MY456";
+                           "0x0957::0x1796::MY123, usbtmc2 0x0AAD::0x01B0::MY456";
   const struct {
     const char* resource;
     const char* node;  // empty: not found, with detail
     std::string detail;
   } cases[] = {
       {"USB0::0x0957::0x1796::MY123::INSTR", "usbtmc0", ""},
-      {"USB::0x0AAD::0x01B0::MY456", "usbtmc1", ""},
-      {"USB::0x0AAD::0x01B0::MY456::1::INSTR", "usbtmc1", ""},
+      {"USB0::0x0957::0x1796::MY123::2::INSTR", "usbtmc1", ""},
+      {"USB::0x0AAD::0x01B0::MY456", "usbtmc2", ""},
+      {"USB::0x0AAD::0x01B0::MY456::1::INSTR", "usbtmc2", ""},
       {"USB::0x0957::0x1796::MY999::INSTR", "", "no usbtmc device is 0x0957::0x1796::MY999" + seen},
       {"USB::0x0957::0x01B0::MY123::INSTR", "", "no usbtmc device is 0x0957::0x01B0::MY123" + seen},
       {"USB::0x0AAD::0x01B0::MY456::0::INSTR", "",
-       "no usbtmc device is 0x0AAD::0x01B0::MY456::0; 2 usbtmc devices seen in " +
+       "no usbtmc device is 0x0AAD::0x01B0::MY456::0; 3 usbtmc devices seen in " +
            tree.roots.sysfs +
-           "/class/usbmisc: usbtmc0 0x0957::0x1796::MY123::0, usbtmc1 0x0AAD::0x01B0::MY456::1"},
+           "/class/usbmisc: usbtmc0 0x0957::0x1796::MY123::0, usbtmc1 0x0957::0x1796::MY123::2, "
+           "usbtmc2 0x0AAD::0x01B0::MY456::1"},
   };
   for (const auto& c : cases) {
     ResourceAddress address;
