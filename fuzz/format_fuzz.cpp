@@ -15,6 +15,7 @@
 #include "platform/Bstr.h"
 #include "platform/SafeArray.h"
 
+#include "MemoryLowLevelIo.h"
 #include "Require.h"
 
 using tevra::fuzz::Require;
@@ -30,28 +31,6 @@ class WordFormatter final : public core::IEnumFormatter {
     word = value % 2 ? "ODD" : "EVEN";
     return S_OK;
   }
-};
-
-// A session that takes every write.
-class SinkIo final : public core::ILowLevelIo {
- public:
-  std::size_t bytes = 0;
-  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t>, std::size_t& count, std::int32_t) override {
-    count = 0;
-    return E_FAIL;
-  }
-  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> data, std::size_t& written,
-                              std::int32_t) override {
-    written = data.size();
-    bytes += data.size();
-    return S_OK;
-  }
-  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return S_OK; }
-  HRESULT LowLevelReadStringNoPoll(std::string&, std::int32_t) override { return E_FAIL; }
-  HRESULT GetTerminationCharacterEnabled(bool& e) override { return e = false, S_OK; }
-  HRESULT SetTerminationCharacterEnabled(bool) override { return S_OK; }
-  HRESULT GetSendEndEnabled(bool& e) override { return e = true, S_OK; }
-  HRESULT SetSendEndEnabled(bool) override { return S_OK; }
 };
 
 void CheckTokens(io::Direction direction, std::string_view format) {
@@ -110,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   core::CallContextStack calls;
   core::CErrorReporter reporter("Tevra.Tevra.1", calls);
-  SinkIo io;
+  io::testing::MemoryLowLevelIo io;  // takes every write
   auto buffer = io::CInstrBuffer::Create(io, reporter);
   const HRESULT sent = io::FormatOutput(*buffer, &enums, format, args);
   Require(Documented(sent), "only the documented statuses through the buffer");

@@ -19,6 +19,7 @@
 #include "io/InstrBuffer.h"
 #include "platform/SafeArray.h"
 
+#include "MemoryLowLevelIo.h"
 #include "Require.h"
 
 using tevra::fuzz::Require;
@@ -26,44 +27,6 @@ using tevra::fuzz::Require;
 namespace {
 
 using namespace tevra;
-
-constexpr HRESULT kTimeout = static_cast<HRESULT>(0x80044215);
-
-// Serves the reply in chunks whose sizes come from its first byte; a line feed also ends a read
-// when the second byte asks for it.
-class ReplyIo final : public core::ILowLevelIo {
- public:
-  std::string reply;
-  std::size_t chunk = 7;
-  bool stopAtLineFeed = false;
-
-  HRESULT LowLevelReadNoPoll(std::span<std::uint8_t> buffer, std::size_t& count,
-                             std::int32_t) override {
-    count = 0;
-    if (reply.empty()) return kTimeout;
-    std::size_t n = std::min({chunk, buffer.size(), reply.size()});
-    if (stopAtLineFeed) {
-      const std::size_t lf = reply.find('\n');
-      if (lf != std::string::npos && lf < n) n = lf + 1;
-    }
-    std::memcpy(buffer.data(), reply.data(), n);
-    count = n;
-    const bool lineFeed = stopAtLineFeed && buffer[n - 1] == '\n';
-    reply.erase(0, n);
-    return reply.empty() || lineFeed ? S_OK : core::kResultMoreData;
-  }
-  HRESULT LowLevelWriteNoPoll(std::span<const std::uint8_t> d, std::size_t& w,
-                              std::int32_t) override {
-    w = d.size();
-    return S_OK;
-  }
-  HRESULT LowLevelWriteStringNoPoll(std::string_view, std::int32_t) override { return S_OK; }
-  HRESULT LowLevelReadStringNoPoll(std::string&, std::int32_t) override { return E_FAIL; }
-  HRESULT GetTerminationCharacterEnabled(bool& e) override { return e = stopAtLineFeed, S_OK; }
-  HRESULT SetTerminationCharacterEnabled(bool) override { return S_OK; }
-  HRESULT GetSendEndEnabled(bool& e) override { return e = true, S_OK; }
-  HRESULT SetSendEndEnabled(bool) override { return S_OK; }
-};
 
 class Formatter final : public core::IEnumFormatter {
  public:
@@ -75,8 +38,9 @@ class Formatter final : public core::IEnumFormatter {
 };
 
 bool Documented(HRESULT hr) {
-  return hr == S_OK || hr == E_UNEXPECTED || hr == E_INVALIDARG || hr == kTimeout ||
-         hr == static_cast<HRESULT>(0x80047059) || hr == static_cast<HRESULT>(0x80047056);
+  return hr == S_OK || hr == E_UNEXPECTED || hr == E_INVALIDARG ||
+         hr == io::testing::kReadTimeout || hr == static_cast<HRESULT>(0x80047059) ||
+         hr == static_cast<HRESULT>(0x80047056);
 }
 
 }  // namespace
@@ -86,16 +50,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   core::CallContextStack calls;
   core::CErrorReporter reporter("Tevra.Tevra.1", calls);
   Formatter enums;
-  ReplyIo io;
+  io::testing::MemoryLowLevelIo io;  // serves the reply in chunks
   io.chunk = 1 + data[0] % 64;
   io.stopAtLineFeed = data[1] & 1;
   const std::string reply(reinterpret_cast<const char*>(data) + 2, size - 2);
   auto buffer = io::CInstrBuffer::Create(io, reporter);
   buffer->SetByteSwap(data[1] & 2);
 
+  const auto serve = [&] {
+    io.responses.clear();
+    if (!reply.empty()) io.responses.push_back(reply);  // none: the read times out
+  };
   auto run = [&](std::string_view format, auto&&... args) {
     buffer->DiscardRead();
-    io.reply = reply;
+    serve();
     const HRESULT hr = io::Scan(*buffer, reporter, &enums, format, args...);
     Require(Documented(hr), "only the documented statuses");
     return hr;
@@ -156,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(count >= 0 && count <= 16, "a block count stays within the destination");
   std::size_t read = 0;
   buffer->DiscardRead();
-  io.reply = reply;
+  serve();
   const HRESULT hr = io::ReadDefiniteBlock(
       *buffer, reporter,
       std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(values), sizeof values), 8,
