@@ -60,10 +60,16 @@ bool Decode(std::string_view record, Call& call) {
   return true;
 }
 
-// An accepted reply with AUTH_NULL verifier, without a record mark.
+// The header of an accepted reply with AUTH_NULL verifier: xid, REPLY, MSG_ACCEPTED, verifier,
+// SUCCESS.
+void PutReplyHeader(std::string& out, std::uint32_t xid) {
+  for (std::uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) Put(out, w);
+}
+
+// An accepted reply, without a record mark.
 std::string ReplyMessage(std::uint32_t xid, const std::string& results) {
   std::string reply;
-  for (std::uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) Put(reply, w);
+  PutReplyHeader(reply, xid);
   return reply + results;
 }
 
@@ -76,7 +82,7 @@ void SendReply(Connection& connection, std::uint32_t xid, const std::string& res
   std::string& out = connection.Outbox();
   out.reserve(out.size() + 4 + size);
   Put(out, 0x80000000u | static_cast<std::uint32_t>(size));
-  for (std::uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) Put(out, w);
+  PutReplyHeader(out, xid);
   out += results;
   if (data) PutOpaque(out, *data);
 }

@@ -227,18 +227,9 @@ void SerialTransport::BeginExchange() {
   // A serial line stamps nothing: what the port holds at this moment arrived before the
   // exchange, so it is collected now and delivered as stale.
   if (lost_) return;
-  if (bufferStart_ > 0) {
-    std::memmove(buffer_.get(), buffer_.get() + bufferStart_, bufferEnd_ - bufferStart_);
-    bufferEnd_ -= bufferStart_;
-    bufferStart_ = 0;
-  }
-  while (bufferEnd_ < kBufferSize) {
-    const ssize_t received =
-        ::read(descriptor_, buffer_.get() + bufferEnd_, kBufferSize - bufferEnd_);
-    if (received <= 0) break;
-    bufferEnd_ += static_cast<std::size_t>(received);
-  }
-  staleEnd_ = bufferEnd_;
+  CollectHeld(
+      buffer_.get(), kBufferSize, bufferStart_, bufferEnd_, staleEnd_,
+      [this](std::uint8_t* into, std::size_t room) { return ::read(descriptor_, into, room); });
 }
 
 ViStatus SerialTransport::Clear(const LineSettings&) {

@@ -295,19 +295,10 @@ void SocketTransport::BeginExchange() {
   if ((receiveStamps_ && stampsSeen_) || connectionLost_) return;
   // Without time stamps (or before the first one proved that the kernel gives them), what the
   // kernel holds now is collected and marked instead.
-  if (bufferStart_ > 0) {
-    std::memmove(receiveBuffer_.get(), receiveBuffer_.get() + bufferStart_,
-                 bufferEnd_ - bufferStart_);
-    bufferEnd_ -= bufferStart_;
-    bufferStart_ = 0;
-  }
-  while (bufferEnd_ < kReceiveBufferSize) {
-    const ssize_t result = recv(descriptor_, receiveBuffer_.get() + bufferEnd_,
-                                kReceiveBufferSize - bufferEnd_, MSG_DONTWAIT);
-    if (result <= 0) break;  // nothing waiting, or a failure the next read reports
-    bufferEnd_ += static_cast<std::size_t>(result);
-  }
-  staleEnd_ = bufferEnd_;
+  CollectHeld(receiveBuffer_.get(), kReceiveBufferSize, bufferStart_, bufferEnd_, staleEnd_,
+              [this](std::uint8_t* into, std::size_t room) {
+                return recv(descriptor_, into, room, MSG_DONTWAIT);
+              });
 }
 
 ViStatus SocketTransport::SendAll(std::span<const std::uint8_t> data, bool appendLineFeed,

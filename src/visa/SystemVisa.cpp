@@ -273,12 +273,8 @@ class SystemVisaSession final : public VisaSession {
   // Calls a library function, or answers kViErrorNsupOper when the library lacks it.
   template <class F, class... Args>
   ViStatus Call(F function, const char* operation, Args... args) {
-    if (!function) {
-      lastStatus_ = kViErrorNsupOper;
-      lastErrorDescription_ =
-          DescribeFailure(kViErrorNsupOper, operation, library_->name + " has no " + operation);
-      return kViErrorNsupOper;
-    }
+    if (!function)
+      return Fail(kViErrorNsupOper, operation, library_->name + " has no " + operation);
     return Record(function(args...), operation);
   }
 
@@ -294,8 +290,7 @@ class SystemVisaSession final : public VisaSession {
     if (library_->viStatusDesc && library_->viStatusDesc(vi_, status, text) >= 0) {
       detail = std::string(text, strnlen(text, sizeof text));
     }
-    lastErrorDescription_ = DescribeFailure(status, operation, detail);
-    return status;
+    return Fail(status, operation, detail);
   }
 
   std::shared_ptr<VisaLibrary> library_;

@@ -71,6 +71,26 @@ inline bool DeliverHeld(const std::uint8_t* held, std::size_t& start, std::size_
   return endsOnTermChar || stale;  // a stale message goes on in what follows
 }
 
+// A stream transport's collection of what arrived before an exchange (for a line without
+// arrival stamps): the held bytes move to the front of held, then what readSome(into, room)
+// takes without waiting (a count, or <= 0 for nothing more or a failure the next read reports)
+// is appended until held is full; all of it is stale (staleEnd).
+template <class ReadSome>
+void CollectHeld(std::uint8_t* held, std::size_t capacity, std::size_t& start, std::size_t& end,
+                 std::size_t& staleEnd, ReadSome readSome) {
+  if (start > 0) {
+    std::memmove(held, held + start, end - start);
+    end -= start;
+    start = 0;
+  }
+  while (end < capacity) {
+    const auto taken = readSome(held + end, capacity - end);
+    if (taken <= 0) break;
+    end += static_cast<std::size_t>(taken);
+  }
+  staleEnd = end;
+}
+
 class Transport {
  public:
   virtual ~Transport() = default;

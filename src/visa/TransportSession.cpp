@@ -112,18 +112,14 @@ ViStatus TransportSession::Record(ViStatus status, const char* operation) {
   }
   std::string detail = transport_->TakeErrorDetail();
   if (status == kViErrorTmo && detail.empty()) detail = TimeoutText(line_.timeoutMs);
-  lastErrorDescription_ = DescribeFailure(status, operation, detail);
-  return status;
+  return Fail(status, operation, detail);
 }
 
 ViStatus TransportSession::CheckAccess(const char* operation) {
   if (lock_->lockedLevels.load(std::memory_order_acquire) == 0) return kViSuccess;
   std::lock_guard guard(LockRegistry::Instance().mutex);
   if (MayAccess(*lock_, this)) return kViSuccess;
-  lastStatus_ = kViErrorRsrcLocked;
-  lastErrorDescription_ =
-      DescribeFailure(kViErrorRsrcLocked, operation, "locked by another session");
-  return kViErrorRsrcLocked;
+  return Fail(kViErrorRsrcLocked, operation, "locked by another session");
 }
 
 ViStatus TransportSession::Read(std::span<std::uint8_t> buffer, std::size_t& count) {
@@ -193,11 +189,8 @@ ViStatus TransportSession::Lock(AccessMode mode, std::uint32_t timeoutMs,
   if (timeoutMs == kViTmoInfinite) {
     registry.released.wait(guard, grantable);
   } else if (!registry.released.wait_for(guard, std::chrono::milliseconds(timeoutMs), grantable)) {
-    lastStatus_ = kViErrorTmo;
-    lastErrorDescription_ = DescribeFailure(
-        kViErrorTmo, "viLock",
-        "the resource stayed locked by another session for " + TimeoutText(timeoutMs));
-    return kViErrorTmo;
+    return Fail(kViErrorTmo, "viLock",
+                "the resource stayed locked by another session for " + TimeoutText(timeoutMs));
   }
 
   if (mode == AccessMode::ExclusiveLock) {
@@ -218,13 +211,9 @@ ViStatus TransportSession::Lock(AccessMode mode, std::uint32_t timeoutMs,
   guard.unlock();
   if (firstLevel) {
     // The instrument's own lock gets what the wait for this host's sessions left of the timeout.
-    std::uint32_t left = timeoutMs;
-    if (timeoutMs != kViTmoInfinite) {
-      const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now() - started)
-                             .count();
-      left = spent >= timeoutMs ? 0 : timeoutMs - static_cast<std::uint32_t>(spent);
-    }
+    const std::uint32_t left = timeoutMs == kViTmoInfinite
+                                   ? timeoutMs
+                                   : static_cast<std::uint32_t>(RemainingMs(timeoutMs, started));
     const ViStatus device = LockDevice(accessKey, left);
     if (device < 0) {
       const std::string description = lastErrorDescription_;
@@ -290,19 +279,12 @@ ViStatus TransportSession::DisableEvent(ViEventType event, std::uint16_t mechani
 ViStatus TransportSession::WaitOnEvent(ViEventType event, std::uint32_t timeoutMs) {
   if (const ViStatus checked = CheckEvent(EventOperation::Wait, event, kViQueue); checked < 0)
     return checked;
-  if (!serviceRequestsEnabled_) {
-    lastStatus_ = kViErrorNenabled;
-    lastErrorDescription_ =
-        DescribeFailure(kViErrorNenabled, "viWaitOnEvent", "service requests are not enabled");
-    return kViErrorNenabled;
-  }
+  if (!serviceRequestsEnabled_)
+    return Fail(kViErrorNenabled, "viWaitOnEvent", "service requests are not enabled");
   const ViStatus status = transport_->WaitServiceRequest(timeoutMs);
   if (status != kViErrorTmo) return Record(status, "viWaitOnEvent");
   transport_->TakeErrorDetail();
-  lastStatus_ = status;
-  lastErrorDescription_ = DescribeFailure(status, "viWaitOnEvent",
-                                          "no service request within " + TimeoutText(timeoutMs));
-  return status;
+  return Fail(status, "viWaitOnEvent", "no service request within " + TimeoutText(timeoutMs));
 }
 
 ViStatus TransportSession::GetOwnAttribute(ViAttr attribute, AttributeValue& value) const {

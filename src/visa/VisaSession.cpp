@@ -29,8 +29,12 @@ ViStatus VisaSession::CheckEvent(EventOperation operation, ViEventType event,
   } else {
     return kViSuccess;
   }
+  return Fail(status, OperationName(operation), detail);
+}
+
+ViStatus VisaSession::Fail(ViStatus status, std::string_view operation, std::string_view detail) {
   lastStatus_ = status;
-  lastErrorDescription_ = DescribeFailure(status, OperationName(operation), detail);
+  lastErrorDescription_ = DescribeFailure(status, operation, detail);
   return status;
 }
 

@@ -81,6 +81,8 @@ class VisaSession {
   // The one check of an event operation's type and mechanism (kViErrorInvEvent,
   // kViErrorInvMech; a wait takes kViQueue); a failure is recorded as the operation's.
   ViStatus CheckEvent(EventOperation operation, ViEventType event, std::uint16_t mechanism);
+  // Records status as the failure of operation, with detail, and returns it.
+  ViStatus Fail(ViStatus status, std::string_view operation, std::string_view detail);
 
   ViStatus lastStatus_ = kViSuccess;
   std::string lastErrorDescription_;

@@ -16,7 +16,7 @@
 namespace tevra::visa {
 namespace {
 
-constexpr std::uint32_t kInterruptProgram = 0x0607B1, kInterruptVersion = 1, kDeviceIntrSrq = 30;
+constexpr std::uint32_t kInterruptVersion = 1, kDeviceIntrSrq = 30;
 constexpr std::size_t kReceiveChunk = 4096;
 // A device_intr_srq call is a handle of at most 40 bytes: anything far larger is no such call.
 constexpr std::size_t kRecordLimit = 4096;
@@ -87,7 +87,7 @@ bool Vxi11InterruptChannel::Serve(Caller& caller) {
     rpc::CallHeader call;
     if (!rpc::DecodeCall(record, call)) return false;
     rpc::AcceptStat stat = rpc::AcceptStat::Success;
-    if (call.program != kInterruptProgram || call.version != kInterruptVersion) {
+    if (call.program != kVxi11InterruptProgram || call.version != kInterruptVersion) {
       stat = rpc::AcceptStat::ProgramUnavailable;
     } else if (call.procedure != kDeviceIntrSrq) {
       stat = rpc::AcceptStat::ProcedureUnavailable;

@@ -14,6 +14,9 @@
 
 namespace tevra::visa {
 
+// The RPC program of the interrupt channel (DEVICE_INTR), version 1.
+inline constexpr std::uint32_t kVxi11InterruptProgram = 0x0607B1;
+
 class Vxi11InterruptChannel {
  public:
   Vxi11InterruptChannel() = default;

@@ -9,7 +9,7 @@ namespace tevra::visa {
 namespace {
 
 constexpr std::uint32_t kCoreProgram = 0x0607AF, kAbortProgram = 0x0607B0, kVersion = 1;
-constexpr std::uint32_t kInterruptProgram = 0x0607B1, kInterruptFamilyTcp = 0;
+constexpr std::uint32_t kInterruptFamilyTcp = 0;
 enum Procedure : std::uint32_t {
   kDeviceAbort = 1,
   kCreateLink = 10,
@@ -340,7 +340,7 @@ ViStatus Vxi11Transport::EnableServiceRequest(bool enable) {
     return Fail(status, "create_intr_chan: " + why);
   rpc::XdrWriter channel = StartCore(kCreateIntrChan);
   for (std::uint32_t word :
-       {address, std::uint32_t{port}, kInterruptProgram, kVersion, kInterruptFamilyTcp})
+       {address, std::uint32_t{port}, kVxi11InterruptProgram, kVersion, kInterruptFamilyTcp})
     channel.U32(word);
   rpc::XdrReader r({});
   if (const ViStatus status = FinishCore("create_intr_chan", kHousekeepingMs, r);
@@ -357,12 +357,18 @@ ViStatus Vxi11Transport::EnableServiceRequest(bool enable) {
   if (const ViStatus status = FinishCore("device_enable_srq", kHousekeepingMs, r);
       status != kViSuccess) {
     const std::string detail = TakeErrorDetail();
-    StartCore(kDestroyIntrChan);
-    FinishCore("destroy_intr_chan", kHousekeepingMs, r);
-    interrupt_.Close();
+    DestroyInterruptChannel();
     return Fail(status, detail);
   }
   return kViSuccess;
+}
+
+ViStatus Vxi11Transport::DestroyInterruptChannel() {
+  StartCore(kDestroyIntrChan);
+  rpc::XdrReader r({});
+  const ViStatus destroyed = FinishCore("destroy_intr_chan", kHousekeepingMs, r);
+  interrupt_.Close();
+  return destroyed;
 }
 
 ViStatus Vxi11Transport::CloseInterruptChannel() {
@@ -372,9 +378,7 @@ ViStatus Vxi11Transport::CloseInterruptChannel() {
   rpc::XdrReader r({});
   const ViStatus status = FinishCore("device_enable_srq", kHousekeepingMs, r);
   const std::string detail = TakeErrorDetail();
-  StartCore(kDestroyIntrChan);
-  const ViStatus destroyed = FinishCore("destroy_intr_chan", kHousekeepingMs, r);
-  interrupt_.Close();
+  const ViStatus destroyed = DestroyInterruptChannel();
   if (status != kViSuccess) return Fail(status, detail);
   return destroyed;
 }

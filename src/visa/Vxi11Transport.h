@@ -74,6 +74,8 @@ class Vxi11Transport final : public Transport {
   void Abort();
   // device_enable_srq false and destroy_intr_chan; the first failure is the status.
   ViStatus CloseInterruptChannel();
+  // destroy_intr_chan, and the local end of the channel closed.
+  ViStatus DestroyInterruptChannel();
 
   std::string host_;
   std::string device_;
