@@ -17,9 +17,7 @@ namespace FakeWire = testing::FakeWire;
 class SerialSession : public ::testing::Test {
  protected:
   void SetUp() override {
-    FakeInstrument::Options options;
-    options.wire = FakeWire::Serial;
-    fake_ = std::make_unique<FakeInstrument>(options);
+    fake_ = std::make_unique<FakeInstrument>(FakeInstrument::Options{.wire = FakeWire::Serial});
     fake_->On("*IDN?").Reply("Orvane Technologies,QX1100,SN7,1.0\n");
     fake_->On("SLOW?").Reply("late\n").After(testing::Milliseconds(300));
     ASSERT_TRUE(fake_->Start());

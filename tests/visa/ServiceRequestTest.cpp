@@ -45,14 +45,8 @@ class ServiceRequest : public ::testing::TestWithParam<Wire> {
   std::unique_ptr<VisaSession> session_;
 };
 
-FakeInstrument::Options On(const Wire& wire) {
-  FakeInstrument::Options options;
-  options.wire = wire.setUp;
-  return options;
-}
-
 TEST_P(ServiceRequest, ACommandThatRequestsServiceEndsTheWaitAndDisablingStopsDelivery) {
-  FakeInstrument fake(On(GetParam()));
+  FakeInstrument fake({.wire = GetParam().setUp});
   fake.On("*IDN?").Reply("Orvane Technologies,QX1300,SN1,1.0\n");
   fake.On("INIT").NoReply().RequestService();
   fake.On("MEAS?").Reply("+1.0E+6\n").RequestService();
@@ -99,7 +93,7 @@ TEST_P(ServiceRequest, ACommandThatRequestsServiceEndsTheWaitAndDisablingStopsDe
 }
 
 TEST_P(ServiceRequest, TheCounterRequestsServiceWhenAnEnabledSummaryBitSets) {
-  FakeInstrument fake(On(GetParam()));
+  FakeInstrument fake({.wire = GetParam().setUp});
   fake.SetResponder(std::make_shared<emulator::Counter>("QX1300"));
   Open(fake);
   ASSERT_EQ(Enable(), kViSuccess) << session_->LastErrorDescription();
@@ -118,9 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Wires, ServiceRequest,
                          });
 
 TEST(ServiceRequestRefusals, OtherEventsAndMechanismsAndABusWithoutServiceRequests) {
-  FakeInstrument::Options options;
-  options.wire = FakeWire::Socket;
-  FakeInstrument fake(options);
+  FakeInstrument fake({.wire = FakeWire::Socket});
   ASSERT_TRUE(fake.Start());
   ResourceManager manager;
   std::unique_ptr<VisaSession> session;

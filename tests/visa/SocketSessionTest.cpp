@@ -288,9 +288,7 @@ TEST(SocketOpen, ResourcesWithoutATransportAreNotFound) {
 }
 
 TEST(SocketOpen, Ipv6Loopback) {
-  FakeInstrument::Options options;
-  options.ipv6 = true;
-  FakeInstrument fake(options);
+  FakeInstrument fake({.ipv6 = true});
   if (!fake.Start()) GTEST_SKIP() << "no IPv6 loopback on this machine";
   fake.On("*IDN?").Reply("TEVRA,QX1100,6,1.0\n");
   ResourceManager manager;

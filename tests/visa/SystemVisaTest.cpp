@@ -15,9 +15,7 @@ using testing::FakeInstrument;
 namespace FakeWire = testing::FakeWire;
 
 TEST(SystemVisa, ASessionRunsThroughTheLibraryAndItsMissingFunctionsAreNotSupported) {
-  FakeInstrument::Options options;
-  options.wire = FakeWire::Visa;
-  FakeInstrument fake(options);
+  FakeInstrument fake({.wire = FakeWire::Visa});
   ASSERT_TRUE(fake.Start());
 
   ResourceManager manager;
